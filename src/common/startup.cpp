@@ -1,0 +1,42 @@
+#include "common/startup.h"
+
+#include "db/db_file.h"
+
+#include <QDir>
+
+StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly) {
+    StartupDatabase out;
+    state.MyPath = QDir(programFolder).absolutePath() + QLatin1Char('/');
+    state.MyDb = db::databasePath(programFolder);
+    QDir::setCurrent(state.MyPath);
+
+    const db::FileKind kind = db::probeFile(state.MyDb);
+    if (kind != db::FileKind::Sqlite) {
+        out.fatalText = db::refusalText(kind);
+        return out;
+    }
+    state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
+    out.readOnlyWarning = state.ZD;
+    try {
+        out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly ? db::Database::Mode::ReadOnly
+                                                                                          : db::Database::Mode::ReadWrite);
+        out.db->query(QStringLiteral("select 编号 from 系统设置 limit 1"));
+    } catch (const db::DbError& e) {
+        out.db.reset();
+        out.fatalText = QStringLiteral("数据库无法打开，程序无法正常运行！\n%1").arg(e.text());
+    }
+    return out;
+}
+
+bool readActiveSettings(const db::Database& db, RunState& state) {
+    const db::Rows rows = db.query(QStringLiteral("select * from 系统设置 where 状态='正常' order by 编号 limit 1"));
+    if (rows.isEmpty())
+        return false;
+    const db::Row& r = rows.front();
+    state.XTID = db::integer(r, QStringLiteral("编号"));
+    state.DWMC = db::text(r, QStringLiteral("单位名称"));
+    state.DQXM = db::integer(r, QStringLiteral("当前项目"));
+    state.Yhm = db::text(r, QStringLiteral("用户名"));
+    state.YhMm = db::text(r, QStringLiteral("密码"));
+    return true;
+}

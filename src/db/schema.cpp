@@ -1,0 +1,92 @@
+#include "db/schema.h"
+
+#include <QStringList>
+
+namespace db {
+
+namespace {
+
+const char* const kTables[] = {
+    R"(create table if not exists 系统设置 (
+        编号 integer primary key autoincrement,
+        状态 text, 单位名称 text, 当前项目 integer, 用户名 text, 密码 text))",
+    R"(create table if not exists 考点设置 (
+        编号 integer primary key autoincrement,
+        状态 text, 考试名称 text, 考点名称 text, 考点地点 text, 负责人 text, 联系电话 text,
+        抽签模式 integer, 最大性别组合 integer, 允许重回原考室 integer, 允许甲乙再搭档 integer,
+        场外与验卷抽签 integer, 最大异校搭档 integer, 允许抽签时修改参数 integer,
+        考场号位数 integer, 默认行1 integer, 文字色 text, 底色 text, 分屏显示 integer,
+        创建时间 text, 单位代码 integer))",
+    R"(create table if not exists 时间安排 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 科目 text, 开考时间 text, 时长 integer, 分类 text))",
+    R"(create table if not exists 人员安排 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 分类 text, 分组号 text, 工作任务 text, 姓名 text, 性别 text,
+        来源单位 text, 联系电话 text, 身份证号 text, 责任范围 text))",
+    R"(create table if not exists 抽签总表 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 科目 text, 时间 text, 分类 text, 分组号 text,
+        监考员甲 text, 甲性别 text, 甲单位 text, 甲身份证号 text,
+        监考员乙 text, 乙性别 text, 乙单位 text, 乙身份证号 text, 责任范围 text))",
+    R"(create table if not exists 抽签历史 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 科目 text, 时间 text, 数据批次 integer, 分类 text,
+        序号 integer, 甲 integer, 乙 integer))",
+    "create index if not exists 人员安排_项目 on 人员安排(项目编号, 分类)",
+    "create index if not exists 时间安排_项目 on 时间安排(项目编号)",
+    "create index if not exists 抽签总表_项目 on 抽签总表(项目编号, 科目)",
+    "create index if not exists 抽签历史_项目 on 抽签历史(项目编号, 分类, 数据批次)",
+};
+
+struct TemplateSubject {
+    const char* kind;
+    const char* subject;
+    const char* start;
+    int minutes;
+};
+
+// Template timetables: the dates are placeholders the editor replaces with the exam's own.
+const TemplateSubject kTemplates[] = {
+    {"中考", "语文", "2026-06-20 08:30:00", 150},
+    {"中考", "物理", "2026-06-20 14:30:00", 90},
+    {"中考", "化学", "2026-06-20 16:30:00", 60},
+    {"中考", "数学", "2026-06-21 08:30:00", 120},
+    {"中考", "道德与法治", "2026-06-21 14:30:00", 90},
+    {"中考", "历史", "2026-06-21 16:30:00", 60},
+    {"中考", "英语", "2026-06-22 08:30:00", 120},
+    {"中考", "英语听力", "2026-06-22 10:40:00", 30},
+    {"中考", "生物", "2026-06-22 14:30:00", 60},
+    {"中考", "地理", "2026-06-22 16:00:00", 60},
+    {"高考", "语文", "2026-06-07 09:00:00", 150},
+    {"高考", "数学", "2026-06-07 15:00:00", 120},
+    {"高考", "物理", "2026-06-08 09:00:00", 75},
+    {"高考", "历史", "2026-06-08 09:00:00", 75},
+    {"高考", "英语", "2026-06-08 15:00:00", 120},
+    {"高考", "化学", "2026-06-09 08:30:00", 75},
+    {"高考", "地理", "2026-06-09 11:00:00", 75},
+    {"高考", "思想政治", "2026-06-09 14:30:00", 75},
+    {"高考", "生物", "2026-06-09 17:00:00", 75},
+    {"高考", "外语口试", "2026-06-10 09:00:00", 180},
+};
+
+} // namespace
+
+void createSchema(Database& db) {
+    for (const char* sql : kTables)
+        db.exec(QString::fromUtf8(sql));
+}
+
+void insertSystemSettings(Database& db, const QString& unitName) {
+    db.exec(QStringLiteral("insert into 系统设置 (状态, 单位名称, 当前项目, 用户名, 密码) values (?, ?, ?, ?, ?)"),
+            {QStringLiteral("正常"), unitName, 1, QStringLiteral("admin"), QStringLiteral("admin")});
+}
+
+void insertTemplateTimetables(Database& db) {
+    for (const TemplateSubject& t : kTemplates) {
+        db.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目, 开考时间, 时长, 分类) values (0, ?, ?, ?, ?)"),
+                {QString::fromUtf8(t.subject), QString::fromUtf8(t.start), t.minutes, QString::fromUtf8(t.kind)});
+    }
+}
+
+} // namespace db

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "common/clock.h"
+#include "common/prompter.h"
+#include "common/random_source.h"
+#include "common/shell.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+// Answers every question without a human and remembers what was said.
+class FakePrompter : public Prompter {
+public:
+    struct Said {
+        QString text;
+        Icon icon;
+        QString title;
+        bool question;
+    };
+    QVector<Said> said;
+    QVector<bool> answers;      // answers for confirm(), in order; No when they run out
+    std::function<void()> onMessage; // runs inside message(), e.g. to poke the window meanwhile
+
+    void message(QWidget*, const QString& text, Icon icon, const QString& title = {}) override {
+        said.push_back({text, icon, title, false});
+        if (onMessage)
+            onMessage();
+    }
+    bool confirm(QWidget*, const QString& text, Icon icon, const QString& title = {}) override {
+        said.push_back({text, icon, title, true});
+        if (answers.isEmpty())
+            return false;
+        return answers.takeFirst();
+    }
+    QString last() const { return said.isEmpty() ? QString() : said.back().text; }
+};
+
+class FakeShell : public Shell {
+public:
+    QStringList opened, started;
+    bool startResult = true;
+    bool openFile(const QString& path) override {
+        opened << path;
+        return true;
+    }
+    bool startProgram(const QString& path) override {
+        started << path;
+        return startResult;
+    }
+};
+
+class FakeClock : public Clock {
+public:
+    QDateTime t = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
+    QDateTime now() const override { return t; }
+};
+
+// A fixed-seed generator: the same numbers on every run of a test.
+class FixedRandom : public SeededRandom {
+public:
+    explicit FixedRandom(std::uint64_t seed = 12345) : SeededRandom(seed) {}
+};
