@@ -1,0 +1,31 @@
+// Vardel: the draw program.
+#include "common/app_setup.h"
+#include "common/clock.h"
+#include "common/prompter.h"
+#include "common/random_source.h"
+#include "common/shell.h"
+#include "common/single_instance.h"
+#include "draw/main_window.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    setUpApplication(QStringLiteral("Vardel"));
+
+    QtPrompter prompter;
+    SingleInstance instance(QStringLiteral("Vardel"), QCoreApplication::applicationDirPath());
+    if (!instance.acquire()) {
+        prompter.message(nullptr, kAlreadyRunningText, Prompter::Icon::Information);
+        return 0;
+    }
+    QtShell shell;
+    SystemClock clock;
+    SeededRandom random;
+
+    Frm参数 main(prompter, shell, clock);
+    if (main.startUp(QCoreApplication::applicationDirPath()) == Frm参数::Start::Quit)
+        return 1;
+    main.show();
+    return app.exec();
+}

@@ -1,0 +1,245 @@
+#include "draw/main_window.h"
+
+#include "common/date_format.h"
+#include "common/login_dialog.h"
+#include "common/overview.h"
+#include "common/startup.h"
+#include "common/subject_rule.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QShortcut>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+Frm参数::Frm参数(Prompter& prompter, Shell& shell, const Clock& clock, QWidget* parent)
+    : QWidget(parent), prompter_(prompter), shell_(shell), clock_(clock) {
+    setObjectName(QStringLiteral("Frm参数"));
+    buildControls();
+}
+
+Frm参数::~Frm参数() = default;
+
+void Frm参数::buildControls() {
+    setWindowTitle(kDrawCaption);
+
+    Txt基本情况 = new QPlainTextEdit(this);
+    Txt基本情况->setObjectName(QStringLiteral("Txt基本情况"));
+    Txt基本情况->setReadOnly(true);
+    Txt基本情况->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont mono(QStringLiteral("Noto Sans Mono CJK SC"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPointSize(11);
+    Txt基本情况->setFont(mono);
+    Txt基本情况->setMinimumSize(520, 520);
+
+    Label1 = new QLabel(QStringLiteral("Vardel"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont title = Label1->font();
+    title.setPointSize(26);
+    title.setBold(true);
+    Label1->setFont(title);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setStyleSheet(QStringLiteral("color: #1f4e8c;"));
+
+    Label3 = new QLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setWordWrap(true);
+    Label3->setMinimumHeight(48);
+    QFont clockFont = Label3->font();
+    clockFont.setPointSize(12);
+    Label3->setFont(clockFont);
+
+    Check1 = new QCheckBox(QStringLiteral("自动科目选择"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setChecked(true);
+    Cmb科目 = new QComboBox(this);
+    Cmb科目->setObjectName(QStringLiteral("Cmb科目"));
+    Cmb科目->setEditable(true);
+    Cmb科目->setEnabled(false);
+    Cmb科目->setMinimumWidth(200);
+    // Disabled while chosen automatically, but it is the subject the draw will use: keep it legible.
+    Cmb科目->setStyleSheet(QStringLiteral("QComboBox { font-size: 12pt; } QComboBox:disabled { color: #1f4e8c; }"));
+
+    const auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setMinimumHeight(40);
+        return b;
+    };
+    Cmd抽签 = button("Cmd抽签", QStringLiteral("开始抽签"));
+    QFont big = Cmd抽签->font();
+    big.setPointSize(13);
+    big.setBold(true);
+    Cmd抽签->setFont(big);
+    Cmd抽签->setMinimumHeight(52);
+    Command3 = button("Command3", QStringLiteral("打印报表"));
+    Command2 = button("Command2", QStringLiteral("项目切换"));
+    Command1 = button("Command1", QStringLiteral("系统设置"));
+    Command4 = button("Command4", QStringLiteral("考试Quillet"));
+
+    auto* subjectBox = new QGroupBox(QStringLiteral("当前科目"), this);
+    auto* subjectLayout = new QVBoxLayout(subjectBox);
+    subjectLayout->addWidget(Check1);
+    subjectLayout->addWidget(Cmb科目);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(Command3, 0, 0);
+    grid->addWidget(Command2, 0, 1);
+    grid->addWidget(Command1, 1, 0);
+    grid->addWidget(Command4, 1, 1);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(Label1);
+    side->addWidget(Label3);
+    side->addSpacing(12);
+    side->addWidget(subjectBox);
+    side->addSpacing(12);
+    side->addWidget(Cmd抽签);
+    side->addLayout(grid);
+    side->addStretch();
+    auto* hint = new QLabel(QStringLiteral("按 F1 查看操作说明"), this);
+    hint->setStyleSheet(QStringLiteral("color: #666;"));
+    hint->setAlignment(Qt::AlignCenter);
+    side->addWidget(hint);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(Txt基本情况, 3);
+    layout->addLayout(side, 2);
+    resize(960, 620);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
+
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { openHelp(); });
+
+    connect(Check1, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
+    connect(Cmd抽签, &QPushButton::clicked, this, [this] { openHook(hooks_.openDrawWindow); });
+    connect(Command3, &QPushButton::clicked, this, [this] { openHook(hooks_.openReports); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        if (!hooks_.chooseProject) {
+            openHook(hooks_.chooseProject);
+            return;
+        }
+        hooks_.chooseProject(this);
+        读参数();
+    });
+    connect(Command1, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Morvek")); });
+    connect(Command4, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Quillet")); });
+}
+
+Frm参数::Start Frm参数::startUp(const QString& programFolder) {
+    state.ZD = false;
+    setWindowTitle(kDrawCaption);
+    StartupDatabase opened = openStartupDatabase(state, programFolder);
+    if (!opened.db) {
+        prompter_.message(this, opened.fatalText, Prompter::Icon::Warning, kFatalTitle);
+        return Start::Quit;
+    }
+    if (opened.readOnlyWarning)
+        prompter_.message(this, kReadOnlyWarningText, Prompter::Icon::Warning);
+    db_ = std::move(opened.db);
+    try {
+        if (!readActiveSettings(*db_, state)) {
+            Txt基本情况->setPlainText(kNoProjectText);
+            Timer1->start();
+            return Start::Run;
+        }
+        state.LoginSucceeded = false;
+        showLogin(this);
+        读参数();
+    } catch (const db::DbError& e) {
+        prompter_.message(this, QStringLiteral("读取数据库失败，程序无法正常运行！\n%1").arg(e.text()),
+                          Prompter::Icon::Critical, kFatalTitle);
+        return Start::Quit;
+    }
+    tick();
+    Timer1->start();
+    return Start::Run;
+}
+
+void Frm参数::showLogin(QWidget* parent) {
+    FrmLogin login(state, prompter_, Command1, kDrawLoginCaption, parent);
+    if (loginDriver)
+        loginDriver(login);
+    else
+        login.exec();
+}
+
+void Frm参数::读参数() {
+    if (!db_)
+        return;
+    try {
+        const Overview o = ::读参数(*db_, state, OverviewProgram::Draw);
+        Txt基本情况->setPlainText(o.text);
+    } catch (const db::DbError& e) {
+        prompter_.message(this, QStringLiteral("读取考试项目数据失败！\n%1").arg(e.text()), Prompter::Icon::Critical);
+        return;
+    }
+    if (state.StaffMismatch)
+        Label3->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
+    读科目信息();
+    Cmd抽签->setEnabled(state.KSS != 0);
+}
+
+void Frm参数::读科目信息() {
+    Cmb科目->clear();
+    for (const SubjectEntry& e : state.SubjectTable) {
+        if (e.subject.isEmpty())
+            break;
+        Cmb科目->addItem(e.subject);
+    }
+}
+
+void Frm参数::获取当前科目() {
+    if (!Check1->isChecked()) {
+        state.DQKM = Cmb科目->currentText();
+        return;
+    }
+    const int i = currentSubjectIndex(state.SubjectTable, clock_.now(), kDrawLeadMinutes);
+    state.DQKM = i >= 0 ? state.SubjectTable[i].subject : kNoExamTime;
+    if (Cmb科目->currentText() != state.DQKM)
+        Cmb科目->setEditText(state.DQKM);
+}
+
+void Frm参数::tick() {
+    获取当前科目();
+    if (!state.StaffMismatch) {
+        const QDateTime now = clock_.now();
+        Label3->setText(longDateText(now.date()) + QStringLiteral("  ") + ampmTimeText(now.time()));
+    }
+}
+
+void Frm参数::startSibling(const QString& baseName) {
+    const QString path = siblingProgramPath(state.MyPath, baseName);
+    if (!shell_.startProgram(path))
+        prompter_.message(this, QStringLiteral("没找到（%1）文件！").arg(QFileInfo(path).fileName()),
+                          Prompter::Icon::Information);
+}
+
+void Frm参数::openHook(const std::function<void(QWidget*)>& hook) {
+    if (!hook) {
+        prompter_.message(this, QStringLiteral("这个窗口在当前版本中尚未提供。"), Prompter::Icon::Information);
+        return;
+    }
+    hook(this);
+}
+
+void Frm参数::openHelp() {
+    const QString path = QDir(state.MyPath).filePath(QStringLiteral("help/index.html"));
+    if (!QFileInfo::exists(path) || !shell_.openFile(path))
+        prompter_.message(this, QStringLiteral("没找到帮助文件（help/index.html）！"), Prompter::Icon::Information);
+}

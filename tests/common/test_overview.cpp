@@ -1,0 +1,154 @@
+#include "common/overview.h"
+#include "test_db.h"
+
+#include <QTest>
+
+namespace {
+
+const QString R = QString(50, QLatin1Char('-'));
+
+QString head(const QString& exam, const QString& site, const QString& address, const QString& person,
+             const QString& phone) {
+    return "\n Vardel             监考员随机编排系统\n" + R + "\n 考试名称: " + exam + "\n 考点名称: " + site +
+           "\n 考点地点: " + address + "\n 负 责 人: " + person + "  " + phone + "\n" + R;
+}
+
+QString counts(int rooms, int a, int aFemale, int b, int bFemale) {
+    return QStringLiteral("\n 考室数量: %1\n 监考员甲: %2(其中%3女)\n 监考员乙: %4(其中%5女)\n").arg(rooms).arg(a).arg(aFemale).arg(b).arg(bFemale) + R;
+}
+
+const QString kDrawTail = "\n 修改以上数据请在系统设置模块操作!\n 建议屏幕分辨率1024*768\n" + R +
+                          "\n 抽签过程全程公开，结果当场保存，欢迎监督。\n" + R + "\n 祝考试顺利！";
+
+} // namespace
+
+class TestOverview : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void drawProgramText();
+    void managerProgramText();
+    void staffCounts_data();
+    void staffCounts();
+    void dutyParameterLines_data();
+    void dutyParameterLines();
+    void missingProjectKeepsMembers();
+};
+
+void TestOverview::drawProgramText() {
+    TestDb t;
+    const int p = t.addProject(QStringLiteral("2026年中考"), QStringLiteral("一中考点"));
+    t.db->exec(QStringLiteral("update 考点设置 set 考点地点='文化路1号', 负责人='张三', 联系电话='123' where 编号=?"), {p});
+    t.addSubject(p, QStringLiteral("数学"), QStringLiteral("2026-06-20 14:30:00"), 120);
+    t.addSubject(p, QStringLiteral("语文"), QStringLiteral("2026-06-20 08:30:00"), 150);
+    t.addRoom(p, QStringLiteral("001"), QStringLiteral("甲一"), QStringLiteral("乙一"));
+    t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("002"), QStringLiteral("甲"), QStringLiteral("甲二"), QStringLiteral("女"));
+    t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("002"), QStringLiteral("乙"), QStringLiteral("乙二"));
+    RunState s;
+    s.DQXM = p;
+    const Overview o = 读参数(*t.db, s, OverviewProgram::Draw);
+    QVERIFY(o.projectFound);
+    const QString expected = head("2026年中考", "一中考点", "文化路1号", "张三", "123") +
+                             "\n 语文　2026-06-20 08:30:00　150分钟\n 数学　2026-06-20 14:30:00　120分钟\n" + R +
+                             counts(2, 2, 1, 2, 0) + kDrawTail;
+    QCOMPARE(o.text, expected);
+    QCOMPARE(s.SubjectTable.size(), 2);
+    QCOMPARE(s.SubjectTable[0].subject, QStringLiteral("语文"));
+    QCOMPARE(s.KSS, 2);
+    QVERIFY(!s.StaffMismatch);
+    QCOMPARE(s.ksmc, QStringLiteral("2026年中考"));
+    QCOMPARE(s.mrh1, 25);
+}
+
+void TestOverview::managerProgramText() {
+    TestDb t;
+    const int p = t.addProject(QStringLiteral("高考"), QStringLiteral("二中"));
+    t.db->exec(QStringLiteral("update 考点设置 set 抽签模式=1, 最大性别组合=1, 场外与验卷抽签=1, 允许抽签时修改参数=0 where 编号=?"), {p});
+    t.addStaff(p, QStringLiteral("场外监考"), QStringLiteral("01"), {}, QStringLiteral("场外一"));
+    t.addStaff(p, QStringLiteral("验卷"), QStringLiteral("01"), {}, QStringLiteral("验卷一"));
+    t.addStaff(p, QStringLiteral("验卷"), QStringLiteral("02"), {}, QStringLiteral("验卷二"));
+    RunState s;
+    s.DQXM = p;
+    const Overview o = 读参数(*t.db, s, OverviewProgram::Manager);
+    const QString expected = head("高考", "二中", "", "", "") + "\n 未见考试科目与时间安排！\n" + R + counts(0, 0, 0, 0, 0) +
+                             "\n 场外监考: 1\n 验　　卷: 2\n" + R +
+                             "\n 监考员抽签模式: 仅抽乙不动甲\n 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制"
+                             "\n 异性组合: 尽量避免\n 异校组合: 未限制\n 抽场外: 同步抽签\n 抽验卷: 同步抽签"
+                             "\n 抽签时修改参数: 不允许\n" +
+                             R + "\n 监考员抽签与打印等在抽签模块操作!\n" + R +
+                             "\n 抽签过程全程公开，结果当场保存，欢迎监督。\n" + R + "\n 祝考试顺利！";
+    QCOMPARE(o.text, expected);
+}
+
+void TestOverview::staffCounts_data() {
+    QTest::addColumn<int>("rooms");
+    QTest::addColumn<int>("withB");
+    QTest::addColumn<bool>("twoAInFirst");
+    QTest::addColumn<QString>("countText");
+    QTest::addColumn<bool>("mismatch");
+    QTest::newRow("12 rooms, 11 B") << 12 << 11 << false << counts(12, 12, 0, 11, 0) << true;
+    QTest::newRow("two A in one group count once") << 3 << 3 << true << counts(3, 3, 0, 3, 0) << false;
+    QTest::newRow("no invigilators") << 0 << 0 << false << counts(0, 0, 0, 0, 0) << false;
+}
+
+void TestOverview::staffCounts() {
+    QFETCH(int, rooms);
+    QFETCH(int, withB);
+    QFETCH(bool, twoAInFirst);
+    QFETCH(QString, countText);
+    QFETCH(bool, mismatch);
+    TestDb t;
+    const int p = t.addProject();
+    for (int i = 1; i <= rooms; ++i) {
+        const QString room = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        t.addStaff(p, QStringLiteral("监考员"), room, QStringLiteral("甲"), QStringLiteral("甲%1").arg(i));
+        if (i <= withB)
+            t.addStaff(p, QStringLiteral("监考员"), room, QStringLiteral("乙"), QStringLiteral("乙%1").arg(i));
+    }
+    if (twoAInFirst)
+        t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("又一个甲"), QStringLiteral("女"));
+    RunState s;
+    s.DQXM = p;
+    const Overview o = 读参数(*t.db, s, OverviewProgram::Draw);
+    const QString expectedCounts = twoAInFirst ? counts(3, 3, 1, 3, 0) : countText;
+    QVERIFY2(o.text.contains(expectedCounts), qPrintable(o.text));
+    QCOMPARE(s.StaffMismatch, mismatch);
+    QCOMPARE(s.KSS, rooms);
+}
+
+void TestOverview::dutyParameterLines_data() {
+    QTest::addColumn<int>("cwjk");
+    QTest::addColumn<int>("chks");
+    QTest::addColumn<QString>("lines");
+    QTest::newRow("cwjk 2") << 2 << 1 << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n 异校组合: 未限制\n 抽场外: 同步抽签\n 抽验卷: 不抽签";
+    QTest::newRow("cwjk 3") << 3 << 1 << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n 异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 同步抽签";
+    QTest::newRow("CHKS 2") << 0 << 2 << " 监考员重回考室: 不允许\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n 异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 不抽签";
+}
+
+void TestOverview::dutyParameterLines() {
+    QFETCH(int, cwjk);
+    QFETCH(int, chks);
+    QFETCH(QString, lines);
+    RunState s;
+    s.cwjk = cwjk;
+    s.CHKS = chks;
+    s.ZDD = 1;
+    s.cqms = 7;
+    const QString block = parameterBlock(s);
+    QCOMPARE(block, " 监考员抽签模式: 仅抽甲不动乙\n" + lines + "\n 抽签时修改参数: 不允许");
+}
+
+void TestOverview::missingProjectKeepsMembers() {
+    TestDb t;
+    RunState s;
+    s.DQXM = 99;
+    s.ksmc = QStringLiteral("旧名称");
+    const Overview o = 读参数(*t.db, s, OverviewProgram::Draw);
+    QVERIFY(!o.projectFound);
+    QCOMPARE(s.ksmc, QStringLiteral("旧名称"));
+    QCOMPARE(s.KjZs, QStringLiteral("0,0,0"));
+    QCOMPARE(s.KjDs, QStringLiteral("255,255,0"));
+    QVERIFY(o.text.contains(QStringLiteral("\n 考试名称: 旧名称\n")));
+}
+
+QTEST_GUILESS_MAIN(TestOverview)
+#include "test_overview.moc"

@@ -1,0 +1,188 @@
+#include "db/database.h"
+#include "db/date_text.h"
+#include "db/db_file.h"
+#include "db/init_command.h"
+#include "db/schema.h"
+#include "test_db.h"
+
+#include <QFile>
+#include <QTest>
+
+class TestDatabase : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void boundValuesKeepQuotesAndStopInjection();
+    void transactionRollsBackUnlessCommitted();
+    void errorsCarryTheEngineText();
+    void dateTexts_data();
+    void dateTexts();
+    void probeRecognisesFiles_data();
+    void probeRecognisesFiles();
+    void readOnlyLocations();
+    void readOnlyDatabaseRefusesWrites();
+    void initCreatesRefusesAndForces();
+    void demoProjectIsReadyToDraw();
+};
+
+void TestDatabase::boundValuesKeepQuotesAndStopInjection() {
+    TestDb t;
+    const int p = t.addProject();
+    const QString evil = QStringLiteral("语文' or '1'='1");
+    t.addSubject(p, evil, QStringLiteral("2026-06-07 09:00:00"), 120);
+    t.addSubject(p, QStringLiteral("数学"), QStringLiteral("2026-06-07 15:00:00"), 120);
+    const db::Rows rows = t.db->query(QStringLiteral("select 科目 from 时间安排 where 项目编号=? and 科目=?"), {p, evil});
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(db::text(rows[0], QStringLiteral("科目")), evil);
+    QCOMPARE(t.db->exec(QStringLiteral("delete from 时间安排 where 科目=?"), {QStringLiteral("x' or 1=1 --")}), 0);
+    QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 时间安排 where 项目编号=?"), {p}).toInt(), 2);
+}
+
+void TestDatabase::transactionRollsBackUnlessCommitted() {
+    TestDb t;
+    const int p = t.addProject();
+    {
+        db::Transaction tx(*t.db);
+        t.addSubject(p, QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"), 120);
+    }
+    QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 时间安排 where 项目编号=?"), {p}).toInt(), 0);
+    {
+        db::Transaction tx(*t.db);
+        t.addSubject(p, QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"), 120);
+        tx.commit();
+    }
+    QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 时间安排 where 项目编号=?"), {p}).toInt(), 1);
+}
+
+void TestDatabase::errorsCarryTheEngineText() {
+    TestDb t;
+    try {
+        t.db->query(QStringLiteral("select * from 不存在的表"));
+        QFAIL("no exception");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("不存在的表")), qPrintable(e.text()));
+    }
+}
+
+void TestDatabase::dateTexts_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("short") << "2005-6-7 9:00" << "2005-06-07 09:00:00";
+    QTest::newRow("iso") << "2026-06-07 09:30:15" << "2026-06-07 09:30:15";
+    QTest::newRow("slashes") << "2026/6/7 14:05" << "2026-06-07 14:05:00";
+    QTest::newRow("date only") << "2026-6-7" << "2026-06-07 00:00:00";
+    QTest::newRow("chinese") << "2026年6月7日 9:00" << "2026-06-07 09:00:00";
+    QTest::newRow("bad month") << "2026-13-01 09:00" << "";
+    QTest::newRow("bad hour") << "2026-06-07 25:00" << "";
+    QTest::newRow("text") << "明天上午" << "";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestDatabase::dateTexts() {
+    QFETCH(QString, input);
+    QFETCH(QString, stored);
+    const auto parsed = db::parseDateText(input);
+    QCOMPARE(parsed ? db::toDateText(*parsed) : QString(), stored);
+}
+
+void TestDatabase::probeRecognisesFiles_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("kind");
+    QByteArray access(64, '\0');
+    access.replace(4, 15, "Standard Jet DB");
+    QByteArray ace(64, '\0');
+    ace.replace(4, 15, "Standard ACE DB");
+    QTest::newRow("access") << access << int(db::FileKind::Access);
+    QTest::newRow("access 2007") << ace << int(db::FileKind::Access);
+    QTest::newRow("empty") << QByteArray() << int(db::FileKind::Empty);
+    QTest::newRow("text") << QByteArray("hello, this is no database") << int(db::FileKind::Foreign);
+    QTest::newRow("sqlite") << QByteArray("SQLite format 3\0rest", 20) << int(db::FileKind::Sqlite);
+}
+
+void TestDatabase::probeRecognisesFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Exam.mdb"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QCOMPARE(int(db::probeFile(path)), kind);
+    QCOMPARE(int(db::probeFile(dir.filePath(QStringLiteral("none.mdb")))), int(db::FileKind::Missing));
+    if (kind != int(db::FileKind::Sqlite))
+        QVERIFY(!db::refusalText(db::FileKind(kind)).isEmpty());
+}
+
+void TestDatabase::readOnlyLocations() {
+    TestDb t;
+    QVERIFY(!db::isReadOnlyLocation(t.path()));
+    QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    QVERIFY(db::isReadOnlyLocation(t.path()));
+    QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::WriteOwner);
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    QVERIFY(db::isReadOnlyLocation(t.path()));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestDatabase::readOnlyDatabaseRefusesWrites() {
+    TestDb t;
+    const int p = t.addProject();
+    t.db.reset();
+    db::Database ro(t.path(), db::Database::Mode::ReadOnly);
+    QCOMPARE(ro.scalar(QStringLiteral("select count(*) from 考点设置 where 编号=?"), {p}).toInt(), 1);
+    QVERIFY_THROWS_EXCEPTION(db::DbError, ro.exec(QStringLiteral("delete from 考点设置")));
+}
+
+void TestDatabase::initCreatesRefusesAndForces() {
+    QTemporaryDir dir;
+    const QDateTime now(QDate(2026, 12, 8), QTime(9, 0));
+    db::InitResult r = db::initDatabase({dir.path(), false, false}, now);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    {
+        db::Database d(db::databasePath(dir.path()));
+        const db::Rows s = d.query(QStringLiteral("select * from 系统设置 where 状态='正常'"));
+        QCOMPARE(s.size(), 1);
+        QCOMPARE(db::text(s[0], QStringLiteral("用户名")), QStringLiteral("admin"));
+        QCOMPARE(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin"));
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='中考'")).toInt() >= 5);
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='高考'")).toInt() >= 5);
+        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(), 0);
+        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 0);
+        d.exec(QStringLiteral("update 系统设置 set 单位名称='保留'"));
+    }
+    r = db::initDatabase({dir.path(), true, false}, now);
+    QVERIFY(!r.ok);
+    {
+        db::Database d(db::databasePath(dir.path()));
+        QCOMPARE(d.scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(), QStringLiteral("保留"));
+    }
+    r = db::initDatabase({dir.path(), true, true}, now);
+    QVERIFY2(r.ok, qPrintable(r.message));
+    db::Database d(db::databasePath(dir.path()));
+    QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+}
+
+void TestDatabase::demoProjectIsReadyToDraw() {
+    QTemporaryDir dir;
+    for (const QTime& at : {QTime(7, 5), QTime(11, 55), QTime(12, 0), QTime(23, 58), QTime(0, 1)}) {
+        QVERIFY(db::initDatabase({dir.path(), true, true}, QDateTime(QDate(2026, 12, 8), at)).ok);
+        db::Database d(db::databasePath(dir.path()));
+        const int p = d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
+        QCOMPARE(d.scalar(QStringLiteral("select count(distinct 分组号) from 人员安排 where 项目编号=? and 分类='监考员'"), {p})
+                     .toInt(),
+                 30);
+        QCOMPARE(d.scalar(QStringLiteral("select count(distinct 性别) from 人员安排 where 项目编号=?"), {p}).toInt(), 2);
+        QVERIFY(d.scalar(QStringLiteral("select count(distinct 来源单位) from 人员安排 where 项目编号=?"), {p}).toInt() > 2);
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='场外监考' and 责任范围 is not null"), {p}).toInt() > 0);
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='验卷' and 责任范围 is not null"), {p}).toInt() > 0);
+        // The first subject is current (120-minute lead, same half-day) whatever the hour.
+        const QString start = d.scalar(QStringLiteral("select min(开考时间) from 时间安排 where 项目编号=?"), {p}).toString();
+        const QDateTime s = *db::parseDateText(start);
+        QCOMPARE(s.date(), QDate(2026, 12, 8));
+        QCOMPARE(s.time().hour() < 12, at.hour() < 12);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "test_database.moc"
