@@ -2,6 +2,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <atomic>
 
@@ -22,24 +23,38 @@ QString errorText(const QSqlError& error) {
 
 Database::Database(const QString& path, Mode mode)
     : path_(path), name_(QStringLiteral("exam-%1").arg(++connectionCounter)), mode_(mode) {
+    try {
+        open();
+    } catch (...) {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+        throw;
+    }
+}
+
+void Database::open() {
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-    d.setDatabaseName(path);
-    if (mode == Mode::ReadOnly)
+    d.setDatabaseName(path_);
+    if (mode_ == Mode::ReadOnly)
         d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     else
         d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!d.open()) {
-        const QString t = errorText(d.lastError());
-        d = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        throw DbError(t);
-    }
-    if (mode == Mode::ReadWrite) {
+    if (!d.open())
+        throw DbError(errorText(d.lastError()));
+    if (mode_ == Mode::ReadWrite) {
         query(QStringLiteral("pragma journal_mode=wal"));
-        exec(QStringLiteral("pragma foreign_keys=off"));
-    } else {
-        // A read-only file in a folder we cannot write to cannot get its WAL index;
-        // checking the schema here makes that fail now, with the engine's text.
+        return;
+    }
+    try {
+        query(QStringLiteral("select count(*) from sqlite_master"));
+    } catch (const DbError&) {
+        // A WAL file in a folder we may not write to cannot get its shared-memory index.
+        // Nobody can change the file from here either, so read it as an immutable file.
+        d.close();
+        d.setDatabaseName(QStringLiteral("file:%1?immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(path_, "/"))));
+        d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        if (!d.open())
+            throw DbError(errorText(d.lastError()));
         query(QStringLiteral("select count(*) from sqlite_master"));
     }
 }

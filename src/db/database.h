@@ -51,6 +51,8 @@ public:
     void rollback();
 
 private:
+    void open();
+
     QString path_;
     QString name_;
     Mode mode_;
