@@ -16,3 +16,6 @@ qint64 minuteBoundaries(const QDateTime& from, const QDateTime& to);
 inline constexpr int kDrawLeadMinutes = 120;
 inline constexpr int kCountdownLeadMinutes = 60;
 inline constexpr int kTailMinutes = 10;
+
+// The current subject's value when no subject is current.
+inline const QString kNoExamTime = QStringLiteral("非考试时间");

@@ -38,7 +38,7 @@ QString timeLineText(const QDateTime& now) {
 
 CountdownLines countdownLines(const QVector<SubjectEntry>& table, const QDateTime& clockNow) {
     CountdownLines out;
-    out.subject = kNoSubject;
+    out.subject = kNoExamTime;
     out.upper = kBreakText;
     out.lower = kBreakText;
     const QDateTime now = wholeSeconds(clockNow);

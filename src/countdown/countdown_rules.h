@@ -31,7 +31,6 @@ QString dateLineText(const QDateTime& now);
 // The long time, as the clock line shows it: "9:05:03".
 QString timeLineText(const QDateTime& now);
 
-inline const QString kNoSubject = QStringLiteral("非考试时间");
 inline const QString kBreakText = QStringLiteral("现在是休息时间");
 inline const QString kSubjectPrefix = QStringLiteral("当前科目:");
 inline const QString kAccuracyNotice = QStringLiteral(

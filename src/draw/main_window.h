@@ -83,4 +83,3 @@ private:
 };
 
 inline const QString kDrawCaption = QStringLiteral("Vardel V17.6.3");
-inline const QString kNoExamTime = QStringLiteral("非考试时间");

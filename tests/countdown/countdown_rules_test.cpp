@@ -88,7 +88,7 @@ private Q_SLOTS:
             QTest::newRow(name) << table << at(QString::fromLatin1(now)) << state << subj << upper << lower;
         };
         auto pause = [&](const char* name, const QVector<SubjectEntry>& table, const char* now) {
-            row(name, table, now, brk, kNoSubject, kBreakText, kBreakText);
+            row(name, table, now, brk, kNoExamTime, kBreakText, kBreakText);
         };
 
         pause("long before", chinese, "2026-06-07 07:00:00.000");
