@@ -1,4 +1,5 @@
 #include "countdown/countdown_rules.h"
+#include "common/subject_rule.h"
 
 #include <QTest>
 
