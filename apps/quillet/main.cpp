@@ -1,4 +1,5 @@
 // Quillet: the exam hall's countdown screen.
+#include "common/app_setup.h"
 #include "common/clock.h"
 #include "common/prompter.h"
 #include "common/single_instance.h"
@@ -8,7 +9,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    setUpApplication(QStringLiteral("Quillet"));
     const QString folder = QCoreApplication::applicationDirPath();
 
     SingleInstance instance(QStringLiteral("Quillet"), folder);
