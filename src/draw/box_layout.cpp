@@ -1,0 +1,48 @@
+#include "draw/box_layout.h"
+
+#include <array>
+
+namespace {
+
+struct BandRow {
+    int upTo;
+    BoxBand band;
+};
+
+// Columns, rows, Top0, margin, pitch, step, font, width, height.
+constexpr std::array<BandRow, 7> kNarrow{{
+    {20, {4, 5, 2840, 200, 3850, 1200, 16, 3000, 450}},
+    {40, {4, 10, 1890, 200, 3850, 750, 16, 3000, 450}},
+    {60, {5, 12, 1740, 200, 2950, 660, 14, 2800, 450}},
+    {80, {6, 16, 1540, 150, 3050, 515, 13, 2500, 260}},
+    {100, {5, 20, 1440, 150, 3050, 420, 13, 2500, 280}},
+    {120, {6, 20, 1440, 150, 2450, 420, 11, 2200, 200}},
+    {154, {7, 22, 1440, 150, 2110, 385, 10, 2000, 200}},
+}};
+
+constexpr std::array<BandRow, 7> kWide{{
+    {21, {3, 7, 2540, 200, 5150, 850, 16, 4300, 450}},
+    {45, {3, 15, 1640, 200, 5150, 530, 16, 4300, 450}},
+    {60, {4, 15, 1640, 200, 3700, 550, 12, 3500, 200}},
+    {80, {4, 20, 1540, 200, 3700, 410, 12, 3500, 200}},
+    {100, {5, 20, 1540, 70, 3000, 410, 10, 2800, 210}},
+    {120, {5, 25, 1500, 70, 3000, 330, 10, 2800, 210}},
+    {154, {5, 31, 1440, 70, 3000, 270, 10, 2800, 150}},
+}};
+
+} // namespace
+
+BoxBand boxBand(int rooms, bool wide) {
+    const auto& table = wide ? kWide : kNarrow;
+    for (const BandRow& row : table) {
+        if (rooms <= row.upTo)
+            return row.band;
+    }
+    return table.back().band;
+}
+
+QPoint boxPosition(const BoxBand& band, int k) {
+    const int column = k / band.rows;
+    const int row = k % band.rows;
+    return {band.margin + band.pitch * column, band.top0 + band.step * row};
+}

@@ -1,0 +1,101 @@
+#include "draw/load_dialog.h"
+
+#include "draw/draw_repository.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Frm加载数据::Frm加载数据(RunState& state, Prompter& prompter, QWidget* parent)
+    : QDialog(parent), state_(state), prompter_(prompter) {
+    setObjectName(QStringLiteral("Frm加载数据"));
+    setWindowTitle(QStringLiteral("选择加载项目"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    Label1 = new QLabel(QStringLiteral("选择项目："), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Cmb项目 = new QComboBox(this);
+    Cmb项目->setObjectName(QStringLiteral("Cmb项目"));
+    Cmb项目->setMinimumContentsLength(28);
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(QStringLiteral("取消"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3 = new QPushButton(QStringLiteral("删除选中的抽签数据"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(Label1);
+    choice->addWidget(Cmb项目, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command3);
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choice);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    if (!state.LoginSucceeded)
+        Command3->setEnabled(false);
+    try {
+        db_ = std::make_unique<db::Database>(state.MyDb, state.ZD ? db::Database::Mode::ReadOnly
+                                                                   : db::Database::Mode::ReadWrite);
+    } catch (const db::DbError& e) {
+        prompter_.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(), Prompter::Icon::Critical);
+    }
+    fillList();
+
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        JZX = Cmb项目->currentText();
+        JZKM = Cmb项目->currentData().toString();
+        accept();
+    });
+    connect(Command2, &QPushButton::clicked, this, [this] { reject(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { deleteChosen(); });
+}
+
+Frm加载数据::~Frm加载数据() = default;
+
+void Frm加载数据::fillList() {
+    Cmb项目->clear();
+    if (db_) {
+        try {
+            for (const SavedDraw& d : savedDraws(*db_, state_.DQXM))
+                Cmb项目->addItem(d.entry(), d.subject);
+        } catch (const db::DbError& e) {
+            prompter_.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(), Prompter::Icon::Critical);
+        }
+    }
+    Cmb项目->addItem(kInitialEntry, kInitialSubject);
+    Cmb项目->setCurrentIndex(0);
+}
+
+void Frm加载数据::deleteChosen() {
+    const QString entry = Cmb项目->currentText();
+    if (entry == kInitialEntry) {
+        prompter_.message(this, QStringLiteral("初始数据不能在此删除！"), Prompter::Icon::Information);
+        return;
+    }
+    if (entry.isEmpty() || !db_)
+        return;
+    if (state_.ZD) {
+        prompter_.message(this, readOnlyWriteText(), Prompter::Icon::Critical);
+        return;
+    }
+    if (!prompter_.confirm(this,
+                           QStringLiteral("将删除“") + entry + QStringLiteral("”，该操作不可恢复！\n是否真的要删除？"),
+                           Prompter::Icon::Information))
+        return;
+    try {
+        deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString());
+    } catch (const db::DbError& e) {
+        prompter_.message(this, QStringLiteral("删除失败，已保存的数据没有改变！\n") + e.text(),
+                          Prompter::Icon::Critical);
+    }
+    fillList();
+}

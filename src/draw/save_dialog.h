@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+// Asks whether the outside supervisors and paper checkers are saved with the draw.
+class Frm保存 : public QDialog {
+public:
+    explicit Frm保存(QWidget* parent = nullptr);
+
+    QGroupBox* Frame1;
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+    QPushButton* Command2;
+    QPushButton* Command1;
+
+    // 0 discard (also when closed by the frame), 1 the invigilators only, 2 with the duties.
+    int BC = 0;
+};
