@@ -5,7 +5,7 @@
 
 #include <QPoint>
 
-inline constexpr int kRoomBoxes = 161;   // boxes 0..160; box i - 1 shows room i
+inline constexpr int kRoomBoxes = 161;    // boxes 0..160; box i - 1 shows room i
 inline constexpr int kMaxDrawRooms = 154; // the largest band holds 7 x 22 boxes
 
 struct BoxBand {

@@ -11,7 +11,8 @@ const QString kSupervisor = QStringLiteral("场外监考");
 const QString kChecker = QStringLiteral("验卷");
 const QString kParameters = QStringLiteral("抽签参数");
 
-void insertRow(db::Database& db, const QString& table, const QStringList& columns, const QVariantList& values) {
+void insertRow(db::Database& db, const QString& table, const QStringList& columns,
+               const QVariantList& values) {
     const QStringList marks(columns.size(), QStringLiteral("?"));
     db.exec(QStringLiteral("insert into %1 (%2) values (%3)")
                 .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
@@ -22,18 +23,21 @@ void insertRow(db::Database& db, const QString& table, const QStringList& column
 // as the list keeps it.
 void insertDutyResult(db::Database& db, const SaveRequest& r, const QString& time, const QString& kind,
                       const DutyRow& own, const DutyRow& person, const QString& scope) {
-    insertRow(db, QStringLiteral("抽签总表"),
-              {QStringLiteral("项目编号"), QStringLiteral("分组号"), QStringLiteral("监考员甲"), QStringLiteral("甲性别"),
-               QStringLiteral("甲单位"), QStringLiteral("责任范围"), QStringLiteral("甲身份证号"), QStringLiteral("分类"),
-               QStringLiteral("科目"), QStringLiteral("时间")},
-              {r.project, own.room, person.name, person.sex, person.unit, scope, person.id, kind, r.subject, time});
+    insertRow(
+        db, QStringLiteral("抽签总表"),
+        {QStringLiteral("项目编号"), QStringLiteral("分组号"), QStringLiteral("监考员甲"),
+         QStringLiteral("甲性别"), QStringLiteral("甲单位"), QStringLiteral("责任范围"),
+         QStringLiteral("甲身份证号"), QStringLiteral("分类"), QStringLiteral("科目"),
+         QStringLiteral("时间")},
+        {r.project, own.room, person.name, person.sex, person.unit, scope, person.id, kind, r.subject, time});
 }
 
-void insertHistory(db::Database& db, const SaveRequest& r, const QString& time, int batch, const QString& kind,
-                   int seq, int a, const QVariant& b) {
+void insertHistory(db::Database& db, const SaveRequest& r, const QString& time, int batch,
+                   const QString& kind, int seq, int a, const QVariant& b) {
     insertRow(db, QStringLiteral("抽签历史"),
-              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("序号"), QStringLiteral("甲"),
-               QStringLiteral("乙"), QStringLiteral("科目"), QStringLiteral("时间"), QStringLiteral("数据批次")},
+              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("序号"),
+               QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("科目"), QStringLiteral("时间"),
+               QStringLiteral("数据批次")},
               {r.project, kind, seq, a, b, r.subject, time, batch});
 }
 
@@ -48,7 +52,8 @@ void writeSupervisors(db::Database& db, const WorkingSet& ws, const Candidate& r
     const int m = ws.supervisorCount();
     for (int j = 1; j <= m; ++j) {
         const DutyRow& own = ws.supervisors[j];
-        insertDutyResult(db, r, time, kSupervisor, own, own, ws.supervisors[dutyEntry(result.supervisor, j, m)].scope);
+        insertDutyResult(db, r, time, kSupervisor, own, own,
+                         ws.supervisors[dutyEntry(result.supervisor, j, m)].scope);
     }
     for (int j = 1; j <= m; ++j)
         insertHistory(db, r, time, batch, kSupervisor, j, dutyEntry(result.supervisor, j, m), {});
@@ -76,21 +81,22 @@ QString drawAndWriteCheckers(db::Database& db, const SaveRequest& r, const QStri
 void writeInvigilators(db::Database& db, const WorkingSet& ws, const Candidate& result, const SaveRequest& r,
                        const QString& time, int batch) {
     const int n = ws.roomCount();
-    const QStringList columns = {QStringLiteral("项目编号"), QStringLiteral("分类"),     QStringLiteral("分组号"),
-                                 QStringLiteral("监考员甲"), QStringLiteral("监考员乙"), QStringLiteral("甲身份证号"),
-                                 QStringLiteral("乙身份证号"), QStringLiteral("甲性别"), QStringLiteral("乙性别"),
-                                 QStringLiteral("甲单位"),   QStringLiteral("乙单位"),   QStringLiteral("科目"),
-                                 QStringLiteral("时间")};
+    const QStringList columns = {
+        QStringLiteral("项目编号"),   QStringLiteral("分类"),     QStringLiteral("分组号"),
+        QStringLiteral("监考员甲"),   QStringLiteral("监考员乙"), QStringLiteral("甲身份证号"),
+        QStringLiteral("乙身份证号"), QStringLiteral("甲性别"),   QStringLiteral("乙性别"),
+        QStringLiteral("甲单位"),     QStringLiteral("乙单位"),   QStringLiteral("科目"),
+        QStringLiteral("时间")};
     for (int i = 1; i <= n; ++i) {
         const RosterRow& a = ws.rooms[result.a.value(i)];
         const RosterRow& b = ws.rooms[result.b.value(i)];
         insertRow(db, QStringLiteral("抽签总表"), columns,
-                  {r.project, kInvigilator, ws.rooms[i].col[0], a.col[1], b.col[6], a.col[5], b.col[10], a.col[2],
-                   b.col[7], a.col[3], b.col[8], r.subject, time});
+                  {r.project, kInvigilator, ws.rooms[i].col[0], a.col[1], b.col[6], a.col[5], b.col[10],
+                   a.col[2], b.col[7], a.col[3], b.col[8], r.subject, time});
     }
     insertRow(db, QStringLiteral("抽签总表"),
-              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("分组号"), QStringLiteral("科目"),
-               QStringLiteral("时间")},
+              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("分组号"),
+               QStringLiteral("科目"), QStringLiteral("时间")},
               {r.project, kParameters, r.parameterCode, r.subject, time});
     for (int i = 1; i <= n; ++i)
         insertHistory(db, r, time, batch, kInvigilator, i, result.a.value(i), result.b.value(i));
@@ -129,8 +135,10 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const Candidate& re
 
 QVector<SavedDraw> savedDraws(const db::Database& db, int project) {
     QVector<SavedDraw> out;
-    const db::Rows rows = db.query(
-        QStringLiteral("select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"), {project});
+    const db::Rows rows =
+        db.query(QStringLiteral(
+                     "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
+                 {project});
     for (const db::Row& row : rows)
         out.push_back({db::text(row, QStringLiteral("科目")), db::text(row, QStringLiteral("时间"))});
     return out;
@@ -143,13 +151,16 @@ void deleteSavedDraw(db::Database& db, int project, const QString& subject) {
     tx.commit();
 }
 
-QVector<SavedRoom> loadSavedDraw(const db::Database& db, int project, const QString& subject, bool withSupervisors) {
+QVector<SavedRoom> loadSavedDraw(const db::Database& db, int project, const QString& subject,
+                                 bool withSupervisors) {
     QVector<SavedRoom> rooms;
     const QString sql =
         QStringLiteral("select * from 抽签总表 where 分类=? and 科目=? and 项目编号=? order by 分组号");
     for (const db::Row& row : db.query(sql, {kInvigilator, subject, project}))
-        rooms.push_back({db::text(row, QStringLiteral("分组号")), db::text(row, QStringLiteral("监考员甲")),
-                         db::text(row, QStringLiteral("监考员乙")), {}});
+        rooms.push_back({db::text(row, QStringLiteral("分组号")),
+                         db::text(row, QStringLiteral("监考员甲")),
+                         db::text(row, QStringLiteral("监考员乙")),
+                         {}});
     if (!withSupervisors)
         return rooms;
     const db::Rows supervisors = db.query(sql, {kSupervisor, subject, project});

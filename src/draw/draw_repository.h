@@ -24,14 +24,15 @@ struct SaveRequest {
 };
 
 struct SaveOutcome {
-    int batch = 0;   // the batch number the rows carry
-    QString refusal; // when not empty nothing was written: the reason (e.g. the paper checkers cannot be drawn)
+    int batch = 0; // the batch number the rows carry
+    QString
+        refusal; // when not empty nothing was written: the reason (e.g. the paper checkers cannot be drawn)
 };
 
 // Replaces what the project holds for the subject with the draw `result` as a new batch.
 // All or nothing: on a database error the exception leaves the previous save untouched.
-SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const Candidate& result, const SaveRequest& request,
-                     RandomSource& random);
+SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const Candidate& result,
+                     const SaveRequest& request, RandomSource& random);
 
 // One saved draw of a project: the rows of one save share subject and time.
 struct SavedDraw {
@@ -56,4 +57,5 @@ struct SavedRoom {
 
 // The subject's saved rooms in room order; the outside supervisor of each room is filled
 // in only when `withSupervisors` (the last saved scope naming the room wins).
-QVector<SavedRoom> loadSavedDraw(const db::Database& db, int project, const QString& subject, bool withSupervisors);
+QVector<SavedRoom> loadSavedDraw(const db::Database& db, int project, const QString& subject,
+                                 bool withSupervisors);

@@ -171,8 +171,8 @@ void Frm抽签::buildControls() {
     Cmd保存->setEnabled(false);
 
     const char* const names[6] = {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"};
-    const QString texts[6] = {QStringLiteral("允许重回原考室"), QStringLiteral("允许甲乙再搭档"),
-                              QStringLiteral("最大性别组合"),   QStringLiteral("最大异校搭档"),
+    const QString texts[6] = {QStringLiteral("允许重回原考室"),   QStringLiteral("允许甲乙再搭档"),
+                              QStringLiteral("最大性别组合"),     QStringLiteral("最大异校搭档"),
                               QStringLiteral("场外监考同步抽签"), QStringLiteral("验卷员同步抽签")};
     for (int i = 0; i < 6; ++i) {
         checks_[i] = new QCheckBox(texts[i], Frame1);
@@ -209,7 +209,7 @@ void Frm抽签::buildControls() {
 bool Frm抽签::openData() {
     try {
         db_ = std::make_unique<db::Database>(state_.MyDb, state_.ZD ? db::Database::Mode::ReadOnly
-                                                                     : db::Database::Mode::ReadWrite);
+                                                                    : db::Database::Mode::ReadWrite);
         readProjectSettings(*db_, state_);
         ws_ = loadWorkingSet(*db_, state_.DQXM);
     } catch (const db::DbError& e) {
@@ -234,7 +234,9 @@ void Frm抽签::presetChecks() {
         setParameterChecksEnabled(false);
 }
 
-int Frm抽签::checkValue(int index) const { return checkStateValue(checks_[index]); }
+int Frm抽签::checkValue(int index) const {
+    return checkStateValue(checks_[index]);
+}
 
 DrawSettings Frm抽签::currentSettings() const {
     DrawSettings s;
@@ -328,8 +330,8 @@ void Frm抽签::applyGeometry() {
 // pitch allows, and only then the font shrinks, so every name stays whole.
 void Frm抽签::fitBoxes(int fontPt, int widthTw, int heightTw, int pitchTw, int stepTw) {
     auto px = [this](int twips) { return static_cast<int>(std::lround(twips * scale_ / kTwipsPerPixel)); };
-    int fontPx = std::max(kMinBoxFontPx, static_cast<int>(std::lround(fontPt * kTwipsPerPoint * scale_ /
-                                                                        kTwipsPerPixel)));
+    int fontPx = std::max(kMinBoxFontPx,
+                          static_cast<int>(std::lround(fontPt * kTwipsPerPoint * scale_ / kTwipsPerPixel)));
     const int width = px(widthTw);
     const int height = px(heightTw);
     const int widthLimit = std::max(width, px(pitchTw) - 2);
@@ -366,7 +368,8 @@ int Frm抽签::widestText(const QFontMetrics& fm) const {
             a = std::max(a, fm.horizontalAdvance(ws_.rooms[i].aName()));
             b = std::max(b, fm.horizontalAdvance(ws_.rooms[i].bName()));
         }
-        widest = room + fm.horizontalAdvance(QLatin1Char('.')) + a + fm.horizontalAdvance(QLatin1Char(',')) + b;
+        widest =
+            room + fm.horizontalAdvance(QLatin1Char('.')) + a + fm.horizontalAdvance(QLatin1Char(',')) + b;
         if (textWithSupervisor_) {
             for (int j = 1; j <= ws_.supervisorCount(); ++j)
                 supervisor = std::max(supervisor, fm.horizontalAdvance(ws_.supervisors[j].name));
@@ -410,7 +413,8 @@ void Frm抽签::showInitial() {
     }
 }
 
-void Frm抽签::showResult(const Candidate& c, const QVector<QString>& supervisors, bool withSupervisor, bool flash) {
+void Frm抽签::showResult(const Candidate& c, const QVector<QString>& supervisors, bool withSupervisor,
+                         bool flash) {
     for (int i = 1; i <= rooms_ && i <= kRoomBoxes; ++i) {
         QString text = ws_.rooms[i].room() + QLatin1Char('.') + rosterRow(ws_, c.a.value(i)).aName() +
                        QLatin1Char(',') + rosterRow(ws_, c.b.value(i)).bName();
@@ -450,10 +454,10 @@ void Frm抽签::startRun() {
     layoutBoxes();
     if (tooMany_)
         return;
-    if (!saved_ && !services_.prompter.confirm(this,
-                                               QStringLiteral("存在未保存的抽签结论，如果继续抽签，将抛弃数据！") +
-                                                   kDiscardTail,
-                                               Prompter::Icon::Information))
+    if (!saved_ &&
+        !services_.prompter.confirm(
+            this, QStringLiteral("存在未保存的抽签结论，如果继续抽签，将抛弃数据！") + kDiscardTail,
+            Prompter::Icon::Information))
         return;
 
     counter_ = 0;
@@ -462,7 +466,8 @@ void Frm抽签::startRun() {
     for (QLineEdit* box : Txt监考员)
         snapshot_.texts << box->text();
     snapshot_.caption = windowTitle();
-    snapshot_.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(), Cmd打印->isEnabled()};
+    snapshot_.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(),
+                         Cmd打印->isEnabled()};
     for (int i = 0; i < 6; ++i)
         snapshot_.checks[i] = checks_[i]->isEnabled();
 
@@ -477,8 +482,9 @@ void Frm抽签::startRun() {
     engine_ = std::make_unique<DrawEngine>(ws_, services_.random);
     DrawResult begun;
     try {
-        begun = engine_->begin(settings_, loadPairingHistory(*db_, state_.DQXM),
-                               loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
+        begun = engine_->begin(
+            settings_, loadPairingHistory(*db_, state_.DQXM),
+            loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
     } catch (const db::DbError& e) {
         abortRun(QStringLiteral("无法读取抽签历史！\n") + e.text());
         return;
@@ -684,10 +690,10 @@ void Frm抽签::loadClicked() {
     if (!db_)
         return;
     layoutBoxes();
-    if (!saved_ && !services_.prompter.confirm(this,
-                                               QStringLiteral("存在未保存的抽签结论，加载历史数据，将抛弃数据！") +
-                                                   kDiscardTail,
-                                               Prompter::Icon::Information))
+    if (!saved_ &&
+        !services_.prompter.confirm(
+            this, QStringLiteral("存在未保存的抽签结论，加载历史数据，将抛弃数据！") + kDiscardTail,
+            Prompter::Icon::Information))
         return;
     Frm加载数据 dialog(state_, services_.prompter, this);
     runDialog(dialog);
@@ -702,7 +708,8 @@ void Frm抽签::loadClicked() {
     try {
         saved = loadSavedDraw(*db_, state_.DQXM, subject, checkValue(4) == 1);
     } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("无法读取抽签结论！\n") + e.text(), Prompter::Icon::Critical);
+        services_.prompter.message(this, QStringLiteral("无法读取抽签结论！\n") + e.text(),
+                                   Prompter::Icon::Critical);
         return;
     }
     setWindowTitle(QStringLiteral("抽签  加载[") + subject + QStringLiteral("]数据"));
@@ -720,10 +727,10 @@ void Frm抽签::loadClicked() {
 bool Frm抽签::mayClose() {
     if (phase_ != Phase::Idle)
         return false;
-    return saved_ || services_.prompter.confirm(this,
-                                                QStringLiteral("存在未保存的抽签结论，如果关闭窗口，将抛弃数据！") +
-                                                    kDiscardTail,
-                                                Prompter::Icon::Information);
+    return saved_ ||
+           services_.prompter.confirm(
+               this, QStringLiteral("存在未保存的抽签结论，如果关闭窗口，将抛弃数据！") + kDiscardTail,
+               Prompter::Icon::Information);
 }
 
 void Frm抽签::closeEvent(QCloseEvent* event) {

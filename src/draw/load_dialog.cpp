@@ -44,7 +44,7 @@ Frm加载数据::Frm加载数据(RunState& state, Prompter& prompter, QWidget* p
         Command3->setEnabled(false);
     try {
         db_ = std::make_unique<db::Database>(state.MyDb, state.ZD ? db::Database::Mode::ReadOnly
-                                                                   : db::Database::Mode::ReadWrite);
+                                                                  : db::Database::Mode::ReadWrite);
     } catch (const db::DbError& e) {
         prompter_.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(), Prompter::Icon::Critical);
     }
@@ -68,7 +68,8 @@ void Frm加载数据::fillList() {
             for (const SavedDraw& d : savedDraws(*db_, state_.DQXM))
                 Cmb项目->addItem(d.entry(), d.subject);
         } catch (const db::DbError& e) {
-            prompter_.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(), Prompter::Icon::Critical);
+            prompter_.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(),
+                              Prompter::Icon::Critical);
         }
     }
     Cmb项目->addItem(kInitialEntry, kInitialSubject);
@@ -87,9 +88,9 @@ void Frm加载数据::deleteChosen() {
         prompter_.message(this, readOnlyWriteText(), Prompter::Icon::Critical);
         return;
     }
-    if (!prompter_.confirm(this,
-                           QStringLiteral("将删除“") + entry + QStringLiteral("”，该操作不可恢复！\n是否真的要删除？"),
-                           Prompter::Icon::Information))
+    if (!prompter_.confirm(
+            this, QStringLiteral("将删除“") + entry + QStringLiteral("”，该操作不可恢复！\n是否真的要删除？"),
+            Prompter::Icon::Information))
         return;
     try {
         deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString());

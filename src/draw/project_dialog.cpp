@@ -37,10 +37,12 @@ Frm选项目::Frm选项目(RunState& state, QWidget* parent, Prompter* prompter)
     layout->addWidget(Label3, 2, 0, 1, 3);
 
     try {
-        const db::Database db(state.MyDb, state.ZD ? db::Database::Mode::ReadOnly : db::Database::Mode::ReadWrite);
-        for (const db::Row& row : db.query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
+        const db::Database db(state.MyDb,
+                              state.ZD ? db::Database::Mode::ReadOnly : db::Database::Mode::ReadWrite);
+        for (const db::Row& row :
+             db.query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
             Cmb考点->addItem(db::text(row, QStringLiteral("编号")) + QStringLiteral("#.") +
-                            db::text(row, QStringLiteral("考试名称")));
+                             db::text(row, QStringLiteral("考试名称")));
     } catch (const db::DbError& e) {
         QtPrompter fallback;
         (prompter ? *prompter : static_cast<Prompter&>(fallback))

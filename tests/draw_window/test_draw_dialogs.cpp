@@ -24,7 +24,8 @@ struct Env {
         st.LoginSucceeded = true;
     }
     void saved(const QString& subject, const QString& time) {
-        t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号) values (?, ?, ?, '监考员', '001')"),
+        t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号) values (?, ?, "
+                                  "?, '监考员', '001')"),
                    {project, subject, time});
         t.db->exec(QStringLiteral("insert into 抽签历史 (项目编号, 科目, 时间, 数据批次, 分类, 序号, 甲, 乙) "
                                   "values (?, ?, ?, 1, '监考员', 1, 1, 1)"),
@@ -69,8 +70,9 @@ void TestDrawDialogs::loadListNewestFirst() {
     e.t.db->exec(QStringLiteral("update 抽签总表 set 项目编号=? where 科目='语文'"), {other});
     e.saved(QStringLiteral("物理"), QStringLiteral("2026-06-06 15:00:00"));
     Frm加载数据 d(e.st, e.prompter);
-    QCOMPARE(e.entries(d.Cmb项目), (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"),
-                                                QStringLiteral("物理 # 2026-06-06 15:00:00"), kInitialEntry}));
+    QCOMPARE(e.entries(d.Cmb项目),
+             (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"),
+                          QStringLiteral("物理 # 2026-06-06 15:00:00"), kInitialEntry}));
     QCOMPARE(d.Cmb项目->currentText(), QStringLiteral("数学 # 2026-06-07 15:00:00"));
 }
 
@@ -95,9 +97,11 @@ void TestDrawDialogs::deleteGuards_data() {
     QTest::addColumn<QString>("said");
     QTest::newRow("not logged in") << false << false << false << true << QString();
     QTest::newRow("read-only") << true << true << false << true << readOnlyWriteText();
-    QTest::newRow("initial data") << true << false << true << true << QStringLiteral("初始数据不能在此删除！");
-    QTest::newRow("answered No") << true << false << false << false
-                                 << QStringLiteral("将删除“语文 # 2026-06-07 09:00:00”，该操作不可恢复！\n是否真的要删除？");
+    QTest::newRow("initial data") << true << false << true << true
+                                  << QStringLiteral("初始数据不能在此删除！");
+    QTest::newRow("answered No")
+        << true << false << false << false
+        << QStringLiteral("将删除“语文 # 2026-06-07 09:00:00”，该操作不可恢复！\n是否真的要删除？");
 }
 
 void TestDrawDialogs::deleteGuards() {
@@ -132,7 +136,8 @@ void TestDrawDialogs::deleteRemovesTheSubject() {
     QCOMPARE(e.prompter.said.size(), 1);
     QCOMPARE(e.rows(quoted), 0);
     QCOMPARE(e.rows(QStringLiteral("数学")), 2);
-    QCOMPARE(e.entries(d.Cmb项目), (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"), kInitialEntry}));
+    QCOMPARE(e.entries(d.Cmb项目),
+             (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"), kInitialEntry}));
 }
 
 void TestDrawDialogs::projectChoiceList() {
@@ -145,8 +150,8 @@ void TestDrawDialogs::projectChoiceList() {
     Frm选项目 d(e.st, nullptr, &e.prompter);
     QCOMPARE(d.windowTitle(), QStringLiteral("选择抽签项目"));
     QCOMPARE(d.Label3->text(), QStringLiteral("　　 具体情况见参数设置相关项目"));
-    QCOMPARE(e.entries(d.Cmb考点),
-             (QStringList{QStringLiteral("%1#.中考").arg(e.project), QStringLiteral("%1#.高考").arg(second)}));
+    QCOMPARE(e.entries(d.Cmb考点), (QStringList{QStringLiteral("%1#.中考").arg(e.project),
+                                                QStringLiteral("%1#.高考").arg(second)}));
     // The project in use is shown even when it is no longer offered.
     QCOMPARE(d.Cmb考点->currentText(), QStringLiteral("%1#.旧考试").arg(retired));
     d.Command1->click();

@@ -17,7 +17,8 @@ struct Fixture {
     explicit Fixture(int rooms = 3) {
         project = t.addProject();
         for (int i = 1; i <= rooms; ++i)
-            t.addRoom(project, QStringLiteral("00%1").arg(i), QStringLiteral("甲%1").arg(i), QStringLiteral("乙%1").arg(i));
+            t.addRoom(project, QStringLiteral("00%1").arg(i), QStringLiteral("甲%1").arg(i),
+                      QStringLiteral("乙%1").arg(i));
         t.addStaff(project, QStringLiteral("场外监考"), QStringLiteral("01"), {}, QStringLiteral("外一"),
                    QStringLiteral("男"), QStringLiteral("一中"), QStringLiteral("001,002"));
         t.addStaff(project, QStringLiteral("场外监考"), QStringLiteral("02"), {}, QStringLiteral("外二"),
@@ -55,11 +56,13 @@ struct Fixture {
     }
 
     int count(const QString& table, const QString& kind) const {
-        return t.db->scalar(QStringLiteral("select count(*) from %1 where 分类=?").arg(table), {kind}).toInt();
+        return t.db->scalar(QStringLiteral("select count(*) from %1 where 分类=?").arg(table), {kind})
+            .toInt();
     }
     QList<int> batches() const {
         QList<int> out;
-        for (const db::Row& r : t.db->query(QStringLiteral("select distinct 数据批次 from 抽签历史 order by 1")))
+        for (const db::Row& r :
+             t.db->query(QStringLiteral("select distinct 数据批次 from 抽签历史 order by 1")))
             out << r.value(0).toInt();
         return out;
     }
@@ -84,8 +87,8 @@ private Q_SLOTS:
 void TestDrawRepository::invigilatorRowsCarryTheDrawnPeople() {
     Fixture f;
     QCOMPARE(f.save(kChinese, false).batch, 1);
-    const db::Rows rows = f.t.db->query(
-        QStringLiteral("select * from 抽签总表 where 分类='监考员' order by 分组号"));
+    const db::Rows rows =
+        f.t.db->query(QStringLiteral("select * from 抽签总表 where 分类='监考员' order by 分组号"));
     QCOMPARE(rows.size(), 3);
     const db::Row& first = rows.front();
     QCOMPARE(db::text(first, QStringLiteral("分组号")), QStringLiteral("001"));
@@ -137,8 +140,8 @@ void TestDrawRepository::dutyRowsSwapScopesAndPeople() {
     Fixture f;
     f.save(kChinese, true);
     // Outside supervisor j keeps its own details and receives the scope of row p[j].
-    const db::Rows outside = f.t.db->query(
-        QStringLiteral("select * from 抽签总表 where 分类='场外监考' order by 分组号"));
+    const db::Rows outside =
+        f.t.db->query(QStringLiteral("select * from 抽签总表 where 分类='场外监考' order by 分组号"));
     QCOMPARE(db::text(outside[0], QStringLiteral("监考员甲")), QStringLiteral("外一"));
     QCOMPARE(db::text(outside[0], QStringLiteral("责任范围")), QStringLiteral("003"));
     QCOMPARE(db::text(outside[1], QStringLiteral("甲性别")), QStringLiteral("女"));
@@ -148,8 +151,8 @@ void TestDrawRepository::dutyRowsSwapScopesAndPeople() {
     QCOMPARE(history[0].value(1).toInt(), 2);
     QVERIFY(history[0].value(2).isNull());
     // Check6 unchecked: every paper-check scope keeps its own checker; a NULL unit is stored empty.
-    const db::Rows checkers = f.t.db->query(
-        QStringLiteral("select * from 抽签总表 where 分类='验卷' order by 分组号"));
+    const db::Rows checkers =
+        f.t.db->query(QStringLiteral("select * from 抽签总表 where 分类='验卷' order by 分组号"));
     QCOMPARE(db::text(checkers[1], QStringLiteral("监考员甲")), QStringLiteral("验二"));
     QCOMPARE(db::text(checkers[1], QStringLiteral("责任范围")), QStringLiteral("002,003"));
     QCOMPARE(checkers[1].value(QStringLiteral("甲单位")).toString(), QString());
@@ -175,7 +178,8 @@ void TestDrawRepository::failedSaveKeepsThePreviousOne() {
     const auto snapshot = [&f] {
         QStringList rows;
         for (const QString& table : {QStringLiteral("抽签总表"), QStringLiteral("抽签历史")})
-            for (const db::Row& r : f.t.db->query(QStringLiteral("select * from %1 order by 编号").arg(table))) {
+            for (const db::Row& r :
+                 f.t.db->query(QStringLiteral("select * from %1 order by 编号").arg(table))) {
                 QStringList fields;
                 for (int i = 0; i < r.count(); ++i)
                     fields << r.value(i).toString();
@@ -200,7 +204,8 @@ void TestDrawRepository::subjectWithAQuote() {
     const QString subject = QStringLiteral("O'Neil 英语");
     f.save(subject, true);
     QCOMPARE(savedDraws(*f.t.db, f.project).size(), 1);
-    QCOMPARE(savedDraws(*f.t.db, f.project).front().entry(), subject + QStringLiteral(" # 2026-06-07 09:30:00"));
+    QCOMPARE(savedDraws(*f.t.db, f.project).front().entry(),
+             subject + QStringLiteral(" # 2026-06-07 09:30:00"));
     QCOMPARE(loadSavedDraw(*f.t.db, f.project, subject, false).size(), 3);
     deleteSavedDraw(*f.t.db, f.project, subject);
     QCOMPARE(f.t.db->scalar(QStringLiteral("select count(*) from 抽签总表")).toInt(), 0);
@@ -236,9 +241,10 @@ void TestDrawRepository::loadedSupervisorIsTheLastScopeNamingTheRoom() {
     Fixture f;
     f.save(kChinese, true);
     auto addSupervisor = [&f](const QString& room, const QString& name, const QVariant& scope) {
-        f.t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号, 监考员甲, 责任范围) "
-                                    "values (?, ?, '2026-06-07 09:30:00', '场外监考', ?, ?, ?)"),
-                     {f.project, kChinese, room, name, scope});
+        f.t.db->exec(
+            QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号, 监考员甲, 责任范围) "
+                           "values (?, ?, '2026-06-07 09:30:00', '场外监考', ?, ?, ?)"),
+            {f.project, kChinese, room, name, scope});
     };
     addSupervisor(QStringLiteral("03"), QStringLiteral("外三"), QStringLiteral("002, 001"));
     addSupervisor(QStringLiteral("04"), QStringLiteral("外四"), QVariant());

@@ -18,12 +18,15 @@ namespace {
 
 const QString kUnsavedAtStart =
     QStringLiteral("存在未保存的抽签结论，如果继续抽签，将抛弃数据！\n是否真要放弃之前数据？");
-const QString kUnsavedAtLoad = QStringLiteral("存在未保存的抽签结论，加载历史数据，将抛弃数据！\n是否真要放弃之前数据？");
+const QString kUnsavedAtLoad =
+    QStringLiteral("存在未保存的抽签结论，加载历史数据，将抛弃数据！\n是否真要放弃之前数据？");
 const QString kUnsavedAtClose =
     QStringLiteral("存在未保存的抽签结论，如果关闭窗口，将抛弃数据！\n是否真要放弃之前数据？");
 const QString kTooMany = QStringLiteral("参与抽签的考室数量154大于设计最高数量，需要重新定制软件！");
 
-QString room(int i) { return QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')); }
+QString room(int i) {
+    return QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+}
 
 struct Env {
     TestDb t;
@@ -89,7 +92,8 @@ struct Env {
     int rows(const QString& table, const QString& kind = {}) const {
         if (kind.isEmpty())
             return t.db->scalar(QStringLiteral("select count(*) from %1").arg(table)).toInt();
-        return t.db->scalar(QStringLiteral("select count(*) from %1 where 分类=?").arg(table), {kind}).toInt();
+        return t.db->scalar(QStringLiteral("select count(*) from %1 where 分类=?").arg(table), {kind})
+            .toInt();
     }
 };
 
@@ -123,6 +127,7 @@ class TestDrawWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void opening();
+    void unreadableDatabaseRefusesToOpen();
     void checkBoxesFromTheProject_data();
     void checkBoxesFromTheProject();
     void layoutBands_data();
@@ -158,8 +163,9 @@ void TestDrawWindow::opening() {
     QCOMPARE(e.st.ksmc, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
-    QCOMPARE(boxTexts(*w, 3), (QStringList{QStringLiteral("001.甲1,乙1,外1"), QStringLiteral("002.甲2,乙2,外2"),
-                                           QStringLiteral("003.甲3,乙3,")}));
+    QCOMPARE(boxTexts(*w, 3),
+             (QStringList{QStringLiteral("001.甲1,乙1,外1"), QStringLiteral("002.甲2,乙2,外2"),
+                          QStringLiteral("003.甲3,乙3,")}));
     QCOMPARE(w->Txt监考员[0]->palette().color(QPalette::Base), QColor(0, 128, 255));
     QCOMPARE(w->Txt监考员[0]->palette().color(QPalette::Text), QColor(0, 0, 0));
     QVERIFY(w->Txt监考员[0]->isReadOnly());
@@ -172,6 +178,15 @@ void TestDrawWindow::opening() {
     w->Cmd打印->click();
     QCOMPARE(e.reports, 1);
     QVERIFY(e.prompter.said.isEmpty());
+}
+
+void TestDrawWindow::unreadableDatabaseRefusesToOpen() {
+    Env e;
+    e.t.db->exec(QStringLiteral("drop table 人员安排"));
+    Frm抽签 w(e.st, e.services);
+    QCOMPARE(e.prompter.said.size(), 1);
+    QVERIFY(e.prompter.last().contains(QStringLiteral("人员安排")));
+    QCOMPARE(w.exec(), int(QDialog::Rejected));
 }
 
 void TestDrawWindow::checkBoxesFromTheProject_data() {
@@ -198,7 +213,9 @@ void TestDrawWindow::checkBoxesFromTheProject() {
     const QCheckBox* boxes[6] = {w->Check1, w->Check2, w->Check3, w->Check4, w->Check5, w->Check6};
     QString seen;
     for (const QCheckBox* c : boxes) {
-        seen += QString::number(c->checkState() == Qt::Checked ? 1 : c->checkState() == Qt::PartiallyChecked ? 2 : 0);
+        seen += QString::number(c->checkState() == Qt::Checked            ? 1
+                                : c->checkState() == Qt::PartiallyChecked ? 2
+                                                                          : 0);
         QCOMPARE(c->isEnabled(), xgcs != 0);
     }
     QCOMPARE(seen, states);
@@ -316,12 +333,11 @@ void TestDrawWindow::runAndStop() {
     auto w = e.open();
     w->Cmd抽签->click();
     QVERIFY(w->drawing());
-    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd选抽签人, w->Cmd加载, w->Cmd保存, w->Cmd打印, w->Check1,
-                                                      w->Check6})
+    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd选抽签人, w->Cmd加载, w->Cmd保存, w->Cmd打印,
+                                                      w->Check1, w->Check6})
         QVERIFY(!c->isEnabled());
     QTRY_VERIFY(w->Cmd抽签->isEnabled() && w->resultCounter() > 1);
-    QCOMPARE(w->windowTitle(),
-             QStringLiteral("已随机产生 %1 组符合要求的抽签结论").arg(w->resultCounter()));
+    QCOMPARE(w->windowTitle(), QStringLiteral("已随机产生 %1 组符合要求的抽签结论").arg(w->resultCounter()));
     bool flashing = false;
     for (int k = 0; k < 6; ++k)
         flashing = flashing || w->Txt监考员[k]->palette().color(QPalette::Base) != QColor(255, 255, 0);
@@ -340,7 +356,8 @@ void TestDrawWindow::runAndStop() {
     const Candidate& c = w->result();
     for (int i = 1; i <= 6; ++i) {
         const QString text = w->Txt监考员[i - 1]->text();
-        QVERIFY2(text.startsWith(room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i])), qPrintable(text));
+        QVERIFY2(text.startsWith(room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i])),
+                 qPrintable(text));
         QCOMPARE(w->Txt监考员[i - 1]->palette().color(QPalette::Base), QColor(255, 255, 0));
     }
     QVERIFY(e.prompter.said.isEmpty());
@@ -462,8 +479,8 @@ void TestDrawWindow::saveDialogResults() {
     if (!invigilators)
         return;
     const Candidate& c = w->result();
-    const db::Rows rows = e.t.db->query(
-        QStringLiteral("select * from 抽签总表 where 分类='监考员' order by 分组号"));
+    const db::Rows rows =
+        e.t.db->query(QStringLiteral("select * from 抽签总表 where 分类='监考员' order by 分组号"));
     for (int i = 1; i <= 4; ++i) {
         QCOMPARE(db::text(rows[i - 1], QStringLiteral("监考员甲")), QStringLiteral("甲%1").arg(c.a[i]));
         QCOMPARE(db::text(rows[i - 1], QStringLiteral("乙身份证号")), QStringLiteral("ID-乙%1").arg(c.b[i]));
@@ -502,7 +519,8 @@ void TestDrawWindow::parameterCode() {
     // The code is the one in force at the start, whatever the boxes say at saving.
     w->Check2->setChecked(true);
     saveWith(e, *w, 2);
-    QCOMPARE(e.t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(), code);
+    QCOMPARE(e.t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
+             code);
 }
 
 void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
@@ -541,14 +559,16 @@ void TestDrawWindow::failedSaveSaysSoAndKeepsThePreviousOne() {
     auto w = e.open();
     draw(*w);
     saveWith(e, *w, 1);
-    const db::Rows before = e.t.db->query(QStringLiteral("select 监考员甲, 监考员乙 from 抽签总表 order by 编号"));
+    const db::Rows before =
+        e.t.db->query(QStringLiteral("select 监考员甲, 监考员乙 from 抽签总表 order by 编号"));
     e.t.db->exec(QStringLiteral("create trigger 写满 before insert on 抽签历史 "
                                 "begin select raise(abort, 'disk is full'); end"));
     draw(*w);
     saveWith(e, *w, 1);
     QVERIFY(e.prompter.last().contains(QStringLiteral("disk is full")));
     QVERIFY(!w->saved());
-    const db::Rows after = e.t.db->query(QStringLiteral("select 监考员甲, 监考员乙 from 抽签总表 order by 编号"));
+    const db::Rows after =
+        e.t.db->query(QStringLiteral("select 监考员甲, 监考员乙 from 抽签总表 order by 编号"));
     QCOMPARE(after.size(), before.size());
     for (int i = 0; i < after.size(); ++i)
         QCOMPARE(after[i].value(0), before[i].value(0));
@@ -587,7 +607,8 @@ void TestDrawWindow::loadSavedAndInitial() {
     w->Cmd加载->click();
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载[语文]数据"));
     for (int i = 1; i <= 4; ++i)
-        QCOMPARE(w->Txt监考员[i - 1]->text(), room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i]));
+        QCOMPARE(w->Txt监考员[i - 1]->text(),
+                 room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i]));
     // Loading leaves the unsaved result unsaved.
     QVERIFY(!w->saved());
 
@@ -615,7 +636,8 @@ void TestDrawWindow::pickThePerformer() {
     QCOMPARE(w->Cmd选抽签人->text(), QStringLiteral("停止"));
     QCOMPARE(w->windowTitle(), QStringLiteral("选抽签人"));
     QVERIFY(w->Cmd选抽签人->isDefault());
-    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd抽签, w->Cmd加载, w->Cmd保存, w->Cmd打印, w->Check3})
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{w->Cmd抽签, w->Cmd加载, w->Cmd保存, w->Cmd打印, w->Check3})
         QVERIFY(!c->isEnabled());
     QTest::qWait(200);
     w->Cmd选抽签人->click();
