@@ -6,7 +6,9 @@
 
 namespace report {
 
-QString ChkNull(const QString& value) { return value.isEmpty() ? QStringLiteral("&nbsp;") : value; }
+QString ChkNull(const QString& value) {
+    return value.isEmpty() ? QStringLiteral("&nbsp;") : value;
+}
 
 QString htmlText(const QString& value) {
     QString out;
@@ -24,17 +26,21 @@ QString htmlText(const QString& value) {
     return out;
 }
 
-QString headerCell(const QString& caption) { return GridCellOpen + caption + QStringLiteral("</td>"); }
+QString headerCell(const QString& caption) {
+    return GridCellOpen + caption + QStringLiteral("</td>");
+}
 
 QString spanHeaderCell(const QString& span, const QString& caption) {
     return QStringLiteral("<td ") + span + GridCellStyle + caption + QStringLiteral("</td>");
 }
 
-QString dataCell(const QString& value) { return GridCellOpen + ChkNull(htmlText(value)) + QStringLiteral("</td>"); }
+QString dataCell(const QString& value) {
+    return GridCellOpen + ChkNull(htmlText(value)) + QStringLiteral("</td>");
+}
 
 QString heightCell(int height, const QString& value) {
-    return QStringLiteral("<td height=") + QString::number(height) + GridCellStyle + ChkNull(htmlText(value)) +
-           QStringLiteral("</td>");
+    return QStringLiteral("<td height=") + QString::number(height) + GridCellStyle +
+           ChkNull(htmlText(value)) + QStringLiteral("</td>");
 }
 
 int rowHeight(int rowsPerPage) {
@@ -51,7 +57,8 @@ int rowHeight(int rowsPerPage) {
 
 QString commentLine(const QString& fields) {
     // With ">" escaped, no subject can end the comment early.
-    return QStringLiteral("<!--抽签程序自动报表 ") + kCredit + u' ' + htmlText(fields) + QStringLiteral("-->");
+    return QStringLiteral("<!--抽签程序自动报表 ") + kCredit + u' ' + htmlText(fields) +
+           QStringLiteral("-->");
 }
 
 QStringList 打印样式() {

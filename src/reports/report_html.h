@@ -15,9 +15,9 @@ inline const QString GridTableOpen = QStringLiteral(
 inline const QString GridCellStyle = QStringLiteral(
     " style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: rgb(100,100,100) 1px groove'>");
 inline const QString GridCellOpen = QStringLiteral("<td") + GridCellStyle;
-inline const QString PageBreakDiv =
-    QStringLiteral("<div style='height: 1px; font-size: 1px; vertical-align: middle; page-break-before: always; "
-                   "background-color: rgb(192, 192, 192);'></div>");
+inline const QString PageBreakDiv = QStringLiteral(
+    "<div style='height: 1px; font-size: 1px; vertical-align: middle; page-break-before: always; "
+    "background-color: rgb(192, 192, 192);'></div>");
 
 // Our own line in the comment and in the footers.
 inline const QString kCredit = QStringLiteral("考点监考员随机编排系统");

@@ -63,7 +63,8 @@ Frm报表::Frm报表(RunState& state, Prompter& prompter, Shell& shell, const Cl
     列出报表();
     if (!openError_.isEmpty()) {
         // Said once the window is up, so the operator knows why no draw is listed.
-        QTimer::singleShot(0, this, [this] { prompter_.message(this, openError_, Prompter::Icon::Critical, kCaption); });
+        QTimer::singleShot(
+            0, this, [this] { prompter_.message(this, openError_, Prompter::Icon::Critical, kCaption); });
     }
 }
 
@@ -72,10 +73,11 @@ Frm报表::~Frm报表() = default;
 void Frm报表::列出报表() {
     Cmb报表->clear();
     try {
-        db_ = std::make_unique<db::Database>(state_.MyDb,
-                                             state_.ZD ? db::Database::Mode::ReadOnly : db::Database::Mode::ReadWrite);
+        // Reports only read; a read-only connection also never creates a missing file.
+        db_ = std::make_unique<db::Database>(state_.MyDb, db::Database::Mode::ReadOnly);
         const db::Rows draws = db_->query(
-            QStringLiteral("select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
+            QStringLiteral(
+                "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
             {state_.DQXM});
         for (const db::Row& r : draws) {
             const QString subject = db::text(r, QStringLiteral("科目"));
@@ -117,7 +119,8 @@ void Frm报表::finish(const report::ReportResult& result) {
     }
     if (!shell_.openFile(result.path)) {
         prompter_.message(this,
-                          QStringLiteral("报表已生成，但无法自动打开：\n") + QDir::toNativeSeparators(result.path) +
+                          QStringLiteral("报表已生成，但无法自动打开：\n") +
+                              QDir::toNativeSeparators(result.path) +
                               QStringLiteral("\n请用浏览器打开该文件。"),
                           Prompter::Icon::Warning, kCaption);
     }

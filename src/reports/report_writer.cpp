@@ -31,14 +31,16 @@ QString conclusionHead() {
 }
 
 QString baseHead() {
-    return GridTableOpen + QStringLiteral("<tr>") + spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")) +
+    return GridTableOpen + QStringLiteral("<tr>") +
+           spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")) +
            spanHeaderCell(QStringLiteral("colspan='3'"), QStringLiteral("监考员甲")) +
            spanHeaderCell(QStringLiteral("colspan='3'"), QStringLiteral("监考员乙")) +
            spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("场外")) +
-           spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("验卷")) + QStringLiteral("</tr><tr>") +
+           spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("验卷")) +
+           QStringLiteral("</tr><tr>") + headerCell(QStringLiteral("姓名")) +
+           headerCell(QStringLiteral("性别")) + headerCell(QStringLiteral("来源单位")) +
            headerCell(QStringLiteral("姓名")) + headerCell(QStringLiteral("性别")) +
-           headerCell(QStringLiteral("来源单位")) + headerCell(QStringLiteral("姓名")) +
-           headerCell(QStringLiteral("性别")) + headerCell(QStringLiteral("来源单位")) + QStringLiteral("</tr>");
+           headerCell(QStringLiteral("来源单位")) + QStringLiteral("</tr>");
 }
 
 QVector<DutyLine> dutyLines(const db::Rows& rows, const QString& nameColumn) {
@@ -90,7 +92,9 @@ void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties) {
 ReportWriter::ReportWriter(const db::Database& db, RunState& state, const Clock& clock)
     : db_(db), state_(state), clock_(clock) {}
 
-QString ReportWriter::nowText() const { return clock_.now().toString(kNowFormat); }
+QString ReportWriter::nowText() const {
+    return clock_.now().toString(kNowFormat);
+}
 
 ReportResult ReportWriter::write(const QString& tail, const HtmlReport& html) {
     return saveReport(state_.MyPath, QString::number(state_.DQXM) + tail, html);
@@ -102,33 +106,41 @@ ReportResult ReportWriter::failed(const db::DbError& e) const {
     return r;
 }
 
+QVector<RoomLine> ReportWriter::读抽签结论(const QString& subject, QString& parameters) const {
+    const QVariantList key{state_.DQXM, subject};
+    const QVector<DutyLine> duties =
+        dutyLines(db_.query(QStringLiteral(
+                                "select * from (select * from 抽签总表 where 项目编号=? and (分类='场外监考' "
+                                "or 分类='验卷') and 科目=?) cwry"),
+                            key),
+                  QStringLiteral("监考员甲"));
+    QVector<RoomLine> rooms;
+    const db::Rows roomRows = db_.query(
+        QStringLiteral(
+            "select * from (select * from 抽签总表 where 项目编号=? and 分类='监考员' and 科目=?) temp "
+            "order by 分组号"),
+        key);
+    for (const db::Row& r : roomRows) {
+        rooms.push_back({db::text(r, QStringLiteral("分组号")), db::text(r, QStringLiteral("监考员甲")),
+                         db::text(r, QStringLiteral("甲性别")), db::text(r, QStringLiteral("甲单位")),
+                         db::text(r, QStringLiteral("监考员乙")), db::text(r, QStringLiteral("乙性别")),
+                         db::text(r, QStringLiteral("乙单位")), QString(), QString()});
+    }
+    const db::Rows params = db_.query(
+        QStringLiteral(
+            "select * from (select * from 抽签总表 where 项目编号=? and 分类='抽签参数' and 科目=?) temp"),
+        key);
+    parameters =
+        params.isEmpty() ? QString() : parameterText(db::text(params.front(), QStringLiteral("分组号")));
+    assignDuties(rooms, duties);
+    return rooms;
+}
+
 ReportResult ReportWriter::打印抽签结论(const QString& subject, const QString& drawTime) {
     QVector<RoomLine> rooms;
     QString parameters;
     try {
-        const QVariantList key{state_.DQXM, subject};
-        const QVector<DutyLine> duties = dutyLines(
-            db_.query(QStringLiteral("select * from (select * from 抽签总表 where 项目编号=? and (分类='场外监考' or "
-                                     "分类='验卷') and 科目=?) cwry"),
-                      key),
-            QStringLiteral("监考员甲"));
-        const db::Rows roomRows = db_.query(
-            QStringLiteral("select * from (select * from 抽签总表 where 项目编号=? and 分类='监考员' and 科目=?) temp "
-                           "order by 分组号"),
-            key);
-        for (const db::Row& r : roomRows) {
-            rooms.push_back({db::text(r, QStringLiteral("分组号")), db::text(r, QStringLiteral("监考员甲")),
-                             db::text(r, QStringLiteral("甲性别")), db::text(r, QStringLiteral("甲单位")),
-                             db::text(r, QStringLiteral("监考员乙")), db::text(r, QStringLiteral("乙性别")),
-                             db::text(r, QStringLiteral("乙单位")), QString(), QString()});
-        }
-        const db::Rows params = db_.query(
-            QStringLiteral(
-                "select * from (select * from 抽签总表 where 项目编号=? and 分类='抽签参数' and 科目=?) temp"),
-            key);
-        if (!params.isEmpty())
-            parameters = parameterText(db::text(params.front(), QStringLiteral("分组号")));
-        assignDuties(rooms, duties);
+        rooms = 读抽签结论(subject, parameters);
     } catch (const db::DbError& e) {
         return failed(e);
     }
@@ -143,7 +155,8 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
         conclusionHead(),
     };
     HtmlReport html;
-    html.line(commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
+    html.line(
+        commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
     html.line(MetaLine);
     html.lines(打印样式());
     html.lines(heading);
@@ -162,9 +175,11 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
     }
     html.line(QStringLiteral("</table>"));
     html.line(kFooterOpen + QStringLiteral("<tr><td></td><td align=right>打印时间:") + now +
-              QStringLiteral("</td></tr><tr><td>考点主任（签字）:__________________</td><td align=right>考点单位:") +
-              htmlText(state_.DWMC) + QChar(0x3000) + kCredit + QStringLiteral("</td></tr><tr><td colspan=2><hr>") +
-              parameters + QStringLiteral("</td></tr></table>"));
+              QStringLiteral(
+                  "</td></tr><tr><td>考点主任（签字）:__________________</td><td align=right>考点单位:") +
+              htmlText(state_.DWMC) + QChar(0x3000) + kCredit +
+              QStringLiteral("</td></tr><tr><td colspan=2><hr>") + parameters +
+              QStringLiteral("</td></tr></table>"));
     return write(QStringLiteral("-抽签结论（") + safeFileName(subject) + QStringLiteral("）.htm"), html);
 }
 
@@ -173,14 +188,16 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
     QVector<DutyLine> duties;
     try {
         if (initial) {
-            duties = dutyLines(db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and "
-                                                        "(分类='场外监考' or 分类='验卷')) temp order by 分类,分组号"),
-                                         {state_.DQXM}),
-                               QStringLiteral("姓名"));
+            duties = dutyLines(
+                db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and "
+                                         "(分类='场外监考' or 分类='验卷')) temp order by 分类,分组号"),
+                          {state_.DQXM}),
+                QStringLiteral("姓名"));
         } else {
             duties = dutyLines(
-                db_.query(QStringLiteral("select * from (select * from 抽签总表 where 项目编号=? and (分类='场外监考' "
-                                         "or 分类='验卷') and 科目=?) cwry order by 分类,分组号"),
+                db_.query(QStringLiteral(
+                              "select * from (select * from 抽签总表 where 项目编号=? and (分类='场外监考' "
+                              "or 分类='验卷') and 科目=?) cwry order by 分类,分组号"),
                           {state_.DQXM, subject}),
                 QStringLiteral("监考员甲"));
         }
@@ -190,7 +207,8 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
 
     const QString now = nowText();
     HtmlReport html;
-    html.line(commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
+    html.line(
+        commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
     html.line(MetaLine);
     html.lines(打印样式());
     html.line(title(state_, QStringLiteral("<br>场外与验卷安排  （") + htmlText(subject) +
@@ -208,8 +226,9 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
     html.line(QStringLiteral("</table>"));
     const QString note = initial ? QStringLiteral("此为初始数据，开考时根据抽签情况可能发生变更！")
                                  : QStringLiteral("抽签时间:") + htmlText(drawTime);
-    html.line(kFooterOpen + QStringLiteral("<tr><td>") + note + QStringLiteral("</td><td align=right>打印时间:") +
-              now + QStringLiteral("</td></tr><tr><td></td><td align=right>") + kCredit +
+    html.line(kFooterOpen + QStringLiteral("<tr><td>") + note +
+              QStringLiteral("</td><td align=right>打印时间:") + now +
+              QStringLiteral("</td></tr><tr><td></td><td align=right>") + kCredit +
               QStringLiteral("</td></tr></table>"));
     return write(QStringLiteral("-场外与验卷（") + safeFileName(subject) + QStringLiteral("）.htm"), html);
 }
@@ -218,10 +237,10 @@ QVector<RoomLine> ReportWriter::读监考员() {
     state_.KSS = 0;
     QVector<RoomLine> rooms;
     QHash<QString, int> byNumber;
-    const db::Rows groups =
-        db_.query(QStringLiteral("select 分组号 from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp "
-                                 "group by 分组号 order by 分组号"),
-                  {state_.DQXM});
+    const db::Rows groups = db_.query(
+        QStringLiteral("select 分组号 from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp "
+                       "group by 分组号 order by 分组号"),
+        {state_.DQXM});
     for (const db::Row& g : groups) {
         RoomLine room;
         room.room = db::text(g, QStringLiteral("分组号"));
@@ -231,7 +250,8 @@ QVector<RoomLine> ReportWriter::读监考员() {
     state_.KSS = static_cast<int>(rooms.size());
 
     const db::Rows people = db_.query(
-        QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp"), {state_.DQXM});
+        QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp"),
+        {state_.DQXM});
     for (const db::Row& p : people) {
         const auto found = byNumber.constFind(db::text(p, QStringLiteral("分组号")));
         if (found == byNumber.constEnd())
@@ -255,10 +275,11 @@ QVector<RoomLine> ReportWriter::读监考员() {
 }
 
 void ReportWriter::读场外(QVector<RoomLine>& rooms) {
-    assignDuties(rooms, dutyLines(db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? "
-                                                           "and (分类='场外监考' or 分类='验卷')) temp"),
-                                            {state_.DQXM}),
-                                  QStringLiteral("姓名")));
+    assignDuties(rooms,
+                 dutyLines(db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? "
+                                                    "and (分类='场外监考' or 分类='验卷')) temp"),
+                                     {state_.DQXM}),
+                           QStringLiteral("姓名")));
 }
 
 ReportResult ReportWriter::打印基础数据() {
@@ -282,15 +303,17 @@ ReportResult ReportWriter::打印基础数据() {
         const RoomLine& r = rooms[i];
         html.line(QStringLiteral("<tr>"));
         html.line(heightCell(height, r.room));
-        for (const QString* v : {&r.aName, &r.aSex, &r.aUnit, &r.bName, &r.bSex, &r.bUnit, &r.supervisor, &r.checker})
+        for (const QString* v :
+             {&r.aName, &r.aSex, &r.aUnit, &r.bName, &r.bSex, &r.bUnit, &r.supervisor, &r.checker})
             html.line(dataCell(*v));
         html.line(QStringLiteral("</tr>"));
         html.pageBreakAfter(i + 1, rooms.size(), state_.mrh1, heading);
     }
     html.line(QStringLiteral("</table>"));
     html.line(kFooterOpen +
-              QStringLiteral("<tr><td colspan=2>以上数据表内容为初始名单，实际工作时会根据抽签情况发生变更！</td></tr>"
-                             "<tr><td>打印时间:") +
+              QStringLiteral(
+                  "<tr><td colspan=2>以上数据表内容为初始名单，实际工作时会根据抽签情况发生变更！</td></tr>"
+                  "<tr><td>打印时间:") +
               now + QStringLiteral("</td><td align=right>考点单位:") + htmlText(state_.DWMC) + QChar(0x3000) +
               kCredit + QStringLiteral("</td></tr></table>"));
     return write(QStringLiteral("-基础数据.htm"), html);

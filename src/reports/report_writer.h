@@ -46,6 +46,8 @@ public:
     void 读场外(QVector<RoomLine>& rooms);
 
 private:
+    // The rooms of a saved draw with their duties; `parameters` gets the decoded draw parameters.
+    QVector<RoomLine> 读抽签结论(const QString& subject, QString& parameters) const;
     report::ReportResult write(const QString& tail, const report::HtmlReport& html);
     report::ReportResult failed(const db::DbError& e) const;
     QString nowText() const;

@@ -27,20 +27,23 @@ struct ReportFixture {
 
     void addDrawRoom(const QString& subject, const QString& time, const QString& room, const QString& a,
                      const QVariant& b = QStringLiteral("乙某")) {
-        t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 分类, 分组号, 监考员甲, 监考员乙, 甲性别, 乙性别, "
-                                  "甲单位, 乙单位, 科目, 时间) values (?, '监考员', ?, ?, ?, '男', '女', '一中', "
-                                  "'二中', ?, ?)"),
+        t.db->exec(QStringLiteral(
+                       "insert into 抽签总表 (项目编号, 分类, 分组号, 监考员甲, 监考员乙, 甲性别, 乙性别, "
+                       "甲单位, 乙单位, 科目, 时间) values (?, '监考员', ?, ?, ?, '男', '女', '一中', "
+                       "'二中', ?, ?)"),
                    {project, room, a, b, subject, time});
     }
     void addDrawDuty(const QString& subject, const QString& time, const QString& kind, const QString& room,
                      const QString& name, const QString& scope) {
-        t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 分组号, 监考员甲, 甲性别, 甲单位, 责任范围, 分类, "
-                                  "科目, 时间) values (?, ?, ?, '男', '三中', ?, ?, ?, ?)"),
+        t.db->exec(QStringLiteral(
+                       "insert into 抽签总表 (项目编号, 分组号, 监考员甲, 甲性别, 甲单位, 责任范围, 分类, "
+                       "科目, 时间) values (?, ?, ?, '男', '三中', ?, ?, ?, ?)"),
                    {project, room, name, scope, kind, subject, time});
     }
     void addDrawParameters(const QString& subject, const QString& time, const QString& code) {
-        t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 分类, 分组号, 科目, 时间) values (?, '抽签参数', ?, "
-                                  "?, ?)"),
+        t.db->exec(QStringLiteral(
+                       "insert into 抽签总表 (项目编号, 分类, 分组号, 科目, 时间) values (?, '抽签参数', ?, "
+                       "?, ?)"),
                    {project, code, subject, time});
     }
     // `count` rooms "001", "002", ... of one saved draw.
@@ -54,8 +57,8 @@ struct ReportFixture {
     void addRosterRooms(int count) {
         db::Transaction tx(*t.db);
         for (int i = 1; i <= count; ++i)
-            t.addRoom(project, QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("甲%1").arg(i),
-                      QStringLiteral("乙%1").arg(i));
+            t.addRoom(project, QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')),
+                      QStringLiteral("甲%1").arg(i), QStringLiteral("乙%1").arg(i));
         tx.commit();
     }
 
@@ -93,7 +96,9 @@ inline const QStringList top = {
     QStringLiteral(".pageEnd {page-break-after:always}"),
     QStringLiteral("--></style>"),
 };
-inline QString td(const QString& v) { return cell + v + QStringLiteral("</td>"); }
+inline QString td(const QString& v) {
+    return cell + v + QStringLiteral("</td>");
+}
 inline QString crlf(const QStringList& lines) {
     QString s;
     for (const QString& l : lines)

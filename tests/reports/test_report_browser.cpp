@@ -27,9 +27,12 @@ void TestReportBrowser::browserReadsTheConclusion() {
     ReportFixture f;
     const QString t = QStringLiteral("2026-06-07 08:00:00");
     f.state.mrh1 = 2;
-    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("001"), QStringLiteral("刘䶮"), QStringLiteral("李一"));
-    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("002"), QStringLiteral("王二"), QStringLiteral("赵二"));
-    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("003"), QStringLiteral("孙三"), QStringLiteral("周三"));
+    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("001"), QStringLiteral("刘䶮"),
+                  QStringLiteral("李一"));
+    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("002"), QStringLiteral("王二"),
+                  QStringLiteral("赵二"));
+    f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("003"), QStringLiteral("孙三"),
+                  QStringLiteral("周三"));
     f.addDrawParameters(QStringLiteral("语文"), t, QStringLiteral("2101010"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
@@ -41,8 +44,8 @@ void TestReportBrowser::browserReadsTheConclusion() {
     chromium.start(browser, {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
                              QStringLiteral("--disable-gpu"), QStringLiteral("--no-first-run"),
                              QStringLiteral("--disable-background-networking"),
-                             QStringLiteral("--user-data-dir=") + profile.path(), QStringLiteral("--dump-dom"),
-                             QUrl::fromLocalFile(r.path).toString()});
+                             QStringLiteral("--user-data-dir=") + profile.path(),
+                             QStringLiteral("--dump-dom"), QUrl::fromLocalFile(r.path).toString()});
     QVERIFY2(chromium.waitForFinished(120000), "chromium did not finish within two minutes");
     const QString dom = QString::fromUtf8(chromium.readAllStandardOutput());
     QVERIFY2(!dom.isEmpty(), chromium.readAllStandardError().constData());

@@ -47,14 +47,22 @@ void TestReportHelpers::roomInScope_data() {
     QTest::addColumn<QString>("room");
     QTest::addColumn<QString>("scope");
     QTest::addColumn<bool>("in");
-    QTest::newRow("blank before item, trailing comma") << "3" << "1,2, 3," << true;
-    QTest::newRow("digits of longer numbers") << "3" << "13,23" << false;
-    QTest::newRow("empty scope") << "3" << "" << false;
-    QTest::newRow("1 is not 01") << "1" << "01" << false;
-    QTest::newRow("1 is not 11") << "1" << "11,01" << false;
-    QTest::newRow("01 is not 1") << "01" << "1, 11" << false;
-    QTest::newRow("blank after comma") << "2" << "1, 2" << true;
-    QTest::newRow("padded rooms") << "002" << "001,002,003" << true;
+    QTest::newRow("blank before item, trailing comma") << "3"
+                                                       << "1,2, 3," << true;
+    QTest::newRow("digits of longer numbers") << "3"
+                                              << "13,23" << false;
+    QTest::newRow("empty scope") << "3"
+                                 << "" << false;
+    QTest::newRow("1 is not 01") << "1"
+                                 << "01" << false;
+    QTest::newRow("1 is not 11") << "1"
+                                 << "11,01" << false;
+    QTest::newRow("01 is not 1") << "01"
+                                 << "1, 11" << false;
+    QTest::newRow("blank after comma") << "2"
+                                       << "1, 2" << true;
+    QTest::newRow("padded rooms") << "002"
+                                  << "001,002,003" << true;
 }
 
 void TestReportHelpers::roomInScope() {
@@ -88,9 +96,10 @@ void TestReportHelpers::parameters_data() {
     QTest::newRow("empty") << ""
                            << "参数：①.抽签模式:甲乙独立抽签；②.重回考室:×；③.再搭档:×；④.异性组合:×；"
                               "⑤.异校组合:×；⑥.抽场外:×；⑦.抽验卷:×；";
-    QTest::newRow("grey boxes count as not ticked") << "0222222"
-                                                    << "参数：①.抽签模式:甲乙独立抽签；②.重回考室:×；③.再搭档:×；"
-                                                       "④.异性组合:×；⑤.异校组合:×；⑥.抽场外:×；⑦.抽验卷:×；";
+    QTest::newRow("grey boxes count as not ticked")
+        << "0222222"
+        << "参数：①.抽签模式:甲乙独立抽签；②.重回考室:×；③.再搭档:×；"
+           "④.异性组合:×；⑤.异校组合:×；⑥.抽场外:×；⑦.抽验卷:×；";
     QTest::newRow("unknown mode") << "9111111"
                                   << "参数：①.抽签模式:甲乙独立抽签；②.重回考室:√；③.再搭档:√；④.异性组合:√；"
                                      "⑤.异校组合:√；⑥.抽场外:√；⑦.抽验卷:√；";
@@ -109,18 +118,23 @@ void TestReportHelpers::cells() {
         "<td style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: rgb(100,100,100) 1px groove'>");
     QCOMPARE(report::dataCell(QStringLiteral("A&B <i>")), open + QStringLiteral("A&amp;B &lt;i&gt;</td>"));
     QCOMPARE(report::dataCell(QStringLiteral("O'Hara \"Jr\"")), open + QStringLiteral("O'Hara \"Jr\"</td>"));
-    QCOMPARE(report::spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")),
-             QStringLiteral("<td rowspan='2' style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: "
-                            "rgb(100,100,100) 1px groove'>考场</td>"));
+    QCOMPARE(
+        report::spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")),
+        QStringLiteral("<td rowspan='2' style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: "
+                       "rgb(100,100,100) 1px groove'>考场</td>"));
 }
 
 void TestReportHelpers::safeFileName_data() {
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "语文" << "语文";
-    QTest::newRow("every forbidden sign") << "a\\b/c:d*e?f\"g<h>i|j" << "a_b_c_d_e_f_g_h_i_j";
-    QTest::newRow("control characters") << "英语\t听力\n" << "英语_听力_";
-    QTest::newRow("kept as they are") << "理#综 (A)'1'.x" << "理#综 (A)'1'.x";
+    QTest::newRow("plain") << "语文"
+                           << "语文";
+    QTest::newRow("every forbidden sign") << "a\\b/c:d*e?f\"g<h>i|j"
+                                          << "a_b_c_d_e_f_g_h_i_j";
+    QTest::newRow("control characters") << "英语\t听力\n"
+                                        << "英语_听力_";
+    QTest::newRow("kept as they are") << "理#综 (A)'1'.x"
+                                      << "理#综 (A)'1'.x";
 }
 
 void TestReportHelpers::safeFileName() {

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -42,7 +41,6 @@ class TestReportWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void controls();
     void listsDrawsNewestFirst();
     void withoutDrawsNothingIsChosen();
     void dispatch_data();
@@ -51,24 +49,8 @@ private Q_SLOTS:
     void folderThatCannotBeMadeIsSaid();
     void browserThatCannotOpenIsSaid();
     void unreadableDatabaseIsSaid();
+    void missingDatabaseIsSaidAndNotCreated();
 };
-
-void TestReportWindow::controls() {
-    ReportFixture f;
-    FakePrompter prompter;
-    FakeShell shell;
-    FakeClock clock;
-    Frm报表 w(f.state, prompter, shell, clock);
-    QCOMPARE(w.findChild<QCheckBox*>(QStringLiteral("Check1"))->text(), QStringLiteral("仅打印场外与验卷"));
-    QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("确定"));
-    QCOMPARE(w.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("取消"));
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("选择项目："));
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Label2"))->text(),
-             QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"));
-    QCOMPARE(w.findChild<QLabel*>(QStringLiteral("Label3"))->text(),
-             QStringLiteral("打印页面文件在Report目录，用浏览器打开。"));
-    QVERIFY(w.findChild<QComboBox*>(QStringLiteral("Cmb报表")));
-}
 
 void TestReportWindow::listsDrawsNewestFirst() {
     ReportFixture f;
@@ -77,9 +59,10 @@ void TestReportWindow::listsDrawsNewestFirst() {
     FakeShell shell;
     FakeClock clock;
     Frm报表 w(f.state, prompter, shell, clock);
-    QCOMPARE(items(w.Cmb报表), (QStringList{QStringLiteral("英语 # 2026-06-08 09:00:00"),
-                                            QStringLiteral("数学 # 2026-06-07 15:00:00"),
-                                            QStringLiteral("语文 # 2026-06-07 09:00:00"), QStringLiteral("初始安排数据")}));
+    QCOMPARE(items(w.Cmb报表),
+             (QStringList{QStringLiteral("英语 # 2026-06-08 09:00:00"),
+                          QStringLiteral("数学 # 2026-06-07 15:00:00"),
+                          QStringLiteral("语文 # 2026-06-07 09:00:00"), QStringLiteral("初始安排数据")}));
     QCOMPARE(w.Cmb报表->currentIndex(), 0);
     QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("英语 # 2026-06-08 09:00:00"));
     QVERIFY(!w.Check1->isChecked());
@@ -104,12 +87,16 @@ void TestReportWindow::dispatch_data() {
     QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("marker");
-    QTest::newRow("latest draw: conclusion") << 0 << false << false << "-抽签结论（英语）.htm" << " 监考员安排";
-    QTest::newRow("older draw: duties") << 2 << true << false << "-场外与验卷（语文）.htm" << "场外与验卷安排  （语文）";
-    QTest::newRow("initial: base data") << 3 << false << false << "-基础数据.htm" << "（初始安排数据）";
+    QTest::newRow("latest draw: conclusion") << 0 << false << false << "-抽签结论（英语）.htm"
+                                             << " 监考员安排";
+    QTest::newRow("older draw: duties") << 2 << true << false << "-场外与验卷（语文）.htm"
+                                        << "场外与验卷安排  （语文）";
+    QTest::newRow("initial: base data") << 3 << false << false << "-基础数据.htm"
+                                        << "（初始安排数据）";
     QTest::newRow("initial: duties") << 3 << true << false << "-场外与验卷（初始数据）.htm"
                                      << "场外与验卷安排  （初始数据）";
-    QTest::newRow("read-only database") << 1 << false << true << "-抽签结论（数学）.htm" << "科目:数学";
+    QTest::newRow("read-only database") << 1 << false << true << "-抽签结论（数学）.htm"
+                                        << "科目:数学";
 }
 
 void TestReportWindow::dispatch() {
@@ -145,7 +132,8 @@ void TestReportWindow::subjectWithHashIsKept() {
     const QString path = f.reportPath(QStringLiteral("-抽签结论（理#综）.htm"));
     QCOMPARE(shell.opened, QStringList{path});
     const QString text = readReport(path);
-    QVERIFY(text.contains(QStringLiteral("科目:理#综</td><td align=right class=xx>抽签时间:2026-06-09 09:00:00")));
+    QVERIFY(text.contains(
+        QStringLiteral("科目:理#综</td><td align=right class=xx>抽签时间:2026-06-09 09:00:00")));
     QVERIFY(text.contains(QStringLiteral("'>003</td>")));
 }
 
@@ -166,7 +154,8 @@ void TestReportWindow::folderThatCannotBeMadeIsSaid() {
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(prompter.said.size(), 1);
         QCOMPARE(prompter.said[0].icon, Prompter::Icon::Critical);
-        QVERIFY2(prompter.said[0].text.startsWith(QStringLiteral("无法创建报表目录：")), qPrintable(prompter.last()));
+        QVERIFY2(prompter.said[0].text.startsWith(QStringLiteral("无法创建报表目录：")),
+                 qPrintable(prompter.last()));
     }
 }
 
@@ -198,6 +187,22 @@ void TestReportWindow::unreadableDatabaseIsSaid() {
     w.Cmb报表->setCurrentIndex(0);
     w.Command1->click();
     QCOMPARE(shell.opened, QStringList{f.reportPath(QStringLiteral("-基础数据.htm"))});
+}
+
+void TestReportWindow::missingDatabaseIsSaidAndNotCreated() {
+    ReportFixture f;
+    f.state.MyDb = f.state.MyPath + QStringLiteral("Db/Missing.mdb");
+    FakePrompter prompter;
+    FakeShell shell;
+    FakeClock clock;
+    Frm报表 w(f.state, prompter, shell, clock);
+    QTRY_COMPARE(prompter.said.size(), 1);
+    w.Cmb报表->setCurrentIndex(0);
+    w.Command1->click();
+    QCOMPARE(prompter.said.size(), 2);
+    QCOMPARE(prompter.said[1].icon, Prompter::Icon::Critical);
+    QVERIFY(shell.opened.isEmpty());
+    QVERIFY(!QFile::exists(f.state.MyDb));
 }
 
 QTEST_MAIN(TestReportWindow)

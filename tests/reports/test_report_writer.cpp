@@ -17,15 +17,17 @@ const QString Now = QStringLiteral("2026-06-07 09:00:00");
 // scopes overlap on room 002, and a draw in another subject and another project that must
 // not show.
 void addLanguageDraw(ReportFixture& f) {
-    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("002"), QStringLiteral("王二"), QStringLiteral("赵二"));
-    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("002"), QStringLiteral("王二"),
+                  QStringLiteral("赵二"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("张一"),
+                  QStringLiteral("李一"));
     f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("003"), QStringLiteral("孙三"), QVariant());
-    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
-                  QStringLiteral("001,002"));
-    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
-                  QStringLiteral("1, 003,"));
-    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("郑外"),
-                  QStringLiteral("002"));
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("01"),
+                  QStringLiteral("周外"), QStringLiteral("001,002"));
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("验卷"), QStringLiteral("01"),
+                  QStringLiteral("吴卷"), QStringLiteral("1, 003,"));
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("02"),
+                  QStringLiteral("郑外"), QStringLiteral("002"));
     f.addDrawParameters(QStringLiteral("语文"), T, QStringLiteral("2101010"));
     f.addDrawRoom(QStringLiteral("数学"), T, QStringLiteral("004"), QStringLiteral("别科"));
     f.t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 分类, 分组号, 监考员甲, 科目, 时间) values "
@@ -37,32 +39,34 @@ void addLanguageDraw(ReportFixture& f) {
 // (the later row counts), the checker's scope names "1", which is not room 001.
 void addRoster(ReportFixture& f) {
     const int p = f.project;
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("002"), QStringLiteral("甲"), QStringLiteral("王二"),
-                 QStringLiteral("男"), QStringLiteral("二中"));
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("甲"), QStringLiteral("张一"),
-                 QStringLiteral("男"), QStringLiteral("一中"));
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("乙"), QStringLiteral("李一"),
-                 QStringLiteral("女"), QStringLiteral("一中"));
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"), QStringLiteral("赵三"),
-                 QStringLiteral("男"), QStringLiteral("三中"));
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("乙"), QStringLiteral("孙三"),
-                 QStringLiteral("女"), QStringLiteral("三中"));
-    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"), QStringLiteral("钱三"),
-                 QStringLiteral("男"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("002"), QStringLiteral("甲"),
+                 QStringLiteral("王二"), QStringLiteral("男"), QStringLiteral("二中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("甲"),
+                 QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("乙"),
+                 QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"),
+                 QStringLiteral("赵三"), QStringLiteral("男"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("乙"),
+                 QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"),
+                 QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"));
     f.t.addStaff(p, QStringLiteral("场外监考"), QStringLiteral("02"), QString(), QStringLiteral("冯外"),
                  QStringLiteral("男"), QStringLiteral("一中"), QVariant());
     f.t.addStaff(p, QStringLiteral("场外监考"), QStringLiteral("01"), QString(), QStringLiteral("周外"),
                  QStringLiteral("男"), QStringLiteral("一中"), QStringLiteral("001,002"));
     f.t.addStaff(p, QStringLiteral("验卷"), QStringLiteral("01"), QString(), QStringLiteral("吴卷"),
                  QStringLiteral("女"), QStringLiteral("二中"), QStringLiteral("1, 003"));
-    f.t.addStaff(p + 1, QStringLiteral("监考员"), QStringLiteral("009"), QStringLiteral("甲"), QStringLiteral("别项"));
+    f.t.addStaff(p + 1, QStringLiteral("监考员"), QStringLiteral("009"), QStringLiteral("甲"),
+                 QStringLiteral("别项"));
 }
 
 QStringList conclusionHeading(const QString& subject, const QString& time) {
     return {
         QStringLiteral("<div align=center><span class=bt>测试考试<br>测试考点 监考员安排</span></div>"),
         QStringLiteral("<table width=100%><tr><td class=xx>科目:") + subject +
-            QStringLiteral("</td><td align=right class=xx>抽签时间:") + time + QStringLiteral("</td></tr></table>"),
+            QStringLiteral("</td><td align=right class=xx>抽签时间:") + time +
+            QStringLiteral("</td></tr></table>"),
         table + QStringLiteral("<tr>") + td(QStringLiteral("考场")) + td(QStringLiteral("监考员甲")) +
             td(QStringLiteral("监考员乙")) + td(QStringLiteral("场外")) + td(QStringLiteral("验卷")) +
             td(QStringLiteral("领卷签字")) + td(QStringLiteral("答卷/卡")) + td(QStringLiteral("试卷")) +
@@ -71,18 +75,22 @@ QStringList conclusionHeading(const QString& subject, const QString& time) {
     };
 }
 
-QStringList conclusionRow(int height, const QString& room, const QString& a, const QString& b, const QString& out,
-                          const QString& check) {
-    QStringList l{QStringLiteral("<tr>"), QStringLiteral("<td height=%1").arg(height) + styleCell + room +
-                                              QStringLiteral("</td>"),
-                  td(a), td(b), td(out), td(check)};
+QStringList conclusionRow(int height, const QString& room, const QString& a, const QString& b,
+                          const QString& out, const QString& check) {
+    QStringList l{QStringLiteral("<tr>"),
+                  QStringLiteral("<td height=%1").arg(height) + styleCell + room + QStringLiteral("</td>"),
+                  td(a),
+                  td(b),
+                  td(out),
+                  td(check)};
     for (int i = 0; i < 7; ++i)
         l << td(QStringLiteral("&nbsp;"));
     return l << QStringLiteral("</tr>");
 }
 
 QStringList baseRow(const QString& room, const QStringList& cells) {
-    QStringList l{QStringLiteral("<tr>"), QStringLiteral("<td height=18") + styleCell + room + QStringLiteral("</td>")};
+    QStringList l{QStringLiteral("<tr>"),
+                  QStringLiteral("<td height=18") + styleCell + room + QStringLiteral("</td>")};
     for (const QString& c : cells)
         l << td(c);
     return l << QStringLiteral("</tr>");
@@ -168,8 +176,9 @@ void TestReportWriter::conclusionIsExact() {
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
 
-    QStringList lines{QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
-                                     "打印时间:2026-06-07 09:00:00-->")};
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
+                       "打印时间:2026-06-07 09:00:00-->")};
     lines << top << conclusionHeading(QStringLiteral("语文"), T);
     lines << conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
                            QStringLiteral("周外"), QStringLiteral("&nbsp;"));
@@ -179,9 +188,12 @@ void TestReportWriter::conclusionIsExact() {
                            QStringLiteral("&nbsp;"), QStringLiteral("吴卷"));
     lines << QStringLiteral("</table>");
     lines << QStringLiteral(
-        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td></td><td align=right>打印时间:2026-06-07 "
-        "09:00:00</td></tr><tr><td>考点主任（签字）:__________________</td><td align=right>考点单位:测试单位　"
-        "考点监考员随机编排系统</td></tr><tr><td colspan=2><hr>参数：①.抽签模式:只抽甲不动乙；②.重回考室:√；③."
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td></td><td "
+        "align=right>打印时间:2026-06-07 "
+        "09:00:00</td></tr><tr><td>考点主任（签字）:__________________</td><td "
+        "align=right>考点单位:测试单位　"
+        "考点监考员随机编排系统</td></tr><tr><td "
+        "colspan=2><hr>参数：①.抽签模式:只抽甲不动乙；②.重回考室:√；③."
         "再搭档:×；④.异性组合:√；⑤.异校组合:×；⑥.抽场外:√；⑦.抽验卷:×；</td></tr></table>");
     QCOMPARE(readReport(r.path), crlf(lines));
 }
@@ -195,19 +207,25 @@ void TestReportWriter::dutyReportOfDrawIsExact() {
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
 
-    QStringList lines{QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
-                                     "打印时间:2026-06-07 09:00:00-->")};
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
+                       "打印时间:2026-06-07 09:00:00-->")};
     lines << top;
-    lines << QStringLiteral("<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （语文）</span></div>");
+    lines << QStringLiteral(
+        "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （语文）</span></div>");
     lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
                  td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"), QStringLiteral("001,002"));
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("郑外"), QStringLiteral("002"));
-    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"), QStringLiteral("1, 003,"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
+                     QStringLiteral("001,002"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("郑外"),
+                     QStringLiteral("002"));
+    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
+                     QStringLiteral("1, 003,"));
     lines << QStringLiteral("</table>");
-    lines << QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>抽签时间:2026-06-07 "
-                            "08:00:00</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td></td><td "
-                            "align=right>考点监考员随机编排系统</td></tr></table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>抽签时间:2026-06-07 "
+        "08:00:00</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td></td><td "
+        "align=right>考点监考员随机编排系统</td></tr></table>");
     QCOMPARE(readReport(r.path), crlf(lines));
 }
 
@@ -228,13 +246,17 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
         "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （初始数据）</span></div>");
     lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
                  td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"), QStringLiteral("001,002"));
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("冯外"), QStringLiteral("&nbsp;"));
-    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"), QStringLiteral("1, 003"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
+                     QStringLiteral("001,002"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("冯外"),
+                     QStringLiteral("&nbsp;"));
+    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
+                     QStringLiteral("1, 003"));
     lines << QStringLiteral("</table>");
-    lines << QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>此为初始数据，开考时根据"
-                            "抽签情况可能发生变更！</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td>"
-                            "</td><td align=right>考点监考员随机编排系统</td></tr></table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>此为初始数据，开考时根据"
+        "抽签情况可能发生变更！</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td>"
+        "</td><td align=right>考点监考员随机编排系统</td></tr></table>");
     QCOMPARE(readReport(r.path), crlf(lines));
 }
 
@@ -253,26 +275,32 @@ void TestReportWriter::baseDataIsExact() {
     const QString nb = QStringLiteral("&nbsp;");
     const QString span = QStringLiteral("<td rowspan='2'") + styleCell;
     const QString cols = QStringLiteral("<td colspan='3'") + styleCell;
-    QStringList lines{QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 报表时间:2026-06-07 09:00:00-->")};
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 报表时间:2026-06-07 09:00:00-->")};
     lines << top;
-    lines << QStringLiteral("<div align=center><span class=bt>测试考试<br>测试考点（初始安排数据）</span></div>");
-    lines << table + QStringLiteral("<tr>") + span + QStringLiteral("考场</td>") + cols + QStringLiteral("监考员甲</td>") +
-                 cols + QStringLiteral("监考员乙</td>") + span + QStringLiteral("场外</td>") + span +
-                 QStringLiteral("验卷</td></tr><tr>") + td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) +
-                 td(QStringLiteral("来源单位")) + td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) +
-                 td(QStringLiteral("来源单位")) + QStringLiteral("</tr>");
-    lines << baseRow(QStringLiteral("001"), {QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"),
-                                             QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"),
-                                             QStringLiteral("周外"), nb});
-    lines << baseRow(QStringLiteral("002"), {QStringLiteral("王二"), QStringLiteral("男"), QStringLiteral("二中"), nb,
-                                             nb, nb, QStringLiteral("周外"), nb});
-    lines << baseRow(QStringLiteral("003"), {QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"),
-                                             QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"), nb,
-                                             QStringLiteral("吴卷")});
+    lines << QStringLiteral(
+        "<div align=center><span class=bt>测试考试<br>测试考点（初始安排数据）</span></div>");
+    lines << table + QStringLiteral("<tr>") + span + QStringLiteral("考场</td>") + cols +
+                 QStringLiteral("监考员甲</td>") + cols + QStringLiteral("监考员乙</td>") + span +
+                 QStringLiteral("场外</td>") + span + QStringLiteral("验卷</td></tr><tr>") +
+                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
+                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
+                 QStringLiteral("</tr>");
+    lines << baseRow(QStringLiteral("001"),
+                     {QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"),
+                      QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"),
+                      QStringLiteral("周外"), nb});
+    lines << baseRow(QStringLiteral("002"), {QStringLiteral("王二"), QStringLiteral("男"),
+                                             QStringLiteral("二中"), nb, nb, nb, QStringLiteral("周外"), nb});
+    lines << baseRow(QStringLiteral("003"),
+                     {QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"),
+                      QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"), nb,
+                      QStringLiteral("吴卷")});
     lines << QStringLiteral("</table>");
-    lines << QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td colspan=2>以上数据表内容"
-                            "为初始名单，实际工作时会根据抽签情况发生变更！</td></tr><tr><td>打印时间:2026-06-07 "
-                            "09:00:00</td><td align=right>考点单位:测试单位　考点监考员随机编排系统</td></tr></table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td colspan=2>以上数据表内容"
+        "为初始名单，实际工作时会根据抽签情况发生变更！</td></tr><tr><td>打印时间:2026-06-07 "
+        "09:00:00</td><td align=right>考点单位:测试单位　考点监考员随机编排系统</td></tr></table>");
     QCOMPARE(readReport(r.path), crlf(lines));
 
     // GBK characters keep their GBK bytes ("考场").
@@ -321,14 +349,16 @@ void TestReportWriter::paging() {
 
 void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
     ReportFixture f;
-    f.addDrawRoom(QStringLiteral("英语"), T, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"));
+    f.addDrawRoom(QStringLiteral("英语"), T, QStringLiteral("001"), QStringLiteral("张一"),
+                  QStringLiteral("李一"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const report::ReportResult r = w.打印抽签结论(QStringLiteral("英语"), T);
     QVERIFY2(r.ok, qPrintable(r.error));
     const QString text = readReport(r.path);
-    const QString row = crlf(conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
-                                           QStringLiteral("&nbsp;"), QStringLiteral("&nbsp;")));
+    const QString row =
+        crlf(conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
+                           QStringLiteral("&nbsp;"), QStringLiteral("&nbsp;")));
     QVERIFY(text.contains(row));
     QVERIFY(text.endsWith(QStringLiteral("<tr><td colspan=2><hr></td></tr></table>\r\n")));
 
@@ -340,7 +370,8 @@ void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
 void TestReportWriter::nameOutsideGbkSurvives() {
     ReportFixture f;
     f.t.addRoom(f.project, QStringLiteral("001"), QStringLiteral("刘䶮"), QStringLiteral("李一"));
-    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("刘䶮"), QStringLiteral("𠀋明"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("刘䶮"),
+                  QStringLiteral("𠀋明"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const report::ReportResult base = w.打印基础数据();
@@ -348,8 +379,8 @@ void TestReportWriter::nameOutsideGbkSurvives() {
     QVERIFY(readReport(base.path).contains(td(QStringLiteral("刘䶮"))));
     const report::ReportResult conclusion = w.打印抽签结论(QStringLiteral("语文"), T);
     QVERIFY2(conclusion.ok, qPrintable(conclusion.error));
-    QVERIFY(readReport(conclusion.path).contains(td(QStringLiteral("刘䶮")) + QStringLiteral("\r\n") +
-                                                 td(QStringLiteral("𠀋明"))));
+    QVERIFY(readReport(conclusion.path)
+                .contains(td(QStringLiteral("刘䶮")) + QStringLiteral("\r\n") + td(QStringLiteral("𠀋明"))));
 }
 
 void TestReportWriter::quoteInSubjectBreaksNothing() {
@@ -370,7 +401,8 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
     QVERIFY(text.contains(QStringLiteral("<td class=xx>科目:化学'实验\"&lt;1&gt;</td>")));
     QVERIFY(text.contains(td(QStringLiteral("吴卷"))));
     QVERIFY(text.contains(QStringLiteral("参数：①.抽签模式:甲乙独立抽签；")));
-    QVERIFY(text.startsWith(QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 化学'实验\"&lt;1&gt; 抽签时间:")));
+    QVERIFY(text.startsWith(
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 化学'实验\"&lt;1&gt; 抽签时间:")));
 
     const report::ReportResult duties = w.打印验卷(subject, T);
     QVERIFY2(duties.ok, qPrintable(duties.error));
@@ -386,11 +418,12 @@ void TestReportWriter::databaseErrorWritesNothing() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const QVector<report::ReportResult> results{w.打印抽签结论(QStringLiteral("语文"), T),
-                                                w.打印验卷(QStringLiteral("语文"), T), w.打印验卷(kInitialSubject, {}),
-                                                w.打印基础数据()};
+                                                w.打印验卷(QStringLiteral("语文"), T),
+                                                w.打印验卷(kInitialSubject, {}), w.打印基础数据()};
     for (const report::ReportResult& r : results) {
         QVERIFY(!r.ok);
-        QVERIFY2(r.error.startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")), qPrintable(r.error));
+        QVERIFY2(r.error.startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")),
+                 qPrintable(r.error));
     }
     QVERIFY(!QDir(f.state.MyPath + QStringLiteral("Report")).exists());
 }
