@@ -6,6 +6,7 @@
 #include "common/shell.h"
 #include "common/single_instance.h"
 #include "draw/main_window.h"
+#include "reports/report_window.h"
 
 #include <QApplication>
 
@@ -24,6 +25,11 @@ int main(int argc, char* argv[]) {
     SeededRandom random;
 
     Frm参数 main(prompter, shell, clock);
+    const auto openReports = [&](QWidget* parent) {
+        Frm报表 reports(main.state, prompter, shell, clock, parent);
+        reports.exec();
+    };
+    main.setHooks({{}, openReports, {}});
     if (main.startUp(QCoreApplication::applicationDirPath()) == Frm参数::Start::Quit)
         return 1;
     main.show();

@@ -57,6 +57,7 @@ public:
 
     // Starts a run with its rules and history. Decides where it is decidable whether the
     // rules can be met at all; an impossible run is reported here, never looped on.
+    // Both return NotYet (nothing generated yet) when the run can go on, else Impossible.
     DrawResult begin(const DrawSettings& settings, const QVector<HistoryRow>& pairingHistory,
                      const QVector<HistoryRow>& supervisorHistory);
     // Replaces the pairing history (the stop action reloads it) and re-checks it.
@@ -66,6 +67,11 @@ public:
     // Done when at least one was made, NotYet when the slice ran out first, Impossible
     // when the rules turned out to be unsatisfiable or the overall bound was reached.
     DrawResult generate(int maxCandidates);
+
+    // The work bounds, in units of about one random number with its tests: per generate()
+    // call, and per candidate before the rules are reported as too tight. The defaults keep
+    // a call to a few milliseconds and give up on a candidate after well under a second.
+    void setWorkLimits(qint64 perCall, qint64 perCandidate);
 
     // The latest complete candidate (empty before the first).
     const Candidate& candidate() const;
@@ -82,6 +88,9 @@ private:
 // that respects `history` unless Check1 allows returns; identity when `checkValue` is not 1.
 DrawResult drawDuty(int people, const QVector<HistoryRow>& history, int check1Value, int checkValue,
                     RandomSource& random, QVector<int>& permutation);
+// The same, naming the kind ("场外监考" or "验卷") in the reason when it is impossible.
+DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& history, int check1Value,
+                    int checkValue, RandomSource& random, QVector<int>& permutation);
 
 // Room duty assignment: for each room, the last supervisor j in list order whose received
 // scope (row perm[j]) lists the room number gets it; pieces compared untrimmed.

@@ -1,0 +1,150 @@
+// Speed of the draw engine: candidates per second, time to the first candidate on a tight
+// instance, time to report an impossible draw.
+
+#include "draw/draw_engine.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const char* const kUnits[] = {"一中", "二中", "三中", "四中", "五中", "六中"};
+
+// `n` rooms with both sexes and six units, ten outside supervisors with a share of the rooms each.
+WorkingSet centre(int n) {
+    WorkingSet ws;
+    ws.rooms.resize(n + 1);
+    QMap<QString, int> sexes, units;
+    for (int k = 1; k <= n; ++k) {
+        RosterRow& row = ws.rooms[k];
+        row.col[0] = QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
+        row.col[1] = QStringLiteral("甲%1").arg(k);
+        row.col[2] = k % 2 ? QStringLiteral("男") : QStringLiteral("女");
+        row.col[3] = QString::fromUtf8(kUnits[k % 6]);
+        row.col[6] = QStringLiteral("乙%1").arg(k);
+        row.col[7] = k % 3 ? QStringLiteral("女") : QStringLiteral("男");
+        row.col[8] = QString::fromUtf8(kUnits[(k / 2) % 6]);
+        ++sexes[row.col[7].toString()];
+        ++units[row.col[8].toString()];
+    }
+    for (auto it = sexes.cbegin(); it != sexes.cend(); ++it)
+        ws.genderTally.push_back({it.key(), it.value()});
+    for (auto it = units.cbegin(); it != units.cend(); ++it)
+        ws.unitTally.push_back({it.key(), it.value()});
+    ws.supervisors.resize(1);
+    for (int j = 1; j <= 10; ++j) {
+        DutyRow d;
+        d.row = d.room = QString::number(j);
+        d.name = QStringLiteral("场外%1").arg(j);
+        QStringList scope;
+        for (int i = j; i <= n; i += 10)
+            scope << ws.rooms[i].room();
+        d.scope = scope.join(QLatin1Char(','));
+        ws.supervisors.push_back(d);
+    }
+    return ws;
+}
+
+// `batches` saved draws: room i had A person i+s and B person i+2s+1 in batch s (cyclic).
+QVector<HistoryRow> history(int n, int batches) {
+    QVector<HistoryRow> rows;
+    for (int s = 1; s <= batches; ++s)
+        for (int i = 1; i <= n; ++i)
+            rows.push_back({i, (i - 1 + s) % n + 1, (i + 2 * s) % n + 1});
+    return rows;
+}
+
+QVector<HistoryRow> supervisorHistory(int batches) {
+    QVector<HistoryRow> rows;
+    for (int s = 1; s <= batches; ++s)
+        for (int j = 1; j <= 10; ++j)
+            rows.push_back({j, (j - 1 + s) % 10 + 1, 0});
+    return rows;
+}
+
+DrawSettings allRules(int mode) {
+    DrawSettings s;
+    s.mode = mode;
+    s.check = {0, 0, 1, 1, 1, 1};
+    return s;
+}
+
+// args: rooms, batches of history, draw mode
+void candidatesPerSecond(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    const int batches = static_cast<int>(state.range(1));
+    const WorkingSet ws = centre(n);
+    SeededRandom random(2024);
+    DrawEngine engine(ws, random);
+    if (engine
+            .begin(allRules(static_cast<int>(state.range(2))), history(n, batches),
+                   supervisorHistory(batches))
+            .status == DrawStatus::Impossible) {
+        state.SkipWithError("impossible");
+        return;
+    }
+    std::int64_t made = 0;
+    for (auto _ : state) {
+        const DrawResult r = engine.generate(1);
+        made += r.candidates;
+        benchmark::DoNotOptimize(engine.candidate().b.data());
+    }
+    state.SetItemsProcessed(made);
+}
+
+// Five rooms whose four saved draws leave exactly one arrangement for A and one for B.
+void firstCandidateTight(benchmark::State& state) {
+    WorkingSet ws = centre(5);
+    for (int k = 1; k <= 5; ++k) {
+        ws.rooms[k].col[2] = ws.rooms[k].col[7] = QStringLiteral("男");
+        ws.rooms[k].col[3] = ws.rooms[k].col[8] = QStringLiteral("一中");
+    }
+    ws.genderTally = {{QStringLiteral("男"), 5}};
+    ws.unitTally = {{QStringLiteral("一中"), 5}};
+    QVector<HistoryRow> rows;
+    const int bShift[] = {2, 4, 1, 3};
+    for (int s = 1; s <= 4; ++s)
+        for (int i = 1; i <= 5; ++i)
+            rows.push_back({i, (i - 1 + s) % 5 + 1, (i - 1 + bShift[s - 1]) % 5 + 1});
+    SeededRandom random(7);
+    for (auto _ : state) {
+        DrawEngine engine(ws, random);
+        engine.begin(allRules(0), rows, {});
+        while (engine.generate(1).status == DrawStatus::NotYet) {
+        }
+        benchmark::DoNotOptimize(engine.candidate().a.data());
+    }
+}
+
+// Five rooms, four saved subjects, returns not allowed: A persons 1 to 3 sat in rooms 3 to 5
+// in turn, which leaves them rooms 1 and 2 only.
+void impossibleReported(benchmark::State& state) {
+    const WorkingSet ws = centre(5);
+    QVector<HistoryRow> rows;
+    for (int batch = 0; batch < 3; ++batch) {
+        for (int j = 0; j < 3; ++j)
+            rows.push_back({3 + j, (j + batch) % 3 + 1, (j + batch) % 3 + 1});
+        rows.push_back({1, 4 + batch % 2, 4 + batch % 2});
+        rows.push_back({2, 5 - batch % 2, 5 - batch % 2});
+    }
+    rows += history(5, 1);
+    SeededRandom random(9);
+    DrawSettings s = allRules(0);
+    s.check[1] = 1;
+    for (auto _ : state) {
+        DrawEngine engine(ws, random);
+        const DrawResult r = engine.begin(s, rows, {});
+        if (r.status != DrawStatus::Impossible)
+            state.SkipWithError("not reported as impossible");
+    }
+}
+
+} // namespace
+
+BENCHMARK(candidatesPerSecond)
+    ->ArgNames({"rooms", "batches", "mode"})
+    ->ArgsProduct({{20, 80, 154}, {0, 4}, {0, 1, 2}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(firstCandidateTight)->Unit(benchmark::kMicrosecond);
+BENCHMARK(impossibleReported)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

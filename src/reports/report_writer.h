@@ -1,0 +1,68 @@
+#pragma once
+
+#include "common/clock.h"
+#include "common/run_state.h"
+#include "db/database.h"
+#include "reports/report_html.h"
+
+#include <QString>
+#include <QVector>
+
+// One room of a report: its pair and the duties covering it. Empty fields print as blanks.
+struct RoomLine {
+    QString room;
+    QString aName, aSex, aUnit;
+    QString bName, bSex, bUnit;
+    QString supervisor; // 场外
+    QString checker;    // 验卷
+};
+
+// An outside supervisor or paper checker with the rooms in his or her scope.
+struct DutyLine {
+    QString room;
+    QString name;
+    QString scope; // room numbers separated by ","
+    QString kind;  // "场外监考" or "验卷"
+};
+
+// The three reports of the current project (state.DQXM), written into Report/ below
+// state.MyPath. Every report reads what it prints fresh from the database; a database
+// error or a file that cannot be written gives a result with ok == false and nothing opened.
+class ReportWriter {
+public:
+    ReportWriter(const db::Database& db, RunState& state, const Clock& clock);
+
+    // The draw conclusion of a saved draw: rooms, pairs, duties, signature columns, parameters.
+    report::ReportResult 打印抽签结论(const QString& subject, const QString& drawTime);
+    // The outside supervisors and paper checkers of a saved draw, or of the initial
+    // arrangement for the subject kInitialSubject.
+    report::ReportResult 打印验卷(const QString& subject, const QString& drawTime);
+    // The initial arrangement of rooms, pairs and duties from the roster.
+    report::ReportResult 打印基础数据();
+
+    // The rooms of the roster in 分组号 order with their pairs; sets state.KSS to their count.
+    QVector<RoomLine> 读监考员();
+    // Fills the 场外 and 验卷 cells of `rooms` from the roster's duty scopes.
+    void 读场外(QVector<RoomLine>& rooms);
+
+private:
+    // The rooms of a saved draw with their duties; `parameters` gets the decoded draw parameters.
+    QVector<RoomLine> 读抽签结论(const QString& subject, QString& parameters) const;
+    report::ReportResult write(const QString& tail, const report::HtmlReport& html);
+    report::ReportResult failed(const db::DbError& e) const;
+    QString nowText() const;
+
+    const db::Database& db_;
+    RunState& state_;
+    const Clock& clock_;
+};
+
+// The subject under which 打印验卷 prints the initial arrangement.
+inline const QString kInitialSubject = QStringLiteral("初始数据");
+
+// The text under the draw conclusion for a draw parameter code ("参数：①...；②...；...").
+QString parameterText(const QString& code);
+
+// Gives every room the outside supervisor and paper checker whose scope lists it; a later
+// duty row replaces an earlier one.
+void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties);

@@ -1,0 +1,452 @@
+#include "fakes.h"
+#include "report_fixture.h"
+#include "reports/report_writer.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace expect;
+
+namespace {
+
+const QString T = QStringLiteral("2026-06-07 08:00:00");
+const QString Now = QStringLiteral("2026-06-07 09:00:00");
+
+// A saved draw of 语文: three rooms stored out of order, room 003 without B, duties whose
+// scopes overlap on room 002, and a draw in another subject and another project that must
+// not show.
+void addLanguageDraw(ReportFixture& f) {
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("002"), QStringLiteral("王二"),
+                  QStringLiteral("赵二"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("张一"),
+                  QStringLiteral("李一"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("003"), QStringLiteral("孙三"), QVariant());
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("01"),
+                  QStringLiteral("周外"), QStringLiteral("001,002"));
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("验卷"), QStringLiteral("01"),
+                  QStringLiteral("吴卷"), QStringLiteral("1, 003,"));
+    f.addDrawDuty(QStringLiteral("语文"), T, QStringLiteral("场外监考"), QStringLiteral("02"),
+                  QStringLiteral("郑外"), QStringLiteral("002"));
+    f.addDrawParameters(QStringLiteral("语文"), T, QStringLiteral("2101010"));
+    f.addDrawRoom(QStringLiteral("数学"), T, QStringLiteral("004"), QStringLiteral("别科"));
+    f.t.db->exec(QStringLiteral("insert into 抽签总表 (项目编号, 分类, 分组号, 监考员甲, 科目, 时间) values "
+                                "(?, '监考员', '005', '别项', '语文', ?)"),
+                 {f.project + 1, T});
+}
+
+// The roster of the initial arrangement: room 002 has only A, room 003's A is given twice
+// (the later row counts), the checker's scope names "1", which is not room 001.
+void addRoster(ReportFixture& f) {
+    const int p = f.project;
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("002"), QStringLiteral("甲"),
+                 QStringLiteral("王二"), QStringLiteral("男"), QStringLiteral("二中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("甲"),
+                 QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("001"), QStringLiteral("乙"),
+                 QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"),
+                 QStringLiteral("赵三"), QStringLiteral("男"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("乙"),
+                 QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("监考员"), QStringLiteral("003"), QStringLiteral("甲"),
+                 QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"));
+    f.t.addStaff(p, QStringLiteral("场外监考"), QStringLiteral("02"), QString(), QStringLiteral("冯外"),
+                 QStringLiteral("男"), QStringLiteral("一中"), QVariant());
+    f.t.addStaff(p, QStringLiteral("场外监考"), QStringLiteral("01"), QString(), QStringLiteral("周外"),
+                 QStringLiteral("男"), QStringLiteral("一中"), QStringLiteral("001,002"));
+    f.t.addStaff(p, QStringLiteral("验卷"), QStringLiteral("01"), QString(), QStringLiteral("吴卷"),
+                 QStringLiteral("女"), QStringLiteral("二中"), QStringLiteral("1, 003"));
+    f.t.addStaff(p + 1, QStringLiteral("监考员"), QStringLiteral("009"), QStringLiteral("甲"),
+                 QStringLiteral("别项"));
+}
+
+QStringList conclusionHeading(const QString& subject, const QString& time) {
+    return {
+        QStringLiteral("<div align=center><span class=bt>测试考试<br>测试考点 监考员安排</span></div>"),
+        QStringLiteral("<table width=100%><tr><td class=xx>科目:") + subject +
+            QStringLiteral("</td><td align=right class=xx>抽签时间:") + time +
+            QStringLiteral("</td></tr></table>"),
+        table + QStringLiteral("<tr>") + td(QStringLiteral("考场")) + td(QStringLiteral("监考员甲")) +
+            td(QStringLiteral("监考员乙")) + td(QStringLiteral("场外")) + td(QStringLiteral("验卷")) +
+            td(QStringLiteral("领卷签字")) + td(QStringLiteral("答卷/卡")) + td(QStringLiteral("试卷")) +
+            td(QStringLiteral("余卷")) + td(QStringLiteral("草稿纸")) + td(QStringLiteral("交卷签字")) +
+            td(QStringLiteral("收卷签字")) + QStringLiteral("</tr>"),
+    };
+}
+
+QStringList conclusionRow(int height, const QString& room, const QString& a, const QString& b,
+                          const QString& out, const QString& check) {
+    QStringList l{QStringLiteral("<tr>"),
+                  QStringLiteral("<td height=%1").arg(height) + styleCell + room + QStringLiteral("</td>"),
+                  td(a),
+                  td(b),
+                  td(out),
+                  td(check)};
+    for (int i = 0; i < 7; ++i)
+        l << td(QStringLiteral("&nbsp;"));
+    return l << QStringLiteral("</tr>");
+}
+
+QStringList baseRow(const QString& room, const QStringList& cells) {
+    QStringList l{QStringLiteral("<tr>"),
+                  QStringLiteral("<td height=18") + styleCell + room + QStringLiteral("</td>")};
+    for (const QString& c : cells)
+        l << td(c);
+    return l << QStringLiteral("</tr>");
+}
+
+QStringList dutyRow(const QString& kind, const QString& room, const QString& name, const QString& scope) {
+    return {QStringLiteral("<tr>"), td(kind), td(room), td(name), td(scope), QStringLiteral("</tr>")};
+}
+
+// The outline of a paged report: H title, S subtitle, G table head, R<room> data row,
+// T "</table>", B page break, F footer.
+QString outline(const QString& text) {
+    QStringList tokens;
+    static const QRegularExpression room(QStringLiteral("^<td height=\\d+ style='[^']*'>([^<]*)</td>$"));
+    for (const QString& l : text.split(QStringLiteral("\r\n"))) {
+        if (l.startsWith(QStringLiteral("<div align=center>")))
+            tokens << QStringLiteral("H");
+        else if (l.startsWith(QStringLiteral("<table width=100%><tr>")))
+            tokens << QStringLiteral("S");
+        else if (l.startsWith(table))
+            tokens << QStringLiteral("G");
+        else if (const auto m = room.match(l); m.hasMatch())
+            tokens << QStringLiteral("R") + m.captured(1);
+        else if (l == QStringLiteral("</table>"))
+            tokens << QStringLiteral("T");
+        else if (l == pageBreak)
+            tokens << QStringLiteral("B");
+        else if (l.startsWith(QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1>")))
+            tokens << QStringLiteral("F");
+    }
+    return tokens.join(u' ');
+}
+
+// The expected outline from page ranges such as "1-20,21-40".
+QString pagedOutline(const QString& pages, bool subtitle) {
+    const QString heading = subtitle ? QStringLiteral("H S G") : QStringLiteral("H G");
+    QStringList parts;
+    const QStringList ranges = pages.split(u',', Qt::SkipEmptyParts);
+    if (ranges.isEmpty())
+        parts << heading << QStringLiteral("T");
+    for (int k = 0; k < ranges.size(); ++k) {
+        const QStringList ends = ranges[k].split(u'-');
+        parts << (k ? QStringLiteral("B ") + heading : heading);
+        for (int i = ends[0].toInt(); i <= ends[1].toInt(); ++i)
+            parts << QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0'));
+        parts << QStringLiteral("T");
+    }
+    return parts.join(u' ') + QStringLiteral(" F");
+}
+
+} // namespace
+
+class TestReportWriter : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void conclusionIsExact();
+    void dutyReportOfDrawIsExact();
+    void dutyReportOfInitialArrangementIsExact();
+    void baseDataIsExact();
+    void paging_data();
+    void paging();
+    void drawWithoutDutiesOrParametersPrintsBlanks();
+    void nameOutsideGbkSurvives();
+    void quoteInSubjectBreaksNothing();
+    void databaseErrorWritesNothing();
+    void unwritableTargetIsReported();
+};
+
+void TestReportWriter::conclusionIsExact() {
+    ReportFixture f;
+    addLanguageDraw(f);
+    FakeClock clock;
+    // A report of the same name from before is replaced.
+    QDir().mkpath(f.state.MyPath + QStringLiteral("Report"));
+    QFile old(f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
+
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
+                       "打印时间:2026-06-07 09:00:00-->")};
+    lines << top << conclusionHeading(QStringLiteral("语文"), T);
+    lines << conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
+                           QStringLiteral("周外"), QStringLiteral("&nbsp;"));
+    lines << conclusionRow(34, QStringLiteral("002"), QStringLiteral("王二"), QStringLiteral("赵二"),
+                           QStringLiteral("郑外"), QStringLiteral("&nbsp;"));
+    lines << conclusionRow(34, QStringLiteral("003"), QStringLiteral("孙三"), QStringLiteral("&nbsp;"),
+                           QStringLiteral("&nbsp;"), QStringLiteral("吴卷"));
+    lines << QStringLiteral("</table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td></td><td "
+        "align=right>打印时间:2026-06-07 "
+        "09:00:00</td></tr><tr><td>考点主任（签字）:__________________</td><td "
+        "align=right>考点单位:测试单位　"
+        "考点监考员随机编排系统</td></tr><tr><td "
+        "colspan=2><hr>参数：①.抽签模式:只抽甲不动乙；②.重回考室:√；③."
+        "再搭档:×；④.异性组合:√；⑤.异校组合:×；⑥.抽场外:√；⑦.抽验卷:×；</td></tr></table>");
+    QCOMPARE(readReport(r.path), crlf(lines));
+}
+
+void TestReportWriter::dutyReportOfDrawIsExact() {
+    ReportFixture f;
+    addLanguageDraw(f);
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult r = w.打印验卷(QStringLiteral("语文"), T);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
+
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
+                       "打印时间:2026-06-07 09:00:00-->")};
+    lines << top;
+    lines << QStringLiteral(
+        "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （语文）</span></div>");
+    lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
+                 td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
+                     QStringLiteral("001,002"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("郑外"),
+                     QStringLiteral("002"));
+    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
+                     QStringLiteral("1, 003,"));
+    lines << QStringLiteral("</table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>抽签时间:2026-06-07 "
+        "08:00:00</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td></td><td "
+        "align=right>考点监考员随机编排系统</td></tr></table>");
+    QCOMPARE(readReport(r.path), crlf(lines));
+}
+
+void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
+    ReportFixture f;
+    addRoster(f);
+    addLanguageDraw(f); // drawn duties must not leak into the initial list
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult r = w.打印验卷(kInitialSubject, QString());
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（初始数据）.htm")));
+
+    QStringList lines{QStringLiteral(
+        "<!--抽签程序自动报表 考点监考员随机编排系统 初始数据 抽签时间: 打印时间:2026-06-07 09:00:00-->")};
+    lines << top;
+    lines << QStringLiteral(
+        "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （初始数据）</span></div>");
+    lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
+                 td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
+                     QStringLiteral("001,002"));
+    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("冯外"),
+                     QStringLiteral("&nbsp;"));
+    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
+                     QStringLiteral("1, 003"));
+    lines << QStringLiteral("</table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>此为初始数据，开考时根据"
+        "抽签情况可能发生变更！</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td>"
+        "</td><td align=right>考点监考员随机编排系统</td></tr></table>");
+    QCOMPARE(readReport(r.path), crlf(lines));
+}
+
+void TestReportWriter::baseDataIsExact() {
+    ReportFixture f;
+    addRoster(f);
+    f.state.mrh1 = 36;
+    f.state.KSS = 99;
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult r = w.打印基础数据();
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.path, f.reportPath(QStringLiteral("-基础数据.htm")));
+    QCOMPARE(f.state.KSS, 3);
+
+    const QString nb = QStringLiteral("&nbsp;");
+    const QString span = QStringLiteral("<td rowspan='2'") + styleCell;
+    const QString cols = QStringLiteral("<td colspan='3'") + styleCell;
+    QStringList lines{
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 报表时间:2026-06-07 09:00:00-->")};
+    lines << top;
+    lines << QStringLiteral(
+        "<div align=center><span class=bt>测试考试<br>测试考点（初始安排数据）</span></div>");
+    lines << table + QStringLiteral("<tr>") + span + QStringLiteral("考场</td>") + cols +
+                 QStringLiteral("监考员甲</td>") + cols + QStringLiteral("监考员乙</td>") + span +
+                 QStringLiteral("场外</td>") + span + QStringLiteral("验卷</td></tr><tr>") +
+                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
+                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
+                 QStringLiteral("</tr>");
+    lines << baseRow(QStringLiteral("001"),
+                     {QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"),
+                      QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"),
+                      QStringLiteral("周外"), nb});
+    lines << baseRow(QStringLiteral("002"), {QStringLiteral("王二"), QStringLiteral("男"),
+                                             QStringLiteral("二中"), nb, nb, nb, QStringLiteral("周外"), nb});
+    lines << baseRow(QStringLiteral("003"),
+                     {QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"),
+                      QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"), nb,
+                      QStringLiteral("吴卷")});
+    lines << QStringLiteral("</table>");
+    lines << QStringLiteral(
+        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td colspan=2>以上数据表内容"
+        "为初始名单，实际工作时会根据抽签情况发生变更！</td></tr><tr><td>打印时间:2026-06-07 "
+        "09:00:00</td><td align=right>考点单位:测试单位　考点监考员随机编排系统</td></tr></table>");
+    QCOMPARE(readReport(r.path), crlf(lines));
+
+    // GBK characters keep their GBK bytes ("考场").
+    QFile file(r.path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains(QByteArray::fromHex("bfbcb3a1")));
+}
+
+void TestReportWriter::paging_data() {
+    QTest::addColumn<bool>("conclusion");
+    QTest::addColumn<int>("rooms");
+    QTest::addColumn<int>("rowsPerPage");
+    QTest::addColumn<QString>("pages");
+    QTest::newRow("base 45 at 20") << false << 45 << 20 << QStringLiteral("1-20,21-40,41-45");
+    QTest::newRow("conclusion 25 at 10") << true << 25 << 10 << QStringLiteral("1-10,11-20,21-25");
+    QTest::newRow("last row fills its page") << true << 40 << 20 << QStringLiteral("1-20,21-40");
+    QTest::newRow("base last row fills its page") << false << 20 << 20 << QStringLiteral("1-20");
+    QTest::newRow("no rooms") << true << 0 << 20 << QString();
+    QTest::newRow("base without rooms") << false << 0 << 20 << QString();
+    QTest::newRow("rows per page 0: one page") << false << 5 << 0 << QStringLiteral("1-5");
+    QTest::newRow("negative rows per page") << true << 5 << -3 << QStringLiteral("1-5");
+    QTest::newRow("more than 800 rooms") << true << 801 << 400 << QStringLiteral("1-400,401-800,801-801");
+}
+
+void TestReportWriter::paging() {
+    QFETCH(bool, conclusion);
+    QFETCH(int, rooms);
+    QFETCH(int, rowsPerPage);
+    QFETCH(QString, pages);
+    ReportFixture f;
+    f.state.mrh1 = rowsPerPage;
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    report::ReportResult r;
+    if (conclusion) {
+        f.addDrawRooms(QStringLiteral("语文"), T, rooms);
+        r = w.打印抽签结论(QStringLiteral("语文"), T);
+    } else {
+        f.addRosterRooms(rooms);
+        r = w.打印基础数据();
+        QCOMPARE(f.state.KSS, rooms);
+    }
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(outline(readReport(r.path)), pagedOutline(pages, conclusion));
+}
+
+void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
+    ReportFixture f;
+    f.addDrawRoom(QStringLiteral("英语"), T, QStringLiteral("001"), QStringLiteral("张一"),
+                  QStringLiteral("李一"));
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult r = w.打印抽签结论(QStringLiteral("英语"), T);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    const QString text = readReport(r.path);
+    const QString row =
+        crlf(conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
+                           QStringLiteral("&nbsp;"), QStringLiteral("&nbsp;")));
+    QVERIFY(text.contains(row));
+    QVERIFY(text.endsWith(QStringLiteral("<tr><td colspan=2><hr></td></tr></table>\r\n")));
+
+    const report::ReportResult duties = w.打印验卷(QStringLiteral("英语"), T);
+    QVERIFY2(duties.ok, qPrintable(duties.error));
+    QVERIFY(!readReport(duties.path).contains(QStringLiteral("<tr>\r\n")));
+}
+
+void TestReportWriter::nameOutsideGbkSurvives() {
+    ReportFixture f;
+    f.t.addRoom(f.project, QStringLiteral("001"), QStringLiteral("刘䶮"), QStringLiteral("李一"));
+    f.addDrawRoom(QStringLiteral("语文"), T, QStringLiteral("001"), QStringLiteral("刘䶮"),
+                  QStringLiteral("𠀋明"));
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const report::ReportResult base = w.打印基础数据();
+    QVERIFY2(base.ok, qPrintable(base.error));
+    QVERIFY(readReport(base.path).contains(td(QStringLiteral("刘䶮"))));
+    const report::ReportResult conclusion = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(conclusion.ok, qPrintable(conclusion.error));
+    QVERIFY(readReport(conclusion.path)
+                .contains(td(QStringLiteral("刘䶮")) + QStringLiteral("\r\n") + td(QStringLiteral("𠀋明"))));
+}
+
+void TestReportWriter::quoteInSubjectBreaksNothing() {
+    ReportFixture f;
+    const QString subject = QStringLiteral("化学'实验\"<1>");
+    f.addDrawRooms(subject, T, 3);
+    f.addDrawDuty(subject, T, QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
+                  QStringLiteral("002"));
+    f.addDrawParameters(subject, T, QStringLiteral("0000000"));
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+
+    const report::ReportResult r = w.打印抽签结论(subject, T);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（化学'实验__1_）.htm")));
+    const QString text = readReport(r.path);
+    QCOMPARE(outline(text), pagedOutline(QStringLiteral("1-3"), true));
+    QVERIFY(text.contains(QStringLiteral("<td class=xx>科目:化学'实验\"&lt;1&gt;</td>")));
+    QVERIFY(text.contains(td(QStringLiteral("吴卷"))));
+    QVERIFY(text.contains(QStringLiteral("参数：①.抽签模式:甲乙独立抽签；")));
+    QVERIFY(text.startsWith(
+        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 化学'实验\"&lt;1&gt; 抽签时间:")));
+
+    const report::ReportResult duties = w.打印验卷(subject, T);
+    QVERIFY2(duties.ok, qPrintable(duties.error));
+    QCOMPARE(duties.path, f.reportPath(QStringLiteral("-场外与验卷（化学'实验__1_）.htm")));
+    QVERIFY(readReport(duties.path).contains(td(QStringLiteral("吴卷"))));
+}
+
+void TestReportWriter::databaseErrorWritesNothing() {
+    ReportFixture f;
+    f.addDrawRooms(QStringLiteral("语文"), T, 3);
+    f.t.db->exec(QStringLiteral("drop table 抽签总表"));
+    f.t.db->exec(QStringLiteral("drop table 人员安排"));
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const QVector<report::ReportResult> results{w.打印抽签结论(QStringLiteral("语文"), T),
+                                                w.打印验卷(QStringLiteral("语文"), T),
+                                                w.打印验卷(kInitialSubject, {}), w.打印基础数据()};
+    for (const report::ReportResult& r : results) {
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")),
+                 qPrintable(r.error));
+    }
+    QVERIFY(!QDir(f.state.MyPath + QStringLiteral("Report")).exists());
+}
+
+void TestReportWriter::unwritableTargetIsReported() {
+    ReportFixture f;
+    f.addDrawRooms(QStringLiteral("语文"), T, 2);
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+
+    QFile blocker(f.state.MyPath + QStringLiteral("Report"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    report::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.startsWith(QStringLiteral("无法创建报表目录：")), qPrintable(r.error));
+
+    QVERIFY(blocker.remove());
+    QVERIFY(QDir().mkpath(f.reportPath(QStringLiteral("-抽签结论（语文）.htm"))));
+    r = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.error.startsWith(QStringLiteral("无法写入报表文件：")), qPrintable(r.error));
+}
+
+QTEST_GUILESS_MAIN(TestReportWriter)
+#include "test_report_writer.moc"
