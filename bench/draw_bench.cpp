@@ -138,6 +138,41 @@ void impossibleReported(benchmark::State& state) {
     }
 }
 
+// One generate() call as the window's timer makes it, at the largest centre: the default
+// slice of work, whatever it yields.
+void fullSlice(benchmark::State& state) {
+    const WorkingSet ws = centre(154);
+    SeededRandom random(11);
+    DrawEngine engine(ws, random);
+    engine.begin(allRules(0), history(154, 4), supervisorHistory(4));
+    std::int64_t made = 0;
+    for (auto _ : state)
+        made += engine.generate(1'000'000).candidates;
+    state.counters["candidates_per_call"] =
+        benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
+}
+
+// Nine rooms, all A of one unit, one B without a unit: the unit rule refuses every other B
+// for ever, which no check before the run can prove for so many A arrangements; only the
+// overall bound ends the draw.
+void impossibleByBound(benchmark::State& state) {
+    WorkingSet ws = centre(9);
+    for (int k = 1; k <= 9; ++k) {
+        ws.rooms[k].col[3] = QStringLiteral("一中");
+        ws.rooms[k].col[8] = k == 1 ? QVariant() : QVariant(QStringLiteral("一中"));
+    }
+    ws.unitTally = {{QVariant(), 1}, {QStringLiteral("一中"), 8}};
+    DrawSettings s;
+    s.check = {1, 1, 0, 1, 0, 0};
+    SeededRandom random(13);
+    for (auto _ : state) {
+        DrawEngine engine(ws, random);
+        engine.begin(s, {}, {});
+        while (engine.generate(1).status == DrawStatus::NotYet) {
+        }
+    }
+}
+
 } // namespace
 
 BENCHMARK(candidatesPerSecond)
@@ -146,5 +181,7 @@ BENCHMARK(candidatesPerSecond)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(firstCandidateTight)->Unit(benchmark::kMicrosecond);
 BENCHMARK(impossibleReported)->Unit(benchmark::kMicrosecond);
+BENCHMARK(fullSlice)->Unit(benchmark::kMillisecond);
+BENCHMARK(impossibleByBound)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -14,9 +14,9 @@
 namespace {
 
 // A few milliseconds of work per call, so a window timer tick stays short.
-constexpr qint64 kSliceWork = 400'000;
-// About half a second of fruitless work on one candidate before the rules count as too tight.
-constexpr qint64 kCandidateWork = 50'000'000;
+constexpr qint64 kSliceWork = 200'000;
+// Up to about a second of fruitless work on one candidate before the rules count as too tight.
+constexpr qint64 kCandidateWork = 30'000'000;
 
 const QString kSupervisorKind = QStringLiteral("场外监考");
 
@@ -59,6 +59,12 @@ PairTable dutyTable(int people, const QVector<HistoryRow>& history, int check1Va
         for (const HistoryRow& h : history)
             table.mark(h.seq, h.a);
     return table;
+}
+
+// Into the vector's own storage: a run replaces the candidate tens of thousands of times a second.
+void copyInto(QVector<int>& to, const std::vector<int>& from) {
+    to.resize(static_cast<qsizetype>(from.size()));
+    std::copy(from.begin(), from.end(), to.begin());
 }
 
 DrawResult impossible(const QString& reason, int candidates = 0) {
@@ -131,9 +137,9 @@ struct DrawEngine::Impl {
     }
 
     void complete() {
-        candidate.a = QVector<int>(pairs->a().begin(), pairs->a().end());
-        candidate.b = QVector<int>(pairs->b().begin(), pairs->b().end());
-        candidate.supervisor = QVector<int>(duty->permutation().begin(), duty->permutation().end());
+        copyInto(candidate.a, pairs->a());
+        copyInto(candidate.b, pairs->b());
+        copyInto(candidate.supervisor, duty->permutation());
         supervisorsPending = true;
         startCandidate();
     }
@@ -251,7 +257,7 @@ DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& 
     if (!sampler.run(work))
         return impossible(draw_text::tooTight({QStringLiteral("不允许重回原考室")},
                                               {QStringLiteral("勾选“允许重回原考室”")}));
-    permutation = QVector<int>(sampler.permutation().begin(), sampler.permutation().end());
+    copyInto(permutation, sampler.permutation());
     return {DrawStatus::Done, 1, {}};
 }
 

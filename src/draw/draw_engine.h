@@ -53,6 +53,7 @@ QVector<HistoryRow> loadDutyHistory(const db::Database& db, int project, const Q
 
 class DrawEngine {
 public:
+    // Both are used for the engine's whole life and must outlive it.
     DrawEngine(const WorkingSet& ws, RandomSource& random);
 
     // Starts a run with its rules and history. Decides where it is decidable whether the

@@ -7,9 +7,10 @@
 
 namespace {
 
-// Search steps granted to the joint search: far more than the small centres where the
-// history can actually make a draw impossible ever need.
-constexpr qint64 kSearchBudget = 5'000'000;
+// Steps (each about one test of a pair) granted to a search before the run, some
+// milliseconds: far more than the small centres where the history can actually make a
+// draw impossible ever need.
+constexpr qint64 kSearchBudget = 1'000'000;
 
 class JointSearch {
 public:

@@ -28,18 +28,13 @@ namespace {
 
 class HopcroftKarp {
 public:
-    HopcroftKarp(int rows, int cols, const std::function<bool(int, int)>& allowed)
-        : adj_(rows), rowMate_(rows, -1), colMate_(cols, -1), dist_(rows) {
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < cols; ++c)
-                if (allowed(r, c))
-                    adj_[r].push_back(c);
-    }
+    explicit HopcroftKarp(const BipartiteGraph& g)
+        : g_(g), rowMate_(g.rows, -1), colMate_(g.cols, -1), dist_(g.rows) {}
 
     int maximum() {
-        int size = 0;
+        int size = greedy();
         while (layer())
-            for (int r = 0; r < static_cast<int>(adj_.size()); ++r)
+            for (int r = 0; r < g_.rows; ++r)
                 if (rowMate_[r] < 0 && augment(r))
                     ++size;
         return size;
@@ -48,10 +43,24 @@ public:
 private:
     static constexpr int kFar = std::numeric_limits<int>::max();
 
+    // Most rows of a draw's graph find a free column straight away.
+    int greedy() {
+        int size = 0;
+        for (int r = 0; r < g_.rows; ++r)
+            for (int e = g_.start[r]; e < g_.start[r + 1]; ++e)
+                if (colMate_[g_.edges[e]] < 0) {
+                    rowMate_[r] = g_.edges[e];
+                    colMate_[g_.edges[e]] = r;
+                    ++size;
+                    break;
+                }
+        return size;
+    }
+
     // Distances from the free rows along alternating paths; true when a free column is reachable.
     bool layer() {
         std::deque<int> queue;
-        for (int r = 0; r < static_cast<int>(adj_.size()); ++r) {
+        for (int r = 0; r < g_.rows; ++r) {
             dist_[r] = rowMate_[r] < 0 ? 0 : kFar;
             if (rowMate_[r] < 0)
                 queue.push_back(r);
@@ -60,8 +69,8 @@ private:
         while (!queue.empty()) {
             const int r = queue.front();
             queue.pop_front();
-            for (int c : adj_[r]) {
-                const int next = colMate_[c];
+            for (int e = g_.start[r]; e < g_.start[r + 1]; ++e) {
+                const int next = colMate_[g_.edges[e]];
                 if (next < 0)
                     found = true;
                 else if (dist_[next] == kFar) {
@@ -74,7 +83,8 @@ private:
     }
 
     bool augment(int r) {
-        for (int c : adj_[r]) {
+        for (int e = g_.start[r]; e < g_.start[r + 1]; ++e) {
+            const int c = g_.edges[e];
             const int next = colMate_[c];
             if (next < 0 || (dist_[next] == dist_[r] + 1 && augment(next))) {
                 rowMate_[r] = c;
@@ -86,16 +96,14 @@ private:
         return false;
     }
 
-    std::vector<std::vector<int>> adj_;
+    const BipartiteGraph& g_;
     std::vector<int> rowMate_, colMate_, dist_;
 };
 
 } // namespace
 
-bool hasPerfectMatching(int rows, int cols, const std::function<bool(int, int)>& allowed) {
-    if (rows > cols)
+bool saturatesRows(const BipartiteGraph& g) {
+    if (g.rows > g.cols)
         return false;
-    if (rows == 0)
-        return true;
-    return HopcroftKarp(rows, cols, allowed).maximum() == rows;
+    return g.rows == 0 || HopcroftKarp(g).maximum() == g.rows;
 }

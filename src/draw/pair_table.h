@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 // Which (row, column) pairs over 1..n a history rule refuses. One byte per pair, so the draw
@@ -26,11 +25,40 @@ private:
     bool any_ = false;
 };
 
-// Whether each of `rows` rows can get a column of its own among `cols` columns (both 0-based),
-// using only pairs with allowed(row, col). Hopcroft-Karp.
-bool hasPerfectMatching(int rows, int cols, const std::function<bool(int, int)>& allowed);
+// A bipartite graph as flat adjacency lists: row r (0-based) may take columns
+// edges[start[r]] .. edges[start[r + 1] - 1].
+struct BipartiteGraph {
+    int rows = 0;
+    int cols = 0;
+    std::vector<int> start;
+    std::vector<int> edges;
+};
 
-// The square case over 1..n.
-inline bool hasPerfectMatching(int n, const std::function<bool(int, int)>& allowed) {
+// Whether every row can get a column of its own (Hopcroft-Karp).
+bool saturatesRows(const BipartiteGraph& g);
+
+// The same for `rows` rows and `cols` columns (both 0-based) joined where allowed(row, col).
+template <typename Allowed> bool hasPerfectMatching(int rows, int cols, const Allowed& allowed) {
+    if (rows > cols)
+        return false;
+    BipartiteGraph g;
+    g.rows = rows;
+    g.cols = cols;
+    g.start.reserve(rows + 1);
+    g.edges.reserve(static_cast<std::size_t>(rows) * cols);
+    for (int r = 0; r < rows; ++r) {
+        g.start.push_back(static_cast<int>(g.edges.size()));
+        for (int c = 0; c < cols; ++c)
+            if (allowed(r, c))
+                g.edges.push_back(c);
+        if (static_cast<int>(g.edges.size()) == g.start.back())
+            return false; // a row nobody may fill
+    }
+    g.start.push_back(static_cast<int>(g.edges.size()));
+    return saturatesRows(g);
+}
+
+// The square case over 1..n: every row 1..n gets its own column 1..n with allowed(row, col).
+template <typename Allowed> bool hasPerfectMatching(int n, const Allowed& allowed) {
     return hasPerfectMatching(n, n, [&](int r, int c) { return allowed(r + 1, c + 1); });
 }

@@ -99,14 +99,13 @@ void PairingSampler::placeA(int room, int person) {
 // until an allowed one comes up gives. 0 when there is none, where redrawing would never end.
 int PairingSampler::drawAllowedA(int room) {
     work_->take(linearCost(static_cast<int>(freeA_.size())));
-    std::vector<int> allowed;
-    allowed.reserve(freeA_.size());
+    allowedA_.clear();
     for (int person : freeA_)
         if (!p_.returnForbidsA(room, person))
-            allowed.push_back(person);
-    if (allowed.empty())
+            allowedA_.push_back(person);
+    if (allowedA_.empty())
         return 0;
-    return allowed[random_.index(static_cast<int>(allowed.size())) - 1];
+    return allowedA_[random_.index(static_cast<int>(allowedA_.size())) - 1];
 }
 
 bool PairingSampler::runA() {
@@ -167,7 +166,7 @@ void PairingSampler::countedRetry() {
 
 void PairingSampler::restartB() {
     ++bRestarts_;
-    work_->take(linearCost(p_.n));
+    work_->take(4 + p_.n / 4);
     const bool check = !bChecked_ && bRestarts_ >= kRestartsBeforeCheck;
     if (p_.drawA && (bRestarts_ >= kBRestartsPerA || (check && !bPossibleForThisA()))) {
         stage_ = Stage::A;
@@ -179,7 +178,7 @@ void PairingSampler::restartB() {
 }
 
 bool PairingSampler::bPossibleForThisA() const {
-    work_->take(static_cast<qint64>(p_.n) * p_.n / 4);
+    work_->take(static_cast<qint64>(p_.n) * p_.n);
     const bool matches = hasPerfectMatching(p_.n, [this](int room, int person) {
         return !p_.returnForbidsB(room, person) && !p_.partnerForbids(a_[room], person);
     });
@@ -187,7 +186,7 @@ bool PairingSampler::bPossibleForThisA() const {
         return matches;
     qint64 budget = kSearchBudget;
     const Feasibility f = bStepCanComplete(p_, a_, budget);
-    work_->take((kSearchBudget - budget) / 4);
+    work_->take(kSearchBudget - budget);
     return f != Feasibility::No;
 }
 

@@ -48,6 +48,7 @@ private:
 
     // A step: persons not yet placed, with their positions for O(1) removal.
     std::vector<int> freeA_, posA_;
+    std::vector<int> allowedA_; // scratch for drawAllowedA
     int aRoom_ = 1;
 
     // B step: persons not yet placed, as for A, also by sex (the NULL sex last), and the
