@@ -105,7 +105,10 @@ Frm抽签::Frm抽签(RunState& state, DrawServices& services, QWidget* parent)
 
     Label1->setText(state.ksmc);
     Label2->setText(state.kdmc + QStringLiteral("监考员安排表"));
-    Label3->setText(state.DQKM);
+    // The subject this window draws for stays the one it opened with, even when the main
+    // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
+    subject_ = state.DQKM;
+    Label3->setText(subject_);
 
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen)
@@ -666,7 +669,7 @@ void Frm抽签::saveClicked() {
 
     SaveRequest request;
     request.project = state_.DQXM;
-    request.subject = state_.DQKM;
+    request.subject = subject_;
     request.time = services_.clock.now();
     request.parameterCode = result_.parameterCode;
     request.withDuties = dialog.BC == 2;

@@ -135,6 +135,7 @@ private:
     bool saved_ = true;
     Phase phase_ = Phase::Idle;
     int counter_ = 0;
+    QString subject_;
     DrawSettings settings_;
     std::unique_ptr<DrawEngine> engine_;
     Result result_;

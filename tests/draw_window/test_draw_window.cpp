@@ -145,6 +145,7 @@ private Q_SLOTS:
     void parameterCode_data();
     void parameterCode();
     void saveNeedsWritableDatabaseAndLogin();
+    void savesUnderTheSubjectItShows();
     void failedSaveSaysSoAndKeepsThePreviousOne();
     void loadSavedAndInitial();
     void pickThePerformer();
@@ -537,6 +538,18 @@ void TestDrawWindow::parameterCode() {
     saveWith(e, *w, 2);
     QCOMPARE(e.t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
              code);
+}
+
+void TestDrawWindow::savesUnderTheSubjectItShows() {
+    Env e(3, 0);
+    auto w = e.open();
+    draw(*w);
+    // The main window's clock moves on past the subject's window while the draw is shown.
+    e.st.DQKM = QStringLiteral("非考试时间");
+    saveWith(e, *w, 1);
+    QCOMPARE(w->Label3->text(), QStringLiteral("语文"));
+    QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签总表 where 科目='语文'")).toInt(), 4);
+    QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签历史 where 科目<>'语文'")).toInt(), 0);
 }
 
 void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
