@@ -82,6 +82,12 @@ QString safeFileName(const QString& text) {
     return out;
 }
 
+void HtmlReport::frame(const QString& commentFields) {
+    line(commentLine(commentFields));
+    line(MetaLine);
+    lines(打印样式());
+}
+
 void HtmlReport::pageBreakAfter(int row, int count, int rowsPerPage, const QStringList& heading) {
     if (rowsPerPage < 1 || row % rowsPerPage != 0 || row >= count)
         return;

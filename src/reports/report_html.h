@@ -52,6 +52,9 @@ QString safeFileName(const QString& text);
 // The lines of one report file, in order.
 class HtmlReport {
 public:
+    // The head every report file starts with: the comment line with `commentFields`,
+    // MetaLine and the style block.
+    void frame(const QString& commentFields);
     void line(const QString& text) { lines_ << text; }
     void lines(const QStringList& texts) { lines_ << texts; }
     // Called after data row `row` (from 1) of `count`: a full page is closed and, when rows

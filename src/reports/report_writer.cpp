@@ -155,10 +155,7 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
         conclusionHead(),
     };
     HtmlReport html;
-    html.line(
-        commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
-    html.line(MetaLine);
-    html.lines(打印样式());
+    html.frame(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now);
     html.lines(heading);
     for (int i = 0; i < rooms.size(); ++i) {
         const RoomLine& r = rooms[i];
@@ -207,10 +204,7 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
 
     const QString now = nowText();
     HtmlReport html;
-    html.line(
-        commentLine(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now));
-    html.line(MetaLine);
-    html.lines(打印样式());
+    html.frame(subject + QStringLiteral(" 抽签时间:") + drawTime + QStringLiteral(" 打印时间:") + now);
     html.line(title(state_, QStringLiteral("<br>场外与验卷安排  （") + htmlText(subject) +
                                 QStringLiteral("）</span></div>")));
     html.line(gridHead({QStringLiteral("分类"), QStringLiteral("分组号"), QStringLiteral("负责人"),
@@ -295,9 +289,7 @@ ReportResult ReportWriter::打印基础数据() {
     const int height = rowHeight(state_.mrh1);
     const QStringList heading{title(state_, QStringLiteral("（初始安排数据）</span></div>")), baseHead()};
     HtmlReport html;
-    html.line(commentLine(QStringLiteral("报表时间:") + now));
-    html.line(MetaLine);
-    html.lines(打印样式());
+    html.frame(QStringLiteral("报表时间:") + now);
     html.lines(heading);
     for (int i = 0; i < rooms.size(); ++i) {
         const RoomLine& r = rooms[i];
