@@ -20,7 +20,7 @@ Frm选项目::Frm选项目(RunState& state, QWidget* parent, Prompter* prompter)
     Cmb考点->setObjectName(QStringLiteral("Cmb考点"));
     Cmb考点->setEditable(true);
     Cmb考点->setInsertPolicy(QComboBox::NoInsert);
-    Cmb考点->setMinimumContentsLength(24);
+    Cmb考点->setMinimumContentsLength(32);
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
