@@ -130,12 +130,8 @@ void Frm参数::buildControls() {
     connect(Cmd抽签, &QPushButton::clicked, this, [this] { openHook(hooks_.openDrawWindow); });
     connect(Command3, &QPushButton::clicked, this, [this] { openHook(hooks_.openReports); });
     connect(Command2, &QPushButton::clicked, this, [this] {
-        if (!hooks_.chooseProject) {
-            openHook(hooks_.chooseProject);
-            return;
-        }
-        hooks_.chooseProject(this);
-        读参数();
+        if (openHook(hooks_.chooseProject))
+            读参数();
     });
     connect(Command1, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Morvek")); });
     connect(Command4, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Quillet")); });
@@ -230,12 +226,13 @@ void Frm参数::startSibling(const QString& baseName) {
                           Prompter::Icon::Information);
 }
 
-void Frm参数::openHook(const std::function<void(QWidget*)>& hook) {
+bool Frm参数::openHook(const std::function<void(QWidget*)>& hook) {
     if (!hook) {
         prompter_.message(this, QStringLiteral("这个窗口在当前版本中尚未提供。"), Prompter::Icon::Information);
-        return;
+        return false;
     }
     hook(this);
+    return true;
 }
 
 void Frm参数::openHelp() {

@@ -69,7 +69,7 @@ public:
 private:
     void buildControls();
     void startSibling(const QString& baseName);
-    void openHook(const std::function<void(QWidget*)>& hook);
+    bool openHook(const std::function<void(QWidget*)>& hook);
 public:
     void openHelp();
 
