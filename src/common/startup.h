@@ -13,8 +13,10 @@ struct StartupDatabase {
 };
 
 // Sets MyPath and MyDb from the program folder, checks the file (missing, not an SQLite
-// file, read-only) and opens it; read-only locations are opened read-only.
-StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly = true);
+// file, not this system's database, read-only) and opens it; read-only locations are opened
+// read-only. A file that is refused is left exactly as it was.
+StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder,
+                                    bool detectReadOnly = true);
 
 // Reads the active settings row (状态 "正常", lowest 编号) into DWMC, DQXM, XTID, Yhm, YhMm.
 // False when there is none.
