@@ -2,6 +2,7 @@
 
 #include "db/db_file.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -71,6 +72,15 @@ private:
     QString name_;
 };
 
+// The header's write version 2 marks a file in WAL mode.
+bool isWalFileAlone(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(20);
+    return head.size() == 20 && head.at(18) == 2 && !QFile::exists(path + QStringLiteral("-wal"));
+}
+
 void refuseUnlessComplete(const QStringList& tables) {
     QStringList missing;
     for (const QString& t : requiredTables()) {
@@ -89,6 +99,12 @@ void requireExamFile(const QString& path) {
     const FileKind kind = probeFile(path);
     if (kind != FileKind::Sqlite)
         throw DbError(ErrorKind::Refused, refusalText(kind), {});
+    // A WAL file without its -wal is whole in itself; read as such, no -wal and -shm appear
+    // beside a file that may not be ours.
+    if (isWalFileAlone(path)) {
+        refuseUnlessComplete(Glance().immutableTables(path));
+        return;
+    }
     QStringList tables;
     try {
         tables = Database(path, Database::Mode::ReadOnly).tables();
