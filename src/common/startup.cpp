@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+namespace common {
+
 StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly) {
     StartupDatabase out;
     state.MyPath = QDir(programFolder).absolutePath() + QLatin1Char('/');
@@ -40,3 +42,5 @@ bool readActiveSettings(const db::Database& db, RunState& state) {
     state.YhMm = db::text(r, QStringLiteral("密码"));
     return true;
 }
+
+} // namespace common

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace common {
+
 // What the start-up of a window program found when it looked for Db/Exam.mdb.
 struct StartupDatabase {
     std::unique_ptr<db::Database> db; // null: the program must stop after `fatalText`
@@ -25,3 +27,5 @@ bool readActiveSettings(const db::Database& db, RunState& state);
 inline const QString kFatalTitle = QStringLiteral("致命错误");
 inline const QString kReadOnlyWarningText = QStringLiteral("请检查数据库文件是否只读或当前位置无写入权限！");
 inline const QString kNoProjectText = QStringLiteral("无可用项目");
+
+} // namespace common

@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
-namespace report {
+namespace reports {
 
 namespace {
 
@@ -177,4 +177,4 @@ ReportResult saveReport(const QString& programFolder, const QString& fileName, c
     return result;
 }
 
-} // namespace report
+} // namespace reports

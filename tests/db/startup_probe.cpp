@@ -10,8 +10,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     if (app.arguments().size() != 2)
         return 2;
-    RunState state;
-    const StartupDatabase start = openStartupDatabase(state, app.arguments().at(1));
+    common::RunState state;
+    const common::StartupDatabase start = common::openStartupDatabase(state, app.arguments().at(1));
     QTextStream out(stdout);
     if (!start.db) {
         out << "fatal\n" << start.fatalText << '\n';

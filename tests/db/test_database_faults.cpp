@@ -301,8 +301,8 @@ void TestDatabaseFaults::refusedFilesStayUntouched() {
 
     // Vardel and Morvek open for writing, Quillet only reads.
     for (const bool writes : {true, false}) {
-        RunState state;
-        const StartupDatabase start = openStartupDatabase(state, dir.path(), writes);
+        common::RunState state;
+        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
         if (said.isEmpty()) {
             QVERIFY2(start.db, qPrintable(start.fatalText));
         } else {
@@ -443,8 +443,8 @@ void TestDatabaseFaults::journalFollowsTheFileSystem() {
     // Opened in the other way first, so the change itself is seen.
     for (const bool remote : {!network, network}) {
         ForcedLocation at(remote);
-        RunState state;
-        const StartupDatabase start = openStartupDatabase(state, t.folder());
+        common::RunState state;
+        const common::StartupDatabase start = common::openStartupDatabase(state, t.folder());
         QVERIFY2(start.db, qPrintable(start.fatalText));
         if (remote != network)
             continue;

@@ -6,7 +6,7 @@
 #include "common/random_source.h"
 #include "db/database.h"
 #include "db/db_file.h"
-#include "draw/draw_repository.h"
+#include "engine/draw_repository.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -17,7 +17,7 @@
 namespace {
 
 // 1..n in a random order, at index 1..n.
-QVector<int> shuffled(int n, RandomSource& random) {
+QVector<int> shuffled(int n, common::RandomSource& random) {
     QVector<int> p(n + 1);
     std::iota(p.begin(), p.end(), 0);
     for (int i = n; i > 1; --i)
@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
         db::Database d(args.at(1), db::Database::Mode::ReadWrite);
         const int project =
             d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
-        const WorkingSet ws = loadWorkingSet(d, project);
+        const engine::WorkingSet ws = engine::loadWorkingSet(d, project);
         QStringList subjects;
         for (const db::Row& r :
              d.query(QStringLiteral("select 科目 from 时间安排 where 项目编号=?"), {project}))
@@ -49,13 +49,13 @@ int main(int argc, char* argv[]) {
         const QString lastSaved = d.scalar(QStringLiteral("select 科目 from 抽签历史 where 数据批次="
                                                           "(select max(数据批次) from 抽签历史)"))
                                       .toString();
-        SeededRandom random;
+        common::SeededRandom random;
         for (qint64 i = subjects.indexOf(lastSaved) + 1;; ++i) {
-            Candidate c;
+            engine::Candidate c;
             c.a = shuffled(ws.roomCount(), random);
             c.b = shuffled(ws.roomCount(), random);
             c.supervisor = shuffled(ws.supervisorCount(), random);
-            SaveRequest r;
+            engine::SaveRequest r;
             r.project = project;
             r.subject = subjects.at(int(i % subjects.size()));
             r.time = QDateTime::currentDateTime();
@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
             r.withDuties = i % 2 == 0;
             r.check1 = 1;
             r.check6 = 1;
-            const SaveOutcome saved = saveDraw(d, ws, c, r, random);
+            const engine::SaveOutcome saved = engine::saveDraw(d, ws, c, r, random);
             if (!saved.refusal.isEmpty()) {
                 err << saved.refusal << '\n';
                 return 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/run_state.h"
 #include "db/database.h"
 #include "db/schema.h"
 
@@ -21,6 +22,17 @@ struct TestDb {
         db::insertSystemSettings(*db, QStringLiteral("测试单位"));
     }
     QString folder() const { return dir.path(); }
+
+    // The run state a program's main window holds after start-up with `project` current
+    // and a successful login.
+    common::RunState runState(int project) const {
+        common::RunState s;
+        s.MyPath = folder() + QLatin1Char('/');
+        s.MyDb = path();
+        s.DQXM = project;
+        s.LoginSucceeded = true;
+        return s;
+    }
     QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
 
     // A project row with the usual settings; returns its number.
@@ -43,7 +55,7 @@ struct TestDb {
                 "insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, 来源单位, 联系电话, "
                 "身份证号, 责任范围) values (?, ?, ?, ?, ?, ?, ?, '13900000000', ?, ?)"),
             {project, kind, room, duty.isEmpty() ? QVariant() : QVariant(duty), name, sex, unit,
-             QStringLiteral("ID-") + name, scope});
+             QString(QStringLiteral("ID-") + name), scope});
     }
     // Room `room` with its A and B invigilators.
     void addRoom(int project, const QString& room, const QString& a, const QString& b) {
