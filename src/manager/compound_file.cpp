@@ -9,9 +9,10 @@ namespace {
 constexpr quint32 kFreeSector = 0xFFFFFFFF;
 constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 constexpr quint32 kFatSector = 0xFFFFFFFD;
+constexpr quint32 kDifatSector = 0xFFFFFFFC;
 constexpr quint32 kNoStream = 0xFFFFFFFF;
 constexpr quint32 kMaxRegularSector = 0xFFFFFFFA;
-constexpr int kHeaderDifatEntries = 109;
+constexpr quint32 kHeaderDifatEntries = 109;
 constexpr int kDirectoryEntrySize = 128;
 constexpr int kMiniSectorSize = 64;
 constexpr quint32 kMiniStreamCutoff = 4096;
@@ -63,16 +64,24 @@ QByteArray unusedDirectoryEntry() {
 
 QByteArray writeCompoundFile(const QString& name, QByteArray stream) {
     constexpr int sector = 512;
-    constexpr int perFatSector = sector / 4;
+    constexpr quint32 perFatSector = sector / 4;
+    constexpr quint32 perDifatSector = perFatSector - 1; // the last entry links the next one
     if (stream.size() < qsizetype(kMiniStreamCutoff))
         stream.append(QByteArray(kMiniStreamCutoff - stream.size(), '\0'));
     const quint32 streamSectors = quint32((stream.size() + sector - 1) / sector);
-    quint32 fatSectors = 1;
-    while (fatSectors * perFatSector < streamSectors + 1 + fatSectors)
-        ++fatSectors;
-    Q_ASSERT(fatSectors <= quint32(kHeaderDifatEntries)); // workbooks of up to 6.8 MB
+    // Layout: the stream, the directory, the FAT, and beyond 109 FAT sectors the DIFAT sectors
+    // that list the rest of them.
+    quint32 fatSectors = 1, difatSectors = 0;
+    for (;; ++fatSectors) {
+        difatSectors = fatSectors > kHeaderDifatEntries
+                           ? (fatSectors - kHeaderDifatEntries + perDifatSector - 1) / perDifatSector
+                           : 0;
+        if (fatSectors * perFatSector >= streamSectors + 1 + fatSectors + difatSectors)
+            break;
+    }
     const quint32 directorySector = streamSectors;
     const quint32 firstFatSector = directorySector + 1;
+    const quint32 firstDifatSector = firstFatSector + fatSectors;
 
     QByteArray header(sector, '\0');
     header.replace(0, 8, QByteArray(kSignature, 8));
@@ -85,9 +94,19 @@ QByteArray writeCompoundFile(const QString& name, QByteArray stream) {
     put32(header, 48, directorySector);
     put32(header, 56, kMiniStreamCutoff);
     put32(header, 60, kEndOfChain); // no mini FAT
-    put32(header, 68, kEndOfChain); // no further DIFAT sectors
-    for (int i = 0; i < kHeaderDifatEntries; ++i)
-        put32(header, 76 + i * 4, quint32(i) < fatSectors ? firstFatSector + quint32(i) : kFreeSector);
+    put32(header, 68, difatSectors ? firstDifatSector : kEndOfChain);
+    put32(header, 72, difatSectors);
+    for (quint32 i = 0; i < quint32(kHeaderDifatEntries); ++i)
+        put32(header, 76 + i * 4, i < fatSectors ? firstFatSector + i : kFreeSector);
+
+    QByteArray difat(qsizetype(difatSectors) * sector, '\xFF');
+    for (quint32 i = kHeaderDifatEntries; i < fatSectors; ++i) {
+        const quint32 k = i - kHeaderDifatEntries;
+        put32(difat, (k / perDifatSector) * sector + (k % perDifatSector) * 4, firstFatSector + i);
+    }
+    for (quint32 d = 0; d < difatSectors; ++d)
+        put32(difat, d * sector + perDifatSector * 4,
+              d + 1 < difatSectors ? firstDifatSector + d + 1 : kEndOfChain);
 
     QByteArray fat(qsizetype(fatSectors) * sector, '\xFF');
     for (quint32 i = 0; i < streamSectors; ++i)
@@ -95,13 +114,15 @@ QByteArray writeCompoundFile(const QString& name, QByteArray stream) {
     put32(fat, directorySector * 4, kEndOfChain);
     for (quint32 i = 0; i < fatSectors; ++i)
         put32(fat, (firstFatSector + i) * 4, kFatSector);
+    for (quint32 d = 0; d < difatSectors; ++d)
+        put32(fat, (firstDifatSector + d) * 4, kDifatSector);
 
     QByteArray directory = directoryEntry(QStringLiteral("Root Entry"), kRootEntry, 1, kEndOfChain, 0) +
                            directoryEntry(name, kStreamEntry, kNoStream, 0, quint32(stream.size())) +
                            unusedDirectoryEntry() + unusedDirectoryEntry();
 
     stream.append(QByteArray(qsizetype(streamSectors) * sector - stream.size(), '\0'));
-    return header + stream + directory + fat;
+    return header + stream + directory + fat + difat;
 }
 
 CompoundFileReader::CompoundFileReader(const QByteArray& file) : file_(file) {
@@ -147,7 +168,7 @@ bool CompoundFileReader::readFat() {
     if (fatSectors == 0 || fatSectors > sectorCount_)
         return false;
     QVector<quint32> fatSectorList;
-    for (int i = 0; i < kHeaderDifatEntries && quint32(fatSectorList.size()) < fatSectors; ++i)
+    for (quint32 i = 0; i < kHeaderDifatEntries && quint32(fatSectorList.size()) < fatSectors; ++i)
         fatSectorList.push_back(u32(file_, 76 + i * 4));
     quint32 difat = u32(file_, 68);
     const int perDifat = sectorSize_ / 4 - 1;

@@ -10,7 +10,8 @@
 namespace manager {
 
 // A container with 512-byte sectors holding the one stream `name`. The stream is padded to
-// 4096 bytes, so that it never lives in the mini stream, as Excel's own small files do.
+// 4096 bytes so that it never lives in the mini stream, which keeps the container simple;
+// readers take the bytes after a workbook's last record as padding.
 QByteArray writeCompoundFile(const QString& name, QByteArray stream);
 
 // Reads the streams of a container, checking every sector chain against the file, so that a

@@ -77,6 +77,10 @@ double rkValue(quint32 rk) {
     return (rk & 0x01) ? v / 100.0 : v;
 }
 
+QString booleanText(char value) {
+    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
 QString errorText(int code) {
     switch (code) {
     case 0x00:
@@ -320,16 +324,16 @@ private:
         return custom != formats_.constEnd() ? classifyNumberFormat(*custom) : builtinNumberFormatKind(id);
     }
 
-    void putText(int sheet, int row, int column, const QString& text) {
-        writer_.setText(sheet, row, column, text.left(kMaxCellText));
+    void putText(int row, int column, const QString& text) {
+        writer_.setText(sheet_, row, column, text.left(kMaxCellText));
     }
 
-    void putNumber(int sheet, int row, int column, quint16 xf, double value) {
+    void putNumber(int row, int column, quint16 xf, double value) {
         const NumberFormatKind kind = formatKind(xf);
         if (!std::isfinite(value) || kind == NumberFormatKind::Text ||
             ((kind == NumberFormatKind::Date || kind == NumberFormatKind::DateTime) &&
              !isDateSerial(value))) {
-            putText(sheet, row, column, numberText(value));
+            putText(row, column, numberText(value));
             return;
         }
         int format = XlsWriter::kDefaultFormat;
@@ -342,105 +346,102 @@ private:
         // The copy counts days in the 1900 system; a 1904 workbook's dates move by four years.
         if (date1904_ && (kind == NumberFormatKind::Date || kind == NumberFormatKind::DateTime))
             value += kDays1900To1904;
-        writer_.setNumber(sheet, row, column, value, format);
+        writer_.setNumber(sheet_, row, column, value, format);
     }
 
     void copySheet(const SheetEntry& entry) {
-        const int sheet = writer_.addSheet(entry.name);
+        sheet_ = writer_.addSheet(entry.name);
+        lastRow_ = lastColumn_ = pendingRow_ = -1;
         RecordCursor cursor(stream_, entry.offset);
         const Record bof = cursor.next();
         require(bof.type == kBof && bof.data.size() >= 4 && u16(bof.data, 2) == kWorksheetBof);
-        int depth = 1;
-        int lastRow = -1, lastColumn = -1;
-        int pendingRow = -1, pendingColumn = -1; // a formula whose text follows in a STRING record
-        auto cellAt = [&](QByteArrayView d, int minimum) {
-            require(d.size() >= minimum);
-            const int row = u16(d, 0), column = u16(d, 2);
-            require(column < 256);
-            lastRow = std::max(lastRow, row);
-            lastColumn = std::max(lastColumn, column);
-            return std::pair{row, column};
-        };
-        while (depth > 0) {
+        for (int depth = 1; depth > 0;) {
             const Record r = cursor.next();
-            if (r.type == kBof) {
+            if (r.type == kBof)
                 ++depth; // an embedded chart: its records are not cells of the sheet
-                continue;
-            }
-            if (r.type == kEof) {
+            else if (r.type == kEof)
                 --depth;
-                continue;
-            }
-            if (depth > 1)
-                continue;
-            const QByteArrayView d = r.data;
-            switch (r.type) {
-            case kLabelSst: {
-                const auto [row, column] = cellAt(d, 10);
-                const quint32 index = u32(d, 6);
-                require(index < quint32(strings_.size()));
-                putText(sheet, row, column, strings_[qsizetype(index)]);
-                break;
-            }
-            case kLabel:
-            case kRString: {
-                const auto [row, column] = cellAt(d, 8);
-                putText(sheet, row, column, unicodeString(d, 6, 2));
-                break;
-            }
-            case kNumber: {
-                const auto [row, column] = cellAt(d, 14);
-                putNumber(sheet, row, column, u16(d, 4), f64(d, 6));
-                break;
-            }
-            case kRk: {
-                const auto [row, column] = cellAt(d, 10);
-                putNumber(sheet, row, column, u16(d, 4), rkValue(u32(d, 6)));
-                break;
-            }
-            case kMulRk: {
-                require(d.size() >= 12 && (d.size() - 6) % 6 == 0);
-                const int count = int((d.size() - 6) / 6);
-                const auto [row, first] = cellAt(d, 12);
-                require(u16(d, d.size() - 2) == first + count - 1 && first + count - 1 < 256);
-                lastColumn = std::max(lastColumn, first + count - 1);
-                for (int i = 0; i < count; ++i)
-                    putNumber(sheet, row, first + i, u16(d, 4 + 6 * i), rkValue(u32(d, 6 + 6 * i)));
-                break;
-            }
-            case kBoolErr: {
-                const auto [row, column] = cellAt(d, 8);
-                putText(sheet, row, column,
-                        d[7] ? errorText(quint8(d[6]))
-                             : (d[6] ? QStringLiteral("TRUE") : QStringLiteral("FALSE")));
-                break;
-            }
-            case kFormula: {
-                const auto [row, column] = cellAt(d, 20);
-                if (u16(d, 12) != 0xFFFF) {
-                    putNumber(sheet, row, column, u16(d, 4), f64(d, 6));
-                } else if (d[6] == 0) {
-                    pendingRow = row;
-                    pendingColumn = column;
-                } else if (d[6] == 1) {
-                    putText(sheet, row, column, d[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-                } else if (d[6] == 2) {
-                    putText(sheet, row, column, errorText(quint8(d[8])));
-                }
-                break;
-            }
-            case kString:
-                if (pendingRow >= 0) {
-                    putText(sheet, pendingRow, pendingColumn, unicodeString(d, 0, 2));
-                    pendingRow = -1;
-                }
-                break;
-            default:
-                break;
-            }
+            else if (depth == 1)
+                copyCell(r);
         }
-        if (lastRow >= kMaxSheetRows || qint64(lastRow + 1) * (lastColumn + 1) > kMaxSheetCells)
+        if (lastRow_ >= kMaxSheetRows || qint64(lastRow_ + 1) * (lastColumn_ + 1) > kMaxSheetCells)
             throw Failure{sheetTooLargeDetail(entry.name)};
+    }
+
+    std::pair<int, int> cellAt(QByteArrayView d, int minimumSize) {
+        require(d.size() >= minimumSize);
+        const int row = u16(d, 0), column = u16(d, 2);
+        require(column < 256);
+        lastRow_ = std::max(lastRow_, row);
+        lastColumn_ = std::max(lastColumn_, column);
+        return {row, column};
+    }
+
+    void copyCell(const Record& r) {
+        const QByteArrayView d = r.data;
+        switch (r.type) {
+        case kLabelSst: {
+            const auto [row, column] = cellAt(d, 10);
+            const quint32 index = u32(d, 6);
+            require(index < quint32(strings_.size()));
+            putText(row, column, strings_[qsizetype(index)]);
+            break;
+        }
+        case kLabel:
+        case kRString: {
+            const auto [row, column] = cellAt(d, 8);
+            putText(row, column, unicodeString(d, 6, 2));
+            break;
+        }
+        case kNumber: {
+            const auto [row, column] = cellAt(d, 14);
+            putNumber(row, column, u16(d, 4), f64(d, 6));
+            break;
+        }
+        case kRk: {
+            const auto [row, column] = cellAt(d, 10);
+            putNumber(row, column, u16(d, 4), rkValue(u32(d, 6)));
+            break;
+        }
+        case kMulRk: {
+            require(d.size() >= 12 && (d.size() - 6) % 6 == 0);
+            const int count = int((d.size() - 6) / 6);
+            const auto [row, first] = cellAt(d, 12);
+            require(u16(d, d.size() - 2) == first + count - 1 && first + count - 1 < 256);
+            lastColumn_ = std::max(lastColumn_, first + count - 1);
+            for (int i = 0; i < count; ++i)
+                putNumber(row, first + i, u16(d, 4 + 6 * i), rkValue(u32(d, 6 + 6 * i)));
+            break;
+        }
+        case kBoolErr: {
+            const auto [row, column] = cellAt(d, 8);
+            putText(row, column, d[7] ? errorText(quint8(d[6])) : booleanText(d[6]));
+            break;
+        }
+        case kFormula: {
+            // The cached result; a text result follows in a STRING record.
+            const auto [row, column] = cellAt(d, 20);
+            if (u16(d, 12) != 0xFFFF) {
+                putNumber(row, column, u16(d, 4), f64(d, 6));
+            } else if (d[6] == 0) {
+                pendingRow_ = row;
+                pendingColumn_ = column;
+            } else if (d[6] == 1) {
+                putText(row, column, booleanText(d[8]));
+            } else if (d[6] == 2) {
+                putText(row, column, errorText(quint8(d[8])));
+            }
+            break;
+        }
+        case kString:
+            if (pendingRow_ >= 0) {
+                putText(pendingRow_, pendingColumn_, unicodeString(d, 0, 2));
+                pendingRow_ = -1;
+            }
+            break;
+        default:
+            break;
+        }
     }
 
     QByteArrayView stream_;
@@ -451,6 +452,10 @@ private:
     QStringList strings_;
     QVector<SheetEntry> sheets_;
     XlsWriter writer_;
+    // The sheet being copied.
+    int sheet_ = 0;
+    int lastRow_ = -1, lastColumn_ = -1;
+    int pendingRow_ = -1, pendingColumn_ = -1; // a formula whose text is still to come
 };
 
 } // namespace

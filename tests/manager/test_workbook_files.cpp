@@ -367,6 +367,27 @@ private Q_SLOTS:
         QCOMPARE(s.cell(0, 3), u"TRUE"_qs);
     }
 
+    // The container keeps the stream whatever its size, also beyond the 109 FAT sectors that the
+    // header lists itself (about 6.8 MB).
+    void containerRoundTrip_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("smaller than a mini-stream cut-off") << 100;
+        QTest::newRow("one megabyte") << (1 << 20);
+        QTest::newRow("eight megabytes") << (8 << 20);
+    }
+    void containerRoundTrip() {
+        QFETCH(int, size);
+        QByteArray data(size, '\0');
+        for (int i = 0; i < size; ++i)
+            data[i] = char(i * 7 + i / 4096);
+        const CompoundFileReader reader(writeCompoundFile(u"Workbook"_qs, data));
+        QVERIFY(reader.isValid());
+        const std::optional<QByteArray> back = reader.stream(u"workbook"_qs);
+        QVERIFY(back);
+        QCOMPARE(back->left(size), data);
+        QCOMPARE(back->mid(size), QByteArray(std::max(0, 4096 - size), '\0'));
+    }
+
     void templateReadsBackThroughTheImport() {
         const TemplateResult r =
             writeImportTemplate(t.folder(), QDateTime(QDate(2009, 3, 4), QTime(5, 6, 7)));
