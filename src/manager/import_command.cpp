@@ -5,7 +5,6 @@
 #include "db/db_file.h"
 #include "manager/import_template.h"
 #include "manager/import_texts.h"
-#include "manager/roster_file.h"
 #include "manager/roster_import.h"
 
 #include <QRegularExpression>
@@ -19,21 +18,17 @@ namespace {
 struct ImportOptions {
     QString file;
     QString folder;
-    std::optional<Categories> only;
+    Categories only; // all three unless --only names some
     bool yes = false;
 };
 
 std::optional<Categories> parseCategories(const QString& list) {
     Categories c{false, false, false};
     for (const QString& name : list.split(QRegularExpression(QStringLiteral("[,，]")), Qt::SkipEmptyParts)) {
-        if (name == categoryName(Category::Invigilator))
-            c.invigilators = true;
-        else if (name == categoryName(Category::Outside))
-            c.outside = true;
-        else if (name == categoryName(Category::Checker))
-            c.checkers = true;
-        else
+        const std::optional<Category> named = categoryNamed(name);
+        if (!named)
             return std::nullopt;
+        c.tick(*named);
     }
     if (c.list().isEmpty())
         return std::nullopt;
@@ -50,9 +45,10 @@ std::optional<ImportOptions> parseImportOptions(const QStringList& args, const Q
         } else if (a == QLatin1String("--only") || a.startsWith(QLatin1String("--only="))) {
             const QString value =
                 a.contains(QLatin1Char('=')) ? a.section(QLatin1Char('='), 1) : args.value(++i);
-            o.only = parseCategories(value);
-            if (!o.only)
+            const std::optional<Categories> named = parseCategories(value);
+            if (!named)
                 return std::nullopt;
+            o.only = *named;
         } else if (a.startsWith(QLatin1Char('-'))) {
             return std::nullopt;
         } else {
@@ -125,13 +121,7 @@ int runImportCommand(const QStringList& args, const QString& defaultFolder, QTex
             err << kNoCurrentProjectText << '\n';
             return 1;
         }
-        // A CSV file holds one category: without --only, that one is replaced.
-        Categories ticked = o->only.value_or(Categories{});
-        RosterFile file = readRosterFile(o->file, ticked.sheetNames());
-        if (!o->only && file.format == RosterFormat::Csv && file.content.sheets.size() == 1)
-            ticked = *parseCategories(file.content.sheets.front().name);
-        const StagedRoster staged = stageRoster(file.content, file.format, ticked, project->width);
-
+        const StagedRoster staged = prepareRosterImport(o->file, o->only, project->width);
         for (const QString& line : staged.problemLines())
             out << line << '\n';
         if (staged.status == StagedRoster::Status::Refused) {

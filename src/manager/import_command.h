@@ -12,7 +12,7 @@ namespace manager {
 inline const QString kImportUsage = QStringLiteral(
     "examdb import FILE [--only 监考员,场外监考,验卷] [--yes] [FOLDER]\n"
     "  Replaces the roster of the current project by the people in FILE (.xls, .xlsx or .csv).\n"
-    "  --only names the categories to replace (default: all three; for a CSV file its own).\n"
+    "  --only names the categories to replace (default: all three; a CSV file replaces its own).\n"
     "  --yes skips the question. FOLDER holds Db/Exam.mdb (default: the folder of examdb).\n");
 inline const QString kTemplateUsage =
     QStringLiteral("examdb template [FOLDER]\n"

@@ -8,7 +8,13 @@ namespace manager {
 
 StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, int width) {
     const RosterFile file = readRosterFile(path, ticked.sheetNames());
-    return stageRoster(file.content, file.format, ticked, width);
+    Categories replaced = ticked;
+    if (file.format == RosterFormat::Csv && file.content.sheets.size() == 1) {
+        const std::optional<Category> own = categoryNamed(file.content.sheets.front().name);
+        if (own && ticked.contains(*own))
+            replaced = Categories::only(*own);
+    }
+    return stageRoster(file.content, file.format, replaced, width);
 }
 
 QString confirmationText(const QString& path, const RosterCounts& counts) {

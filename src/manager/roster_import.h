@@ -18,7 +18,8 @@ class Database;
 //   5. replaceRoster(db, DQXM, staged) and show its message.
 namespace manager {
 
-// Reads the file and stages the ticked categories with the project's room-number width.
+// Reads the file and stages the ticked categories with the project's room-number width. A CSV
+// file holds one category: when that one is ticked, only it is replaced, whatever else is ticked.
 StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, int width);
 
 // "检测到“path”中包含:" and the counts, with "\r\n" line breaks, exactly as the operator is asked.

@@ -201,6 +201,14 @@ QString categoryName(Category category) {
     return {};
 }
 
+std::optional<Category> categoryNamed(const QString& name) {
+    for (const Category c : {Category::Invigilator, Category::Outside, Category::Checker}) {
+        if (categoryName(c) == name)
+            return c;
+    }
+    return std::nullopt;
+}
+
 QVector<Category> Categories::list() const {
     QVector<Category> out;
     for (const Category c : {Category::Invigilator, Category::Outside, Category::Checker}) {

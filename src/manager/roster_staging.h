@@ -6,11 +6,14 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 namespace manager {
 
 // The three kinds of people a roster holds; their names are the sheet names and the 分类 values.
 enum class Category { Invigilator, Outside, Checker };
 QString categoryName(Category category); // "监考员", "场外监考", "验卷"
+std::optional<Category> categoryNamed(const QString& name);
 
 // The categories the operator ticked (Check1, Check2, Check3).
 struct Categories {
@@ -23,6 +26,14 @@ struct Categories {
     }
     QVector<Category> list() const; // ticked ones, in the import's order
     QStringList sheetNames() const;
+    void tick(Category c) {
+        (c == Category::Invigilator ? invigilators : c == Category::Outside ? outside : checkers) = true;
+    }
+    static Categories only(Category c) {
+        Categories one{false, false, false};
+        one.tick(c);
+        return one;
+    }
 };
 
 // What the preview marks on a row. Empty names and incomplete room groups stop the import;

@@ -218,6 +218,16 @@ private Q_SLOTS:
         QCOMPARE(rosterDump(*t.db).filter(u"别"_qs), otherBefore);
     }
 
+    void csvReplacesOnlyItsOwnCategory() {
+        const QString path = writeFile(t.dir.filePath(u"场外监考.csv"_qs),
+                                       "分组号,姓名,性别,身份证号,来源单位,联系电话\n4,新人,女,,五中,\n");
+        const ImportResult r = replaceRoster(*t.db, project, prepareRosterImport(path, kAll, 3));
+        QVERIFY(r.ok);
+        QCOMPARE(namesOf(u"场外监考"_qs), QStringList{u"新\u3000人"_qs});
+        QCOMPARE(namesOf(u"监考员"_qs), (QStringList{u"旧甲"_qs, u"旧乙"_qs}));
+        QCOMPARE(namesOf(u"验卷"_qs), QStringList{u"旧验卷"_qs});
+    }
+
     void refusedStagingChangesNothing() {
         const QStringList before = rosterDump(*t.db);
         QVector<Sheet> sheets = fullRoster();
