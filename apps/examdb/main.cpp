@@ -1,31 +1,34 @@
-// examdb: creates the exam database beside the programs.
+// examdb: creates the exam database beside the programs, imports rosters into it and writes
+// the import template.
 #include "db/init_command.h"
+#include "manager/import_command.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QStringList>
 #include <QTextStream>
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout), err(stderr);
-    const QStringList args = app.arguments().mid(1);
-    const QString usage =
-        QStringLiteral("usage: examdb init [--demo] [--force] [FOLDER]\n"
-                       "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
-    if (args.isEmpty() || args.front() != QStringLiteral("init")) {
-        err << usage;
-        return 2;
-    }
+namespace {
+
+const QString kInitUsage =
+    QStringLiteral("examdb init [--demo] [--force] [FOLDER]\n"
+                   "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
+
+QString usage() {
+    return QStringLiteral("usage:\n") + kInitUsage + manager::kImportUsage + manager::kTemplateUsage +
+           QStringLiteral("examdb --help\n  Shows this text.\n");
+}
+
+int runInit(const QStringList& args, QTextStream& out, QTextStream& err) {
     db::InitOptions options;
     options.folder = QCoreApplication::applicationDirPath();
-    for (const QString& a : args.mid(1)) {
+    for (const QString& a : args) {
         if (a == QStringLiteral("--demo"))
             options.demo = true;
         else if (a == QStringLiteral("--force"))
             options.force = true;
         else if (a.startsWith(QStringLiteral("-"))) {
-            err << usage;
+            err << "usage: " << kInitUsage;
             return 2;
         } else
             options.folder = a;
@@ -33,4 +36,27 @@ int main(int argc, char* argv[]) {
     const db::InitResult r = db::initDatabase(options, QDateTime::currentDateTime());
     (r.ok ? out : err) << r.message << '\n';
     return r.ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream in(stdin), out(stdout), err(stderr);
+    const QStringList args = app.arguments().mid(1);
+    const QString command = args.value(0);
+    const QString folder = QCoreApplication::applicationDirPath();
+    if (command == QStringLiteral("init"))
+        return runInit(args.mid(1), out, err);
+    if (command == QStringLiteral("import"))
+        return manager::runImportCommand(args.mid(1), folder, in, out, err);
+    if (command == QStringLiteral("template"))
+        return manager::runTemplateCommand(args.mid(1), folder, QDateTime::currentDateTime(), out, err);
+    if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
+        command == QStringLiteral("help")) {
+        out << usage();
+        return 0;
+    }
+    err << usage();
+    return 2;
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "manager/sheet.h"
+
+#include <QString>
+
+// The texts of the roster import and the template, as the operator reads them.
+namespace manager {
+
+// Shown in the import window (Label1).
+inline const QString kImportNoticeText =
+    QStringLiteral("【说明】请选择准备导入的XLS数据表然后点“导入数据”。请不要动原有样表表头以及工作表标签！"
+                   "如果没有样表可点下面按钮自动生成。如果仅导部分项目请在下面钩选。");
+
+// The refusal of a file whose sheets, headers or rows are not as the import expects; for an
+// .xls file exactly "准备导入的XLS数据表不符合要求！", for the other formats with their name.
+inline QString notAcceptedText(const QString& formatName) {
+    return QStringLiteral("准备导入的") + formatName + QStringLiteral("数据表不符合要求！");
+}
+
+inline const QString kNothingUsableText = QStringLiteral("未见任何符合要求的数据，未修改任何！");
+inline const QString kCancelledText = QStringLiteral("已经取消，未修改任何数据！");
+inline const QString kImportDoneText = QStringLiteral("完成数据导入！");
+// A failure while the roster is being replaced: the transaction was rolled back.
+inline const QString kWriteFailedText = QStringLiteral("写入数据库时出错，导入已撤销，未修改任何数据！");
+
+inline const QString kNoCurrentProjectText = QStringLiteral("数据库中没有可用的当前项目，无法导入。");
+inline const QString kDatabaseErrorText = QStringLiteral("读写数据库时出错：");
+
+inline const QString kTemplateFailedText =
+    QStringLiteral("未成功创建文件！请查看目录的写入权限或重新打开程序再试！");
+
+// Why a file could not be read; shown below the refusal.
+inline const QString kFileMissingDetail = QStringLiteral("找不到文件“%1”。");
+inline const QString kFileUnreadableDetail = QStringLiteral("无法读取文件“%1”。");
+inline const QString kFileTooLargeDetail = QStringLiteral("文件大于%1 MB，不是可导入的名单。");
+inline const QString kUnknownFormatDetail = QStringLiteral("只能导入扩展名为.xls、.xlsx或.csv的文件。");
+inline const QString kNotXlsDetail = QStringLiteral("文件不是Excel 97-2003工作簿（.xls）。");
+inline const QString kXlsxNamedXlsDetail =
+    QStringLiteral("文件实际是Excel 2007及以后版本的工作簿，请把扩展名改为.xlsx后再导入。");
+inline const QString kXlsNamedXlsxDetail =
+    QStringLiteral("文件实际是Excel 97-2003工作簿，请把扩展名改为.xls后再导入。");
+inline const QString kOldExcelDetail =
+    QStringLiteral("这是Excel 5.0/95格式的工作簿，请另存为Excel 97-2003工作簿（.xls）后再导入。");
+inline const QString kNotXlsxDetail = QStringLiteral("文件不是Excel工作簿（.xlsx）。");
+inline const QString kPasswordDetail = QStringLiteral("工作簿设有密码保护，请取消密码后再导入。");
+inline const QString kDamagedDetail = QStringLiteral("工作簿已损坏，无法读取。");
+inline const QString kZipEntryTooLargeDetail = QStringLiteral("工作簿中的“%1”解压后超过%2 MB。");
+inline const QString kSheetTooLargeDetail =
+    QStringLiteral("工作表“%1”的数据区域过大（超过%2行或%3个单元格）。");
+inline QString sheetTooLargeDetail(const QString& sheet) {
+    return kSheetTooLargeDetail.arg(sheet, QString::number(kMaxSheetRows), QString::number(kMaxSheetCells));
+}
+inline const QString kCsvEncodingDetail = QStringLiteral("CSV文件中有无法识别的文字编码。");
+inline const QString kCsvQuoteDetail = QStringLiteral("CSV文件第%1行的引号没有闭合。");
+inline const QString kCsvCategoryDetail =
+    QStringLiteral("无法判断CSV文件属于哪一类人员：表头有“监考员甲”的是监考员；"
+                   "否则文件名须含“监考员”、“场外监考”或“验卷”。");
+
+// What the staging found wrong with the sheets.
+inline const QString kMissingSheetDetail = QStringLiteral("缺少工作表“%1”。");
+inline const QString kMissingHeaderDetail = QStringLiteral("工作表“%1”的第一行缺少表头“%2”。");
+inline const QString kTooManyPeopleDetail = QStringLiteral("人数超过%1人。");
+
+} // namespace manager
