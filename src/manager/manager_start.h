@@ -9,7 +9,6 @@ namespace manager {
 inline const QString kSoftBB = QStringLiteral("17.6.2");
 // The data-management window's caption.
 QString mainCaption(const common::RunState& state);
-inline const QString kLoginCaption = QStringLiteral("数据管理登录");
 inline const QString kDrawProgram = QStringLiteral("Vardel");
 // Said when the draw program cannot be started from `path`.
 QString drawProgramMissingText(const QString& path);
