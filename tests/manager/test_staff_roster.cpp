@@ -45,32 +45,20 @@ void TestStaffRoster::views_data() {
     QTest::addColumn<int>("category");
     QTest::addColumn<int>("subset");
     QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("duties");
     const int inv = int(RosterCategory::Invigilators), duty = int(RosterCategory::Duties);
-    QTest::newRow("invigilators") << inv << 0 << 4 << "监考员名单"
-                                  << "甲,乙";
-    QTest::newRow("A only") << inv << 1 << 3 << "监考员甲名单"
-                            << "甲";
-    QTest::newRow("B only") << inv << 2 << 1 << "监考员乙名单"
-                            << "乙";
-    QTest::newRow("both duties") << duty << 0 << 3 << "场外监考及验卷人员"
-                                 << "场外监考,验卷";
-    QTest::newRow("outside only") << duty << 1 << 2 << "场外监考人员"
-                                  << "场外监考";
-    QTest::newRow("paper check only") << duty << 2 << 1 << "验卷员名单"
-                                      << "验卷";
+    QTest::newRow("invigilators") << inv << 0 << 4;
+    QTest::newRow("A only") << inv << 1 << 3;
+    QTest::newRow("B only") << inv << 2 << 1;
+    QTest::newRow("both duties") << duty << 0 << 3;
+    QTest::newRow("outside only") << duty << 1 << 2;
+    QTest::newRow("paper check only") << duty << 2 << 1;
 }
 
 void TestStaffRoster::views() {
     QFETCH(int, category);
     QFETCH(int, subset);
     RosterDb t;
-    const RosterView& v = rosterView(RosterCategory(category), RosterSubset(subset));
     QTEST(t.source(RosterCategory(category), RosterSubset(subset)).count(), "count");
-    QTEST(v.title, "title");
-    QTEST(v.duties.join(QLatin1Char(',')), "duties");
-    QCOMPARE(v.dutyText, v.duties.front());
 }
 
 void TestStaffRoster::checksInOrder_data() {
