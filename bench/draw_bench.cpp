@@ -1,7 +1,7 @@
 // Speed of the draw engine: candidates per second, time to the first candidate on a tight
 // instance, time to report an impossible draw.
 
-#include "draw/draw_engine.h"
+#include "engine/draw_engine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,12 +10,12 @@ namespace {
 const char* const kUnits[] = {"一中", "二中", "三中", "四中", "五中", "六中"};
 
 // `n` rooms with both sexes and six units, ten outside supervisors with a share of the rooms each.
-WorkingSet centre(int n) {
-    WorkingSet ws;
+engine::WorkingSet centre(int n) {
+    engine::WorkingSet ws;
     ws.rooms.resize(n + 1);
     QMap<QString, int> sexes, units;
     for (int k = 1; k <= n; ++k) {
-        RosterRow& row = ws.rooms[k];
+        engine::RosterRow& row = ws.rooms[k];
         row.col[0] = QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
         row.col[1] = QStringLiteral("甲%1").arg(k);
         row.col[2] = k % 2 ? QStringLiteral("男") : QStringLiteral("女");
@@ -32,7 +32,7 @@ WorkingSet centre(int n) {
         ws.unitTally.push_back({it.key(), it.value()});
     ws.supervisors.resize(1);
     for (int j = 1; j <= 10; ++j) {
-        DutyRow d;
+        engine::DutyRow d;
         d.row = d.room = QString::number(j);
         d.name = QStringLiteral("场外%1").arg(j);
         QStringList scope;
@@ -45,24 +45,24 @@ WorkingSet centre(int n) {
 }
 
 // `batches` saved draws: room i had A person i+s and B person i+2s+1 in batch s (cyclic).
-QVector<HistoryRow> history(int n, int batches) {
-    QVector<HistoryRow> rows;
+QVector<engine::HistoryRow> history(int n, int batches) {
+    QVector<engine::HistoryRow> rows;
     for (int s = 1; s <= batches; ++s)
         for (int i = 1; i <= n; ++i)
             rows.push_back({i, (i - 1 + s) % n + 1, (i + 2 * s) % n + 1});
     return rows;
 }
 
-QVector<HistoryRow> supervisorHistory(int batches) {
-    QVector<HistoryRow> rows;
+QVector<engine::HistoryRow> supervisorHistory(int batches) {
+    QVector<engine::HistoryRow> rows;
     for (int s = 1; s <= batches; ++s)
         for (int j = 1; j <= 10; ++j)
             rows.push_back({j, (j - 1 + s) % 10 + 1, 0});
     return rows;
 }
 
-DrawSettings allRules(int mode) {
-    DrawSettings s;
+engine::DrawSettings allRules(int mode) {
+    engine::DrawSettings s;
     s.mode = mode;
     s.check = {0, 0, 1, 1, 1, 1};
     return s;
@@ -72,19 +72,19 @@ DrawSettings allRules(int mode) {
 void candidatesPerSecond(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const int batches = static_cast<int>(state.range(1));
-    const WorkingSet ws = centre(n);
-    SeededRandom random(2024);
-    DrawEngine engine(ws, random);
+    const engine::WorkingSet ws = centre(n);
+    common::SeededRandom random(2024);
+    engine::DrawEngine engine(ws, random);
     if (engine
             .begin(allRules(static_cast<int>(state.range(2))), history(n, batches),
                    supervisorHistory(batches))
-            .status == DrawStatus::Impossible) {
+            .status == engine::DrawStatus::Impossible) {
         state.SkipWithError("impossible");
         return;
     }
     std::int64_t made = 0;
     for (auto _ : state) {
-        const DrawResult r = engine.generate(1);
+        const engine::DrawResult r = engine.generate(1);
         made += r.candidates;
         benchmark::DoNotOptimize(engine.candidate().b.data());
     }
@@ -93,23 +93,23 @@ void candidatesPerSecond(benchmark::State& state) {
 
 // Five rooms whose four saved draws leave exactly one arrangement for A and one for B.
 void firstCandidateTight(benchmark::State& state) {
-    WorkingSet ws = centre(5);
+    engine::WorkingSet ws = centre(5);
     for (int k = 1; k <= 5; ++k) {
         ws.rooms[k].col[2] = ws.rooms[k].col[7] = QStringLiteral("男");
         ws.rooms[k].col[3] = ws.rooms[k].col[8] = QStringLiteral("一中");
     }
     ws.genderTally = {{QStringLiteral("男"), 5}};
     ws.unitTally = {{QStringLiteral("一中"), 5}};
-    QVector<HistoryRow> rows;
+    QVector<engine::HistoryRow> rows;
     const int bShift[] = {2, 4, 1, 3};
     for (int s = 1; s <= 4; ++s)
         for (int i = 1; i <= 5; ++i)
             rows.push_back({i, (i - 1 + s) % 5 + 1, (i - 1 + bShift[s - 1]) % 5 + 1});
-    SeededRandom random(7);
+    common::SeededRandom random(7);
     for (auto _ : state) {
-        DrawEngine engine(ws, random);
+        engine::DrawEngine engine(ws, random);
         engine.begin(allRules(0), rows, {});
-        while (engine.generate(1).status == DrawStatus::NotYet) {
+        while (engine.generate(1).status == engine::DrawStatus::NotYet) {
         }
         benchmark::DoNotOptimize(engine.candidate().a.data());
     }
@@ -118,8 +118,8 @@ void firstCandidateTight(benchmark::State& state) {
 // Five rooms, four saved subjects, returns not allowed: A persons 1 to 3 sat in rooms 3 to 5
 // in turn, which leaves them rooms 1 and 2 only.
 void impossibleReported(benchmark::State& state) {
-    const WorkingSet ws = centre(5);
-    QVector<HistoryRow> rows;
+    const engine::WorkingSet ws = centre(5);
+    QVector<engine::HistoryRow> rows;
     for (int batch = 0; batch < 3; ++batch) {
         for (int j = 0; j < 3; ++j)
             rows.push_back({3 + j, (j + batch) % 3 + 1, (j + batch) % 3 + 1});
@@ -127,13 +127,13 @@ void impossibleReported(benchmark::State& state) {
         rows.push_back({2, 5 - batch % 2, 5 - batch % 2});
     }
     rows += history(5, 1);
-    SeededRandom random(9);
-    DrawSettings s = allRules(0);
+    common::SeededRandom random(9);
+    engine::DrawSettings s = allRules(0);
     s.check[1] = 1;
     for (auto _ : state) {
-        DrawEngine engine(ws, random);
-        const DrawResult r = engine.begin(s, rows, {});
-        if (r.status != DrawStatus::Impossible)
+        engine::DrawEngine engine(ws, random);
+        const engine::DrawResult r = engine.begin(s, rows, {});
+        if (r.status != engine::DrawStatus::Impossible)
             state.SkipWithError("not reported as impossible");
     }
 }
@@ -141,9 +141,9 @@ void impossibleReported(benchmark::State& state) {
 // One generate() call as the window's timer makes it, at the largest centre: the default
 // slice of work, whatever it yields.
 void fullSlice(benchmark::State& state) {
-    const WorkingSet ws = centre(154);
-    SeededRandom random(11);
-    DrawEngine engine(ws, random);
+    const engine::WorkingSet ws = centre(154);
+    common::SeededRandom random(11);
+    engine::DrawEngine engine(ws, random);
     engine.begin(allRules(0), history(154, 4), supervisorHistory(4));
     std::int64_t made = 0;
     for (auto _ : state)
@@ -156,19 +156,19 @@ void fullSlice(benchmark::State& state) {
 // for ever, which no check before the run can prove for so many A arrangements; only the
 // overall bound ends the draw.
 void impossibleByBound(benchmark::State& state) {
-    WorkingSet ws = centre(9);
+    engine::WorkingSet ws = centre(9);
     for (int k = 1; k <= 9; ++k) {
         ws.rooms[k].col[3] = QStringLiteral("一中");
         ws.rooms[k].col[8] = k == 1 ? QVariant() : QVariant(QStringLiteral("一中"));
     }
     ws.unitTally = {{QVariant(), 1}, {QStringLiteral("一中"), 8}};
-    DrawSettings s;
+    engine::DrawSettings s;
     s.check = {1, 1, 0, 1, 0, 0};
-    SeededRandom random(13);
+    common::SeededRandom random(13);
     for (auto _ : state) {
-        DrawEngine engine(ws, random);
+        engine::DrawEngine engine(ws, random);
         engine.begin(s, {}, {});
-        while (engine.generate(1).status == DrawStatus::NotYet) {
+        while (engine.generate(1).status == engine::DrawStatus::NotYet) {
         }
     }
 }

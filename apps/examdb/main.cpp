@@ -10,8 +10,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout), err(stderr);
     const QStringList args = app.arguments().mid(1);
-    const QString usage = QStringLiteral("usage: examdb init [--demo] [--force] [FOLDER]\n"
-                                         "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
+    const QString usage =
+        QStringLiteral("usage: examdb init [--demo] [--force] [FOLDER]\n"
+                       "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
     if (args.isEmpty() || args.front() != QStringLiteral("init")) {
         err << usage;
         return 2;

@@ -1,21 +1,19 @@
 // Quillet: the exam hall's countdown screen.
-#include "common/app_setup.h"
-#include "common/clock.h"
-#include "common/prompter.h"
 #include "common/single_instance.h"
-#include "countdown/quillet_window.h"
+#include "common/ui/app_setup.h"
+#include "common/ui/qt_services.h"
+#include "countdown/ui/quillet_window.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    setUpApplication(QStringLiteral("Quillet"));
+    common::ui::setUpApplication(QStringLiteral("Quillet"));
+    common::ui::ProductionServices production;
     const QString folder = QCoreApplication::applicationDirPath();
 
-    SingleInstance instance(QStringLiteral("Quillet"), folder);
-    SystemClock clock;
-    QtPrompter prompter;
-    FrmQuillet window(clock, prompter);
+    common::SingleInstance instance(QStringLiteral("Quillet"), folder);
+    countdown::ui::FrmQuillet window(production.services());
     if (!window.load(folder, instance))
         return 1;
     window.show();

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace common {
+
 bool CheckTextIN(const QString& value, const QString& list, const QString& delimiter, int mode) {
     if (list.isEmpty())
         return false;
@@ -31,3 +33,5 @@ bool CheckTextIN(const QString& value, const QString& list, const QString& delim
     }
     return false;
 }
+
+} // namespace common

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+namespace common {
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -12,3 +14,5 @@ class SystemClock : public Clock {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
+
+} // namespace common

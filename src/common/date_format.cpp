@@ -1,12 +1,14 @@
 #include "common/date_format.h"
 
-#include <QLocale>
+namespace common {
 
 QString longDateText(const QDate& date) {
-    return QLocale(QLocale::Chinese, QLocale::China).toString(date, QStringLiteral("yyyy年M月d日 dddd"));
+    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
-QString ampmText(const QTime& time) { return time.hour() < 12 ? QStringLiteral("上午") : QStringLiteral("下午"); }
+QString ampmText(const QTime& time) {
+    return time.hour() < 12 ? QStringLiteral("上午") : QStringLiteral("下午");
+}
 
 QString ampmTimeText(const QTime& time) {
     const int h12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
@@ -16,3 +18,5 @@ QString ampmTimeText(const QTime& time) {
                .arg(time.minute(), 2, 10, QLatin1Char('0'))
                .arg(time.second(), 2, 10, QLatin1Char('0'));
 }
+
+} // namespace common

@@ -1,5 +1,7 @@
 #include "common/overview.h"
 
+namespace common {
+
 namespace {
 
 const QString kRule = QString(50, QLatin1Char('-'));
@@ -16,7 +18,8 @@ int countGroups(const db::Database& db, int project, const QString& extra) {
 
 int countKind(const db::Database& db, int project, const QString& kind) {
     return db
-        .scalar(QStringLiteral("select count(*) as 数量 from (select * from 人员安排 where 项目编号=? and 分类=?) t"),
+        .scalar(QStringLiteral(
+                    "select count(*) as 数量 from (select * from 人员安排 where 项目编号=? and 分类=?) t"),
                 {project, kind})
         .toInt();
 }
@@ -29,10 +32,10 @@ bool readProjectSettings(const db::Database& db, RunState& s, db::Row* rowOut) {
         const db::Row& r = rows.front();
         s.ksmc = db::text(r, QStringLiteral("考试名称"));
         s.kdmc = db::text(r, QStringLiteral("考点名称"));
-        if (!r.value(QStringLiteral("文字色")).isNull())
-            s.KjZs = db::text(r, QStringLiteral("文字色"));
-        if (!r.value(QStringLiteral("底色")).isNull())
-            s.KjDs = db::text(r, QStringLiteral("底色"));
+        // A project without colours of its own is drawn in the defaults below, never in
+        // the colours of the project read before it.
+        s.KjZs = db::text(r, QStringLiteral("文字色"));
+        s.KjDs = db::text(r, QStringLiteral("底色"));
         s.cqms = db::integer(r, QStringLiteral("抽签模式"));
         s.kchw = db::integer(r, QStringLiteral("考场号位数"));
         s.XBZH = db::integer(r, QStringLiteral("最大性别组合"));
@@ -55,7 +58,11 @@ bool readProjectSettings(const db::Database& db, RunState& s, db::Row* rowOut) {
 
 QVector<SubjectEntry> readTimetable(const db::Database& db, int project) {
     QVector<SubjectEntry> table;
-    const db::Rows rows = db.query(QStringLiteral("select * from 时间安排 where 项目编号=? order by 开考时间"), {project});
+    // The standard timetables the editor copies from live in the same table (分类 中考 or
+    // 高考); they are never a project's own subjects, whatever project number they carry.
+    const db::Rows rows = db.query(QStringLiteral("select * from 时间安排 where 项目编号=? and "
+                                                  "coalesce(分类,'') not in ('中考','高考') order by 开考时间"),
+                                   {project});
     for (const db::Row& r : rows)
         table.push_back({db::text(r, QStringLiteral("编号")), db::text(r, QStringLiteral("科目")),
                          db::text(r, QStringLiteral("开考时间")), db::text(r, QStringLiteral("时长"))});
@@ -67,13 +74,18 @@ QString parameterBlock(const RunState& s) {
     lines << (s.cqms == 0   ? QStringLiteral(" 监考员抽签模式: 甲乙独立抽签")
               : s.cqms == 1 ? QStringLiteral(" 监考员抽签模式: 仅抽乙不动甲")
                             : QStringLiteral(" 监考员抽签模式: 仅抽甲不动乙"));
-    lines << (s.CHKS == 1 ? QStringLiteral(" 监考员重回考室: 未限制") : QStringLiteral(" 监考员重回考室: 不允许"));
-    lines << (s.ZDD == 1 ? QStringLiteral(" 已搭档监考员再搭档: 未限制") : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
+    lines << (s.CHKS == 1 ? QStringLiteral(" 监考员重回考室: 未限制")
+                          : QStringLiteral(" 监考员重回考室: 不允许"));
+    lines << (s.ZDD == 1 ? QStringLiteral(" 已搭档监考员再搭档: 未限制")
+                         : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
     lines << (s.XBZH != 0 ? QStringLiteral(" 异性组合: 尽量避免") : QStringLiteral(" 异性组合: 未限制"));
     lines << (s.txdd != 0 ? QStringLiteral(" 异校组合: 尽量避免") : QStringLiteral(" 异校组合: 未限制"));
-    lines << (s.cwjk == 1 || s.cwjk == 2 ? QStringLiteral(" 抽场外: 同步抽签") : QStringLiteral(" 抽场外: 不抽签"));
-    lines << (s.cwjk == 1 || s.cwjk == 3 ? QStringLiteral(" 抽验卷: 同步抽签") : QStringLiteral(" 抽验卷: 不抽签"));
-    lines << (s.xgcs != 0 ? QStringLiteral(" 抽签时修改参数: 可以") : QStringLiteral(" 抽签时修改参数: 不允许"));
+    lines << (s.cwjk == 1 || s.cwjk == 2 ? QStringLiteral(" 抽场外: 同步抽签")
+                                         : QStringLiteral(" 抽场外: 不抽签"));
+    lines << (s.cwjk == 1 || s.cwjk == 3 ? QStringLiteral(" 抽验卷: 同步抽签")
+                                         : QStringLiteral(" 抽验卷: 不抽签"));
+    lines << (s.xgcs != 0 ? QStringLiteral(" 抽签时修改参数: 可以")
+                          : QStringLiteral(" 抽签时修改参数: 不允许"));
     return lines.join(kNl);
 }
 
@@ -83,18 +95,19 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
     db::Row row;
     out.projectFound = readProjectSettings(db, s, &row);
 
-    QString t = kNl + QStringLiteral(" Vardel") + QString(13, QLatin1Char(' ')) + QStringLiteral("监考员随机编排系统") +
-                kNl + kRule;
+    QString t = kNl + QStringLiteral(" Vardel") + QString(13, QLatin1Char(' ')) +
+                QStringLiteral("监考员随机编排系统") + kNl + kRule;
     t += kNl + QStringLiteral(" 考试名称: ") + s.ksmc;
     t += kNl + QStringLiteral(" 考点名称: ") + s.kdmc;
     t += kNl + QStringLiteral(" 考点地点: ") + db::text(row, QStringLiteral("考点地点"));
-    t += kNl + QStringLiteral(" 负 责 人: ") + db::text(row, QStringLiteral("负责人")) + QStringLiteral("  ") +
-         db::text(row, QStringLiteral("联系电话"));
+    t += kNl + QStringLiteral(" 负 责 人: ") + db::text(row, QStringLiteral("负责人")) +
+         QStringLiteral("  ") + db::text(row, QStringLiteral("联系电话"));
     t += kNl + kRule;
 
     s.SubjectTable = readTimetable(db, s.DQXM);
     for (const SubjectEntry& e : s.SubjectTable)
-        t += kNl + QLatin1Char(' ') + e.subject + QChar(0x3000) + e.start + QChar(0x3000) + e.minutes + QStringLiteral("分钟");
+        t += kNl + QLatin1Char(' ') + e.subject + QChar(0x3000) + e.start + QChar(0x3000) + e.minutes +
+             QStringLiteral("分钟");
     if (program == OverviewProgram::Manager && s.SubjectTable.isEmpty())
         t += kNl + QStringLiteral(" 未见考试科目与时间安排！");
     t += kNl + kRule;
@@ -103,21 +116,24 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
     t += kNl + QStringLiteral(" 考室数量: ") + QString::number(s.KSS);
     const int a = countGroups(db, s.DQXM, QStringLiteral(" and 工作任务='甲'"));
     const int aFemale = countGroups(db, s.DQXM, QStringLiteral(" and 工作任务='甲' and 性别='女'"));
-    t += kNl + QStringLiteral(" 监考员甲: ") + QString::number(a) + QStringLiteral("(其中") + QString::number(aFemale) +
-         QStringLiteral("女)");
+    t += kNl + QStringLiteral(" 监考员甲: ") + QString::number(a) + QStringLiteral("(其中") +
+         QString::number(aFemale) + QStringLiteral("女)");
     const int b = countGroups(db, s.DQXM, QStringLiteral(" and 工作任务='乙'"));
     const int bFemale = countGroups(db, s.DQXM, QStringLiteral(" and 工作任务='乙' and 性别='女'"));
-    t += kNl + QStringLiteral(" 监考员乙: ") + QString::number(b) + QStringLiteral("(其中") + QString::number(bFemale) +
-         QStringLiteral("女)");
+    t += kNl + QStringLiteral(" 监考员乙: ") + QString::number(b) + QStringLiteral("(其中") +
+         QString::number(bFemale) + QStringLiteral("女)");
     s.StaffMismatch = s.KSS != a || s.KSS != b;
     t += kNl + kRule;
 
     if (program == OverviewProgram::Draw) {
-        t += kNl + QStringLiteral(" 修改以上数据请在系统设置模块操作!") + kNl + QStringLiteral(" 建议屏幕分辨率1024*768");
+        t += kNl + QStringLiteral(" 修改以上数据请在系统设置模块操作!") + kNl +
+             QStringLiteral(" 建议屏幕分辨率1024*768");
         t += kNl + kRule;
     } else {
-        t += kNl + QStringLiteral(" 场外监考: ") + QString::number(countKind(db, s.DQXM, QStringLiteral("场外监考")));
-        t += kNl + QStringLiteral(" 验　　卷: ") + QString::number(countKind(db, s.DQXM, QStringLiteral("验卷")));
+        t += kNl + QStringLiteral(" 场外监考: ") +
+             QString::number(countKind(db, s.DQXM, QStringLiteral("场外监考")));
+        t += kNl + QStringLiteral(" 验　　卷: ") +
+             QString::number(countKind(db, s.DQXM, QStringLiteral("验卷")));
         t += kNl + kRule;
         t += kNl + parameterBlock(s);
         t += kNl + kRule;
@@ -130,3 +146,5 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
     out.text = t;
     return out;
 }
+
+} // namespace common

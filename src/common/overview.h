@@ -3,6 +3,8 @@
 #include "common/run_state.h"
 #include "db/database.h"
 
+namespace common {
+
 enum class OverviewProgram { Draw, Manager };
 
 struct Overview {
@@ -23,3 +25,5 @@ bool readProjectSettings(const db::Database& db, RunState& state, db::Row* rowOu
 
 // The project's timetable in 开考时间 order.
 QVector<SubjectEntry> readTimetable(const db::Database& db, int project);
+
+} // namespace common

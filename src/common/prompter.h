@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace common {
+
 // Message boxes reach the windows through this, so tests can answer them.
 class Prompter {
 public:
@@ -14,8 +16,4 @@ public:
     virtual bool confirm(QWidget* parent, const QString& text, Icon icon, const QString& title = {}) = 0;
 };
 
-class QtPrompter : public Prompter {
-public:
-    void message(QWidget* parent, const QString& text, Icon icon, const QString& title = {}) override;
-    bool confirm(QWidget* parent, const QString& text, Icon icon, const QString& title = {}) override;
-};
+} // namespace common

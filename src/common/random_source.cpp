@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace common {
+
 int RandomSource::index(int n) {
     const std::uint64_t range = static_cast<std::uint64_t>(n);
     // Largest multiple of n that fits: values at or above it would favour small results.
@@ -15,8 +17,15 @@ int RandomSource::index(int n) {
 
 SeededRandom::SeededRandom() {
     std::random_device device;
-    const auto ticks = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    std::seed_seq seq{device(), device(), device(), device(), static_cast<unsigned>(ticks),
+    const auto ticks =
+        static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    std::seed_seq seq{device(),
+                      device(),
+                      device(),
+                      device(),
+                      static_cast<unsigned>(ticks),
                       static_cast<unsigned>(ticks >> 32)};
     engine_.seed(seq);
 }
+
+} // namespace common

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <random>
 
+namespace common {
+
 // Where the draw's random numbers come from; tests hand in a seeded one.
 class RandomSource {
 public:
@@ -23,3 +25,5 @@ public:
 private:
     std::mt19937_64 engine_;
 };
+
+} // namespace common

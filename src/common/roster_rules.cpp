@@ -13,7 +13,7 @@ constexpr char32_t kIdeographicSpace = U'\u3000';
 QString padded(const QString& zeros, const QString& text, int width) {
     if (width < 1)
         return text;
-    return (zeros + text).right(width);
+    return QString(zeros + text).right(width);
 }
 
 } // namespace

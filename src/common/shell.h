@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace common {
+
 // Opening a file with its default program and starting a sibling program.
 class Shell {
 public:
@@ -11,11 +13,7 @@ public:
     virtual bool startProgram(const QString& path) = 0;
 };
 
-class QtShell : public Shell {
-public:
-    bool openFile(const QString& path) override;
-    bool startProgram(const QString& path) override;
-};
-
 // The path of a sibling program in the program folder ("Morvek" gets ".exe" on Windows).
 QString siblingProgramPath(const QString& programFolder, const QString& baseName);
+
+} // namespace common

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace common {
+
 // Refuses a second copy of the same program started from the same folder. Copies in
 // other folders (another exam centre's installation) are independent.
 class SingleInstance {
@@ -18,3 +20,5 @@ private:
 };
 
 inline const QString kAlreadyRunningText = QStringLiteral("程序已经运行，不能再次装载！");
+
+} // namespace common

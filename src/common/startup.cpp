@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+namespace common {
+
 StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly) {
     StartupDatabase out;
     state.MyPath = QDir(programFolder).absolutePath() + QLatin1Char('/');
@@ -18,8 +20,9 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
     state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
     out.readOnlyWarning = state.ZD;
     try {
-        out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly ? db::Database::Mode::ReadOnly
-                                                                                          : db::Database::Mode::ReadWrite);
+        out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly
+                                                                ? db::Database::Mode::ReadOnly
+                                                                : db::Database::Mode::ReadWrite);
         out.db->query(QStringLiteral("select 编号 from 系统设置 limit 1"));
     } catch (const db::DbError& e) {
         out.db.reset();
@@ -29,7 +32,8 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
 }
 
 bool readActiveSettings(const db::Database& db, RunState& state) {
-    const db::Rows rows = db.query(QStringLiteral("select * from 系统设置 where 状态='正常' order by 编号 limit 1"));
+    const db::Rows rows =
+        db.query(QStringLiteral("select * from 系统设置 where 状态='正常' order by 编号 limit 1"));
     if (rows.isEmpty())
         return false;
     const db::Row& r = rows.front();
@@ -40,3 +44,5 @@ bool readActiveSettings(const db::Database& db, RunState& state) {
     state.YhMm = db::text(r, QStringLiteral("密码"));
     return true;
 }
+
+} // namespace common

@@ -2,17 +2,24 @@
 
 #include "db/date_text.h"
 
+namespace common {
+
 namespace {
 
 qint64 minuteNumber(const QDateTime& t) {
-    return QDateTime(t.date(), QTime(0, 0)).toSecsSinceEpoch() / 60 + t.time().hour() * 60 + t.time().minute();
+    return QDateTime(t.date(), QTime(0, 0)).toSecsSinceEpoch() / 60 + t.time().hour() * 60 +
+           t.time().minute();
 }
 
-bool morning(const QTime& t) { return t.hour() < 12; }
+bool morning(const QTime& t) {
+    return t.hour() < 12;
+}
 
 } // namespace
 
-qint64 minuteBoundaries(const QDateTime& from, const QDateTime& to) { return minuteNumber(to) - minuteNumber(from); }
+qint64 minuteBoundaries(const QDateTime& from, const QDateTime& to) {
+    return minuteNumber(to) - minuteNumber(from);
+}
 
 int currentSubjectIndex(const QVector<SubjectEntry>& table, const QDateTime& now, int leadMinutes) {
     for (int i = 0; i < table.size(); ++i) {
@@ -28,3 +35,5 @@ int currentSubjectIndex(const QVector<SubjectEntry>& table, const QDateTime& now
     }
     return -1;
 }
+
+} // namespace common

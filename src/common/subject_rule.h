@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+namespace common {
+
 // Index into `table` of the current subject at `now`, or -1. A subject is current from
 // `leadMinutes` before its start until 10 minutes after its end, counted in minute
 // boundaries (seconds ignored), and only on the date and in the half-day (morning or
@@ -19,3 +21,5 @@ inline constexpr int kTailMinutes = 10;
 
 // The current subject's value when no subject is current.
 inline const QString kNoExamTime = QStringLiteral("非考试时间");
+
+} // namespace common

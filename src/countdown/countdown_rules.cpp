@@ -1,7 +1,10 @@
 #include "countdown/countdown_rules.h"
 
+#include "common/date_format.h"
 #include "common/subject_rule.h"
 #include "db/date_text.h"
+
+namespace countdown {
 
 namespace {
 
@@ -9,10 +12,6 @@ namespace {
 // count second boundaries, so the display changes exactly when the clock's second does.
 QDateTime wholeSeconds(const QDateTime& t) {
     return t.addMSecs(-t.time().msec());
-}
-
-bool morning(const QDateTime& t) {
-    return t.time().hour() < 12;
 }
 
 } // namespace
@@ -23,9 +22,7 @@ QString countdownText(qint64 seconds) {
 }
 
 QString dateLineText(const QDateTime& now) {
-    const QDate d = now.date();
-    return QStringLiteral("%1年%2月%3日").arg(d.year()).arg(d.month()).arg(d.day()) +
-           (morning(now) ? QStringLiteral("上午") : QStringLiteral("下午"));
+    return common::longDateText(now.date()) + common::ampmText(now.time());
 }
 
 QString timeLineText(const QDateTime& now) {
@@ -36,17 +33,17 @@ QString timeLineText(const QDateTime& now) {
         .arg(t.second(), 2, 10, QLatin1Char('0'));
 }
 
-CountdownLines countdownLines(const QVector<SubjectEntry>& table, const QDateTime& clockNow) {
+CountdownLines countdownLines(const QVector<common::SubjectEntry>& table, const QDateTime& clockNow) {
     CountdownLines out;
-    out.subject = kNoExamTime;
+    out.subject = common::kNoExamTime;
     out.upper = kBreakText;
     out.lower = kBreakText;
     const QDateTime now = wholeSeconds(clockNow);
-    const int index = currentSubjectIndex(table, now, kCountdownLeadMinutes);
+    const int index = common::currentSubjectIndex(table, now, common::kCountdownLeadMinutes);
     if (index < 0)
         return out;
 
-    const SubjectEntry& e = table[index];
+    const common::SubjectEntry& e = table[index];
     // The rule only picks entries whose start parses, so the optional holds a value here.
     const QDateTime start = *db::parseDateText(e.start);
     const QDateTime end = start.addSecs(qint64(e.minutes.trimmed().toDouble()) * 60);
@@ -67,3 +64,5 @@ CountdownLines countdownLines(const QVector<SubjectEntry>& table, const QDateTim
     }
     return out;
 }
+
+} // namespace countdown

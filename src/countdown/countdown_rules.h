@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+namespace countdown {
+
 // What the countdown screen shows at one moment. Derived afresh from the clock and the
 // timetable on every tick; nothing is carried over from the previous one.
 enum class CountdownState { Break, BeforeStart, Running, Ended };
@@ -18,7 +20,7 @@ struct CountdownLines {
 };
 
 // 获取当前科目 and the two countdown lines for `now`, with the 60-minute lead.
-CountdownLines countdownLines(const QVector<SubjectEntry>& table, const QDateTime& now);
+CountdownLines countdownLines(const QVector<common::SubjectEntry>& table, const QDateTime& now);
 
 // Minutes before the double prime, seconds before the single prime, neither padded:
 // 125 seconds read "2″5′".
@@ -36,3 +38,5 @@ inline const QString kSubjectPrefix = QStringLiteral("当前科目:");
 inline const QString kAccuracyNotice = QStringLiteral(
     "为保证考试记时的准确性，请在使用该系统前检查系统时间与考试安排是否正确。实际考试过程中本时间做"
     "参考，考试指令下达以招生办公室文件为依据并由主考根据准确的北京时间负责实施。");
+
+} // namespace countdown

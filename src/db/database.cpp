@@ -51,7 +51,8 @@ void Database::open() {
         // A WAL file in a folder we may not write to cannot get its shared-memory index.
         // Nobody can change the file from here either, so read it as an immutable file.
         d.close();
-        d.setDatabaseName(QStringLiteral("file:%1?immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(path_, "/"))));
+        d.setDatabaseName(QStringLiteral("file:%1?immutable=1")
+                              .arg(QString::fromUtf8(QUrl::toPercentEncoding(path_, "/"))));
         d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         if (!d.open())
             throw DbError(errorText(d.lastError()));
@@ -68,7 +69,9 @@ Database::~Database() {
     QSqlDatabase::removeDatabase(name_);
 }
 
-QSqlDatabase Database::handle() const { return QSqlDatabase::database(name_, false); }
+QSqlDatabase Database::handle() const {
+    return QSqlDatabase::database(name_, false);
+}
 
 Rows Database::query(const QString& sql, const QVariantList& values) const {
     QSqlQuery q(handle());
@@ -118,7 +121,9 @@ void Database::commit() {
         throw DbError(errorText(handle().lastError()));
 }
 
-void Database::rollback() { handle().rollback(); }
+void Database::rollback() {
+    handle().rollback();
+}
 
 Transaction::~Transaction() {
     if (!done_)

@@ -4,7 +4,9 @@
 
 namespace db {
 
-QString toDateText(const QDateTime& t) { return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString toDateText(const QDateTime& t) {
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 std::optional<QDateTime> parseDateText(const QString& text) {
     static const QRegularExpression re(QStringLiteral(

@@ -30,7 +30,8 @@ QString refusalText(FileKind kind) {
         return QStringLiteral("数据库文件是Access格式（旧版系统的数据文件），本程序无法使用！\n"
                               "请用 examdb init 创建新的数据库，再在数据管理程序中导入人员名单。");
     case FileKind::Empty:
-        return QStringLiteral("数据库文件是空文件，程序无法正常运行！\n请用 examdb init --force 重新创建数据库。");
+        return QStringLiteral(
+            "数据库文件是空文件，程序无法正常运行！\n请用 examdb init --force 重新创建数据库。");
     case FileKind::Foreign:
         return QStringLiteral("数据库文件不是本系统的数据库（格式无法识别），程序无法正常运行！");
     case FileKind::Missing:

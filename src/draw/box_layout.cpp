@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace draw {
+
 namespace {
 
 struct BandRow {
@@ -46,3 +48,5 @@ QPoint boxPosition(const BoxBand& band, int k) {
     const int row = k % band.rows;
     return {band.margin + band.pitch * column, band.top0 + band.step * row};
 }
+
+} // namespace draw

@@ -5,6 +5,8 @@
 
 #include <QPoint>
 
+namespace draw {
+
 inline constexpr int kRoomBoxes = 161;    // boxes 0..160; box i - 1 shows room i
 inline constexpr int kMaxDrawRooms = 154; // the largest band holds 7 x 22 boxes
 
@@ -26,3 +28,5 @@ BoxBand boxBand(int rooms, bool wide);
 
 // Top-left corner of box k.
 QPoint boxPosition(const BoxBand& band, int k);
+
+} // namespace draw

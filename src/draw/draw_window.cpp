@@ -1,9 +1,11 @@
 #include "draw/draw_window.h"
 
 #include "common/overview.h"
-#include "draw/draw_repository.h"
+#include "common/ui/login_dialog.h"
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
+#include "engine/draw_repository.h"
+#include "reports/ui/report_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,6 +20,8 @@
 #include <QTimer>
 
 #include <cmath>
+
+namespace draw {
 
 namespace {
 
@@ -90,17 +94,17 @@ void setCheckStateValue(QCheckBox* box, int value) {
     box->setCheckState(value == 0 ? Qt::Unchecked : value == 2 ? Qt::PartiallyChecked : Qt::Checked);
 }
 
-const RosterRow& rosterRow(const WorkingSet& ws, int k) {
-    static const RosterRow empty;
+const engine::RosterRow& rosterRow(const engine::WorkingSet& ws, int k) {
+    static const engine::RosterRow empty;
     return k >= 1 && k <= ws.roomCount() ? ws.rooms[k] : empty;
 }
 
 } // namespace
 
-Frm抽签::Frm抽签(RunState& state, DrawServices& services, QWidget* parent)
-    : QDialog(parent), state_(state), services_(services) {
+Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushButton* loginButton,
+                 QWidget* parent)
+    : QDialog(parent), state_(state), services_(services), loginButton_(loginButton) {
     setObjectName(QStringLiteral("Frm抽签"));
-    runDialog = [](QDialog& dialog) { dialog.exec(); };
     buildControls();
 
     Label1->setText(state.ksmc);
@@ -128,12 +132,6 @@ Frm抽签::Frm抽签(RunState& state, DrawServices& services, QWidget* parent)
 }
 
 Frm抽签::~Frm抽签() = default;
-
-int Frm抽签::exec() {
-    if (!opened_ || !db_)
-        return Rejected;
-    return QDialog::exec();
-}
 
 void Frm抽签::buildControls() {
     Frame1 = new QFrame(this);
@@ -201,8 +199,8 @@ void Frm抽签::buildControls() {
     connect(Cmd保存, &QPushButton::clicked, this, [this] { saveClicked(); });
     connect(Cmd加载, &QPushButton::clicked, this, [this] { loadClicked(); });
     connect(Cmd打印, &QPushButton::clicked, this, [this] {
-        if (services_.openReports)
-            services_.openReports(this);
+        reports::ui::Frm报表 reports(state_, services_, this);
+        services_.dialogs.run(reports);
     });
     connect(Timer1, &QTimer::timeout, this, [this] { timer1Tick(); });
     connect(runTimer_, &QTimer::timeout, this, [this] { runTick(); });
@@ -211,14 +209,13 @@ void Frm抽签::buildControls() {
 
 bool Frm抽签::openData() {
     try {
-        db_ = std::make_unique<db::Database>(state_.MyDb, state_.ZD ? db::Database::Mode::ReadOnly
-                                                                    : db::Database::Mode::ReadWrite);
-        readProjectSettings(*db_, state_);
-        ws_ = loadWorkingSet(*db_, state_.DQXM);
+        db_ = common::openRunDatabase(state_);
+        common::readProjectSettings(*db_, state_);
+        ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
     } catch (const db::DbError& e) {
         db_.reset();
         services_.prompter.message(parentWidget(), QStringLiteral("无法读取抽签数据！\n") + e.text(),
-                                   Prompter::Icon::Critical);
+                                   common::Prompter::Icon::Critical);
         return false;
     }
     state_.KSS = ws_.roomCount();
@@ -241,8 +238,8 @@ int Frm抽签::checkValue(int index) const {
     return checkStateValue(checks_[index]);
 }
 
-DrawSettings Frm抽签::currentSettings() const {
-    DrawSettings s;
+engine::DrawSettings Frm抽签::currentSettings() const {
+    engine::DrawSettings s;
     s.mode = state_.cqms;
     for (int i = 0; i < 6; ++i)
         s.check[i] = checkValue(i);
@@ -273,7 +270,7 @@ void Frm抽签::layoutBoxes() {
     } else {
         // Only box 0 stays, wide enough for the notice; no room can be drawn.
         band_ = boxBand(0, true);
-        services_.prompter.message(this, kTooManyMessage, Prompter::Icon::Information);
+        services_.prompter.message(this, kTooManyMessage, common::Prompter::Icon::Information);
         Txt监考员[0]->setText(kTooManyBox);
         Txt监考员[0]->setCursorPosition(0);
         for (int k = 0; k < kRoomBoxes; ++k)
@@ -405,10 +402,10 @@ void Frm抽签::showInitial() {
         QVector<int> nobodyMoved(ws_.supervisorCount() + 1);
         for (int j = 0; j < nobodyMoved.size(); ++j)
             nobodyMoved[j] = j;
-        assignRoomDuties(ws_, nobodyMoved, supervisors);
+        engine::assignRoomDuties(ws_, nobodyMoved, supervisors);
     }
     for (int i = 1; i <= rooms_; ++i) {
-        const RosterRow& room = ws_.rooms[i];
+        const engine::RosterRow& room = ws_.rooms[i];
         QString text = room.room() + QLatin1Char('.') + room.aName() + QLatin1Char(',') + room.bName();
         if (withSupervisor)
             text += QLatin1Char(',') + supervisors.value(i);
@@ -416,7 +413,7 @@ void Frm抽签::showInitial() {
     }
 }
 
-void Frm抽签::showResult(const Candidate& c, const QVector<QString>& supervisors, bool withSupervisor,
+void Frm抽签::showResult(const engine::Candidate& c, const QVector<QString>& supervisors, bool withSupervisor,
                          bool flash) {
     for (int i = 1; i <= rooms_ && i <= kRoomBoxes; ++i) {
         QString text = ws_.rooms[i].room() + QLatin1Char('.') + rosterRow(ws_, c.a.value(i)).aName() +
@@ -460,7 +457,7 @@ void Frm抽签::startRun() {
     if (!saved_ &&
         !services_.prompter.confirm(
             this, QStringLiteral("存在未保存的抽签结论，如果继续抽签，将抛弃数据！") + kDiscardTail,
-            Prompter::Icon::Information))
+            common::Prompter::Icon::Information))
         return;
 
     counter_ = 0;
@@ -482,17 +479,17 @@ void Frm抽签::startRun() {
     setParameterChecksEnabled(false);
     paintBoxes(kRoomBoxes - 1, normal_);
 
-    engine_ = std::make_unique<DrawEngine>(ws_, services_.random);
-    DrawResult begun;
+    engine_ = std::make_unique<engine::DrawEngine>(ws_, services_.random);
+    engine::DrawResult begun;
     try {
         begun = engine_->begin(
-            settings_, loadPairingHistory(*db_, state_.DQXM),
-            loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
+            settings_, engine::loadPairingHistory(*db_, state_.DQXM),
+            engine::loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
     } catch (const db::DbError& e) {
         abortRun(QStringLiteral("无法读取抽签历史！\n") + e.text());
         return;
     }
-    if (begun.status == DrawStatus::Impossible) {
+    if (begun.status == engine::DrawStatus::Impossible) {
         abortRun(begun.reason);
         return;
     }
@@ -510,17 +507,17 @@ void Frm抽签::runTick() {
     QElapsedTimer slice;
     slice.start();
     int made = 0;
-    DrawResult r;
+    engine::DrawResult r;
     do {
         r = engine_->generate(1);
         made += r.candidates;
-    } while (r.status != DrawStatus::Impossible && slice.elapsed() < kSliceMs);
+    } while (r.status != engine::DrawStatus::Impossible && slice.elapsed() < kSliceMs);
     if (made > 0) {
         counter_ = (counter_ + made) % (kCounterWrap + 1);
         showResult(engine_->candidate(), engine_->roomSupervisors(), settings_.check[4] == 1, true);
         setWindowTitle(caption(counter_));
     }
-    if (r.status == DrawStatus::Impossible)
+    if (r.status == engine::DrawStatus::Impossible)
         abortRun(r.reason);
 }
 
@@ -528,15 +525,15 @@ void Frm抽签::stopRun() {
     Timer1->stop();
     Cmd抽签->setEnabled(false);
     phase_ = Phase::Stopping;
-    DrawResult r;
+    engine::DrawResult r;
     try {
         // Saves made meanwhile by another program count for the result.
-        r = engine_->setPairingHistory(loadPairingHistory(*db_, state_.DQXM));
+        r = engine_->setPairingHistory(engine::loadPairingHistory(*db_, state_.DQXM));
     } catch (const db::DbError& e) {
         abortRun(QStringLiteral("无法读取抽签历史！\n") + e.text());
         return;
     }
-    if (r.status == DrawStatus::Impossible) {
+    if (r.status == engine::DrawStatus::Impossible) {
         abortRun(r.reason);
         return;
     }
@@ -549,8 +546,8 @@ bool Frm抽签::finalSlice() {
     QElapsedTimer slice;
     slice.start();
     do {
-        const DrawResult r = engine_->generate(1);
-        if (r.status == DrawStatus::Impossible) {
+        const engine::DrawResult r = engine_->generate(1);
+        if (r.status == engine::DrawStatus::Impossible) {
             abortRun(r.reason);
             return false;
         }
@@ -598,7 +595,7 @@ void Frm抽签::abortRun(const QString& reason) {
         Txt监考员[k]->setText(snapshot_.texts[k]);
     setWindowTitle(snapshot_.caption);
     paintBoxes(kRoomBoxes, normal_);
-    services_.prompter.message(this, reason, Prompter::Icon::Warning);
+    services_.prompter.message(this, reason, common::Prompter::Icon::Warning);
 }
 
 // ---- the pick of the person who performs the draw ----
@@ -651,23 +648,18 @@ void Frm抽签::stopPick() {
 void Frm抽签::saveClicked() {
     if (!db_)
         return;
-    if (state_.ZD) {
-        services_.prompter.message(this, readOnlyWriteText(), Prompter::Icon::Critical);
+    if (!common::writeGuard(state_, services_.prompter, this))
         return;
-    }
-    if (!state_.LoginSucceeded) {
-        if (services_.showLogin)
-            services_.showLogin(this);
-        if (!state_.LoginSucceeded)
-            return;
-    }
+    if (!state_.LoginSucceeded &&
+        !common::ui::askLogin(state_, services_, loginButton_, common::ui::kDrawLoginCaption, this))
+        return;
     Frm保存 dialog(this);
-    runDialog(dialog);
+    services_.dialogs.run(dialog);
     Cmd打印->setEnabled(true);
     if (dialog.BC == 0 || !result_.exists)
         return;
 
-    SaveRequest request;
+    engine::SaveRequest request;
     request.project = state_.DQXM;
     request.subject = subject_;
     request.time = services_.clock.now();
@@ -675,15 +667,15 @@ void Frm抽签::saveClicked() {
     request.withDuties = dialog.BC == 2;
     request.check1 = checkValue(0);
     request.check6 = checkValue(5);
-    SaveOutcome outcome;
+    engine::SaveOutcome outcome;
     try {
-        outcome = saveDraw(*db_, ws_, result_.candidate, request, services_.random);
+        outcome = engine::saveDraw(*db_, ws_, result_.candidate, request, services_.random);
     } catch (const db::DbError& e) {
-        services_.prompter.message(this, kSaveFailed + e.text(), Prompter::Icon::Critical);
+        services_.prompter.message(this, kSaveFailed + e.text(), common::Prompter::Icon::Critical);
         return;
     }
     if (!outcome.refusal.isEmpty()) {
-        services_.prompter.message(this, kSaveFailed + outcome.refusal, Prompter::Icon::Warning);
+        services_.prompter.message(this, kSaveFailed + outcome.refusal, common::Prompter::Icon::Warning);
         return;
     }
     saved_ = true;
@@ -696,23 +688,23 @@ void Frm抽签::loadClicked() {
     if (!saved_ &&
         !services_.prompter.confirm(
             this, QStringLiteral("存在未保存的抽签结论，加载历史数据，将抛弃数据！") + kDiscardTail,
-            Prompter::Icon::Information))
+            common::Prompter::Icon::Information))
         return;
-    Frm加载数据 dialog(state_, services_.prompter, this);
-    runDialog(dialog);
+    Frm加载数据 dialog(state_, services_, this);
+    services_.dialogs.run(dialog);
     if (dialog.JZX.isEmpty())
         return;
     const QString subject = dialog.JZKM;
-    if (subject == kInitialSubject) {
+    if (subject == common::kInitialSubject) {
         showInitial();
         return;
     }
-    QVector<SavedRoom> saved;
+    QVector<engine::SavedRoom> saved;
     try {
-        saved = loadSavedDraw(*db_, state_.DQXM, subject, checkValue(4) == 1);
+        saved = engine::loadSavedDraw(*db_, state_.DQXM, subject, checkValue(4) == 1);
     } catch (const db::DbError& e) {
         services_.prompter.message(this, QStringLiteral("无法读取抽签结论！\n") + e.text(),
-                                   Prompter::Icon::Critical);
+                                   common::Prompter::Icon::Critical);
         return;
     }
     setWindowTitle(QStringLiteral("抽签  加载[") + subject + QStringLiteral("]数据"));
@@ -733,7 +725,7 @@ bool Frm抽签::mayClose() {
     return saved_ ||
            services_.prompter.confirm(
                this, QStringLiteral("存在未保存的抽签结论，如果关闭窗口，将抛弃数据！") + kDiscardTail,
-               Prompter::Icon::Information);
+               common::Prompter::Icon::Information);
 }
 
 void Frm抽签::closeEvent(QCloseEvent* event) {
@@ -754,3 +746,5 @@ void Frm抽签::reject() {
     db_.reset();
     QDialog::reject();
 }
+
+} // namespace draw

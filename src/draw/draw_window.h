@@ -1,11 +1,11 @@
 #pragma once
 
 #include "common/run_state.h"
+#include "common/services.h"
 #include "db/database.h"
 #include "draw/box_layout.h"
-#include "draw/draw_engine.h"
-#include "draw/draw_services.h"
-#include "draw/working_set.h"
+#include "engine/draw_engine.h"
+#include "engine/working_set.h"
 
 #include <QDialog>
 #include <QPalette>
@@ -22,15 +22,19 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
+namespace draw {
+
 // The screen a draw is run on in front of the invigilators: one box per room, start and
 // stop of the live draw, the pick of the person who performs it, save, load and print.
 class Frm抽签 : public QDialog {
 public:
-    Frm抽签(RunState& state, DrawServices& services, QWidget* parent = nullptr);
+    // `loginButton` is the main window's button a login switches (may be null).
+    Frm抽签(common::RunState& state, common::Services& services, QPushButton* loginButton,
+            QWidget* parent = nullptr);
     ~Frm抽签() override;
 
-    // Refuses to open when the database could not be read at construction.
-    int exec() override;
+    // False when the database could not be read at construction: the window is not shown.
+    bool isUsable() const { return opened_ && db_; }
 
     QFrame* Frame1;
     QLabel* Label1;
@@ -50,16 +54,13 @@ public:
     QCheckBox* Check6;
     QTimer* Timer1;
 
-    // Shows the window's own dialogs (Frm保存, Frm加载数据) modally; tests answer them here.
-    std::function<void(QDialog&)> runDialog;
-
     bool saved() const { return saved_; }
     bool drawing() const { return phase_ != Phase::Idle; }
     int resultCounter() const { return counter_; }
     // Pixels per 15 twips: how the 1024x768 design is scaled to this window.
     double layoutScale() const { return scale_; }
-    const Candidate& result() const { return result_.candidate; }
-    const WorkingSet& workingSet() const { return ws_; }
+    const engine::Candidate& result() const { return result_.candidate; }
+    const engine::WorkingSet& workingSet() const { return ws_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,7 +71,7 @@ private:
     enum class Phase { Idle, Running, Stopping };
 
     struct Result {
-        Candidate candidate;
+        engine::Candidate candidate;
         QVector<QString> supervisors; // roster column 11 under the result
         QString parameterCode;
         bool withSupervisor = false;
@@ -93,7 +94,8 @@ private:
     void fitBoxes(int fontPt, int widthTw, int heightTw, int pitchTw, int stepTw);
     int widestText(const class QFontMetrics& fm) const;
     void showInitial();
-    void showResult(const Candidate& c, const QVector<QString>& supervisors, bool withSupervisor, bool flash);
+    void showResult(const engine::Candidate& c, const QVector<QString>& supervisors, bool withSupervisor,
+                    bool flash);
     void setBoxText(int box, const QString& text);
     void paintBoxes(int count, const QPalette& palette);
 
@@ -115,14 +117,15 @@ private:
     bool mayClose();
 
     int checkValue(int index) const;
-    DrawSettings currentSettings() const;
+    engine::DrawSettings currentSettings() const;
     void setParameterChecksEnabled(bool enabled);
     QString caption(int counter) const;
 
-    RunState& state_;
-    DrawServices& services_;
+    common::RunState& state_;
+    common::Services& services_;
+    QPushButton* loginButton_;
     std::unique_ptr<db::Database> db_;
-    WorkingSet ws_;
+    engine::WorkingSet ws_;
     int rooms_ = 0;
     bool opened_ = false;
     bool tooMany_ = false;
@@ -136,8 +139,8 @@ private:
     Phase phase_ = Phase::Idle;
     int counter_ = 0;
     QString subject_;
-    DrawSettings settings_;
-    std::unique_ptr<DrawEngine> engine_;
+    engine::DrawSettings settings_;
+    std::unique_ptr<engine::DrawEngine> engine_;
     Result result_;
     Snapshot snapshot_;
     QTimer* runTimer_;
@@ -152,3 +155,5 @@ private:
     bool textWithSupervisor_ = false;
     QStringList extraTexts_; // shown texts not built from the working set (loaded draws, the limit notice)
 };
+
+} // namespace draw

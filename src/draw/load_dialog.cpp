@@ -1,6 +1,6 @@
 #include "draw/load_dialog.h"
 
-#include "draw/draw_repository.h"
+#include "engine/draw_repository.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-Frm加载数据::Frm加载数据(RunState& state, Prompter& prompter, QWidget* parent)
-    : QDialog(parent), state_(state), prompter_(prompter) {
+namespace draw {
+
+Frm加载数据::Frm加载数据(common::RunState& state, common::Services& services, QWidget* parent)
+    : QDialog(parent), state_(state), services_(services) {
     setObjectName(QStringLiteral("Frm加载数据"));
     setWindowTitle(QStringLiteral("选择加载项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -43,10 +45,10 @@ Frm加载数据::Frm加载数据(RunState& state, Prompter& prompter, QWidget* p
     if (!state.LoginSucceeded)
         Command3->setEnabled(false);
     try {
-        db_ = std::make_unique<db::Database>(state.MyDb, state.ZD ? db::Database::Mode::ReadOnly
-                                                                  : db::Database::Mode::ReadWrite);
+        db_ = common::openRunDatabase(state);
     } catch (const db::DbError& e) {
-        prompter_.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(), Prompter::Icon::Critical);
+        services_.prompter.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(),
+                                   common::Prompter::Icon::Critical);
     }
     fillList();
 
@@ -65,38 +67,39 @@ void Frm加载数据::fillList() {
     Cmb项目->clear();
     if (db_) {
         try {
-            for (const SavedDraw& d : savedDraws(*db_, state_.DQXM))
+            for (const engine::SavedDraw& d : engine::savedDraws(*db_, state_.DQXM))
                 Cmb项目->addItem(d.entry(), d.subject);
         } catch (const db::DbError& e) {
-            prompter_.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(),
-                              Prompter::Icon::Critical);
+            services_.prompter.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(),
+                                       common::Prompter::Icon::Critical);
         }
     }
-    Cmb项目->addItem(kInitialEntry, kInitialSubject);
+    Cmb项目->addItem(kLoadInitialEntry, common::kInitialSubject);
     Cmb项目->setCurrentIndex(0);
 }
 
 void Frm加载数据::deleteChosen() {
     const QString entry = Cmb项目->currentText();
-    if (entry == kInitialEntry) {
-        prompter_.message(this, QStringLiteral("初始数据不能在此删除！"), Prompter::Icon::Information);
+    if (entry == kLoadInitialEntry) {
+        services_.prompter.message(this, QStringLiteral("初始数据不能在此删除！"),
+                                   common::Prompter::Icon::Information);
         return;
     }
     if (entry.isEmpty() || !db_)
         return;
-    if (state_.ZD) {
-        prompter_.message(this, readOnlyWriteText(), Prompter::Icon::Critical);
+    if (!common::writeGuard(state_, services_.prompter, this))
         return;
-    }
-    if (!prompter_.confirm(
+    if (!services_.prompter.confirm(
             this, QStringLiteral("将删除“") + entry + QStringLiteral("”，该操作不可恢复！\n是否真的要删除？"),
-            Prompter::Icon::Information))
+            common::Prompter::Icon::Information))
         return;
     try {
-        deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString());
+        engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString());
     } catch (const db::DbError& e) {
-        prompter_.message(this, QStringLiteral("删除失败，已保存的数据没有改变！\n") + e.text(),
-                          Prompter::Icon::Critical);
+        services_.prompter.message(this, QStringLiteral("删除失败，已保存的数据没有改变！\n") + e.text(),
+                                   common::Prompter::Icon::Critical);
     }
     fillList();
 }
+
+} // namespace draw

@@ -1,10 +1,13 @@
 #include "draw/main_window.h"
 
 #include "common/date_format.h"
-#include "common/login_dialog.h"
 #include "common/overview.h"
 #include "common/startup.h"
 #include "common/subject_rule.h"
+#include "common/ui/login_dialog.h"
+#include "draw/draw_window.h"
+#include "draw/project_dialog.h"
+#include "reports/ui/report_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,15 +17,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QShortcut>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
-Frm参数::Frm参数(Prompter& prompter, Shell& shell, const Clock& clock, QWidget* parent)
-    : QWidget(parent), prompter_(prompter), shell_(shell), clock_(clock) {
+namespace draw {
+
+Frm参数::Frm参数(common::Services& services, QWidget* parent) : QWidget(parent), services_(services) {
     setObjectName(QStringLiteral("Frm参数"));
     buildControls();
 }
@@ -69,7 +73,8 @@ void Frm参数::buildControls() {
     Cmb科目->setEnabled(false);
     Cmb科目->setMinimumWidth(200);
     // Disabled while chosen automatically, but it is the subject the draw will use: keep it legible.
-    Cmb科目->setStyleSheet(QStringLiteral("QComboBox { font-size: 12pt; } QComboBox:disabled { color: #1f4e8c; }"));
+    Cmb科目->setStyleSheet(
+        QStringLiteral("QComboBox { font-size: 12pt; } QComboBox:disabled { color: #1f4e8c; }"));
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -127,12 +132,9 @@ void Frm参数::buildControls() {
     connect(help, &QShortcut::activated, this, [this] { openHelp(); });
 
     connect(Check1, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
-    connect(Cmd抽签, &QPushButton::clicked, this, [this] { openHook(hooks_.openDrawWindow); });
-    connect(Command3, &QPushButton::clicked, this, [this] { openHook(hooks_.openReports); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        if (openHook(hooks_.chooseProject))
-            读参数();
-    });
+    connect(Cmd抽签, &QPushButton::clicked, this, [this] { openDrawWindow(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { openReports(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { chooseProject(); });
     connect(Command1, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Morvek")); });
     connect(Command4, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Quillet")); });
 }
@@ -140,17 +142,18 @@ void Frm参数::buildControls() {
 Frm参数::Start Frm参数::startUp(const QString& programFolder) {
     state.ZD = false;
     setWindowTitle(kDrawCaption);
-    StartupDatabase opened = openStartupDatabase(state, programFolder);
+    common::StartupDatabase opened = common::openStartupDatabase(state, programFolder);
     if (!opened.db) {
-        prompter_.message(this, opened.fatalText, Prompter::Icon::Warning, kFatalTitle);
+        services_.prompter.message(this, opened.fatalText, common::Prompter::Icon::Warning,
+                                   common::kFatalTitle);
         return Start::Quit;
     }
     if (opened.readOnlyWarning)
-        prompter_.message(this, kReadOnlyWarningText, Prompter::Icon::Warning);
+        services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
     db_ = std::move(opened.db);
     try {
-        if (!readActiveSettings(*db_, state)) {
-            Txt基本情况->setPlainText(kNoProjectText);
+        if (!common::readActiveSettings(*db_, state)) {
+            Txt基本情况->setPlainText(common::kNoProjectText);
             Timer1->start();
             return Start::Run;
         }
@@ -158,8 +161,9 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
         showLogin(this);
         读参数();
     } catch (const db::DbError& e) {
-        prompter_.message(this, QStringLiteral("读取数据库失败，程序无法正常运行！\n%1").arg(e.text()),
-                          Prompter::Icon::Critical, kFatalTitle);
+        services_.prompter.message(this,
+                                   QStringLiteral("读取数据库失败，程序无法正常运行！\n%1").arg(e.text()),
+                                   common::Prompter::Icon::Critical, common::kFatalTitle);
         return Start::Quit;
     }
     tick();
@@ -168,21 +172,18 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
 }
 
 void Frm参数::showLogin(QWidget* parent) {
-    FrmLogin login(state, prompter_, Command1, kDrawLoginCaption, parent);
-    if (loginDriver)
-        loginDriver(login);
-    else
-        login.exec();
+    common::ui::askLogin(state, services_, Command1, common::ui::kDrawLoginCaption, parent);
 }
 
 void Frm参数::读参数() {
     if (!db_)
         return;
     try {
-        const Overview o = ::读参数(*db_, state, OverviewProgram::Draw);
+        const common::Overview o = common::读参数(*db_, state, common::OverviewProgram::Draw);
         Txt基本情况->setPlainText(o.text);
     } catch (const db::DbError& e) {
-        prompter_.message(this, QStringLiteral("读取考试项目数据失败！\n%1").arg(e.text()), Prompter::Icon::Critical);
+        services_.prompter.message(this, QStringLiteral("读取考试项目数据失败！\n%1").arg(e.text()),
+                                   common::Prompter::Icon::Critical);
         return;
     }
     if (state.StaffMismatch)
@@ -193,7 +194,7 @@ void Frm参数::读参数() {
 
 void Frm参数::读科目信息() {
     Cmb科目->clear();
-    for (const SubjectEntry& e : state.SubjectTable) {
+    for (const common::SubjectEntry& e : state.SubjectTable) {
         if (e.subject.isEmpty())
             break;
         Cmb科目->addItem(e.subject);
@@ -205,8 +206,9 @@ void Frm参数::获取当前科目() {
         state.DQKM = Cmb科目->currentText();
         return;
     }
-    const int i = currentSubjectIndex(state.SubjectTable, clock_.now(), kDrawLeadMinutes);
-    state.DQKM = i >= 0 ? state.SubjectTable[i].subject : kNoExamTime;
+    const int i =
+        common::currentSubjectIndex(state.SubjectTable, services_.clock.now(), common::kDrawLeadMinutes);
+    state.DQKM = i >= 0 ? state.SubjectTable[i].subject : common::kNoExamTime;
     if (Cmb科目->currentText() != state.DQKM)
         Cmb科目->setEditText(state.DQKM);
 }
@@ -214,29 +216,40 @@ void Frm参数::获取当前科目() {
 void Frm参数::tick() {
     获取当前科目();
     if (!state.StaffMismatch) {
-        const QDateTime now = clock_.now();
-        Label3->setText(longDateText(now.date()) + QStringLiteral("  ") + ampmTimeText(now.time()));
+        const QDateTime now = services_.clock.now();
+        Label3->setText(common::longDateText(now.date()) + common::ampmTimeText(now.time()));
     }
 }
 
 void Frm参数::startSibling(const QString& baseName) {
-    const QString path = siblingProgramPath(state.MyPath, baseName);
-    if (!shell_.startProgram(path))
-        prompter_.message(this, QStringLiteral("没找到（%1）文件！").arg(QFileInfo(path).fileName()),
-                          Prompter::Icon::Information);
+    const QString path = common::siblingProgramPath(state.MyPath, baseName);
+    if (!services_.shell.startProgram(path))
+        services_.prompter.message(this, QStringLiteral("没找到（%1）文件！").arg(QFileInfo(path).fileName()),
+                                   common::Prompter::Icon::Information);
 }
 
-bool Frm参数::openHook(const std::function<void(QWidget*)>& hook) {
-    if (!hook) {
-        prompter_.message(this, QStringLiteral("这个窗口在当前版本中尚未提供。"), Prompter::Icon::Information);
-        return false;
-    }
-    hook(this);
-    return true;
+void Frm参数::openDrawWindow() {
+    Frm抽签 draw(state, services_, Command1, this);
+    if (draw.isUsable())
+        services_.dialogs.run(draw);
+}
+
+void Frm参数::openReports() {
+    reports::ui::Frm报表 reports(state, services_, this);
+    services_.dialogs.run(reports);
+}
+
+void Frm参数::chooseProject() {
+    Frm选项目 choice(state, services_, this);
+    services_.dialogs.run(choice);
+    读参数();
 }
 
 void Frm参数::openHelp() {
     const QString path = QDir(state.MyPath).filePath(QStringLiteral("help/index.html"));
-    if (!QFileInfo::exists(path) || !shell_.openFile(path))
-        prompter_.message(this, QStringLiteral("没找到帮助文件（help/index.html）！"), Prompter::Icon::Information);
+    if (!QFileInfo::exists(path) || !services_.shell.openFile(path))
+        services_.prompter.message(this, QStringLiteral("没找到帮助文件（help/index.html）！"),
+                                   common::Prompter::Icon::Information);
 }
+
+} // namespace draw

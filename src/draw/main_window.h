@@ -1,14 +1,11 @@
 #pragma once
 
-#include "common/clock.h"
-#include "common/prompter.h"
 #include "common/run_state.h"
-#include "common/shell.h"
+#include "common/services.h"
 #include "db/database.h"
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -17,23 +14,17 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-class FrmLogin;
 
-// The windows the main window opens that live in other parts of the program; the
-// program's main() supplies them. Each is shown modally on `parent`.
-struct MainWindowHooks {
-    std::function<void(QWidget* parent)> openDrawWindow;    // Cmd抽签
-    std::function<void(QWidget* parent)> openReports;       // Command3
-    std::function<void(QWidget* parent)> chooseProject;     // Command2
-};
+namespace draw {
 
 // The draw program's main window: start-up, the exam overview, the clock and the
-// current subject. Its `state` is the run's shared state.
+// current subject. Its `state` is the run's shared state; the windows it opens get it
+// by reference together with the services.
 class Frm参数 : public QWidget {
 public:
     enum class Start { Run, Quit };
 
-    Frm参数(Prompter& prompter, Shell& shell, const Clock& clock, QWidget* parent = nullptr);
+    explicit Frm参数(common::Services& services, QWidget* parent = nullptr);
     ~Frm参数() override;
 
     // The start-up steps after the single-instance check; Quit after a fatal message.
@@ -47,12 +38,9 @@ public:
     void 获取当前科目();
     // One clock tick: the current subject, then the clock line.
     void tick();
+    void openHelp();
 
-    void setHooks(MainWindowHooks hooks) { hooks_ = std::move(hooks); }
-    // Tests drive the login dialog through this instead of running it modally.
-    std::function<void(FrmLogin&)> loginDriver;
-
-    RunState state;
+    common::RunState state;
 
     QPlainTextEdit* Txt基本情况;
     QLabel* Label1;
@@ -69,17 +57,14 @@ public:
 private:
     void buildControls();
     void startSibling(const QString& baseName);
-    bool openHook(const std::function<void(QWidget*)>& hook);
-public:
-    void openHelp();
+    void openDrawWindow();
+    void openReports();
+    void chooseProject();
 
-private:
-
-    Prompter& prompter_;
-    Shell& shell_;
-    const Clock& clock_;
+    common::Services& services_;
     std::unique_ptr<db::Database> db_;
-    MainWindowHooks hooks_;
 };
 
 inline const QString kDrawCaption = QStringLiteral("Vardel V17.6.3");
+
+} // namespace draw

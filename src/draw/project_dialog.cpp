@@ -9,7 +9,10 @@
 
 #include <limits>
 
-Frm选项目::Frm选项目(RunState& state, QWidget* parent, Prompter* prompter) : QDialog(parent), state_(state) {
+namespace draw {
+
+Frm选项目::Frm选项目(common::RunState& state, common::Services& services, QWidget* parent)
+    : QDialog(parent), state_(state) {
     setObjectName(QStringLiteral("Frm选项目"));
     setWindowTitle(QStringLiteral("选择抽签项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -37,16 +40,14 @@ Frm选项目::Frm选项目(RunState& state, QWidget* parent, Prompter* prompter)
     layout->addWidget(Label3, 2, 0, 1, 3);
 
     try {
-        const db::Database db(state.MyDb,
-                              state.ZD ? db::Database::Mode::ReadOnly : db::Database::Mode::ReadWrite);
+        const std::unique_ptr<db::Database> db = common::openRunDatabase(state);
         for (const db::Row& row :
-             db.query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
+             db->query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
             Cmb考点->addItem(db::text(row, QStringLiteral("编号")) + QStringLiteral("#.") +
                              db::text(row, QStringLiteral("考试名称")));
     } catch (const db::DbError& e) {
-        QtPrompter fallback;
-        (prompter ? *prompter : static_cast<Prompter&>(fallback))
-            .message(parent, QStringLiteral("无法读取考试项目！\n") + e.text(), Prompter::Icon::Critical);
+        services.prompter.message(parent, QStringLiteral("无法读取考试项目！\n") + e.text(),
+                                  common::Prompter::Icon::Critical);
     }
     // The box starts on the project in use, even when the list does not offer it.
     Cmb考点->setCurrentIndex(-1);
@@ -64,3 +65,5 @@ void Frm选项目::choose() {
         state_.DQXM = project;
     accept();
 }
+
+} // namespace draw

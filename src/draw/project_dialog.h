@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/prompter.h"
 #include "common/run_state.h"
+#include "common/services.h"
 
 #include <QDialog>
 
@@ -9,12 +9,13 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 
+namespace draw {
+
 // Switches the project the draw program works on, for this run only: only state.DQXM
 // changes, nothing is written.
 class Frm选项目 : public QDialog {
 public:
-    // `prompter` reports a database that cannot be read; message boxes when null.
-    explicit Frm选项目(RunState& state, QWidget* parent = nullptr, Prompter* prompter = nullptr);
+    Frm选项目(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
     QLabel* Label1;
     QComboBox* Cmb考点;
@@ -25,5 +26,7 @@ public:
 private:
     void choose();
 
-    RunState& state_;
+    common::RunState& state_;
 };
+
+} // namespace draw

@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace draw {
+
 Frm保存::Frm保存(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Frm保存"));
     setWindowTitle(QStringLiteral("保存抽签结论"));
@@ -49,3 +51,5 @@ Frm保存::Frm保存(QWidget* parent) : QDialog(parent) {
         accept();
     });
 }
+
+} // namespace draw

@@ -6,6 +6,8 @@ class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
+namespace draw {
+
 // Asks whether the outside supervisors and paper checkers are saved with the draw.
 class Frm保存 : public QDialog {
 public:
@@ -20,3 +22,5 @@ public:
     // 0 discard (also when closed by the frame), 1 the invigilators only, 2 with the duties.
     int BC = 0;
 };
+
+} // namespace draw

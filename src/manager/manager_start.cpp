@@ -1,5 +1,7 @@
 #include "manager/manager_start.h"
 
+#include "common/startup.h"
+
 #include <QFileInfo>
 
 namespace manager {

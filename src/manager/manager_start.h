@@ -1,6 +1,8 @@
 #pragma once
 
-#include "manager/common_names.h"
+#include "common/run_state.h"
+#include "common/single_instance.h"
+#include "db/database.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/run_state.h"
 #include "db/database.h"
-#include "manager/common_names.h"
 
 #include <optional>
 

@@ -196,7 +196,7 @@ SourceDefinition projectDefinition() {
     SourceDefinition d;
     d.table = d.from = QStringLiteral("考点设置");
     d.order = QStringLiteral("编号");
-    d.rowText = [](const db::Row& r, int) {
+    d.rowText = [](const db::Row& r, int) -> QString {
         return db::text(r, QStringLiteral("编号")) + QLatin1Char('.') +
                db::text(r, QStringLiteral("考试名称")) + QStringLiteral("\n   ") +
                db::text(r, QStringLiteral("考点名称"));

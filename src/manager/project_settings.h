@@ -1,6 +1,6 @@
 #pragma once
 
-#include "manager/common_names.h"
+#include "common/run_state.h"
 #include "manager/editor_texts.h"
 #include "manager/record_source.h"
 

@@ -1,6 +1,6 @@
 #include "manager/scope_model.h"
 
-#include "manager/common_names.h"
+#include "common/check_text_in.h"
 
 namespace manager {
 
@@ -20,9 +20,10 @@ SourceDefinition peopleDefinition(int project, DutyCategory category) {
     d.from = QStringLiteral("(select * from 人员安排 where 项目编号=? and 分类=?) sjy");
     d.fromValues = {project, categoryText(category)};
     d.order = QStringLiteral("分组号, 编号");
-    d.rowText = [](const db::Row& r, int) {
-        return db::text(r, QStringLiteral("分组号")) + QLatin1Char(' ') +
-               db::text(r, QStringLiteral("姓名")) + QLatin1Char(' ') + db::text(r, QStringLiteral("性别"));
+    d.rowText = [](const db::Row& r, int) -> QString {
+        return QStringList{db::text(r, QStringLiteral("分组号")), db::text(r, QStringLiteral("姓名")),
+                           db::text(r, QStringLiteral("性别"))}
+            .join(QLatin1Char(' '));
     };
     return d;
 }

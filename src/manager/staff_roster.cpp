@@ -1,5 +1,7 @@
 #include "manager/staff_roster.h"
 
+#include "common/roster_rules.h"
+
 namespace manager {
 
 namespace {
@@ -99,7 +101,7 @@ SourceDefinition rosterDefinition(int project, RosterCategory category, RosterSu
     d.order = QStringLiteral("分类,分组号,工作任务,编号");
     d.removeWhere = QStringLiteral("项目编号=? and 编号=?");
     d.removeValues = {project};
-    d.rowText = [](const db::Row& r, int) {
+    d.rowText = [](const db::Row& r, int) -> QString {
         const QString gap = QStringLiteral("  ");
         return db::text(r, QStringLiteral("分组号")) + gap + db::text(r, QStringLiteral("姓名")) + gap +
                db::text(r, QStringLiteral("性别")) + gap + db::text(r, QStringLiteral("工作任务")) + gap +

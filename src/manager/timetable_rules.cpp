@@ -1,5 +1,6 @@
 #include "manager/timetable_rules.h"
 
+#include "common/roster_rules.h"
 #include "db/date_text.h"
 
 #include <cmath>
@@ -72,7 +73,7 @@ SourceDefinition timetableDefinition(int project) {
     d.order = QStringLiteral("开考时间, 编号");
     d.removeWhere = QStringLiteral("项目编号=? and 编号=?");
     d.removeValues = {project};
-    d.rowText = [](const db::Row& r, int position) {
+    d.rowText = [](const db::Row& r, int position) -> QString {
         return QString::number(position) + QStringLiteral(".  ") + db::text(r, QStringLiteral("科目")) +
                QStringLiteral("  ") + db::text(r, QStringLiteral("开考时间")) + QStringLiteral("  ") +
                db::text(r, QStringLiteral("时长")) + QStringLiteral("分钟");

@@ -4,7 +4,7 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
-namespace report {
+namespace reports {
 
 QString ChkNull(const QString& value) {
     return value.isEmpty() ? QStringLiteral("&nbsp;") : value;
@@ -126,4 +126,4 @@ ReportResult saveReport(const QString& programFolder, const QString& fileName, c
     return result;
 }
 
-} // namespace report
+} // namespace reports

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The frame every report file shares: markup constants, cells, page breaks and the file itself.
-namespace report {
+namespace reports {
 
 inline const QString MetaLine =
     QStringLiteral("<meta http-equiv='Content-Type' content='text/html; charset=gb2312'>");
@@ -82,4 +82,4 @@ struct ReportResult {
 // a separator), creating the folder. The file is replaced whole or not at all.
 ReportResult saveReport(const QString& programFolder, const QString& fileName, const HtmlReport& report);
 
-} // namespace report
+} // namespace reports

@@ -4,7 +4,7 @@
 
 #include <QHash>
 
-using namespace report;
+namespace reports {
 
 namespace {
 
@@ -12,7 +12,7 @@ const QString kSupervisor = QStringLiteral("场外监考");
 const QString kChecker = QStringLiteral("验卷");
 const QString kFooterOpen = QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1>");
 
-QString title(const RunState& state, const QString& tail) {
+QString title(const common::RunState& state, const QString& tail) {
     return TitleOpen + htmlText(state.ksmc) + QStringLiteral("<br>") + htmlText(state.kdmc) + tail;
 }
 
@@ -57,7 +57,7 @@ QVector<DutyLine> dutyLines(const db::Rows& rows, const QString& nameColumn) {
 
 QString parameterText(const QString& code) {
     auto at = [&code](int position) { return position <= code.size() ? code.at(position - 1) : QChar(); };
-    auto flag = [&at](int position, const QString& label) {
+    auto flag = [&at](int position, const QString& label) -> QString {
         return label + (at(position) == u'1' ? QStringLiteral("√；") : QStringLiteral("×；"));
     };
     QString text = QStringLiteral("参数：");
@@ -79,7 +79,7 @@ QString parameterText(const QString& code) {
 void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties) {
     for (RoomLine& room : rooms) {
         for (const DutyLine& d : duties) {
-            if (!CheckTextIN(room.room, d.scope, QStringLiteral(","), 3))
+            if (!common::CheckTextIN(room.room, d.scope, QStringLiteral(","), 3))
                 continue;
             if (d.kind == kSupervisor)
                 room.supervisor = d.name;
@@ -89,7 +89,7 @@ void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties) {
     }
 }
 
-ReportWriter::ReportWriter(const db::Database& db, RunState& state, const Clock& clock)
+ReportWriter::ReportWriter(const db::Database& db, common::RunState& state, const common::Clock& clock)
     : db_(db), state_(state), clock_(clock) {}
 
 QString ReportWriter::nowText() const {
@@ -181,7 +181,7 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
 }
 
 ReportResult ReportWriter::打印验卷(const QString& subject, const QString& drawTime) {
-    const bool initial = subject == kInitialSubject;
+    const bool initial = subject == common::kInitialSubject;
     QVector<DutyLine> duties;
     try {
         if (initial) {
@@ -310,3 +310,5 @@ ReportResult ReportWriter::打印基础数据() {
               kCredit + QStringLiteral("</td></tr></table>"));
     return write(QStringLiteral("-基础数据.htm"), html);
 }
+
+} // namespace reports

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVector>
 
+namespace reports {
+
 // One room of a report: its pair and the duties covering it. Empty fields print as blanks.
 struct RoomLine {
     QString room;
@@ -30,15 +32,15 @@ struct DutyLine {
 // error or a file that cannot be written gives a result with ok == false and nothing opened.
 class ReportWriter {
 public:
-    ReportWriter(const db::Database& db, RunState& state, const Clock& clock);
+    ReportWriter(const db::Database& db, common::RunState& state, const common::Clock& clock);
 
     // The draw conclusion of a saved draw: rooms, pairs, duties, signature columns, parameters.
-    report::ReportResult 打印抽签结论(const QString& subject, const QString& drawTime);
+    ReportResult 打印抽签结论(const QString& subject, const QString& drawTime);
     // The outside supervisors and paper checkers of a saved draw, or of the initial
-    // arrangement for the subject kInitialSubject.
-    report::ReportResult 打印验卷(const QString& subject, const QString& drawTime);
+    // arrangement for the subject common::kInitialSubject.
+    ReportResult 打印验卷(const QString& subject, const QString& drawTime);
     // The initial arrangement of rooms, pairs and duties from the roster.
-    report::ReportResult 打印基础数据();
+    ReportResult 打印基础数据();
 
     // The rooms of the roster in 分组号 order with their pairs; sets state.KSS to their count.
     QVector<RoomLine> 读监考员();
@@ -48,17 +50,14 @@ public:
 private:
     // The rooms of a saved draw with their duties; `parameters` gets the decoded draw parameters.
     QVector<RoomLine> 读抽签结论(const QString& subject, QString& parameters) const;
-    report::ReportResult write(const QString& tail, const report::HtmlReport& html);
-    report::ReportResult failed(const db::DbError& e) const;
+    ReportResult write(const QString& tail, const HtmlReport& html);
+    ReportResult failed(const db::DbError& e) const;
     QString nowText() const;
 
     const db::Database& db_;
-    RunState& state_;
-    const Clock& clock_;
+    common::RunState& state_;
+    const common::Clock& clock_;
 };
-
-// The subject under which 打印验卷 prints the initial arrangement.
-inline const QString kInitialSubject = QStringLiteral("初始数据");
 
 // The text under the draw conclusion for a draw parameter code ("参数：①...；②...；...").
 QString parameterText(const QString& code);
@@ -66,3 +65,5 @@ QString parameterText(const QString& code);
 // Gives every room the outside supervisor and paper checker whose scope lists it; a later
 // duty row replaces an earlier one.
 void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties);
+
+} // namespace reports

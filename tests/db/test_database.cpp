@@ -30,10 +30,12 @@ void TestDatabase::boundValuesKeepQuotesAndStopInjection() {
     const QString evil = QStringLiteral("语文' or '1'='1");
     t.addSubject(p, evil, QStringLiteral("2026-06-07 09:00:00"), 120);
     t.addSubject(p, QStringLiteral("数学"), QStringLiteral("2026-06-07 15:00:00"), 120);
-    const db::Rows rows = t.db->query(QStringLiteral("select 科目 from 时间安排 where 项目编号=? and 科目=?"), {p, evil});
+    const db::Rows rows =
+        t.db->query(QStringLiteral("select 科目 from 时间安排 where 项目编号=? and 科目=?"), {p, evil});
     QCOMPARE(rows.size(), 1);
     QCOMPARE(db::text(rows[0], QStringLiteral("科目")), evil);
-    QCOMPARE(t.db->exec(QStringLiteral("delete from 时间安排 where 科目=?"), {QStringLiteral("x' or 1=1 --")}), 0);
+    QCOMPARE(
+        t.db->exec(QStringLiteral("delete from 时间安排 where 科目=?"), {QStringLiteral("x' or 1=1 --")}), 0);
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 时间安排 where 项目编号=?"), {p}).toInt(), 2);
 }
 
@@ -66,15 +68,24 @@ void TestDatabase::errorsCarryTheEngineText() {
 void TestDatabase::dateTexts_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("short") << "2005-6-7 9:00" << "2005-06-07 09:00:00";
-    QTest::newRow("iso") << "2026-06-07 09:30:15" << "2026-06-07 09:30:15";
-    QTest::newRow("slashes") << "2026/6/7 14:05" << "2026-06-07 14:05:00";
-    QTest::newRow("date only") << "2026-6-7" << "2026-06-07 00:00:00";
-    QTest::newRow("chinese") << "2026年6月7日 9:00" << "2026-06-07 09:00:00";
-    QTest::newRow("bad month") << "2026-13-01 09:00" << "";
-    QTest::newRow("bad hour") << "2026-06-07 25:00" << "";
-    QTest::newRow("text") << "明天上午" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("short") << "2005-6-7 9:00"
+                           << "2005-06-07 09:00:00";
+    QTest::newRow("iso") << "2026-06-07 09:30:15"
+                         << "2026-06-07 09:30:15";
+    QTest::newRow("slashes") << "2026/6/7 14:05"
+                             << "2026-06-07 14:05:00";
+    QTest::newRow("date only") << "2026-6-7"
+                               << "2026-06-07 00:00:00";
+    QTest::newRow("chinese") << "2026年6月7日 9:00"
+                             << "2026-06-07 09:00:00";
+    QTest::newRow("bad month") << "2026-13-01 09:00"
+                               << "";
+    QTest::newRow("bad hour") << "2026-06-07 25:00"
+                              << "";
+    QTest::newRow("text") << "明天上午"
+                          << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestDatabase::dateTexts() {
@@ -147,7 +158,8 @@ void TestDatabase::initCreatesRefusesAndForces() {
         QCOMPARE(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin"));
         QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='中考'")).toInt() >= 5);
         QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='高考'")).toInt() >= 5);
-        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(), 0);
+        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(),
+                 0);
         QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 0);
         d.exec(QStringLiteral("update 系统设置 set 单位名称='保留'"));
     }
@@ -155,7 +167,8 @@ void TestDatabase::initCreatesRefusesAndForces() {
     QVERIFY(!r.ok);
     {
         db::Database d(db::databasePath(dir.path()));
-        QCOMPARE(d.scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(), QStringLiteral("保留"));
+        QCOMPARE(d.scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
+                 QStringLiteral("保留"));
     }
     r = db::initDatabase({dir.path(), true, true}, now);
     QVERIFY2(r.ok, qPrintable(r.message));
@@ -168,16 +181,31 @@ void TestDatabase::demoProjectIsReadyToDraw() {
     for (const QTime& at : {QTime(7, 5), QTime(11, 55), QTime(12, 0), QTime(23, 58), QTime(0, 1)}) {
         QVERIFY(db::initDatabase({dir.path(), true, true}, QDateTime(QDate(2026, 12, 8), at)).ok);
         db::Database d(db::databasePath(dir.path()));
-        const int p = d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
-        QCOMPARE(d.scalar(QStringLiteral("select count(distinct 分组号) from 人员安排 where 项目编号=? and 分类='监考员'"), {p})
+        const int p =
+            d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
+        QCOMPARE(
+            d.scalar(QStringLiteral(
+                         "select count(distinct 分组号) from 人员安排 where 项目编号=? and 分类='监考员'"),
+                     {p})
+                .toInt(),
+            30);
+        QCOMPARE(d.scalar(QStringLiteral("select count(distinct 性别) from 人员安排 where 项目编号=?"), {p})
                      .toInt(),
-                 30);
-        QCOMPARE(d.scalar(QStringLiteral("select count(distinct 性别) from 人员安排 where 项目编号=?"), {p}).toInt(), 2);
-        QVERIFY(d.scalar(QStringLiteral("select count(distinct 来源单位) from 人员安排 where 项目编号=?"), {p}).toInt() > 2);
-        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='场外监考' and 责任范围 is not null"), {p}).toInt() > 0);
-        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='验卷' and 责任范围 is not null"), {p}).toInt() > 0);
+                 2);
+        QVERIFY(
+            d.scalar(QStringLiteral("select count(distinct 来源单位) from 人员安排 where 项目编号=?"), {p})
+                .toInt() > 2);
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='场外监考' "
+                                        "and 责任范围 is not null"),
+                         {p})
+                    .toInt() > 0);
+        QVERIFY(d.scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类='验卷' and "
+                                        "责任范围 is not null"),
+                         {p})
+                    .toInt() > 0);
         // The first subject is current (120-minute lead, same half-day) whatever the hour.
-        const QString start = d.scalar(QStringLiteral("select min(开考时间) from 时间安排 where 项目编号=?"), {p}).toString();
+        const QString start =
+            d.scalar(QStringLiteral("select min(开考时间) from 时间安排 where 项目编号=?"), {p}).toString();
         const QDateTime s = *db::parseDateText(start);
         QCOMPARE(s.date(), QDate(2026, 12, 8));
         QCOMPARE(s.time().hour() < 12, at.hour() < 12);

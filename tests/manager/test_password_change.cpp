@@ -1,3 +1,4 @@
+#include "common/startup.h"
 #include "manager/password_change.h"
 #include "test_db.h"
 

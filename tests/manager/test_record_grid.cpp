@@ -108,10 +108,10 @@ void TestRecordGrid::editMode() {
     for (const QChar c : presses)
         last = int(c == QLatin1Char('a') ? mode.pressAdd() : mode.pressModify());
     QTEST(last, "lastAction");
-    QTEST(mode.addCaption() + QLatin1Char('/') + mode.modifyCaption(), "captions");
+    QTEST(QString(mode.addCaption() + QLatin1Char('/') + mode.modifyCaption()), "captions");
     QCOMPARE(mode.modifyCancels(), mode.adding());
     const EditMode::Buttons b = mode.buttons(loggedIn, hasRecord);
-    QTEST(QString::number(b.add) + QString::number(b.modify) + QString::number(b.remove), "enabled");
+    QTEST(QString(QString::number(b.add) + QString::number(b.modify) + QString::number(b.remove)), "enabled");
 }
 
 void TestRecordGrid::pageReadsTheRecordsAtTheScrollPosition() {

@@ -11,7 +11,7 @@
 struct ReportFixture {
     TestDb t;
     int project = 0;
-    RunState state;
+    common::RunState state;
 
     ReportFixture() {
         project = t.addProject();

@@ -8,6 +8,9 @@
 #include <QUrl>
 #include <QtTest>
 
+using namespace common;
+using namespace reports;
+
 // What a browser makes of a written report: the gb2312 label must bring every name back,
 // including one GBK cannot hold.
 class TestReportBrowser : public QObject {
@@ -36,7 +39,7 @@ void TestReportBrowser::browserReadsTheConclusion() {
     f.addDrawParameters(QStringLiteral("语文"), t, QStringLiteral("2101010"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), t);
+    const reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), t);
     QVERIFY2(r.ok, qPrintable(r.error));
 
     QTemporaryDir profile;

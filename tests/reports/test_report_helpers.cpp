@@ -4,6 +4,9 @@
 
 #include <QtTest>
 
+using namespace common;
+using namespace reports;
+
 class TestReportHelpers : public QObject {
     Q_OBJECT
 
@@ -39,7 +42,7 @@ void TestReportHelpers::rowHeight_data() {
 void TestReportHelpers::rowHeight() {
     QFETCH(int, rowsPerPage);
     QFETCH(int, height);
-    QCOMPARE(report::rowHeight(rowsPerPage), height);
+    QCOMPARE(reports::rowHeight(rowsPerPage), height);
 }
 
 // The reports ask whether a room is in a scope with mode 3 and ",".
@@ -112,14 +115,14 @@ void TestReportHelpers::parameters() {
 }
 
 void TestReportHelpers::cells() {
-    QCOMPARE(report::ChkNull(QString()), QStringLiteral("&nbsp;"));
-    QCOMPARE(report::ChkNull(QStringLiteral("0")), QStringLiteral("0"));
+    QCOMPARE(reports::ChkNull(QString()), QStringLiteral("&nbsp;"));
+    QCOMPARE(reports::ChkNull(QStringLiteral("0")), QStringLiteral("0"));
     const QString open = QStringLiteral(
         "<td style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: rgb(100,100,100) 1px groove'>");
-    QCOMPARE(report::dataCell(QStringLiteral("A&B <i>")), open + QStringLiteral("A&amp;B &lt;i&gt;</td>"));
-    QCOMPARE(report::dataCell(QStringLiteral("O'Hara \"Jr\"")), open + QStringLiteral("O'Hara \"Jr\"</td>"));
+    QCOMPARE(reports::dataCell(QStringLiteral("A&B <i>")), open + QStringLiteral("A&amp;B &lt;i&gt;</td>"));
+    QCOMPARE(reports::dataCell(QStringLiteral("O'Hara \"Jr\"")), open + QStringLiteral("O'Hara \"Jr\"</td>"));
     QCOMPARE(
-        report::spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")),
+        reports::spanHeaderCell(QStringLiteral("rowspan='2'"), QStringLiteral("考场")),
         QStringLiteral("<td rowspan='2' style='BORDER-right: rgb(100,100,100) 1px groove; BORDER-bottom: "
                        "rgb(100,100,100) 1px groove'>考场</td>"));
 }
@@ -140,7 +143,7 @@ void TestReportHelpers::safeFileName_data() {
 void TestReportHelpers::safeFileName() {
     QFETCH(QString, subject);
     QFETCH(QString, name);
-    QCOMPARE(report::safeFileName(subject), name);
+    QCOMPARE(reports::safeFileName(subject), name);
 }
 
 QTEST_GUILESS_MAIN(TestReportHelpers)

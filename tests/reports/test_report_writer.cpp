@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+using namespace common;
+using namespace reports;
+
 using namespace expect;
 
 namespace {
@@ -172,7 +175,7 @@ void TestReportWriter::conclusionIsExact() {
     old.close();
 
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
+    const reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
 
@@ -203,7 +206,7 @@ void TestReportWriter::dutyReportOfDrawIsExact() {
     addLanguageDraw(f);
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印验卷(QStringLiteral("语文"), T);
+    const reports::ReportResult r = w.打印验卷(QStringLiteral("语文"), T);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
 
@@ -235,7 +238,7 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
     addLanguageDraw(f); // drawn duties must not leak into the initial list
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印验卷(kInitialSubject, QString());
+    const reports::ReportResult r = w.打印验卷(kInitialSubject, QString());
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（初始数据）.htm")));
 
@@ -267,7 +270,7 @@ void TestReportWriter::baseDataIsExact() {
     f.state.KSS = 99;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印基础数据();
+    const reports::ReportResult r = w.打印基础数据();
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-基础数据.htm")));
     QCOMPARE(f.state.KSS, 3);
@@ -334,7 +337,7 @@ void TestReportWriter::paging() {
     f.state.mrh1 = rowsPerPage;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    report::ReportResult r;
+    reports::ReportResult r;
     if (conclusion) {
         f.addDrawRooms(QStringLiteral("语文"), T, rooms);
         r = w.打印抽签结论(QStringLiteral("语文"), T);
@@ -353,7 +356,7 @@ void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
                   QStringLiteral("李一"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult r = w.打印抽签结论(QStringLiteral("英语"), T);
+    const reports::ReportResult r = w.打印抽签结论(QStringLiteral("英语"), T);
     QVERIFY2(r.ok, qPrintable(r.error));
     const QString text = readReport(r.path);
     const QString row =
@@ -362,7 +365,7 @@ void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
     QVERIFY(text.contains(row));
     QVERIFY(text.endsWith(QStringLiteral("<tr><td colspan=2><hr></td></tr></table>\r\n")));
 
-    const report::ReportResult duties = w.打印验卷(QStringLiteral("英语"), T);
+    const reports::ReportResult duties = w.打印验卷(QStringLiteral("英语"), T);
     QVERIFY2(duties.ok, qPrintable(duties.error));
     QVERIFY(!readReport(duties.path).contains(QStringLiteral("<tr>\r\n")));
 }
@@ -374,10 +377,10 @@ void TestReportWriter::nameOutsideGbkSurvives() {
                   QStringLiteral("𠀋明"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const report::ReportResult base = w.打印基础数据();
+    const reports::ReportResult base = w.打印基础数据();
     QVERIFY2(base.ok, qPrintable(base.error));
     QVERIFY(readReport(base.path).contains(td(QStringLiteral("刘䶮"))));
-    const report::ReportResult conclusion = w.打印抽签结论(QStringLiteral("语文"), T);
+    const reports::ReportResult conclusion = w.打印抽签结论(QStringLiteral("语文"), T);
     QVERIFY2(conclusion.ok, qPrintable(conclusion.error));
     QVERIFY(readReport(conclusion.path)
                 .contains(td(QStringLiteral("刘䶮")) + QStringLiteral("\r\n") + td(QStringLiteral("𠀋明"))));
@@ -393,7 +396,7 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
 
-    const report::ReportResult r = w.打印抽签结论(subject, T);
+    const reports::ReportResult r = w.打印抽签结论(subject, T);
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（化学'实验__1_）.htm")));
     const QString text = readReport(r.path);
@@ -404,7 +407,7 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
     QVERIFY(text.startsWith(
         QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 化学'实验\"&lt;1&gt; 抽签时间:")));
 
-    const report::ReportResult duties = w.打印验卷(subject, T);
+    const reports::ReportResult duties = w.打印验卷(subject, T);
     QVERIFY2(duties.ok, qPrintable(duties.error));
     QCOMPARE(duties.path, f.reportPath(QStringLiteral("-场外与验卷（化学'实验__1_）.htm")));
     QVERIFY(readReport(duties.path).contains(td(QStringLiteral("吴卷"))));
@@ -417,10 +420,10 @@ void TestReportWriter::databaseErrorWritesNothing() {
     f.t.db->exec(QStringLiteral("drop table 人员安排"));
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
-    const QVector<report::ReportResult> results{w.打印抽签结论(QStringLiteral("语文"), T),
-                                                w.打印验卷(QStringLiteral("语文"), T),
-                                                w.打印验卷(kInitialSubject, {}), w.打印基础数据()};
-    for (const report::ReportResult& r : results) {
+    const QVector<reports::ReportResult> results{w.打印抽签结论(QStringLiteral("语文"), T),
+                                                 w.打印验卷(QStringLiteral("语文"), T),
+                                                 w.打印验卷(kInitialSubject, {}), w.打印基础数据()};
+    for (const reports::ReportResult& r : results) {
         QVERIFY(!r.ok);
         QVERIFY2(r.error.startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")),
                  qPrintable(r.error));
@@ -437,7 +440,7 @@ void TestReportWriter::unwritableTargetIsReported() {
     QFile blocker(f.state.MyPath + QStringLiteral("Report"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    report::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
+    reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
     QVERIFY(!r.ok);
     QVERIFY2(r.error.startsWith(QStringLiteral("无法创建报表目录：")), qPrintable(r.error));
 

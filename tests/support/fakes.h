@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "common/prompter.h"
 #include "common/random_source.h"
+#include "common/services.h"
 #include "common/shell.h"
 
 #include <QDateTime>
@@ -12,7 +13,7 @@
 #include <functional>
 
 // Answers every question without a human and remembers what was said.
-class FakePrompter : public Prompter {
+class FakePrompter : public common::Prompter {
 public:
     struct Said {
         QString text;
@@ -21,7 +22,7 @@ public:
         bool question;
     };
     QVector<Said> said;
-    QVector<bool> answers;      // answers for confirm(), in order; No when they run out
+    QVector<bool> answers;           // answers for confirm(), in order; No when they run out
     std::function<void()> onMessage; // runs inside message(), e.g. to poke the window meanwhile
 
     void message(QWidget*, const QString& text, Icon icon, const QString& title = {}) override {
@@ -38,13 +39,14 @@ public:
     QString last() const { return said.isEmpty() ? QString() : said.back().text; }
 };
 
-class FakeShell : public Shell {
+class FakeShell : public common::Shell {
 public:
     QStringList opened, started;
+    bool openResult = true;
     bool startResult = true;
     bool openFile(const QString& path) override {
         opened << path;
-        return true;
+        return openResult;
     }
     bool startProgram(const QString& path) override {
         started << path;
@@ -52,14 +54,25 @@ public:
     }
 };
 
-class FakeClock : public Clock {
+// Hands out the paths a test has queued; cancels (empty text) when none is left.
+class FakeFileChooser : public common::FileChooser {
+public:
+    QStringList answers;
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return next(); }
+    QString saveFile(QWidget*, const QString&, const QString&, const QString&) override { return next(); }
+
+private:
+    QString next() { return answers.isEmpty() ? QString() : answers.takeFirst(); }
+};
+
+class FakeClock : public common::Clock {
 public:
     QDateTime t = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
     QDateTime now() const override { return t; }
 };
 
 // A fixed-seed generator: the same numbers on every run of a test.
-class FixedRandom : public SeededRandom {
+class FixedRandom : public common::SeededRandom {
 public:
     explicit FixedRandom(std::uint64_t seed = 12345) : SeededRandom(seed) {}
 };

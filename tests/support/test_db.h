@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/run_state.h"
 #include "db/database.h"
 #include "db/schema.h"
 
@@ -21,24 +22,40 @@ struct TestDb {
         db::insertSystemSettings(*db, QStringLiteral("测试单位"));
     }
     QString folder() const { return dir.path(); }
+
+    // The run state a program's main window holds after start-up with `project` current
+    // and a successful login.
+    common::RunState runState(int project) const {
+        common::RunState s;
+        s.MyPath = folder() + QLatin1Char('/');
+        s.MyDb = path();
+        s.DQXM = project;
+        s.LoginSucceeded = true;
+        return s;
+    }
     QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
 
     // A project row with the usual settings; returns its number.
-    int addProject(const QString& exam = QStringLiteral("测试考试"), const QString& site = QStringLiteral("测试考点")) {
-        db->exec(QStringLiteral("insert into 考点设置 (状态, 考试名称, 考点名称, 抽签模式, 最大性别组合, 允许重回原考室, "
-                                "允许甲乙再搭档, 场外与验卷抽签, 最大异校搭档, 允许抽签时修改参数, 考场号位数, 默认行1, "
-                                "文字色, 底色, 分屏显示) values ('正常', ?, ?, 0, 0, 1, 1, 0, 0, 1, 3, 25, '0,0,0', "
-                                "'255,255,0', 1)"),
-                 {exam, site});
+    int addProject(const QString& exam = QStringLiteral("测试考试"),
+                   const QString& site = QStringLiteral("测试考点")) {
+        db->exec(
+            QStringLiteral(
+                "insert into 考点设置 (状态, 考试名称, 考点名称, 抽签模式, 最大性别组合, 允许重回原考室, "
+                "允许甲乙再搭档, 场外与验卷抽签, 最大异校搭档, 允许抽签时修改参数, 考场号位数, 默认行1, "
+                "文字色, 底色, 分屏显示) values ('正常', ?, ?, 0, 0, 1, 1, 0, 0, 1, 3, 25, '0,0,0', "
+                "'255,255,0', 1)"),
+            {exam, site});
         return static_cast<int>(db->lastInsertId());
     }
-    void addStaff(int project, const QString& kind, const QString& room, const QString& duty, const QString& name,
-                  const QVariant& sex = QStringLiteral("男"), const QVariant& unit = QStringLiteral("一中"),
-                  const QVariant& scope = {}) {
-        db->exec(QStringLiteral("insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, 来源单位, 联系电话, "
-                                "身份证号, 责任范围) values (?, ?, ?, ?, ?, ?, ?, '13900000000', ?, ?)"),
-                 {project, kind, room, duty.isEmpty() ? QVariant() : QVariant(duty), name, sex, unit,
-                  QStringLiteral("ID-") + name, scope});
+    void addStaff(int project, const QString& kind, const QString& room, const QString& duty,
+                  const QString& name, const QVariant& sex = QStringLiteral("男"),
+                  const QVariant& unit = QStringLiteral("一中"), const QVariant& scope = {}) {
+        db->exec(
+            QStringLiteral(
+                "insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, 来源单位, 联系电话, "
+                "身份证号, 责任范围) values (?, ?, ?, ?, ?, ?, ?, '13900000000', ?, ?)"),
+            {project, kind, room, duty.isEmpty() ? QVariant() : QVariant(duty), name, sex, unit,
+             QString(QStringLiteral("ID-") + name), scope});
     }
     // Room `room` with its A and B invigilators.
     void addRoom(int project, const QString& room, const QString& a, const QString& b) {

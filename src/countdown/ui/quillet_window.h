@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/run_state.h"
+#include "common/services.h"
+#include "common/single_instance.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+namespace db {
+class Database;
+}
+
+namespace countdown::ui {
+
+// The countdown screen for the exam hall: date, clock, current subject and two countdown
+// lines, always on top. The timetable is read once by load(); every tick works from memory.
+class FrmQuillet : public QWidget {
+public:
+    explicit FrmQuillet(common::Services& services, QWidget* parent = nullptr);
+
+    // The form's load. False when the program must end; the reason has been shown.
+    bool load(const QString& programFolder, common::SingleInstance& instance);
+    // Timer1: one second of the display.
+    void tick();
+
+    const common::RunState& state() const { return state_; }
+
+    QLabel* Lbl日期;
+    QLabel* Lbl时间;
+    QLabel* Lbl科目;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QTimer* Timer1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void 读考试时间(const db::Database& db);
+    void showDateAndTime(const QDateTime& now);
+    void placeOnScreen();
+    void fitFonts();
+
+    common::Services& services_;
+    common::RunState state_;
+};
+
+inline const QString kQuilletCaption = QStringLiteral("Quillet V13.6.5");
+
+} // namespace countdown::ui

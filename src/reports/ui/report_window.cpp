@@ -1,0 +1,133 @@
+#include "reports/ui/report_window.h"
+
+#include "reports/report_writer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace reports::ui {
+
+namespace {
+
+const QString kCaption = QStringLiteral("打印报表");
+
+} // namespace
+
+Frm报表::Frm报表(common::RunState& state, common::Services& services, QWidget* parent)
+    : QDialog(parent), state_(state), services_(services) {
+    setObjectName(QStringLiteral("Frm报表"));
+    setWindowTitle(kCaption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    Label1 = new QLabel(QStringLiteral("选择项目："), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Cmb报表 = new QComboBox(this);
+    Cmb报表->setObjectName(QStringLiteral("Cmb报表"));
+    Cmb报表->setMinimumWidth(300);
+    Check1 = new QCheckBox(QStringLiteral("仅打印场外与验卷"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Check1->setChecked(false);
+    Label2 = new QLabel(QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label3 = new QLabel(QStringLiteral("打印页面文件在Report目录，用浏览器打开。"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(QStringLiteral("取消"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(Label1);
+    choice->addWidget(Cmb报表, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Check1);
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choice);
+    layout->addSpacing(6);
+    layout->addWidget(Label2);
+    layout->addWidget(Label3);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { 输出报表(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { reject(); });
+
+    列出报表();
+    if (!openError_.isEmpty()) {
+        // Said once the window is up, so the operator knows why no draw is listed.
+        QTimer::singleShot(0, this, [this] {
+            services_.prompter.message(this, openError_, common::Prompter::Icon::Critical, kCaption);
+        });
+    }
+}
+
+Frm报表::~Frm报表() = default;
+
+void Frm报表::列出报表() {
+    Cmb报表->clear();
+    try {
+        // Reports only read; a read-only connection also never creates a missing file.
+        db_ = std::make_unique<db::Database>(state_.MyDb, db::Database::Mode::ReadOnly);
+        const db::Rows draws = db_->query(
+            QStringLiteral(
+                "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
+            {state_.DQXM});
+        for (const db::Row& r : draws) {
+            const QString subject = db::text(r, QStringLiteral("科目"));
+            const QString time = db::text(r, QStringLiteral("时间"));
+            // The parts travel as item data: a subject holding "#" must not be cut.
+            Cmb报表->addItem(subject + QStringLiteral(" # ") + time, QStringList{subject, time});
+        }
+    } catch (const db::DbError& e) {
+        openError_ = QStringLiteral("无法读取已保存的抽签数据：\n") + e.text();
+    }
+    const bool anyDraw = Cmb报表->count() > 0;
+    Cmb报表->addItem(kReportInitialEntry);
+    // Without a saved draw nothing is preselected; the operator picks the initial arrangement.
+    Cmb报表->setCurrentIndex(anyDraw ? 0 : -1);
+}
+
+void Frm报表::输出报表() {
+    const int index = Cmb报表->currentIndex();
+    if (index < 0)
+        return;
+    if (!db_) {
+        services_.prompter.message(this, openError_, common::Prompter::Icon::Critical, kCaption);
+        return;
+    }
+    ReportWriter writer(*db_, state_, services_.clock);
+    const QStringList draw = Cmb报表->itemData(index).toStringList();
+    if (draw.size() != 2)
+        finish(Check1->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
+                                   : writer.打印基础数据());
+    else if (Check1->isChecked())
+        finish(writer.打印验卷(draw[0], draw[1]));
+    else
+        finish(writer.打印抽签结论(draw[0], draw[1]));
+}
+
+void Frm报表::finish(const ReportResult& result) {
+    if (!result.ok) {
+        services_.prompter.message(this, result.error, common::Prompter::Icon::Critical, kCaption);
+        return;
+    }
+    if (!services_.shell.openFile(result.path)) {
+        services_.prompter.message(this,
+                                   QStringLiteral("报表已生成，但无法自动打开：\n") +
+                                       QDir::toNativeSeparators(result.path) +
+                                       QStringLiteral("\n请用浏览器打开该文件。"),
+                                   common::Prompter::Icon::Warning, kCaption);
+    }
+}
+
+} // namespace reports::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/run_state.h"
+#include "common/services.h"
+#include "db/database.h"
+#include "reports/report_html.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace reports::ui {
+
+// The report window: choose a saved draw of the current project or the initial
+// arrangement, write the report and open it. It stays open for the next report.
+class Frm报表 : public QDialog {
+public:
+    Frm报表(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
+    ~Frm报表() override;
+
+    QComboBox* Cmb报表;
+    QCheckBox* Check1;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+
+private:
+    void 列出报表();
+    void 输出报表();
+    void finish(const ReportResult& result);
+
+    common::RunState& state_;
+    common::Services& services_;
+    std::unique_ptr<db::Database> db_;
+    QString openError_;
+};
+
+// The last entry of the list: the roster before any draw.
+inline const QString kReportInitialEntry = QStringLiteral("初始安排数据");
+
+} // namespace reports::ui

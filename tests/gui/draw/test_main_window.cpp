@@ -1,0 +1,290 @@
+#include "common/single_instance.h"
+#include "common/ui/login_dialog.h"
+#include "draw/main_window.h"
+#include "fake_dialogs.h"
+#include "test_db.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace common;
+using namespace common::ui;
+using namespace draw;
+
+namespace {
+
+struct Fixture {
+    TestDb t;
+    FakeServices fake;
+    FakePrompter& prompter = fake.prompter;
+    FakeShell& shell = fake.shell;
+    FakeClock& clock = fake.clock;
+    int project = 0;
+    int logins = 0;
+    std::unique_ptr<Frm参数> w;
+
+    explicit Fixture(int rooms = 3) {
+        project = t.addProject(QStringLiteral("中考"), QStringLiteral("一中"));
+        t.setCurrentProject(project);
+        for (int i = 1; i <= rooms; ++i)
+            t.addRoom(project, QStringLiteral("00%1").arg(i), QStringLiteral("甲%1").arg(i),
+                      QStringLiteral("乙%1").arg(i));
+        t.addSubject(project, QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"), 120);
+        t.addSubject(project, QStringLiteral("数学"), QStringLiteral("2026-06-07 15:00:00"), 120);
+    }
+    Frm参数::Start start(std::function<void(FrmLogin&)> driver = {}) {
+        w = std::make_unique<Frm参数>(fake.services);
+        answerLogin(driver);
+        return w->startUp(t.folder());
+    }
+    void answerLogin(std::function<void(FrmLogin&)> driver) {
+        fake.dialogs.handlers[QStringLiteral("FrmLogin")] = [this, driver](QDialog& d) {
+            ++logins;
+            if (driver)
+                driver(static_cast<FrmLogin&>(d));
+            return d.result();
+        };
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void normalStartUp();
+    void refusedFiles_data();
+    void refusedFiles();
+    void readOnlyDatabase();
+    void noActiveSettingsRow();
+    void lowestActiveSettingsRowWins();
+    void emptyProjectDisablesDraw();
+    void staffWarningStaysOnTheClockLine();
+    void automaticAndManualSubject();
+    void failedLoginDisablesSystemSettings();
+    void siblingPrograms();
+    void projectChoiceRebuildsOverview();
+    void windowsOpenAndMissingHelpIsSaid();
+    void secondInstanceIsRefused();
+};
+
+void TestMainWindow::normalStartUp() {
+    Fixture f;
+    f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(8, 30));
+    QCOMPARE(f.start([](FrmLogin& l) {
+        QCOMPARE(l.windowTitle(), QStringLiteral("抽签登录"));
+        l.txtPassword->setText(QStringLiteral("admin"));
+        l.cmdOK->click();
+    }),
+             Frm参数::Start::Run);
+    QCOMPARE(f.logins, 1);
+    QVERIFY(f.w->state.LoginSucceeded);
+    QCOMPARE(f.w->windowTitle(), QStringLiteral("Vardel V17.6.3"));
+    QVERIFY(f.w->state.MyPath.endsWith(QLatin1Char('/')));
+    QCOMPARE(f.w->state.MyDb, f.t.path());
+    QVERIFY(!f.w->state.ZD);
+    QCOMPARE(f.w->state.DWMC, QStringLiteral("测试单位"));
+    QCOMPARE(f.w->state.KSS, 3);
+    QVERIFY(f.w->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 中考")));
+    QVERIFY(f.w->Cmd抽签->isEnabled());
+    QCOMPARE(f.w->Cmb科目->count(), 2);
+    QCOMPARE(f.w->state.DQKM, QStringLiteral("语文"));
+    QCOMPARE(f.w->Cmb科目->currentText(), QStringLiteral("语文"));
+    // The long date immediately followed by the 12-hour time, the long date as Quillet's.
+    QCOMPARE(f.w->Label3->text(), QStringLiteral("2026年6月7日上午 08:30:00"));
+    QVERIFY(f.w->Timer1->isActive());
+    QCOMPARE(f.w->Timer1->interval(), 500);
+    QVERIFY(f.prompter.said.isEmpty());
+}
+
+void TestMainWindow::refusedFiles_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QByteArray access(64, '\0');
+    access.replace(4, 15, "Standard Jet DB");
+    QTest::newRow("missing") << QByteArray("-") << QStringLiteral("数据库文件未找到，程序无法正常运行！");
+    QTest::newRow("access file") << access << QStringLiteral("Access格式");
+    QTest::newRow("garbage") << QByteArray("not a database at all") << QStringLiteral("不是本系统的数据库");
+}
+
+void TestMainWindow::refusedFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Fixture f;
+    f.t.db.reset();
+    QFile::remove(f.t.path());
+    if (content != "-") {
+        QFile file(f.t.path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QCOMPARE(f.start(), Frm参数::Start::Quit);
+    QCOMPARE(f.logins, 0);
+    QCOMPARE(f.prompter.said.size(), 1);
+    QVERIFY2(f.prompter.last().contains(message), qPrintable(f.prompter.last()));
+    QCOMPARE(f.prompter.said[0].title, QStringLiteral("致命错误"));
+    QCOMPARE(f.prompter.said[0].icon, Prompter::Icon::Warning);
+    if (content != "-" && content != "not a database at all")
+        QCOMPARE(QFile(f.t.path()).size(), qint64(content.size())); // left as it was
+}
+
+void TestMainWindow::readOnlyDatabase() {
+    Fixture f;
+    f.t.db.reset();
+    QFile::setPermissions(f.t.path(), QFile::ReadOwner | QFile::ReadGroup);
+    QCOMPARE(f.start(), Frm参数::Start::Run);
+    QVERIFY(f.w->state.ZD);
+    QCOMPARE(f.prompter.said.size(), 1);
+    QCOMPARE(f.prompter.last(), QStringLiteral("请检查数据库文件是否只读或当前位置无写入权限！"));
+    QCOMPARE(f.w->state.KSS, 3);
+    QFile::setPermissions(f.t.path(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TestMainWindow::noActiveSettingsRow() {
+    Fixture f;
+    f.t.db->exec(QStringLiteral("update 系统设置 set 状态='停用'"));
+    QCOMPARE(f.start(), Frm参数::Start::Run);
+    QCOMPARE(f.logins, 0);
+    QCOMPARE(f.w->Txt基本情况->toPlainText(), QStringLiteral("无可用项目"));
+    QCOMPARE(f.w->state.DQXM, 0);
+    QVERIFY(f.w->Cmd抽签->isEnabled()); // design state
+}
+
+void TestMainWindow::lowestActiveSettingsRowWins() {
+    Fixture f;
+    const int other = f.t.addProject(QStringLiteral("另一个"));
+    f.t.db->exec(
+        QStringLiteral("insert into 系统设置 (状态, 当前项目, 用户名, 密码) values ('正常', ?, 'x', 'y')"),
+        {other});
+    f.start();
+    QCOMPARE(f.w->state.DQXM, f.project);
+    QCOMPARE(f.w->state.Yhm, QStringLiteral("admin"));
+}
+
+void TestMainWindow::emptyProjectDisablesDraw() {
+    Fixture f(0);
+    f.start();
+    QCOMPARE(f.w->state.KSS, 0);
+    QVERIFY(!f.w->Cmd抽签->isEnabled());
+    QVERIFY(!f.w->state.StaffMismatch);
+}
+
+void TestMainWindow::staffWarningStaysOnTheClockLine() {
+    Fixture f;
+    f.t.addStaff(f.project, QStringLiteral("监考员"), QStringLiteral("004"), QStringLiteral("甲"),
+                 QStringLiteral("甲4"));
+    f.start();
+    QVERIFY(f.w->state.StaffMismatch);
+    QVERIFY(f.w->Cmd抽签->isEnabled());
+    f.w->tick();
+    QCOMPARE(f.w->Label3->text(), QStringLiteral("监考员设置有误，请注意提示信息！"));
+}
+
+void TestMainWindow::automaticAndManualSubject() {
+    Fixture f;
+    f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(7, 0, 59));
+    f.start();
+    QCOMPARE(f.w->state.DQKM, QStringLiteral("非考试时间"));
+    QVERIFY(!f.w->Cmb科目->isEnabled());
+    f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(13, 1));
+    f.w->tick();
+    QCOMPARE(f.w->state.DQKM, QStringLiteral("数学"));
+    QCOMPARE(f.w->Label3->text(), QStringLiteral("2026年6月7日下午 01:01:00"));
+    f.w->Check1->setChecked(false);
+    QVERIFY(f.w->Cmb科目->isEnabled());
+    f.w->Cmb科目->setEditText(QStringLiteral("补考's科目"));
+    f.w->tick();
+    QCOMPARE(f.w->state.DQKM, QStringLiteral("补考's科目"));
+}
+
+void TestMainWindow::failedLoginDisablesSystemSettings() {
+    Fixture f;
+    f.start([](FrmLogin& l) {
+        l.txtPassword->setText(QStringLiteral("nope"));
+        l.cmdOK->click();
+        l.cmdCancel->click();
+    });
+    QVERIFY(!f.w->state.LoginSucceeded);
+    QVERIFY(!f.w->Command1->isEnabled());
+    f.answerLogin([](FrmLogin& l) {
+        l.txtPassword->setText(QStringLiteral("admin"));
+        l.cmdOK->click();
+    });
+    f.w->showLogin(f.w.get());
+    QVERIFY(f.w->Command1->isEnabled());
+    QVERIFY(f.w->state.LoginSucceeded);
+}
+
+void TestMainWindow::siblingPrograms() {
+    Fixture f;
+    f.start();
+    f.w->Command4->click();
+    QCOMPARE(f.shell.started.size(), 1);
+    QVERIFY(f.shell.started[0].startsWith(f.w->state.MyPath));
+    QVERIFY(f.prompter.said.isEmpty());
+    f.shell.startResult = false;
+    f.w->Command1->click();
+#ifdef Q_OS_WIN
+    QCOMPARE(f.prompter.last(), QStringLiteral("没找到（Morvek.exe）文件！"));
+#else
+    QCOMPARE(f.prompter.last(), QStringLiteral("没找到（Morvek）文件！"));
+#endif
+    QCOMPARE(f.prompter.said.back().icon, Prompter::Icon::Information);
+}
+
+void TestMainWindow::projectChoiceRebuildsOverview() {
+    Fixture f;
+    const int other = f.t.addProject(QStringLiteral("高考"), QStringLiteral("二中"));
+    f.start();
+    f.fake.dialogs.handlers[QStringLiteral("Frm选项目")] = [&](QDialog& d) {
+        auto* box = d.findChild<QComboBox*>(QStringLiteral("Cmb考点"));
+        box->setCurrentIndex(box->findText(QString::number(other), Qt::MatchStartsWith));
+        d.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        return d.result();
+    };
+    f.w->Command2->click();
+    QVERIFY(f.w->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 高考")));
+    QCOMPARE(f.w->state.KSS, 0);
+    QVERIFY(!f.w->Cmd抽签->isEnabled());
+    QCOMPARE(f.w->Cmb科目->count(), 0);
+    // The choice lives in this run only.
+    QCOMPARE(f.t.db->scalar(QStringLiteral("select 当前项目 from 系统设置")).toInt(), f.project);
+}
+
+void TestMainWindow::windowsOpenAndMissingHelpIsSaid() {
+    Fixture f;
+    f.start();
+    f.w->Command3->click();
+    f.w->Cmd抽签->click();
+    QCOMPARE(f.fake.dialogs.ran,
+             (QStringList{QStringLiteral("FrmLogin"), QStringLiteral("Frm报表"), QStringLiteral("Frm抽签")}));
+    QVERIFY(f.prompter.said.isEmpty());
+    f.w->openHelp();
+    QCOMPARE(f.prompter.last(), QStringLiteral("没找到帮助文件（help/index.html）！"));
+    QDir(f.t.folder()).mkpath(QStringLiteral("help"));
+    QFile help(QDir(f.t.folder()).filePath(QStringLiteral("help/index.html")));
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.close();
+    f.w->openHelp();
+    QCOMPARE(f.shell.opened.size(), 1);
+}
+
+void TestMainWindow::secondInstanceIsRefused() {
+    QTemporaryDir a, b;
+    SingleInstance first(QStringLiteral("VardelTest"), a.path());
+    QVERIFY(first.acquire());
+    SingleInstance second(QStringLiteral("VardelTest"), a.path());
+    QVERIFY(!second.acquire());
+    SingleInstance elsewhere(QStringLiteral("VardelTest"), b.path());
+    QVERIFY(elsewhere.acquire());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
