@@ -67,8 +67,10 @@ TimetableInput shownTimetable(const db::Row& row) {
 SourceDefinition timetableDefinition(int project) {
     SourceDefinition d;
     d.table = QStringLiteral("时间安排");
-    d.from = QStringLiteral("(select * from 时间安排 where 项目编号=?) sj");
-    d.fromValues = {project};
+    // The standard timetables share the table; they are never a project's own subjects.
+    d.from =
+        QStringLiteral("(select * from 时间安排 where 项目编号=? and coalesce(分类,'') not in (?, ?)) sj");
+    d.fromValues = {project, QStringLiteral("中考"), QStringLiteral("高考")};
     // 编号 breaks ties, so that subjects starting together keep their place from page to page.
     d.order = QStringLiteral("开考时间, 编号");
     d.removeWhere = QStringLiteral("项目编号=? and 编号=?");

@@ -70,10 +70,14 @@ void TestTimetableRules::checks() {
 void TestTimetableRules::storedAsTypedIsNormalised() {
     TestDb t;
     const int p = t.addProject();
+    t.db->exec(
+        u"insert into 时间安排 (项目编号, 科目, 开考时间, 时长, 分类) values (?, '模板', '2026-01-01 08:00:00', 60, '中考')"_qs,
+        {p});
     RecordSource source(*t.db, timetableDefinition(p));
     source.insert(timetableFields({u"理'综"_qs, u"2005-6-7 9:00"_qs, u"90.5"_qs}, p));
     RecordPager pager(5);
     const Page page = readPage(source, pager);
+    QCOMPARE(pager.count(), 1);
     QCOMPARE(page.rows.front(), u"1.  理'综  2005-06-07 09:00:00  90.5分钟"_qs);
     const TimetableInput shown = shownTimetable(page.current());
     QCOMPARE(shown.subject, u"理'综"_qs);
