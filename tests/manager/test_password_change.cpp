@@ -12,7 +12,6 @@ private Q_SLOTS:
     void refusalsInOrder_data();
     void refusalsInOrder();
     void savesTheRowTheLoginChecks();
-    void withoutActiveRowNothingChanges();
 };
 
 void TestPasswordChange::refusalsInOrder_data() {
@@ -85,16 +84,6 @@ void TestPasswordChange::savesTheRowTheLoginChecks() {
     QCOMPARE(t.db->scalar(u"select 密码 from 系统设置 where 编号=?"_qs, {state.XTID}).toString(),
              u"n'ew1"_qs);
     QCOMPARE(t.db->scalar(u"select count(*) from 系统设置 where 密码='admin'"_qs).toInt(), 1);
-}
-
-void TestPasswordChange::withoutActiveRowNothingChanges() {
-    TestDb t;
-    common::RunState state;
-    QVERIFY(common::readActiveSettings(*t.db, state));
-    t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
-    QVERIFY(!savePassword(*t.db, state, u"newpass"_qs));
-    QCOMPARE(state.YhMm, u"admin"_qs);
-    QCOMPARE(t.db->scalar(u"select 密码 from 系统设置"_qs).toString(), u"admin"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestPasswordChange)

@@ -72,7 +72,10 @@ void RecordGrid::elide() {
         for (QString& line : lines)
             line = label->fontMetrics().elidedText(line, Qt::ElideRight, width);
         label->setText(lines.join(QLatin1Char('\n')));
-        label->setToolTip(texts_[i]);
+        // Tooltips guess rich text from the content: escaped and marked, a name stays a name.
+        label->setToolTip(texts_[i].isEmpty() ? QString()
+                                              : QStringLiteral("<p style='white-space:pre'>") +
+                                                    texts_[i].toHtmlEscaped() + QStringLiteral("</p>"));
     }
 }
 
