@@ -63,8 +63,11 @@ QVector<engine::HistoryRow> supervisorHistory(int batches) {
 
 engine::DrawSettings allRules(int mode) {
     engine::DrawSettings s;
-    s.mode = mode;
-    s.check = {0, 0, 1, 1, 1, 1};
+    s.mode = static_cast<engine::DrawMode>(mode);
+    s[engine::Rule::FewerSameGender] = engine::RuleState::On;
+    s[engine::Rule::FewerSameUnit] = engine::RuleState::On;
+    s[engine::Rule::DrawSupervisors] = engine::RuleState::On;
+    s[engine::Rule::DrawCheckers] = engine::RuleState::On;
     return s;
 }
 
@@ -129,7 +132,7 @@ void impossibleReported(benchmark::State& state) {
     rows += history(5, 1);
     common::SeededRandom random(9);
     engine::DrawSettings s = allRules(0);
-    s.check[1] = 1;
+    s[engine::Rule::AllowRepartner] = engine::RuleState::On;
     for (auto _ : state) {
         engine::DrawEngine engine(ws, random);
         const engine::DrawResult r = engine.begin(s, rows, {});
@@ -163,7 +166,9 @@ void impossibleByBound(benchmark::State& state) {
     }
     ws.unitTally = {{QVariant(), 1}, {QStringLiteral("一中"), 8}};
     engine::DrawSettings s;
-    s.check = {1, 1, 0, 1, 0, 0};
+    s[engine::Rule::AllowReturn] = engine::RuleState::On;
+    s[engine::Rule::AllowRepartner] = engine::RuleState::On;
+    s[engine::Rule::FewerSameUnit] = engine::RuleState::On;
     common::SeededRandom random(13);
     for (auto _ : state) {
         engine::DrawEngine engine(ws, random);

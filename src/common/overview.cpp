@@ -60,9 +60,10 @@ QVector<SubjectEntry> readTimetable(const db::Database& db, int project) {
     QVector<SubjectEntry> table;
     // The standard timetables the editor copies from live in the same table (分类 中考 or
     // 高考); they are never a project's own subjects, whatever project number they carry.
-    const db::Rows rows = db.query(QStringLiteral("select * from 时间安排 where 项目编号=? and "
-                                                  "coalesce(分类,'') not in ('中考','高考') order by 开考时间"),
-                                   {project});
+    const db::Rows rows =
+        db.query(QStringLiteral("select * from 时间安排 where 项目编号=? and "
+                                "coalesce(分类,'') not in ('中考','高考') order by 开考时间"),
+                 {project});
     for (const db::Row& r : rows)
         table.push_back({db::text(r, QStringLiteral("编号")), db::text(r, QStringLiteral("科目")),
                          db::text(r, QStringLiteral("开考时间")), db::text(r, QStringLiteral("时长"))});

@@ -15,6 +15,11 @@ int RandomSource::index(int n) {
     return static_cast<int>(v % range) + 1;
 }
 
+std::uint64_t RandomSource::freshSeed() {
+    std::random_device device;
+    return (std::uint64_t(device()) << 32) ^ device();
+}
+
 SeededRandom::SeededRandom() {
     std::random_device device;
     const auto ticks =

@@ -12,6 +12,8 @@ public:
     virtual std::uint64_t next64() = 0;
     // Uniform on 1..n without modulo bias (rejection of the short tail); n >= 1.
     int index(int n);
+    // A seed for a draw that must be replayable: 64 bits of the system's entropy, taken now.
+    virtual std::uint64_t freshSeed();
 };
 
 // The production source: one 64-bit Mersenne twister, seeded once from the system's

@@ -12,21 +12,19 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
     state.MyDb = db::databasePath(programFolder);
     QDir::setCurrent(state.MyPath);
 
-    const db::FileKind kind = db::probeFile(state.MyDb);
-    if (kind != db::FileKind::Sqlite) {
-        out.fatalText = db::refusalText(kind);
-        return out;
-    }
-    state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
-    out.readOnlyWarning = state.ZD;
     try {
+        // Also for a program that only reads: a file that is not ours gets the same words.
+        db::requireExamFile(state.MyDb);
+        state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
+        out.readOnlyWarning = state.ZD;
         out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly
                                                                 ? db::Database::Mode::ReadOnly
                                                                 : db::Database::Mode::ReadWrite);
-        out.db->query(QStringLiteral("select 编号 from 系统设置 limit 1"));
     } catch (const db::DbError& e) {
         out.db.reset();
-        out.fatalText = QStringLiteral("数据库无法打开，程序无法正常运行！\n%1").arg(e.text());
+        out.fatalText = e.kind() == db::ErrorKind::Refused
+                            ? e.text()
+                            : QStringLiteral("数据库无法打开，程序无法正常运行！\n") + e.text();
     }
     return out;
 }

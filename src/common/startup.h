@@ -15,7 +15,8 @@ struct StartupDatabase {
 };
 
 // Sets MyPath and MyDb from the program folder, checks the file (missing, not an SQLite
-// file, read-only) and opens it; read-only locations are opened read-only.
+// file, not this system's database, read-only) and opens it; read-only locations are opened
+// read-only. A file that is refused is left exactly as it was.
 StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder,
                                     bool detectReadOnly = true);
 

@@ -1,33 +1,32 @@
 #pragma once
 
+#include "db/db_error.h"
+
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
-#include <stdexcept>
-
 namespace db {
-
-// Every failure of the database becomes this exception, carrying the engine's own text.
-class DbError : public std::runtime_error {
-public:
-    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
-    const QString& text() const { return text_; }
-
-private:
-    QString text_;
-};
 
 using Row = QSqlRecord;
 using Rows = QVector<QSqlRecord>;
 
 // One connection to the exam database file. Each opener (main window, dialog, report
 // writer) has its own, under a name of its own, and closes it when it is destroyed.
+//
+// ReadWrite opens an existing exam database. Before anything may write to it, the file is
+// looked at read-only: a file that is not one (another program's SQLite file, a damaged one)
+// is refused with DbError and left exactly as it was. The journal is WAL, or the rollback
+// journal on a network drive, with synchronous=FULL so a confirmed save survives a power cut.
+// ReadOnly never creates or changes a file, and never shows an older state than the last
+// save: where that state cannot be read it refuses instead.
+// Create opens or creates a file without the look (examdb init, test fixtures).
 class Database {
 public:
-    enum class Mode { ReadWrite, ReadOnly };
+    enum class Mode { ReadWrite, ReadOnly, Create };
 
     explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
     ~Database();
@@ -50,8 +49,13 @@ public:
     void commit();
     void rollback();
 
+    // The names of the file's tables.
+    QStringList tables() const;
+
 private:
     void open();
+    void openReadOnly(QSqlDatabase& d);
+    void chooseJournal();
 
     QString path_;
     QString name_;
@@ -72,6 +76,11 @@ private:
     Database& db_;
     bool done_ = false;
 };
+
+// Looks at the file read-only and refuses (DbError of kind Refused, with refusalText) what is
+// not an exam database: no SQLite file, or one without requiredTables(). Nothing is written,
+// locked or rolled back. A write-mode open does this first by itself.
+void requireExamFile(const QString& path);
 
 // Text of a column, empty for NULL.
 QString text(const Row& row, const QString& column);

@@ -3,10 +3,93 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
+#include <atomic>
+
+#if defined(Q_OS_WIN)
+#include <QTemporaryFile>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <unistd.h>
+#if defined(Q_OS_LINUX)
+#include <sys/vfs.h>
+#endif
+#endif
 
 namespace db {
+
+namespace {
+
+#if defined(Q_OS_WIN)
+
+bool realNetworkProbe(const QString& folder) {
+    QString native = QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath());
+    if (native.startsWith(QLatin1String("\\\\?\\UNC\\"), Qt::CaseInsensitive))
+        return true;
+    if (native.startsWith(QLatin1String("\\\\?\\")))
+        native = native.mid(4);
+    if (native.startsWith(QLatin1String("\\\\")))
+        return true;                     // \\server\share
+    const QString root = native.left(3); // "Z:\"
+    return GetDriveTypeW(reinterpret_cast<const wchar_t*>(root.utf16())) == DRIVE_REMOTE;
+}
+
+#else
+
+// The file system type names that QStorageInfo reports for network mounts where no closer
+// probe exists (FUSE on Linux, the BSDs and macOS).
+bool isNetworkTypeName(const QByteArray& type) {
+    static const char* const kNames[] = {
+        "nfs",        "nfs4",          "smbfs",           "cifs",       "smb3", "afpfs", "webdav",
+        "fuse.sshfs", "fuse.smbnetfs", "fuse.gvfsd-fuse", "fuse.rclone"};
+    for (const char* name : kNames) {
+        if (type == name)
+            return true;
+    }
+    return false;
+}
+
+#if defined(Q_OS_LINUX)
+
+bool realNetworkProbe(const QString& folder) {
+    struct statfs fs {};
+    if (::statfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return false;
+    switch (static_cast<quint32>(fs.f_type)) {
+    case 0x6969:     // NFS
+    case 0x517B:     // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x564C:     // NCP
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x73757245: // Coda
+    case 0x01021997: // 9P (also the Windows drives of WSL)
+    case 0x00C36400: // Ceph
+        return true;
+    case 0x65735546: // FUSE: local (NTFS drives) or remote (sshfs); its subtype tells
+        return isNetworkTypeName(QStorageInfo(folder).fileSystemType());
+    default:
+        return false;
+    }
+}
+
+#else
+
+bool realNetworkProbe(const QString& folder) {
+    return isNetworkTypeName(QStorageInfo(folder).fileSystemType());
+}
+
+#endif
+#endif
+
+std::atomic<NetworkProbe> networkProbe{nullptr};
+
+} // namespace
 
 FileKind probeFile(const QString& path) {
     QFile f(path);
@@ -34,6 +117,9 @@ QString refusalText(FileKind kind) {
             "数据库文件是空文件，程序无法正常运行！\n请用 examdb init --force 重新创建数据库。");
     case FileKind::Foreign:
         return QStringLiteral("数据库文件不是本系统的数据库（格式无法识别），程序无法正常运行！");
+    case FileKind::OtherSqlite:
+        return QStringLiteral("数据库文件不是本系统的数据库（缺少所需的数据表），程序无法正常运行！\n"
+                              "文件未作任何改动。");
     case FileKind::Missing:
         return QStringLiteral("数据库文件未找到，程序无法正常运行！");
     case FileKind::Sqlite:
@@ -42,20 +128,53 @@ QString refusalText(FileKind kind) {
     return {};
 }
 
+const QStringList& requiredTables() {
+    static const QStringList tables = {QStringLiteral("系统设置"), QStringLiteral("考点设置"),
+                                       QStringLiteral("时间安排"), QStringLiteral("人员安排"),
+                                       QStringLiteral("抽签总表"), QStringLiteral("抽签历史")};
+    return tables;
+}
+
 bool isReadOnlyLocation(const QString& path) {
     const QFileInfo info(path);
-    // The owner's write bit is the file's read-only attribute; access() adds what the
-    // current user may do (root passes it regardless of the bits, hence both tests).
+    // The owner's write bit is the file's read-only attribute.
     if (!(info.permissions() & QFileDevice::WriteOwner))
         return true;
-    const QByteArray local = QFile::encodeName(info.absoluteFilePath());
-    if (::access(local.constData(), W_OK) != 0)
-        return true;
-    // The engine writes its journal beside the file, so the folder must be writable too.
     const QFileInfo folder(info.absolutePath());
+#if defined(Q_OS_WIN)
+    // A folder's read-only attribute means nothing to Windows; whether the folder takes the
+    // engine's journal beside the file is found out by making a file there.
+    QTemporaryFile probe(folder.absoluteFilePath() + QStringLiteral("/XXXXXX.tmp"));
+    return !probe.open();
+#else
+    // access() adds what the current user may do (root passes it regardless of the bits,
+    // hence both tests); the engine writes its journal beside the file, so the folder counts.
+    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0)
+        return true;
     if (!(folder.permissions() & QFileDevice::WriteOwner))
         return true;
     return ::access(QFile::encodeName(folder.absoluteFilePath()).constData(), W_OK) != 0;
+#endif
+}
+
+bool isNetworkLocation(const QString& folder) {
+    const NetworkProbe probe = networkProbe.load();
+    return probe ? probe(folder) : realNetworkProbe(folder);
+}
+
+NetworkProbe setNetworkProbe(NetworkProbe probe) {
+    return networkProbe.exchange(probe);
+}
+
+ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes) {
+    constexpr int kReadOnly = 8, kCantOpen = 14, kReadOnlyRollback = 8 | (3 << 8);
+    // A hot journal is an interrupted save: the main file may be half written.
+    if (code == kReadOnlyRollback)
+        return ReadOnlyRoute::Fail;
+    // The shared-memory index cannot be made where nobody may write.
+    if ((code & 0xff) == kReadOnly || (code & 0xff) == kCantOpen)
+        return walBytes > 0 ? ReadOnlyRoute::RefuseWal : ReadOnlyRoute::Immutable;
+    return ReadOnlyRoute::Fail;
 }
 
 QString databasePath(const QString& programFolder) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace db {
 
-enum class FileKind { Missing, Sqlite, Access, Empty, Foreign };
+// What the first bytes of a file say it is; OtherSqlite is an SQLite file that a look inside
+// (Database) found lacking the tables of the exam database.
+enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite };
 
 // Looks at the first bytes of the file: an exam database is an SQLite file; an Access
 // file of the older system, an empty file or anything else is refused, never opened.
@@ -13,9 +16,30 @@ FileKind probeFile(const QString& path);
 // The message for a file that is there but cannot be used.
 QString refusalText(FileKind kind);
 
+// The tables every program reads; a file without one of them belongs to someone else.
+const QStringList& requiredTables();
+
 // True when the file or its folder cannot be written: then the programs open the file
 // read-only and refuse every write.
 bool isReadOnlyLocation(const QString& path);
+
+// True when `folder` lies on a network file system (NFS, SMB/CIFS, ...). SQLite's WAL keeps
+// its index in shared memory, which two machines cannot share, so such a file keeps the
+// rollback journal instead.
+bool isNetworkLocation(const QString& folder);
+
+// Replaces the probe behind isNetworkLocation (nullptr: the real one) and gives back the
+// previous one. Only tests do this, to stand for a network drive they cannot mount.
+using NetworkProbe = bool (*)(const QString& folder);
+NetworkProbe setNetworkProbe(NetworkProbe probe);
+
+// What a read-only open does after the plain open failed with SQLite's extended result
+// `code`, given the size of the "-wal" file beside the database (0 when there is none).
+// Immutable: nothing waits in the WAL, so the main file alone is the whole truth.
+// RefuseWal: committed saves wait in the WAL and cannot be read here; reading the main file
+// alone would show an older state.   Fail: the error is something else and stands.
+enum class ReadOnlyRoute { Fail, Immutable, RefuseWal };
+ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes);
 
 // "Db/Exam.mdb" below the program folder.
 QString databasePath(const QString& programFolder);

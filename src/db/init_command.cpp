@@ -31,7 +31,7 @@ InitResult initDatabase(const InitOptions& options, const QDateTime& now) {
         return r;
     }
     try {
-        Database db(path);
+        Database db(path, Database::Mode::Create);
         Transaction tx(db);
         createSchema(db);
         insertSystemSettings(db, QStringLiteral("城关镇教育办公室"));

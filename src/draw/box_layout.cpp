@@ -1,6 +1,8 @@
 #include "draw/box_layout.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace draw {
 
@@ -32,6 +34,10 @@ constexpr std::array<BandRow, 7> kWide{{
     {154, {5, 31, 1440, 70, 3000, 270, 10, 2800, 150}},
 }};
 
+// Box text needs the line editor's inner margins besides its own advance.
+constexpr int kTextPadding = 8;
+constexpr int kMinBoxFontPx = 6;
+
 } // namespace
 
 BoxBand boxBand(int rooms, bool wide) {
@@ -47,6 +53,40 @@ QPoint boxPosition(const BoxBand& band, int k) {
     const int column = k / band.rows;
     const int row = k % band.rows;
     return {band.margin + band.pitch * column, band.top0 + band.step * row};
+}
+
+ControlPlace titlePlace(int line) {
+    static constexpr ControlPlace kTitles[3] = {
+        {3800, 60, 7400, 560, 18}, {3800, 640, 7400, 400, 13}, {3800, 1040, 7400, 360, 12}};
+    return kTitles[line];
+}
+
+ControlPlace rulePlace(int i) {
+    return {150 + 1800 * (i / 3), 100 + 420 * (i % 3), 1750, 380, 9};
+}
+
+ControlPlace buttonPlace(int i) {
+    return {12250 + 1350 * (i % 2), 100 + 420 * (i / 2), 1300, 380, 9};
+}
+
+BoxFit fitBoxes(const BoxBand& band, double scale, const std::function<int(int fontPx)>& widestAt) {
+    const auto px = [scale](int twips) {
+        return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
+    };
+    const int width = px(band.width);
+    const int height = px(band.height);
+    const int widthLimit = std::max(width, px(band.pitch) - 2);
+    const int heightLimit = std::max(height, px(band.step) - 2);
+    int fontPx = std::max(kMinBoxFontPx,
+                          static_cast<int>(std::lround(band.font * kTwipsPerPoint * scale / kTwipsPerPixel)));
+    for (;; --fontPx) {
+        const int needWidth = widestAt(fontPx) + kTextPadding;
+        // CJK glyphs fill about one em; the line editor centres them in the box.
+        const int needHeight = static_cast<int>(std::ceil(fontPx * 1.2));
+        if ((needWidth <= widthLimit && needHeight <= heightLimit) || fontPx <= kMinBoxFontPx)
+            return {fontPx, std::clamp(needWidth, width, widthLimit),
+                    std::clamp(needHeight, height, heightLimit)};
+    }
 }
 
 } // namespace draw

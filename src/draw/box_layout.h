@@ -5,6 +5,8 @@
 
 #include <QPoint>
 
+#include <functional>
+
 namespace draw {
 
 inline constexpr int kRoomBoxes = 161;    // boxes 0..160; box i - 1 shows room i
@@ -28,5 +30,38 @@ BoxBand boxBand(int rooms, bool wide);
 
 // Top-left corner of box k.
 QPoint boxPosition(const BoxBand& band, int k);
+
+// The design: a frame of 15000 x 9900 twips on the 1024x768 screen. The controls sit in a
+// band at the top, above the highest first box of any band (Top0 >= 1440).
+inline constexpr int kFrameWidth = 15000;
+inline constexpr int kFrameHeight = 9900;
+
+// Where a control of the band above the boxes goes, and its type size in points.
+struct ControlPlace {
+    int x, y, width, height, points;
+};
+// The three title lines: exam, site, subject.
+ControlPlace titlePlace(int line);
+// The six rule boxes, two columns of three.
+ControlPlace rulePlace(int i);
+// The five buttons, two columns.
+ControlPlace buttonPlace(int i);
+
+// Twips of the design screen in one pixel and in one point.
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kTwipsPerPoint = 20;
+
+// The box size and font the boxes of a band get at `scale` (pixels per 15 twips).
+struct BoxFit {
+    int fontPx = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The tables' sizes come from one screen font; other fonts and longer names would be cut
+// off or run into the neighbour. A box grows into the gap to its neighbours as far as the
+// pitch allows, and only then the font shrinks, so every name stays whole.
+// `widestAt(fontPx)` gives the advance of the widest box text at that pixel size.
+BoxFit fitBoxes(const BoxBand& band, double scale, const std::function<int(int fontPx)>& widestAt);
 
 } // namespace draw

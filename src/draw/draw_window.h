@@ -3,12 +3,13 @@
 #include "common/run_state.h"
 #include "common/services.h"
 #include "db/database.h"
-#include "draw/box_layout.h"
+#include "draw/draw_panel.h"
+#include "draw/room_boxes.h"
 #include "engine/draw_engine.h"
+#include "engine/draw_run.h"
 #include "engine/working_set.h"
 
 #include <QDialog>
-#include <QPalette>
 #include <QVector>
 
 #include <array>
@@ -54,12 +55,12 @@ public:
     QCheckBox* Check6;
     QTimer* Timer1;
 
-    bool saved() const { return saved_; }
-    bool drawing() const { return phase_ != Phase::Idle; }
-    int resultCounter() const { return counter_; }
+    bool saved() const { return run_.saved(); }
+    bool drawing() const { return run_.phase() != engine::DrawRun::Phase::Idle; }
+    int resultCounter() const { return run_.counter(); }
     // Pixels per 15 twips: how the 1024x768 design is scaled to this window.
     double layoutScale() const { return scale_; }
-    const engine::Candidate& result() const { return result_.candidate; }
+    const engine::Candidate& result() const { return run_.result().candidate; }
     const engine::WorkingSet& workingSet() const { return ws_; }
 
 protected:
@@ -68,22 +69,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    enum class Phase { Idle, Running, Stopping };
-
-    struct Result {
-        engine::Candidate candidate;
-        QVector<QString> supervisors; // roster column 11 under the result
-        QString parameterCode;
-        bool withSupervisor = false;
-        bool exists = false;
-    };
-
     // What a run puts back when the engine finds its rules cannot be met.
     struct Snapshot {
         QStringList texts;
         QString caption;
         std::array<bool, 4> buttons{};
-        std::array<bool, 6> checks{};
+        std::array<bool, engine::kRuleCount> checks{};
     };
 
     void buildControls();
@@ -91,19 +82,13 @@ private:
     void presetChecks();
     void layoutBoxes();
     void applyGeometry();
-    void fitBoxes(int fontPt, int widthTw, int heightTw, int pitchTw, int stepTw);
-    int widestText(const class QFontMetrics& fm) const;
     void showInitial();
-    void showResult(const engine::Candidate& c, const QVector<QString>& supervisors, bool withSupervisor,
-                    bool flash);
-    void setBoxText(int box, const QString& text);
-    void paintBoxes(int count, const QPalette& palette);
+    bool textWithSupervisor() const;
 
     void drawClicked();
     void startRun();
     void runTick();
     void stopRun();
-    bool finalSlice();
     void finishStop();
     void abortRun(const QString& reason);
     void timer1Tick();
@@ -116,7 +101,7 @@ private:
     void loadClicked();
     bool mayClose();
 
-    int checkValue(int index) const;
+    engine::RuleState ruleState(engine::Rule rule) const;
     engine::DrawSettings currentSettings() const;
     void setParameterChecksEnabled(bool enabled);
     QString caption(int counter) const;
@@ -124,36 +109,24 @@ private:
     common::RunState& state_;
     common::Services& services_;
     QPushButton* loginButton_;
+    DrawPanel panel_;
     std::unique_ptr<db::Database> db_;
     engine::WorkingSet ws_;
     int rooms_ = 0;
     bool opened_ = false;
-    bool tooMany_ = false;
 
-    std::array<QCheckBox*, 6> checks_{};
-    QPalette normal_;
-    QPalette inverted_;
-    std::array<QPalette, 6> flashing_;
+    std::array<QCheckBox*, engine::kRuleCount> checks_{}; // in the order of engine::Rule
+    RoomBoxes* boxes_ = nullptr;
 
-    bool saved_ = true;
-    Phase phase_ = Phase::Idle;
-    int counter_ = 0;
     QString subject_;
-    engine::DrawSettings settings_;
-    std::unique_ptr<engine::DrawEngine> engine_;
-    Result result_;
+    engine::DrawRun run_;
     Snapshot snapshot_;
     QTimer* runTimer_;
     QTimer* pickTimer_;
     bool picking_ = false;
-    int highlighted_ = -1;
     bool closeConfirmed_ = false;
 
     double scale_ = 1.0;
-    BoxBand band_;
-    bool wide_ = false;
-    bool textWithSupervisor_ = false;
-    QStringList extraTexts_; // shown texts not built from the working set (loaded draws, the limit notice)
 };
 
 } // namespace draw

@@ -54,10 +54,10 @@ void assignFromCoverage(const WorkingSet& ws, const QVector<QVector<int>>& cover
     }
 }
 
-PairTable dutyTable(int people, const QVector<HistoryRow>& history, int check1Value, int checkValue) {
+PairTable dutyTable(int people, const QVector<HistoryRow>& history, RuleState allowReturn, RuleState drawn) {
     PairTable table(people);
-    // With two or fewer people no history counts; returns are refused only when Check1 is 0.
-    if (checkValue == 1 && check1Value == 0 && people > 2)
+    // With two or fewer people no history counts; returns are refused only when the rule is off.
+    if (drawn == RuleState::On && allowReturn == RuleState::Off && people > 2)
         for (const HistoryRow& h : history)
             table.mark(h.seq, h.a);
     return table;
@@ -76,10 +76,25 @@ DrawResult impossible(const QString& reason, int candidates = 0) {
 } // namespace
 
 QString DrawSettings::parameterCode() const {
-    QString code = QString::number(mode);
-    for (int value : check)
-        code += QString::number(value);
+    QString code = QString::number(static_cast<int>(mode));
+    for (RuleState state : rules)
+        code += QString::number(static_cast<int>(state));
     return code;
+}
+
+DrawSettings projectSettings(const common::RunState& project) {
+    const auto state = [](int value) {
+        return value == 0 ? RuleState::Off : value == 2 ? RuleState::Undecided : RuleState::On;
+    };
+    DrawSettings s;
+    s.mode = static_cast<DrawMode>(project.cqms);
+    s[Rule::AllowReturn] = state(project.CHKS);
+    s[Rule::AllowRepartner] = state(project.ZDD);
+    s[Rule::FewerSameGender] = state(project.XBZH);
+    s[Rule::FewerSameUnit] = state(project.txdd);
+    s[Rule::DrawSupervisors] = project.cwjk == 1 || project.cwjk == 2 ? RuleState::On : RuleState::Off;
+    s[Rule::DrawCheckers] = project.cwjk == 1 || project.cwjk == 3 ? RuleState::On : RuleState::Off;
+    return s;
 }
 
 struct DrawEngine::Impl {
@@ -181,11 +196,13 @@ DrawResult DrawEngine::begin(const DrawSettings& settings, const QVector<History
     d->settings = settings;
     d->begun = true;
     const int m = d->ws.supervisorCount();
-    d->supervisorHistory = dutyTable(m, supervisorHistory, settings.check[0], settings.check[4]);
+    d->supervisorHistory =
+        dutyTable(m, supervisorHistory, settings[Rule::AllowReturn], settings[Rule::DrawSupervisors]);
     d->dutyBlock.clear();
     if (d->supervisorHistory.any() && !dutyPossible(m, d->supervisorHistory))
         d->dutyBlock = draw_text::dutyReturn(kSupervisorKind);
-    d->duty = std::make_unique<DutySampler>(m, &d->supervisorHistory, settings.check[4] == 1, d->random);
+    d->duty = std::make_unique<DutySampler>(m, &d->supervisorHistory,
+                                            settings[Rule::DrawSupervisors] == RuleState::On, d->random);
     d->covered = roomsOfScopes(d->ws);
     d->setPairing(pairingHistory);
     return d->status();
@@ -244,18 +261,19 @@ const QVector<QString>& DrawEngine::roomSupervisors() const {
     return d->roomSupervisors;
 }
 
-DrawResult drawDuty(int people, const QVector<HistoryRow>& history, int check1Value, int checkValue,
+DrawResult drawDuty(int people, const QVector<HistoryRow>& history, RuleState allowReturn, RuleState drawn,
                     common::RandomSource& random, QVector<int>& permutation) {
-    return drawDuty(QString(), people, history, check1Value, checkValue, random, permutation);
+    return drawDuty(QString(), people, history, allowReturn, drawn, random, permutation);
 }
 
-DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& history, int check1Value,
-                    int checkValue, common::RandomSource& random, QVector<int>& permutation) {
-    const PairTable table = dutyTable(people, history, check1Value, checkValue);
+DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& history,
+                    RuleState allowReturn, RuleState drawn, common::RandomSource& random,
+                    QVector<int>& permutation) {
+    const PairTable table = dutyTable(people, history, allowReturn, drawn);
     if (table.any() && !dutyPossible(people, table))
         return impossible(draw_text::dutyReturn(kind));
     UniformPool pool(random);
-    DutySampler sampler(people, &table, checkValue == 1, pool);
+    DutySampler sampler(people, &table, drawn == RuleState::On, pool);
     WorkBudget work{kCandidateWork};
     if (!sampler.run(work))
         return impossible(draw_text::tooTight({QStringLiteral("不允许重回原考室")},

@@ -5,6 +5,7 @@
 // timer, one bounded slice per tick, so Stop and Close always answer.
 
 #include "common/random_source.h"
+#include "common/run_state.h"
 #include "db/database.h"
 #include "engine/working_set.h"
 
@@ -16,14 +17,41 @@
 
 namespace engine {
 
-// The rules of one run: the draw mode and the values of the six check boxes
-// (Check1 允许重回原考室 .. Check6 验卷员同步抽签): 0 unchecked, 1 checked, 2 grey.
+// How the invigilators are drawn (the project's 抽签模式). A stored value other than these
+// draws nobody and is recorded as it stands.
+enum class DrawMode : int { Independent = 0, OnlyB = 1, OnlyA = 2 };
+
+// The six rules of a run, in the order the parameter code records them.
+enum class Rule {
+    AllowReturn,     // 允许重回原考室: nobody is kept from a room of the latest batches
+    AllowRepartner,  // 允许甲乙再搭档: nobody is kept from a partner of the latest batches
+    FewerSameGender, // 最大性别组合: B of the other gender where one is left
+    FewerSameUnit,   // 最大异校搭档: B of another unit where one is left
+    DrawSupervisors, // 场外监考同步抽签
+    DrawCheckers,    // 验卷员同步抽签
+};
+inline constexpr int kRuleCount = 6;
+
+// A rule is off, on, or undecided: an undecided rule neither restricts nor draws, and is
+// recorded as undecided.
+enum class RuleState : int { Off = 0, On = 1, Undecided = 2 };
+
+// The rules of one run.
 struct DrawSettings {
-    int mode = 0;
-    std::array<int, 6> check{};
-    // The mode followed by the six values, e.g. "1000010".
+    DrawMode mode = DrawMode::Independent;
+    std::array<RuleState, kRuleCount> rules{};
+
+    RuleState operator[](Rule r) const { return rules[static_cast<std::size_t>(r)]; }
+    RuleState& operator[](Rule r) { return rules[static_cast<std::size_t>(r)]; }
+    bool drawsA() const { return mode == DrawMode::Independent || mode == DrawMode::OnlyA; }
+    bool drawsB() const { return mode == DrawMode::Independent || mode == DrawMode::OnlyB; }
+    // The mode followed by the six rule states, e.g. "1000010".
     QString parameterCode() const;
 };
+
+// The rules a project sets for its draws (its draw mode, 允许重回原考室, 允许甲乙再搭档,
+// 最大性别组合, 最大异校搭档 and 场外与验卷抽签), before the operator changes any.
+DrawSettings projectSettings(const common::RunState& project);
 
 // A row of 抽签历史: 序号 (room or duty row), 甲 and 乙 (person or duty row indices).
 struct HistoryRow {
@@ -78,7 +106,7 @@ public:
 
     // The latest complete candidate (empty before the first).
     const Candidate& candidate() const;
-    // Roster column 11 for rooms 1..N under the latest candidate's supervisor permutation
+    // The outside supervisor of rooms 1..N under the latest candidate's supervisor permutation
     // (not cleared between candidates, as the room duty assignment prescribes).
     const QVector<QString>& roomSupervisors() const;
 
@@ -88,16 +116,17 @@ private:
 };
 
 // The duty draw of one kind with `people` rows: a permutation p[1..people] (p[0] unused)
-// that respects `history` unless Check1 allows returns; identity when `checkValue` is not 1.
-DrawResult drawDuty(int people, const QVector<HistoryRow>& history, int check1Value, int checkValue,
+// that respects `history` unless returns are allowed; the identity unless the kind is drawn.
+DrawResult drawDuty(int people, const QVector<HistoryRow>& history, RuleState allowReturn, RuleState drawn,
                     common::RandomSource& random, QVector<int>& permutation);
 // The same, naming the kind ("场外监考" or "验卷") in the reason when it is impossible.
-DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& history, int check1Value,
-                    int checkValue, common::RandomSource& random, QVector<int>& permutation);
+DrawResult drawDuty(const QString& kind, int people, const QVector<HistoryRow>& history,
+                    RuleState allowReturn, RuleState drawn, common::RandomSource& random,
+                    QVector<int>& permutation);
 
 // Room duty assignment: for each room, the last supervisor j in list order whose received
 // scope (row perm[j]) lists the room number gets it; pieces compared untrimmed.
-// `column` (index 1..N) is updated in place and not cleared first.
+// `column` (room 1..N) is updated in place and not cleared first.
 void assignRoomDuties(const WorkingSet& ws, const QVector<int>& perm, QVector<QString>& column);
 
 } // namespace engine

@@ -67,8 +67,8 @@ QString drawAndWriteCheckers(db::Database& db, const SaveRequest& r, const QStri
     const QVector<DutyRow> checkers = loadDutyList(db, r.project, kChecker);
     const int k = static_cast<int>(checkers.size()) - 1;
     QVector<int> q;
-    const DrawResult drawn =
-        drawDuty(kChecker, k, loadDutyHistory(db, r.project, kChecker, k), r.check1, r.check6, random, q);
+    const DrawResult drawn = drawDuty(kChecker, k, loadDutyHistory(db, r.project, kChecker, k), r.allowReturn,
+                                      r.drawCheckers, random, q);
     if (drawn.status == DrawStatus::Impossible)
         return drawn.reason;
     for (int j = 1; j <= k; ++j) {

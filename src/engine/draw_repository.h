@@ -21,8 +21,8 @@ struct SaveRequest {
     QDateTime time;        // taken once; every row of the save carries it
     QString parameterCode; // recorded when the run started
     bool withDuties = false; // the save dialog's "按预选参数处理": outside supervisors and paper checkers too
-    int check1 = 0;          // Check1 value: the paper-checker draw's return rule
-    int check6 = 0;          // Check6 value: whether the paper checkers are drawn at all
+    RuleState allowReturn = RuleState::Off;  // the paper-checker draw's return rule
+    RuleState drawCheckers = RuleState::Off; // whether the paper checkers are drawn at all
 };
 
 struct SaveOutcome {

@@ -66,8 +66,8 @@ PairingProblem makePairingProblem(const WorkingSet& ws, const DrawSettings& sett
                                   const QVector<HistoryRow>& history) {
     PairingProblem p;
     p.n = ws.roomCount();
-    p.drawA = settings.mode == 0 || settings.mode == 2;
-    p.drawB = settings.mode == 0 || settings.mode == 1;
+    p.drawA = settings.drawsA();
+    p.drawB = settings.drawsB();
     p.returnA = PairTable(p.n);
     p.returnB = PairTable(p.n);
     p.partners = PairTable(p.n);
@@ -77,10 +77,10 @@ PairingProblem makePairingProblem(const WorkingSet& ws, const DrawSettings& sett
         p.partners.mark(h.a, h.b);
     }
     const bool haveHistory = !history.isEmpty();
-    p.returnRule = settings.check[0] == 0 && haveHistory;
-    p.partnerRule = settings.check[1] == 0 && haveHistory;
-    p.genderRule = settings.check[2] == 1;
-    p.unitRule = settings.check[3] == 1;
+    p.returnRule = settings[Rule::AllowReturn] == RuleState::Off && haveHistory;
+    p.partnerRule = settings[Rule::AllowRepartner] == RuleState::Off && haveHistory;
+    p.genderRule = settings[Rule::FewerSameGender] == RuleState::On;
+    p.unitRule = settings[Rule::FewerSameUnit] == RuleState::On;
     p.gender = makeAttribute(ws, 2, 7, ws.genderTally);
     p.unit = makeAttribute(ws, 3, 8, ws.unitTally);
     return p;

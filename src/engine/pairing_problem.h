@@ -43,10 +43,10 @@ struct PairingProblem {
     int n = 0;
     bool drawA = false;
     bool drawB = false;
-    bool returnRule = false;  // Check1 value 0 and history present
-    bool partnerRule = false; // Check2 value 0 and history present (B step only)
-    bool genderRule = false;  // Check3 value 1 (B step only)
-    bool unitRule = false;    // Check4 value 1 (B step only)
+    bool returnRule = false;  // returns are not allowed and there is history
+    bool partnerRule = false; // partners may not meet again and there is history (B step only)
+    bool genderRule = false;  // fewer same-gender pairs (B step only)
+    bool unitRule = false;    // fewer same-unit pairs (B step only)
     PairTable returnA;        // (room, A person) of the history
     PairTable returnB;        // (room, B person)
     PairTable partners;       // (A person, B person)

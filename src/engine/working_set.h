@@ -16,7 +16,7 @@ struct RosterRow {
     // 0 分组号; 1..5 A 姓名, 性别, 来源单位, 联系电话, 身份证号; 6..10 the same for B.
     // Values as read: NULL stays NULL (a NULL gender or unit equals nothing).
     std::array<QVariant, 11> col;
-    QString supervisor; // column 11: the outside supervisor responsible for the room
+    QString supervisor; // the outside supervisor responsible for the room
 
     QString room() const { return col[0].toString(); }
     QString aName() const { return col[1].toString(); }

@@ -1,10 +1,39 @@
 #include "reports/report_html.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QStringEncoder>
 
 namespace reports {
+
+namespace {
+
+// The longest file name the common file systems take (NTFS, ext4, APFS, FAT's long names).
+constexpr int kMaxFileName = 255;
+// QSaveFile writes beside the target under the target's name and a ".XXXXXX" ending first.
+constexpr int kSaveFileEnding = 7;
+
+bool isLineSpace(QChar c) {
+    return c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// NUL, bell, escape and their kin: nothing a browser or a file system should see.
+bool isControl(QChar c) {
+    return c.category() == QChar::Other_Control && !isLineSpace(c);
+}
+
+// How long a name is where it counts: UTF-16 units on Windows, encoded bytes elsewhere.
+int nameLength(const QString& name) {
+#if defined(Q_OS_WIN)
+    return static_cast<int>(name.size());
+#else
+    return static_cast<int>(QFile::encodeName(name).size());
+#endif
+}
+
+} // namespace
 
 QString ChkNull(const QString& value) {
     return value.isEmpty() ? QStringLiteral("&nbsp;") : value;
@@ -14,6 +43,8 @@ QString htmlText(const QString& value) {
     QString out;
     out.reserve(value.size());
     for (const QChar c : value) {
+        if (isControl(c))
+            continue;
         if (c == u'&')
             out += QStringLiteral("&amp;");
         else if (c == u'<')
@@ -74,12 +105,27 @@ QStringList 打印样式() {
 
 QString safeFileName(const QString& text) {
     static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
-    QString out = text;
-    for (QChar& c : out) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || forbidden.contains(c))
-            c = u'_';
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (forbidden.contains(c) || isLineSpace(c))
+            out += u'_';
+        else if (!isControl(c))
+            out += c;
     }
-    return out;
+    if (nameLength(out) <= kMaxSubjectInFileName)
+        return out;
+    // The start stays readable; the digest of the whole text keeps two long subjects that
+    // begin alike apart, and the same subject always gets the same name.
+    const QString tag =
+        u'~' + QString::fromLatin1(
+                   QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+    while (!out.isEmpty() && nameLength(out) + nameLength(tag) > kMaxSubjectInFileName) {
+        out.chop(1);
+        if (!out.isEmpty() && out.back().isHighSurrogate())
+            out.chop(1);
+    }
+    return out + tag;
 }
 
 void HtmlReport::frame(const QString& commentFields) {
@@ -108,6 +154,11 @@ ReportResult saveReport(const QString& programFolder, const QString& fileName, c
     ReportResult result;
     const QString folder = programFolder + QStringLiteral("Report");
     result.path = folder + u'/' + fileName;
+    if (nameLength(fileName) + kSaveFileEnding > kMaxFileName) {
+        result.error = QStringLiteral("报表文件名过长，无法写入：\n") + fileName +
+                       QStringLiteral("\n请缩短科目名称后重试！");
+        return result;
+    }
     if (!QDir().mkpath(folder)) {
         result.error = QStringLiteral("无法创建报表目录：\n") + QDir::toNativeSeparators(folder) +
                        QStringLiteral("\n请检查该位置是否存在同名文件或是否有写入权限！");

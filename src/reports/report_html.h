@@ -27,7 +27,8 @@ inline const QString kNowFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 // The value, or "&nbsp;" when it is empty, so that an empty cell keeps its borders.
 QString ChkNull(const QString& value);
 // Data from the database as element text: "&", "<" and ">" escaped, so a name can never
-// turn into markup. Quotes need nothing in element text.
+// turn into markup, and control characters other than tab, CR and LF left out. Quotes need
+// nothing in element text.
 QString htmlText(const QString& value);
 
 QString headerCell(const QString& caption);
@@ -45,8 +46,15 @@ QString commentLine(const QString& fields);
 // 打印样式: the six lines of the style block.
 QStringList 打印样式();
 
+// The most a subject takes of a report file name (UTF-8 bytes; UTF-16 units on Windows):
+// the project number, the report's words, ".htm" and the safe save's temporary ending
+// still fit in the 255 of the file systems.
+inline constexpr int kMaxSubjectInFileName = 200;
+
 // `text` made fit to stand inside a file name on every system we run on: each of
-// \ / : * ? " < > | and each control character becomes "_".
+// \ / : * ? " < > |, tab, CR and LF becomes "_", other control characters are left out, and
+// a text too long is cut to its start followed by "~" and 8 hex digits of the SHA-1 of the
+// whole text.
 QString safeFileName(const QString& text);
 
 // The lines of one report file, in order.

@@ -89,8 +89,9 @@ inline QVector<engine::HistoryRow> shifted(int n, const QList<int>& aShifts, QLi
 
 inline engine::DrawSettings settings(int mode, std::array<int, 6> check) {
     engine::DrawSettings s;
-    s.mode = mode;
-    s.check = check;
+    s.mode = static_cast<engine::DrawMode>(mode);
+    for (int k = 0; k < engine::kRuleCount; ++k)
+        s.rules[k] = static_cast<engine::RuleState>(check[k]);
     return s;
 }
 

@@ -14,6 +14,10 @@ public:
         : ws_(ws), s_(s), h_(history), random_(random), n_(ws.roomCount()), a_(n_ + 1), b_(n_ + 1),
           maxSteps_(maxSteps) {}
 
+    // The rules as the draw window's check values and the mode as stored.
+    int check(int k) const { return static_cast<int>(s_.rules[k]); }
+    int mode() const { return static_cast<int>(s_.mode); }
+
     // False when the step cap was reached.
     bool draw(QVector<int>& a, QVector<int>& b) {
         steps_ = 0;
@@ -44,7 +48,7 @@ private:
     }
 
     bool stepA() {
-        if (s_.mode != 0 && s_.mode != 2) {
+        if (mode() != 0 && mode() != 2) {
             for (int i = 1; i <= n_; ++i)
                 a_[i] = i;
             return true;
@@ -59,7 +63,7 @@ private:
                 if (placed(a_, r))
                     continue;
                 bool seen = false;
-                if (s_.check[0] == 0 && !h_.isEmpty())
+                if (check(0) == 0 && !h_.isEmpty())
                     for (const engine::HistoryRow& row : h_)
                         seen = seen || (row.seq == i && row.a == r);
                 if (seen) {
@@ -93,7 +97,7 @@ private:
 
     // 1 done, 0 draw A again, -1 step cap.
     int stepB() {
-        if (s_.mode != 0 && s_.mode != 1) {
+        if (mode() != 0 && mode() != 1) {
             for (int i = 1; i <= n_; ++i)
                 b_[i] = i;
             return 1;
@@ -121,17 +125,17 @@ private:
                 goto counted;
             const bool haveHistory = !h_.isEmpty();
             for (const engine::HistoryRow& row : h_) {
-                if (s_.check[0] == 0 && haveHistory && row.seq == i && row.b == r)
+                if (check(0) == 0 && haveHistory && row.seq == i && row.b == r)
                     goto counted;
                 // 甲 is compared as text with the A index; both are plain decimal integers here
-                if (s_.check[1] == 0 && haveHistory && row.b == r && row.a == a_[i])
+                if (check(1) == 0 && haveHistory && row.b == r && row.a == a_[i])
                     goto counted;
             }
             const engine::RosterRow& personA = ws_.rooms[a_[i]];
             const engine::RosterRow& personB = ws_.rooms[r];
-            if (s_.check[2] == 1 && refuses(gender, ws_.genderTally, personA.col[2], personB.col[7]))
+            if (check(2) == 1 && refuses(gender, ws_.genderTally, personA.col[2], personB.col[7]))
                 goto uncounted;
-            if (s_.check[3] == 1 && refuses(unit, ws_.unitTally, personA.col[3], personB.col[8]))
+            if (check(3) == 1 && refuses(unit, ws_.unitTally, personA.col[3], personB.col[8]))
                 goto uncounted;
             b_[i] = r;
         }

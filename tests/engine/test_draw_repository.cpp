@@ -53,8 +53,8 @@ struct Fixture {
         r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 30));
         r.parameterCode = QStringLiteral("1000010");
         r.withDuties = withDuties;
-        r.check1 = 1;
-        r.check6 = 0;
+        r.allowReturn = RuleState::On;
+        r.drawCheckers = RuleState::Off;
         return saveDraw(*t.db, ws, shifted(), r, random);
     }
 

@@ -110,7 +110,7 @@ void TestDutyDraw::drawKeepsItsRules() {
     bool repeated = false;
     for (int draw = 0; draw < 2000; ++draw) {
         QVector<int> p;
-        const DrawResult r = drawDuty(people, history, check1, check, random, p);
+        const DrawResult r = drawDuty(people, history, RuleState(check1), RuleState(check), random, p);
         QCOMPARE(r.status, DrawStatus::Done);
         QVERIFY(isPermutation(p, people));
         for (int j = 1; j <= people && identity; ++j)
@@ -129,7 +129,7 @@ void TestDutyDraw::drawFollowsTheLiteralRules() {
     QMap<QString, int> fast, reference;
     for (int draw = 0; draw < 20000; ++draw) {
         QVector<int> p;
-        QCOMPARE(drawDuty(5, history, 0, 1, r1, p).status, DrawStatus::Done);
+        QCOMPARE(drawDuty(5, history, RuleState::Off, RuleState::On, r1, p).status, DrawStatus::Done);
         ++fast[key(p)];
         ++reference[key(literalDuty(5, history, r2))];
     }
@@ -144,7 +144,7 @@ void TestDutyDraw::uniformWithoutHistory() {
     QMap<QString, int> seen;
     for (int draw = 0; draw < 24 * 500; ++draw) {
         QVector<int> p;
-        QCOMPARE(drawDuty(4, {}, 0, 1, random, p).status, DrawStatus::Done);
+        QCOMPARE(drawDuty(4, {}, RuleState::Off, RuleState::On, random, p).status, DrawStatus::Done);
         ++seen[key(p)];
     }
     QCOMPARE(seen.size(), 24);
@@ -169,13 +169,13 @@ void TestDutyDraw::impossibleIsReported() {
     const QVector<HistoryRow> history{{1, 1, 0}, {1, 2, 0}, {2, 1, 0}, {2, 2, 0}};
     FixedRandom random;
     QVector<int> p{0, 7, 7, 7};
-    const DrawResult r =
-        kind.isNull() ? drawDuty(3, history, 0, 1, random, p) : drawDuty(kind, 3, history, 0, 1, random, p);
+    const DrawResult r = kind.isNull() ? drawDuty(3, history, RuleState::Off, RuleState::On, random, p)
+                                       : drawDuty(kind, 3, history, RuleState::Off, RuleState::On, random, p);
     QCOMPARE(r.status, DrawStatus::Impossible);
     QCOMPARE(r.reason, reason);
     QCOMPARE(p, (QVector<int>{0, 7, 7, 7})); // left alone
     // the same history with returns allowed is fine
-    QCOMPARE(drawDuty(kind, 3, history, 1, 1, random, p).status, DrawStatus::Done);
+    QCOMPARE(drawDuty(kind, 3, history, RuleState::On, RuleState::On, random, p).status, DrawStatus::Done);
 }
 
 void TestDutyDraw::roomDuties_data() {

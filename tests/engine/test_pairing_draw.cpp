@@ -81,9 +81,9 @@ void TestPairingDraw::parameterCode() {
     QFETCH(QList<int>, checks);
     QFETCH(QString, code);
     DrawSettings s;
-    s.mode = mode;
-    for (int k = 0; k < 6; ++k)
-        s.check[k] = checks[k];
+    s.mode = static_cast<DrawMode>(mode);
+    for (int k = 0; k < kRuleCount; ++k)
+        s.rules[k] = static_cast<RuleState>(checks[k]);
     QCOMPARE(s.parameterCode(), code);
 }
 
@@ -119,7 +119,7 @@ void TestPairingDraw::everyCandidateKeepsTheRules() {
     FixedRandom random(7);
     DrawEngine engine(ws, random);
     QCOMPARE(engine.begin(s, history, {}).status, DrawStatus::NotYet);
-    const bool drawsA = s.mode == 0 || s.mode == 2, drawsB = s.mode == 0 || s.mode == 1;
+    const bool drawsA = int(s.mode) == 0 || int(s.mode) == 2, drawsB = int(s.mode) == 0 || int(s.mode) == 1;
     bool returned = false;
     for (int draw = 0; draw < 2000; ++draw) {
         QCOMPARE(next(engine).status, DrawStatus::Done);
@@ -135,9 +135,9 @@ void TestPairingDraw::everyCandidateKeepsTheRules() {
         for (const HistoryRow& h : history) {
             const bool aBack = drawsA && c.a[h.seq] == h.a, bBack = drawsB && c.b[h.seq] == h.b;
             returned = returned || aBack || bBack;
-            if (s.check[0] == 0)
+            if (int(s.rules[0]) == 0)
                 QVERIFY2(!aBack && !bBack, "someone returned to a history room");
-            if (s.check[1] == 0 && drawsB)
+            if (int(s.rules[1]) == 0 && drawsB)
                 for (int i = 1; i <= n; ++i)
                     QVERIFY2(c.a[i] != h.a || c.b[i] != h.b, "a history pair met again");
         }

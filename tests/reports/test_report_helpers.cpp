@@ -18,6 +18,8 @@ private Q_SLOTS:
     void parameters_data();
     void parameters();
     void cells();
+    void htmlText_data();
+    void htmlText();
     void safeFileName_data();
     void safeFileName();
 };
@@ -127,6 +129,25 @@ void TestReportHelpers::cells() {
                        "rgb(100,100,100) 1px groove'>考场</td>"));
 }
 
+void TestReportHelpers::htmlText_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("markup");
+    QTest::newRow("markup signs") << "A&B <i>"
+                                  << "A&amp;B &lt;i&gt;";
+    QTest::newRow("NUL, bell, escape, DEL") << QStringLiteral("张\u0000三\u0007\u001b[0m\u007f") << "张三[0m";
+    QTest::newRow("C1 control") << QStringLiteral("李\u0085四\u009b") << "李四";
+    QTest::newRow("tab, CR and LF stay") << "王\t五\r\n"
+                                         << "王\t五\r\n";
+    QTest::newRow("unicode beyond the BMP") << "𠀋明"
+                                            << "𠀋明";
+}
+
+void TestReportHelpers::htmlText() {
+    QFETCH(QString, value);
+    QFETCH(QString, markup);
+    QCOMPARE(reports::htmlText(value), markup);
+}
+
 void TestReportHelpers::safeFileName_data() {
     QTest::addColumn<QString>("subject");
     QTest::addColumn<QString>("name");
@@ -136,6 +157,7 @@ void TestReportHelpers::safeFileName_data() {
                                           << "a_b_c_d_e_f_g_h_i_j";
     QTest::newRow("control characters") << "英语\t听力\n"
                                         << "英语_听力_";
+    QTest::newRow("NUL and escape left out") << QStringLiteral("物\u0000理\u001b") << "物理";
     QTest::newRow("kept as they are") << "理#综 (A)'1'.x"
                                       << "理#综 (A)'1'.x";
 }

@@ -159,6 +159,8 @@ private Q_SLOTS:
     void drawWithoutDutiesOrParametersPrintsBlanks();
     void nameOutsideGbkSurvives();
     void quoteInSubjectBreaksNothing();
+    void longSubjectGetsAReport_data();
+    void longSubjectGetsAReport();
     void databaseErrorWritesNothing();
     void unwritableTargetIsReported();
 };
@@ -411,6 +413,41 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
     QVERIFY2(duties.ok, qPrintable(duties.error));
     QCOMPARE(duties.path, f.reportPath(QStringLiteral("-场外与验卷（化学'实验__1_）.htm")));
     QVERIFY(readReport(duties.path).contains(td(QStringLiteral("吴卷"))));
+}
+
+void TestReportWriter::longSubjectGetsAReport_data() {
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<bool>("shortened");
+    QTest::newRow("300 Chinese characters") << QStringLiteral("综").repeated(299) + u'A' << true;
+    QTest::newRow("300 letters") << QStringLiteral("x").repeated(299) + u'A' << true;
+    QTest::newRow("300 characters beyond the BMP") << QStringLiteral("𠀋").repeated(299) + u'A' << true;
+    // 66 characters of 3 bytes are 198 bytes: under the limit, kept whole.
+    QTest::newRow("66 Chinese characters") << QStringLiteral("综").repeated(66) << false;
+}
+
+void TestReportWriter::longSubjectGetsAReport() {
+    QFETCH(QString, subject);
+    QFETCH(bool, shortened);
+    ReportFixture f;
+    f.addDrawRooms(subject, T, 2);
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    for (const reports::ReportResult& r : {w.打印抽签结论(subject, T), w.打印验卷(subject, T)}) {
+        QVERIFY2(r.ok, qPrintable(r.error));
+        const QString name = QFileInfo(r.path).fileName();
+        QVERIFY(QFile::exists(r.path));
+        QVERIFY2(QFile::encodeName(name).size() <= 255 - 7, qPrintable(name));
+        QCOMPARE(QString::fromUtf8(name.toUtf8()), name); // no half of a surrogate pair
+        QVERIFY(name.contains(subject.left(20)));
+        QCOMPARE(name.contains(subject), !shortened);
+        QCOMPARE(name.contains(QRegularExpression(QStringLiteral("~[0-9a-f]{8}）\\.htm$"))), shortened);
+        QVERIFY(readReport(r.path).contains(subject));
+    }
+    // Another subject with the same start gets a file of its own, the same subject the same one.
+    const QString sibling = subject.chopped(1) + u'B';
+    f.addDrawRooms(sibling, T, 2);
+    QVERIFY(w.打印抽签结论(sibling, T).path != w.打印抽签结论(subject, T).path);
+    QCOMPARE(w.打印抽签结论(subject, T).path, w.打印抽签结论(subject, T).path);
 }
 
 void TestReportWriter::databaseErrorWritesNothing() {

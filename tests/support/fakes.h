@@ -75,4 +75,5 @@ public:
 class FixedRandom : public common::SeededRandom {
 public:
     explicit FixedRandom(std::uint64_t seed = 12345) : SeededRandom(seed) {}
+    std::uint64_t freshSeed() override { return next64(); }
 };

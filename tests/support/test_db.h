@@ -17,7 +17,7 @@ struct TestDb {
 
     TestDb() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
-        db = std::make_unique<db::Database>(path());
+        db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
         db::createSchema(*db);
         db::insertSystemSettings(*db, QStringLiteral("测试单位"));
     }

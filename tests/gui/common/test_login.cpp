@@ -87,7 +87,6 @@ void TestLogin::skippingKeepsTheFlag() {
     RunState s;
     s.Yhm = QStringLiteral("admin");
     FakeServices f;
-    FakePrompter& prompter = f.prompter;
     QPushButton button;
     FrmLogin login(s, f.services, &button, kManagerLoginCaption);
     QCOMPARE(login.windowTitle(), QStringLiteral("数据管理登录"));
@@ -105,7 +104,6 @@ void TestLogin::laterSuccessEnablesTheButtonAgain() {
     s.Yhm = QStringLiteral("admin");
     s.YhMm = QStringLiteral("pass");
     FakeServices f;
-    FakePrompter& prompter = f.prompter;
     QPushButton button;
     FrmLogin login(s, f.services, &button, kDrawLoginCaption);
     login.txtPassword->setText(QStringLiteral("wrong"));

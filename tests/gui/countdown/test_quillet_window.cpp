@@ -121,11 +121,14 @@ private Q_SLOTS:
 
     void unreadableTimetableEndsTheProgram() {
         Hall hall;
-        hall.data.db->exec(QStringLiteral("drop table 时间安排"));
+        // All tables are there, so the start-up takes the file for ours; the timetable's
+        // query then fails.
+        hall.data.db->exec(QStringLiteral("alter table 时间安排 drop column 开考时间"));
         Screen s;
         QVERIFY(!s.load(hall.data.folder()));
         QCOMPARE(s.prompter.said.size(), 1);
-        QVERIFY(s.prompter.said[0].text.startsWith(QStringLiteral("数据库无法读取，程序无法正常运行！\n")));
+        QVERIFY(s.prompter.said[0].text.startsWith(
+            QStringLiteral("数据库无法读取，程序无法正常运行！\n数据库中缺少所需的数据表或字段")));
         QCOMPARE(s.prompter.said[0].title, QStringLiteral("致命错误"));
     }
 

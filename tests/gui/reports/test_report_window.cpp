@@ -52,8 +52,6 @@ void TestReportWindow::listsDrawsNewestFirst() {
     ReportFixture f;
     addDraws(f);
     FakeServices fs;
-    FakePrompter& prompter = fs.prompter;
-    FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
     QCOMPARE(items(w.Cmb报表),
              (QStringList{QStringLiteral("英语 # 2026-06-08 09:00:00"),
@@ -120,7 +118,6 @@ void TestReportWindow::subjectWithHashIsKept() {
     ReportFixture f;
     f.addDrawRooms(QStringLiteral("理#综"), QStringLiteral("2026-06-09 09:00:00"), 3);
     FakeServices fs;
-    FakePrompter& prompter = fs.prompter;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
     QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("理#综 # 2026-06-09 09:00:00"));

@@ -1,0 +1,135 @@
+#include "db/db_error.h"
+
+#include <QSqlError>
+
+namespace db {
+
+namespace {
+
+// SQLite's primary result codes (the low byte of an extended code).
+enum : int {
+    kError = 1,
+    kBusy = 5,
+    kLocked = 6,
+    kReadOnly = 8,
+    kIoErr = 10,
+    kCorrupt = 11,
+    kFull = 13,
+    kCantOpen = 14,
+    kNotADb = 26,
+    kReadOnlyRollback = kReadOnly | (3 << 8),
+};
+
+ErrorKind kindFromText(const QString& t) {
+    const auto has = [&t](const char* s) { return t.contains(QLatin1String(s), Qt::CaseInsensitive); };
+    if (has("no such table") || has("no such column") || has("has no column named"))
+        return ErrorKind::Schema;
+    if (has("is locked") || has("database is busy"))
+        return ErrorKind::Busy;
+    if (has("malformed") || has("not a database"))
+        return ErrorKind::Corrupt;
+    if (has("disk is full"))
+        return ErrorKind::DiskFull;
+    if (has("readonly database") || has("read-only database"))
+        return ErrorKind::ReadOnly;
+    if (has("disk i/o error"))
+        return ErrorKind::Io;
+    if (has("unable to open database"))
+        return ErrorKind::CantOpen;
+    return ErrorKind::Other;
+}
+
+} // namespace
+
+ErrorKind classifyEngineError(int code, const QString& engineText) {
+    // The generic code says nothing; its text tells a missing table from a typing error.
+    if (code < 0 || (code & 0xff) == kError)
+        return kindFromText(engineText);
+    if (code == kReadOnlyRollback)
+        return ErrorKind::HotJournal;
+    switch (code & 0xff) {
+    case kBusy:
+    case kLocked:
+        return ErrorKind::Busy;
+    case kCorrupt:
+    case kNotADb:
+        return ErrorKind::Corrupt;
+    case kFull:
+        return ErrorKind::DiskFull;
+    case kReadOnly:
+        return ErrorKind::ReadOnly;
+    case kIoErr:
+        return ErrorKind::Io;
+    case kCantOpen:
+        return ErrorKind::CantOpen;
+    default:
+        return ErrorKind::Other;
+    }
+}
+
+QString operatorWording(ErrorKind kind) {
+    switch (kind) {
+    case ErrorKind::Busy:
+        return QStringLiteral("数据库正被其他程序使用（可能正在保存），请稍后重试！");
+    case ErrorKind::Corrupt:
+        return QStringLiteral("数据库文件已损坏或不是有效的数据库文件，无法读取！\n"
+                              "请用备份的数据库文件替换 Db 文件夹中的 Exam.mdb。");
+    case ErrorKind::DiskFull:
+        return QStringLiteral("磁盘空间已满，数据无法写入！\n请清理数据库所在磁盘后重试。");
+    case ErrorKind::ReadOnly:
+        return QStringLiteral("数据库为只读属性，无法完成数据写入！\n"
+                              "请检查数据库文件及其所在文件夹的写入权限后重新加载程序。");
+    case ErrorKind::Io:
+        return QStringLiteral("读写数据库文件时磁盘或网络出错！\n请检查磁盘和网络连接后重试。");
+    case ErrorKind::CantOpen:
+        return QStringLiteral("无法打开数据库文件！\n请检查文件及其所在文件夹是否存在、是否有访问权限。");
+    case ErrorKind::Schema:
+        return QStringLiteral("数据库中缺少所需的数据表或字段，可能是旧版本或其他程序的数据库文件！");
+    case ErrorKind::Refused:
+        return QStringLiteral("数据库文件不是本系统的数据库，程序无法使用（文件未作任何改动）！");
+    case ErrorKind::UnreadableWal:
+        return QStringLiteral("数据库有已保存但尚未并入 Exam.mdb 的数据（在 Exam.mdb-wal 中），"
+                              "当前位置不可写入，无法读取这些数据；为免显示过时的结果，程序不再继续。\n"
+                              "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
+                              "或数据管理程序，再重新打开。");
+    case ErrorKind::HotJournal:
+        return QStringLiteral("数据库上次保存未正常完成（留有 Exam.mdb-journal），需要先恢复才能读取。\n"
+                              "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
+                              "或数据管理程序，再重新打开。");
+    case ErrorKind::Other:
+        break;
+    }
+    return {};
+}
+
+namespace {
+
+QString joinedText(const QString& wording, const QString& detail) {
+    if (wording.isEmpty())
+        return detail;
+    if (detail.isEmpty())
+        return wording;
+    return wording + QStringLiteral("\n详细信息：") + detail;
+}
+
+} // namespace
+
+DbError::DbError(ErrorKind kind, const QString& wording, const QString& detail)
+    : std::runtime_error(joinedText(wording, detail).toStdString()), kind_(kind), detail_(detail),
+      text_(joinedText(wording, detail)) {}
+
+DbError DbError::fromEngine(const QSqlError& error) {
+    QString t = error.databaseText();
+    if (t.isEmpty())
+        t = error.text();
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return fromEngine(ok ? code : -1, t);
+}
+
+DbError DbError::fromEngine(int code, const QString& engineText) {
+    const ErrorKind kind = classifyEngineError(code, engineText);
+    return DbError(kind, operatorWording(kind), engineText);
+}
+
+} // namespace db

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+class QSqlError;
+
+namespace db {
+
+// What went wrong, as far as the operator can do something about it.
+enum class ErrorKind {
+    Other,         // no advice beyond the engine's own text
+    Busy,          // another program holds the file
+    Corrupt,       // damaged, or no database at all
+    DiskFull,      //
+    ReadOnly,      // the file or its folder refuses writes
+    Io,            // the disk or the network failed
+    CantOpen,      // the file or its folder cannot be reached
+    Schema,        // a table or column is missing: an older or another program's file
+    Refused,       // not this system's database; nothing was opened for writing
+    UnreadableWal, // saved data waits in "-wal" and cannot be read from this location
+    HotJournal,    // an interrupted save must be rolled back before anyone reads the file
+};
+
+// The kind of an engine error: from SQLite's extended result code when there is one (code
+// below 0: none, e.g. an error of the Qt driver), from the engine's text otherwise.
+ErrorKind classifyEngineError(int code, const QString& engineText);
+
+// The operator's words for a kind of engine error; empty for Other.
+QString operatorWording(ErrorKind kind);
+
+// Every failure of the database becomes this exception. text() is what a window shows: the
+// operator's words, with the engine's own text as a last line for whoever fixes it.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString& text) : DbError(ErrorKind::Other, text, {}) {}
+    DbError(ErrorKind kind, const QString& wording, const QString& detail);
+
+    // An error reported by the engine or the driver, in the operator's words where known.
+    static DbError fromEngine(const QSqlError& error);
+    static DbError fromEngine(int code, const QString& engineText);
+
+    const QString& text() const { return text_; }
+    // The engine's own text (or the facts behind a refusal), empty when there is none.
+    const QString& detail() const { return detail_; }
+    ErrorKind kind() const { return kind_; }
+
+private:
+    ErrorKind kind_;
+    QString detail_;
+    QString text_;
+};
+
+} // namespace db

@@ -1,0 +1,77 @@
+#include "draw/draw_panel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace draw {
+
+DrawPanel::DrawPanel(QWidget* window) : window_(window) {
+    Frame1 = new QFrame(window);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    const auto label = [this](const char* name) {
+        auto* l = new QLabel(Frame1);
+        l->setObjectName(QString::fromUtf8(name));
+        l->setTextFormat(Qt::PlainText); // names and subjects are data, never markup
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    Label1 = label("Label1");
+    Label2 = label("Label2");
+    Label3 = label("Label3");
+    boxes = std::make_unique<RoomBoxes>(Frame1);
+
+    const auto button = [this](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, Frame1);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    Cmd抽签 = button("Cmd抽签", QStringLiteral("开始抽签"));
+    Cmd选抽签人 = button("Cmd选抽签人", QStringLiteral("选抽签人"));
+    Cmd保存 = button("Cmd保存", QStringLiteral("保存结果"));
+    Cmd加载 = button("Cmd加载", QStringLiteral("加载结论"));
+    Cmd打印 = button("Cmd打印", QStringLiteral("打印报表"));
+    Cmd保存->setEnabled(false);
+
+    const QString texts[engine::kRuleCount] = {
+        QStringLiteral("允许重回原考室"),   QStringLiteral("允许甲乙再搭档"),
+        QStringLiteral("最大性别组合"),     QStringLiteral("最大异校搭档"),
+        QStringLiteral("场外监考同步抽签"), QStringLiteral("验卷员同步抽签")};
+    for (int i = 0; i < engine::kRuleCount; ++i) {
+        checks[i] = new QCheckBox(texts[i], Frame1);
+        checks[i]->setObjectName(QStringLiteral("Check%1").arg(i + 1));
+    }
+}
+
+double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)>& widestText) {
+    const double scale = std::max(0.2, std::min(size.width() * double(kTwipsPerPixel) / kFrameWidth,
+                                                size.height() * double(kTwipsPerPixel) / kFrameHeight));
+    const auto px = [scale](int twips) {
+        return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
+    };
+    Frame1->setGeometry((size.width() - px(kFrameWidth)) / 2, (size.height() - px(kFrameHeight)) / 2,
+                        px(kFrameWidth), px(kFrameHeight));
+    const auto put = [&](QWidget* w, const ControlPlace& at, bool bold) {
+        QFont f = window_->font();
+        f.setPixelSize(std::max(1, px(at.points * kTwipsPerPoint)));
+        f.setBold(bold);
+        w->setFont(f);
+        w->setGeometry(px(at.x), px(at.y), px(at.width), px(at.height));
+    };
+    QLabel* const titles[3] = {Label1, Label2, Label3};
+    for (int i = 0; i < 3; ++i)
+        put(titles[i], titlePlace(i), i == 0);
+    for (int i = 0; i < engine::kRuleCount; ++i)
+        put(checks[i], rulePlace(i), false);
+    QPushButton* const buttons[5] = {Cmd抽签, Cmd选抽签人, Cmd保存, Cmd加载, Cmd打印};
+    for (int i = 0; i < 5; ++i)
+        put(buttons[i], buttonPlace(i), false);
+    boxes->place(scale, widestText);
+    return scale;
+}
+
+} // namespace draw

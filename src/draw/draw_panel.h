@@ -1,0 +1,47 @@
+#pragma once
+
+#include "draw/room_boxes.h"
+#include "engine/draw_engine.h"
+
+#include <QSize>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QFontMetrics;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace draw {
+
+// The controls of the draw window laid out as designed for a 1024x768 screen and scaled
+// to the window: the title lines, the six rule boxes, the five buttons and the room boxes,
+// all in one frame centred in the window.
+class DrawPanel {
+public:
+    explicit DrawPanel(QWidget* window);
+
+    QFrame* Frame1;
+    QLabel* Label1; // exam
+    QLabel* Label2; // site
+    QLabel* Label3; // subject
+    QPushButton* Cmd抽签;
+    QPushButton* Cmd选抽签人;
+    QPushButton* Cmd保存;
+    QPushButton* Cmd加载;
+    QPushButton* Cmd打印;
+    std::array<QCheckBox*, engine::kRuleCount> checks{}; // Check1..Check6, in the order of engine::Rule
+    std::unique_ptr<RoomBoxes> boxes;
+
+    // Scales everything to a window of `size`; `widestText` measures the widest room text.
+    // Gives the scale: pixels per 15 twips.
+    double place(QSize size, const std::function<int(const QFontMetrics&)>& widestText);
+
+private:
+    QWidget* window_;
+};
+
+} // namespace draw

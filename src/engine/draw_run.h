@@ -1,0 +1,102 @@
+#pragma once
+
+#include "common/random_source.h"
+#include "engine/draw_engine.h"
+#include "engine/draw_repository.h"
+#include "engine/working_set.h"
+
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+#include <memory>
+
+namespace engine {
+
+// The run of one draw in front of the invigilators: started, ticked while the operator
+// watches, stopped, and its result saved. The window owns the controls; this owns what
+// the run is: its phase, the counter of the candidates shown, the rules as they were when
+// it started, the result and whether that result is saved.
+//
+// While running, every tick makes the one candidate it shows: an unseen candidate would
+// add nothing, since every candidate is an independent draw. At stop the result is drawn
+// by an engine started afresh on the run's inputs from a seed taken from the system's
+// entropy at that moment, so the result is a function of the inputs and the seed alone.
+class DrawRun {
+public:
+    enum class Phase { Idle, Running, Stopping };
+
+    // What was drawn at stop, with everything needed to draw it again.
+    struct Result {
+        Candidate candidate;
+        QVector<QString> supervisors; // the outside supervisor of rooms 1..N under the result
+        DrawSettings settings;
+        QVector<HistoryRow> pairingHistory;    // as loaded at stop
+        QVector<HistoryRow> supervisorHistory; // as loaded at start
+        std::uint64_t seed = 0;
+        QString parameterCode() const { return settings.parameterCode(); }
+        bool withSupervisor() const { return settings[Rule::DrawSupervisors] == RuleState::On; }
+    };
+
+    // The caption counts up to this and starts again from 0.
+    static constexpr int kCounterWrap = 20000;
+
+    // Both must outlive the run; `random` animates the live draw and gives the stop's seed.
+    DrawRun(const WorkingSet& ws, common::RandomSource& random);
+    ~DrawRun();
+
+    // Starts a run under `settings`. Impossible (with the reason) when the rules cannot be
+    // met; the run is then idle again.
+    DrawResult start(const DrawSettings& settings, const QVector<HistoryRow>& pairingHistory,
+                     const QVector<HistoryRow>& supervisorHistory);
+
+    // One tick of the live draw: at most one candidate, made within `sliceMs`. Done when it
+    // was made (the counter has moved on), NotYet when the slice ran out, Impossible when the
+    // rules turned out to be unsatisfiable (the run is idle again).
+    DrawResult tick(int sliceMs);
+
+    // Stops the live draw with the pairing history as it is now (saves made meanwhile by
+    // another program count) and works towards the result for up to `sliceMs`: Done when
+    // the result stands, NotYet when finish() must go on, Impossible as for tick().
+    DrawResult stop(const QVector<HistoryRow>& pairingHistory, int sliceMs);
+    DrawResult finish(int sliceMs);
+
+    // Gives up the running or stopping run; the previous result, if any, stays.
+    void abort();
+
+    Phase phase() const { return phase_; }
+    int counter() const { return counter_; }
+    const DrawSettings& settings() const { return settings_; }
+    // The candidate the latest tick showed.
+    const Candidate& shown() const;
+    const QVector<QString>& shownSupervisors() const;
+
+    bool hasResult() const { return hasResult_; }
+    const Result& result() const { return result_; }
+    // False from a stop until the result is committed to the database.
+    bool saved() const { return saved_; }
+
+    // Saves the result as a new batch; `request` carries what the window decides (project,
+    // subject, time, duties). The saved flag is set only once the transaction has committed.
+    SaveOutcome save(db::Database& db, SaveRequest request);
+
+private:
+    DrawResult fail(const DrawResult& r);
+    DrawResult finishing(int sliceMs);
+
+    const WorkingSet& ws_;
+    common::RandomSource& random_;
+    Phase phase_ = Phase::Idle;
+    int counter_ = 0;
+    DrawSettings settings_;
+    QVector<HistoryRow> supervisorHistory_;
+    std::unique_ptr<DrawEngine> live_;
+    std::unique_ptr<common::SeededRandom> finalRandom_;
+    std::unique_ptr<DrawEngine> final_;
+    Result pending_;
+    Result result_;
+    bool hasResult_ = false;
+    bool saved_ = true;
+};
+
+} // namespace engine

@@ -1,0 +1,548 @@
+// The database under faults: files that are not ours, saves still in a WAL that cannot be
+// read, network drives, and the engine's errors in the operator's words.
+#include "common/startup.h"
+#include "db/database.h"
+#include "db/db_file.h"
+#include "test_db.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#if !defined(Q_OS_WIN)
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Mode = db::Database::Mode;
+
+// Stands for a network drive (or a local disk) while it lives.
+class ForcedLocation {
+public:
+    explicit ForcedLocation(bool network)
+        : previous_(db::setNetworkProbe(network ? +[](const QString&) { return true; }
+                                                : +[](const QString&) { return false; })) {}
+    ~ForcedLocation() { db::setNetworkProbe(previous_); }
+    ForcedLocation(const ForcedLocation&) = delete;
+    ForcedLocation& operator=(const ForcedLocation&) = delete;
+
+private:
+    db::NetworkProbe previous_;
+};
+
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files)) {
+        QFile f(info.absoluteFilePath());
+        if (f.open(QIODevice::ReadOnly))
+            files.insert(info.fileName(), f.readAll());
+    }
+    return files;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Overwrites `length` bytes from `offset` with garbage.
+void damage(const QString& path, qint64 offset, qint64 length) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(offset));
+    f.write(QByteArray(length, char(0xA5)));
+}
+
+// The files of `path` (main file and sidecars) as they lie while `d` is still open: what a
+// crash at this moment leaves on the disk.
+void copyAsCrashed(const QString& path, const QString& target) {
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-journal")}) {
+        if (QFile::exists(path + suffix))
+            QVERIFY(QFile::copy(path + suffix, target + suffix));
+    }
+}
+
+const QString kForeignTable = QStringLiteral("create table 成绩 (姓名 text, 分数 integer)");
+const QString kForeignRows =
+    QStringLiteral("insert into 成绩 values ('张三', 90), ('李四', 85), ('王五', 77), ('赵六', 68)");
+
+enum class Kind {
+    Missing,
+    Access,
+    Empty,
+    Text,
+    ForeignRollback,
+    ForeignWal,
+    ForeignSavesInWal,
+    ForeignInterruptedSave,
+    OlderExam,
+    HeaderThenGarbage,
+    DamagedSchemaPage,
+    DamagedDataPage,
+    Truncated,
+};
+
+// An exam database with a project of 40 rooms, closed: everything is in the main file.
+void examFile(const QString& path) {
+    db::Database d(path, Mode::Create);
+    db::createSchema(d);
+    db::insertSystemSettings(d, QStringLiteral("测试单位"));
+    db::Transaction tx(d);
+    for (int i = 1; i <= 80; ++i) {
+        d.exec(QStringLiteral("insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名) values (1, "
+                              "'监考员', ?, ?, ?)"),
+               {QStringLiteral("%1").arg((i + 1) / 2, 3, 10, QLatin1Char('0')),
+                i % 2 ? QStringLiteral("甲") : QStringLiteral("乙"), QStringLiteral("教师%1").arg(i)});
+    }
+    tx.commit();
+}
+
+void build(Kind kind, const QString& path, const QString& scratch) {
+    switch (kind) {
+    case Kind::Missing:
+        return;
+    case Kind::Access: {
+        QByteArray access(4096, '\0');
+        access.replace(4, 15, "Standard Jet DB");
+        writeFile(path, access);
+        return;
+    }
+    case Kind::Empty:
+        writeFile(path, {});
+        return;
+    case Kind::Text:
+        writeFile(path, QStringLiteral("姓名,分数\r\n张三,90\r\n").toUtf8());
+        return;
+    case Kind::ForeignRollback:
+    case Kind::ForeignWal: {
+        db::Database d(path, Mode::Create);
+        if (kind == Kind::ForeignRollback)
+            d.exec(QStringLiteral("pragma journal_mode=delete"));
+        d.exec(kForeignTable);
+        d.exec(kForeignRows);
+        return;
+    }
+    case Kind::ForeignSavesInWal: {
+        db::Database d(scratch, Mode::Create);
+        d.exec(kForeignTable);
+        d.exec(QStringLiteral("pragma wal_checkpoint(truncate)"));
+        d.exec(kForeignRows);
+        copyAsCrashed(scratch, path);
+        return;
+    }
+    case Kind::ForeignInterruptedSave: {
+        db::Database d(scratch, Mode::Create);
+        d.exec(QStringLiteral("pragma journal_mode=delete"));
+        d.exec(kForeignTable);
+        d.exec(kForeignRows);
+        // A small cache spills the transaction's pages into the main file before it commits.
+        d.exec(QStringLiteral("pragma cache_size=10"));
+        d.begin();
+        d.exec(
+            QStringLiteral("insert into 成绩 select hex(randomblob(3000)), 0 from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+                           "select i from n)"));
+        copyAsCrashed(scratch, path);
+        d.rollback();
+        QVERIFY(QFile::exists(path + QStringLiteral("-journal")));
+        return;
+    }
+    case Kind::OlderExam: {
+        examFile(path);
+        db::Database d(path, Mode::Create);
+        d.exec(QStringLiteral("drop table 抽签历史"));
+        return;
+    }
+    case Kind::HeaderThenGarbage:
+        writeFile(path, QByteArray("SQLite format 3\0", 16) + QByteArray(8176, char(0xA5)));
+        return;
+    case Kind::DamagedSchemaPage:
+        examFile(path);
+        damage(path, 100, 3000);
+        return;
+    case Kind::DamagedDataPage:
+        examFile(path);
+        damage(path, 4096 * 5, 4096);
+        return;
+    case Kind::Truncated:
+        examFile(path);
+        QVERIFY(QFile::resize(path, 4096));
+        return;
+    }
+}
+
+enum class Fault {
+    WriteThroughReadOnly,
+    MissingTable,
+    MissingColumn,
+    FileFull,
+    DamagedPage,
+    Locked,
+    JournalSwitchWhileHeld
+};
+
+void provoke(Fault fault, TestDb& t) {
+    switch (fault) {
+    case Fault::WriteThroughReadOnly: {
+        t.db.reset();
+        db::Database(t.path(), Mode::ReadOnly).exec(QStringLiteral("delete from 考点设置"));
+        return;
+    }
+    case Fault::MissingTable:
+        t.db->exec(QStringLiteral("drop table 人员安排"));
+        t.db->query(QStringLiteral("select * from 人员安排"));
+        return;
+    case Fault::MissingColumn:
+        t.db->query(QStringLiteral("select 身高 from 人员安排"));
+        return;
+    case Fault::FileFull: {
+        const int pages = t.db->scalar(QStringLiteral("pragma page_count")).toInt();
+        t.db->query(QStringLiteral("pragma max_page_count=%1").arg(pages + 2));
+        t.db->exec(QStringLiteral("insert into 人员安排 (姓名) values (hex(randomblob(100000)))"));
+        return;
+    }
+    case Fault::DamagedPage: {
+        t.db.reset();
+        examFile(t.dir.filePath(QStringLiteral("Db/Big.mdb")));
+        damage(t.dir.filePath(QStringLiteral("Db/Big.mdb")), 4096 * 2, 4096 * 6);
+        db::Database(t.dir.filePath(QStringLiteral("Db/Big.mdb")), Mode::ReadOnly)
+            .query(QStringLiteral("select * from 人员安排"));
+        return;
+    }
+    case Fault::Locked: {
+        db::Database other(t.path(), Mode::ReadWrite);
+        db::Transaction held(other);
+        other.exec(QStringLiteral("insert into 考点设置 (考试名称) values ('另一台电脑')"));
+        t.db->query(QStringLiteral("pragma busy_timeout=0"));
+        t.db->exec(QStringLiteral("insert into 考点设置 (考试名称) values ('本机')"));
+        return;
+    }
+    case Fault::JournalSwitchWhileHeld: {
+        ForcedLocation network(true);
+        const db::Database second(t.path(), Mode::ReadWrite);
+        return;
+    }
+    }
+}
+
+#if !defined(Q_OS_WIN)
+void setMode(const QString& path, QFile::Permissions permissions) {
+    QVERIFY(QFile::setPermissions(path, permissions));
+}
+#endif
+
+const QFile::Permissions kFolderOpen = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                       QFile::ExeOther;
+const QFile::Permissions kFolderShut = kFolderOpen & ~QFile::Permissions(QFile::WriteOwner);
+
+} // namespace
+
+class TestDatabaseFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { home_ = QDir::currentPath(); }
+    void cleanup() { QDir::setCurrent(home_); }
+
+    void refusedFilesStayUntouched_data();
+    void refusedFilesStayUntouched();
+    void readOnlyRoute_data();
+    void readOnlyRoute();
+    void readOnlyFolderNeverShowsAnOlderState();
+    void journalFollowsTheFileSystem_data();
+    void journalFollowsTheFileSystem();
+    void engineErrorsInPlainWords_data();
+    void engineErrorsInPlainWords();
+    void realFaultsInPlainWords_data();
+    void realFaultsInPlainWords();
+
+private:
+    // The start-up open of `folder` by a user who may not write its Db folder: the output of
+    // startup_probe, or empty with `whyNot` when this machine cannot show it.
+    QString openWithoutWriteRights(const QString& folder, QString& whyNot);
+
+    QString home_;
+};
+
+void TestDatabaseFaults::refusedFilesStayUntouched_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("said"); // in the start-up message; empty: the file opens
+    const QString notOurs = QStringLiteral("不是本系统的数据库（缺少所需的数据表）");
+    const QString damaged = QStringLiteral("数据库文件已损坏");
+    QTest::newRow("missing") << int(Kind::Missing) << QStringLiteral("数据库文件未找到");
+    QTest::newRow("Access file") << int(Kind::Access) << QStringLiteral("Access格式");
+    QTest::newRow("empty file") << int(Kind::Empty) << QStringLiteral("空文件");
+    QTest::newRow("text file") << int(Kind::Text) << QStringLiteral("格式无法识别");
+    QTest::newRow("other program's SQLite") << int(Kind::ForeignRollback) << notOurs;
+    QTest::newRow("other program's SQLite in WAL mode") << int(Kind::ForeignWal) << notOurs;
+    QTest::newRow("other program's saves in its WAL") << int(Kind::ForeignSavesInWal) << notOurs;
+    QTest::newRow("other program's interrupted save") << int(Kind::ForeignInterruptedSave) << notOurs;
+    QTest::newRow("older exam database") << int(Kind::OlderExam) << QStringLiteral("缺少数据表 抽签历史");
+    QTest::newRow("SQLite header, then garbage") << int(Kind::HeaderThenGarbage) << damaged;
+    QTest::newRow("damaged schema page") << int(Kind::DamagedSchemaPage) << damaged;
+    // Only what is read later finds this out; the start-up must still change nothing.
+    QTest::newRow("cut after the first page") << int(Kind::Truncated) << damaged;
+    QTest::newRow("damaged data page") << int(Kind::DamagedDataPage) << QString();
+}
+
+void TestDatabaseFaults::refusedFilesStayUntouched() {
+    QFETCH(int, kind);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Db")));
+    const QString path = db::databasePath(dir.path());
+    build(Kind(kind), path, dir.filePath(QStringLiteral("scratch.db")));
+    const QMap<QString, QByteArray> before = snapshot(dir.filePath(QStringLiteral("Db")));
+
+    // Vardel and Morvek open for writing, Quillet only reads.
+    for (const bool writes : {true, false}) {
+        common::RunState state;
+        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
+        if (said.isEmpty()) {
+            QVERIFY2(start.db, qPrintable(start.fatalText));
+        } else {
+            QVERIFY(!start.db);
+            QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
+        }
+    }
+    // A dialog's own connection: refused like the start-up. Nothing is left beside the file,
+    // except the WAL index that reading a -wal takes.
+    if (!said.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(db::DbError, db::Database(path, Mode::ReadWrite));
+        const QStringList now = snapshot(dir.filePath(QStringLiteral("Db"))).keys();
+        for (const QString& name : now) {
+            QVERIFY2(before.contains(name) || (name == QStringLiteral("Exam.mdb-shm") &&
+                                               before.contains(QStringLiteral("Exam.mdb-wal"))),
+                     qPrintable(name + QStringLiteral(" left beside the file")));
+        }
+    }
+    // The report window's read-only connection.
+    try {
+        db::Database(path, Mode::ReadOnly).query(QStringLiteral("select * from 抽签总表"));
+    } catch (const db::DbError&) {
+    }
+
+    const QMap<QString, QByteArray> after = snapshot(dir.filePath(QStringLiteral("Db")));
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + QStringLiteral(" changed")));
+    QCOMPARE(after.contains(QStringLiteral("Exam.mdb")), before.contains(QStringLiteral("Exam.mdb")));
+}
+
+void TestDatabaseFaults::readOnlyRoute_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<qint64>("walBytes");
+    QTest::addColumn<int>("route");
+    const int immutable = int(db::ReadOnlyRoute::Immutable), refuse = int(db::ReadOnlyRoute::RefuseWal),
+              fail = int(db::ReadOnlyRoute::Fail);
+    QTest::newRow("no index, saves in the WAL") << 14 << qint64(4152) << refuse;
+    QTest::newRow("no index, empty WAL") << 14 << qint64(0) << immutable;
+    QTest::newRow("index cannot be made, no WAL") << 8 << qint64(0) << immutable;
+    QTest::newRow("folder read-only, saves in the WAL") << (8 | 6 << 8) << qint64(32) << refuse;
+    QTest::newRow("index cannot be initialised, no WAL") << (8 | 5 << 8) << qint64(0) << immutable;
+    QTest::newRow("interrupted save") << (8 | 3 << 8) << qint64(0) << fail;
+    QTest::newRow("busy") << 5 << qint64(0) << fail;
+    QTest::newRow("damaged") << 11 << qint64(0) << fail;
+    QTest::newRow("not a database") << 26 << qint64(4152) << fail;
+    QTest::newRow("no code") << -1 << qint64(0) << fail;
+}
+
+void TestDatabaseFaults::readOnlyRoute() {
+    QFETCH(int, code);
+    QFETCH(qint64, walBytes);
+    QFETCH(int, route);
+    QCOMPARE(int(db::readOnlyRoute(code, walBytes)), route);
+}
+
+QString TestDatabaseFaults::openWithoutWriteRights(const QString& folder, QString& whyNot) {
+#if defined(Q_OS_WIN)
+    Q_UNUSED(folder);
+    whyNot = QStringLiteral("a folder without write rights is made with ACLs on Windows");
+    return {};
+#else
+    const QString dbFolder = folder + QStringLiteral("/Db");
+    QProcess probe;
+    if (::geteuid() == 0) {
+        // Root writes anywhere: the probe runs as nobody, which may read but not write.
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty()) {
+            whyNot = QStringLiteral("running as root without setpriv to become another user");
+            return {};
+        }
+        setMode(folder, kFolderOpen);
+        for (const QFileInfo& f : QDir(dbFolder).entryInfoList(QDir::Files))
+            setMode(f.absoluteFilePath(),
+                    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        setMode(dbFolder, kFolderOpen);
+        probe.start(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                              QStringLiteral("--clear-groups"), QStringLiteral(STARTUP_PROBE), folder});
+    } else {
+        setMode(dbFolder, kFolderShut);
+        probe.start(QStringLiteral(STARTUP_PROBE), {folder});
+    }
+    probe.waitForFinished(60000);
+    setMode(dbFolder, kFolderOpen);
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+#endif
+}
+
+void TestDatabaseFaults::readOnlyFolderNeverShowsAnOlderState() {
+    // A program stopped while its last save was still in the WAL: the main file has one
+    // subject, the WAL the second; the shared-memory index is gone.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Db")));
+    const QString path = db::databasePath(dir.path());
+    {
+        TestDb t;
+        const int p = t.addProject();
+        t.addSubject(p, QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"), 150);
+        t.db.reset();
+        db::Database d(t.path(), Mode::ReadWrite);
+        d.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '数学')"), {p});
+        copyAsCrashed(t.path(), path);
+    }
+    QVERIFY(QFileInfo(path + QStringLiteral("-wal")).size() > 0);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-shm")));
+
+    QString whyNot;
+    const QString refused = openWithoutWriteRights(dir.path(), whyNot);
+    if (refused.isEmpty())
+        QSKIP(qPrintable(whyNot));
+    QVERIFY2(refused.startsWith(QStringLiteral("fatal\n")), qPrintable(refused));
+    QVERIFY2(refused.contains(QStringLiteral("Exam.mdb-wal")) &&
+                 refused.contains(QStringLiteral("可写入的位置")),
+             qPrintable(refused));
+
+    // Opened once where the folder can be written, the save joins the main file.
+    { const db::Database once(path, Mode::ReadWrite); }
+    QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
+    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot), QStringLiteral("open zd=1 subjects=2"));
+
+    // An empty WAL holds no save: the main file alone is the latest state.
+    writeFile(path + QStringLiteral("-wal"), {});
+    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot), QStringLiteral("open zd=1 subjects=2"));
+}
+
+void TestDatabaseFaults::journalFollowsTheFileSystem_data() {
+    QTest::addColumn<bool>("network");
+    QTest::addColumn<QString>("journal");
+    QTest::newRow("local disk") << false << "wal";
+    QTest::newRow("network drive") << true << "delete";
+}
+
+void TestDatabaseFaults::journalFollowsTheFileSystem() {
+    QFETCH(bool, network);
+    QFETCH(QString, journal);
+    QVERIFY(!db::isNetworkLocation(QDir::tempPath()));
+    TestDb t;
+    t.db.reset();
+    // Opened in the other way first, so the change itself is seen.
+    for (const bool remote : {!network, network}) {
+        ForcedLocation at(remote);
+        common::RunState state;
+        const common::StartupDatabase start = common::openStartupDatabase(state, t.folder());
+        QVERIFY2(start.db, qPrintable(start.fatalText));
+        if (remote != network)
+            continue;
+        QCOMPARE(start.db->scalar(QStringLiteral("pragma journal_mode")).toString(), journal);
+        QCOMPARE(start.db->scalar(QStringLiteral("pragma synchronous")).toInt(), 2); // FULL
+        QCOMPARE(start.db->scalar(QStringLiteral("pragma busy_timeout")).toInt(), 5000);
+    }
+    // The file's header says which journal the next opener finds: 2 for WAL, 1 for rollback.
+    QFile f(t.path());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(int(f.read(20).at(18)), network ? 1 : 2);
+    QCOMPARE(QFile::exists(t.path() + QStringLiteral("-wal")), false);
+}
+
+void TestDatabaseFaults::engineErrorsInPlainWords_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("wording"); // the start of the text; empty: the engine's text alone
+    const QString busy = QStringLiteral("数据库正被其他程序使用");
+    const QString corrupt = QStringLiteral("数据库文件已损坏");
+    const QString full = QStringLiteral("磁盘空间已满");
+    const QString readOnly = QStringLiteral("数据库为只读属性");
+    const QString io = QStringLiteral("读写数据库文件时磁盘或网络出错");
+    const QString cantOpen = QStringLiteral("无法打开数据库文件");
+    const QString schema = QStringLiteral("数据库中缺少所需的数据表或字段");
+    QTest::newRow("busy") << 5 << "database is locked" << busy;
+    QTest::newRow("busy, snapshot") << (5 | 2 << 8) << "database is locked" << busy;
+    QTest::newRow("table locked") << 6 << "database table is locked" << busy;
+    QTest::newRow("busy, text only") << -1 << "database is locked" << busy;
+    QTest::newRow("malformed") << 11 << "database disk image is malformed" << corrupt;
+    QTest::newRow("not a database") << 26 << "file is not a database" << corrupt;
+    QTest::newRow("malformed, text only") << -1 << "database disk image is malformed" << corrupt;
+    QTest::newRow("disk full") << 13 << "database or disk is full" << full;
+    QTest::newRow("disk full, text only") << -1 << "database or disk is full" << full;
+    QTest::newRow("read-only") << 8 << "attempt to write a readonly database" << readOnly;
+    QTest::newRow("read-only, file moved")
+        << (8 | 4 << 8) << "attempt to write a readonly database" << readOnly;
+    QTest::newRow("read-only, text only") << -1 << "attempt to write a readonly database" << readOnly;
+    QTest::newRow("I/O") << 10 << "disk I/O error" << io;
+    QTest::newRow("I/O, fsync") << (10 | 4 << 8) << "disk I/O error" << io;
+    QTest::newRow("I/O, text only") << -1 << "disk I/O error" << io;
+    QTest::newRow("cannot open") << 14 << "unable to open database file" << cantOpen;
+    QTest::newRow("no such table") << 1 << "no such table: 抽签历史" << schema;
+    QTest::newRow("no such column") << 1 << "no such column: 数据批次" << schema;
+    QTest::newRow("no column named") << 1 << "table 抽签总表 has no column named 科目" << schema;
+    QTest::newRow("interrupted save") << (8 | 3 << 8) << "attempt to write a readonly database"
+                                      << QStringLiteral("数据库上次保存未正常完成");
+    // A trigger's own words are not taken for the disk's.
+    QTest::newRow("trigger says disk is full") << (19 | 7 << 8) << "disk is full" << QString();
+    QTest::newRow("syntax") << 1 << "near \"form\": syntax error" << QString();
+    QTest::newRow("driver") << -1 << "Parameter count mismatch" << QString();
+}
+
+void TestDatabaseFaults::engineErrorsInPlainWords() {
+    QFETCH(int, code);
+    QFETCH(QString, engine);
+    QFETCH(QString, wording);
+    const db::DbError e = db::DbError::fromEngine(code, engine);
+    QCOMPARE(e.detail(), engine);
+    if (wording.isEmpty()) {
+        QCOMPARE(e.kind(), db::ErrorKind::Other);
+        QCOMPARE(e.text(), engine);
+        return;
+    }
+    QVERIFY2(e.text().startsWith(wording), qPrintable(e.text()));
+    QVERIFY2(e.text().endsWith(QStringLiteral("\n详细信息：") + engine), qPrintable(e.text()));
+}
+
+void TestDatabaseFaults::realFaultsInPlainWords_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("wording");
+    QTest::newRow("write through a read-only connection")
+        << int(Fault::WriteThroughReadOnly) << QStringLiteral("数据库为只读属性");
+    QTest::newRow("missing table") << int(Fault::MissingTable)
+                                   << QStringLiteral("数据库中缺少所需的数据表或字段");
+    QTest::newRow("missing column") << int(Fault::MissingColumn)
+                                    << QStringLiteral("数据库中缺少所需的数据表或字段");
+    QTest::newRow("file full") << int(Fault::FileFull) << QStringLiteral("磁盘空间已满");
+    QTest::newRow("damaged page") << int(Fault::DamagedPage) << QStringLiteral("数据库文件已损坏");
+    QTest::newRow("another program writes") << int(Fault::Locked) << QStringLiteral("数据库正被其他程序使用");
+    QTest::newRow("rollback journal while another holds the WAL")
+        << int(Fault::JournalSwitchWhileHeld) << QStringLiteral("数据库正被其他程序使用");
+}
+
+void TestDatabaseFaults::realFaultsInPlainWords() {
+    QFETCH(int, fault);
+    QFETCH(QString, wording);
+    TestDb t;
+    t.addProject();
+    try {
+        provoke(Fault(fault), t);
+        QFAIL("no error");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.text().startsWith(wording), qPrintable(e.text()));
+        QVERIFY2(!e.detail().isEmpty() && e.text().endsWith(QStringLiteral("\n详细信息：") + e.detail()),
+                 qPrintable(e.text()));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDatabaseFaults)
+#include "test_database_faults.moc"

@@ -1,0 +1,136 @@
+#include "draw_fixtures.h"
+#include "engine/draw_run.h"
+#include "fakes.h"
+#include "test_db.h"
+
+#include <QTest>
+
+using namespace engine;
+
+namespace {
+
+constexpr int kSlice = 1000; // ms: generous, so a slow machine never runs out
+
+// A random source that hands out the seed a test chooses and otherwise varies.
+class ChosenSeed : public FixedRandom {
+public:
+    explicit ChosenSeed(std::uint64_t seed, std::uint64_t stream) : FixedRandom(stream), seed_(seed) {}
+    std::uint64_t freshSeed() override { return seed_; }
+
+private:
+    std::uint64_t seed_;
+};
+
+DrawSettings strict() {
+    return fixture::settings(0, {0, 0, 1, 1, 1, 0});
+}
+
+} // namespace
+
+class TestDrawRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startTickStop() {
+        const WorkingSet ws = fixture::rooms(8);
+        FixedRandom random;
+        DrawRun run(ws, random);
+        QVERIFY(run.saved());
+        QCOMPARE(run.start(strict(), fixture::shifted(8, {1}), {}).status, DrawStatus::NotYet);
+        QCOMPARE(run.phase(), DrawRun::Phase::Running);
+        for (int shown = 1; shown <= 5; ++shown) {
+            QCOMPARE(run.tick(kSlice).candidates, 1);
+            QCOMPARE(run.counter(), shown);
+        }
+        const DrawResult stopped = run.stop(fixture::shifted(8, {1, 2}), kSlice);
+        QCOMPARE(stopped.candidates, 1);
+        QCOMPARE(run.phase(), DrawRun::Phase::Idle);
+        QCOMPARE(run.counter(), 5);
+        QVERIFY(run.hasResult() && !run.saved());
+        // The result keeps the history loaded at stop, not the one of the start.
+        const Candidate& c = run.result().candidate;
+        for (int i = 1; i <= 8; ++i)
+            for (int s : {1, 2})
+                QVERIFY(c.a[i] != (i - 1 + s) % 8 + 1 && c.b[i] != (i - 1 + s) % 8 + 1);
+        QCOMPARE(run.result().parameterCode(), QStringLiteral("0001110"));
+        QCOMPARE(run.tick(kSlice).candidates, 0);
+    }
+
+    // The result depends on the inputs and the seed only, however long the animation ran.
+    void resultIsAFunctionOfInputsAndSeed() {
+        const WorkingSet ws = fixture::rooms(12);
+        const QVector<HistoryRow> history = fixture::shifted(12, {1, 3});
+        Candidate first;
+        for (int ticks : {0, 1, 7}) {
+            ChosenSeed random(42, 1000 + ticks);
+            DrawRun run(ws, random);
+            run.start(strict(), history, {});
+            for (int t = 0; t < ticks; ++t)
+                run.tick(kSlice);
+            QCOMPARE(run.stop(history, kSlice).candidates, 1);
+            QCOMPARE(run.result().seed, std::uint64_t(42));
+            if (ticks == 0)
+                first = run.result().candidate;
+            QCOMPARE(run.result().candidate.a, first.a);
+            QCOMPARE(run.result().candidate.b, first.b);
+        }
+        ChosenSeed other(43, 1000);
+        DrawRun run(ws, other);
+        run.start(strict(), history, {});
+        run.stop(history, kSlice);
+        QVERIFY(run.result().candidate.a != first.a || run.result().candidate.b != first.b);
+    }
+
+    void counterWrapsAfter20000() {
+        const WorkingSet ws = fixture::rooms(1);
+        FixedRandom random;
+        DrawRun run(ws, random);
+        run.start(fixture::settings(0, {1, 1, 0, 0, 0, 0}), {}, {});
+        for (int t = 0; t < DrawRun::kCounterWrap; ++t)
+            run.tick(kSlice);
+        QCOMPARE(run.counter(), DrawRun::kCounterWrap);
+        run.tick(kSlice);
+        QCOMPARE(run.counter(), 0);
+    }
+
+    void impossibleStartLeavesTheRunIdle() {
+        const WorkingSet ws = fixture::rooms(3);
+        FixedRandom random;
+        DrawRun run(ws, random);
+        // Three rooms, every room already held by every A: no return-free arrangement.
+        const DrawResult r = run.start(strict(), fixture::shifted(3, {0, 1, 2}), {});
+        QCOMPARE(r.status, DrawStatus::Impossible);
+        QVERIFY(!r.reason.isEmpty());
+        QCOMPARE(run.phase(), DrawRun::Phase::Idle);
+        QVERIFY(!run.hasResult() && run.saved());
+    }
+
+    // Saved only once the rows are committed; a failing save leaves the result unsaved.
+    void savedOnlyAfterTheCommit() {
+        TestDb t;
+        const int project = t.addProject();
+        for (int i = 1; i <= 4; ++i)
+            t.addRoom(project, QStringLiteral("00%1").arg(i), QStringLiteral("甲%1").arg(i),
+                      QStringLiteral("乙%1").arg(i));
+        const WorkingSet ws = loadWorkingSet(*t.db, project);
+        FixedRandom random;
+        DrawRun run(ws, random);
+        SaveRequest request;
+        request.project = project;
+        request.subject = QStringLiteral("语文");
+        request.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
+        QVERIFY(!run.save(*t.db, request).refusal.isEmpty());
+        run.start(fixture::settings(1, {1, 1, 0, 0, 0, 0}), {}, {});
+        run.stop({}, kSlice);
+        t.db->exec(QStringLiteral("drop table 抽签历史"));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, run.save(*t.db, request));
+        QVERIFY(!run.saved());
+        db::createSchema(*t.db);
+        QCOMPARE(run.save(*t.db, request).batch, 1);
+        QVERIFY(run.saved());
+        QCOMPARE(t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
+                 QStringLiteral("1110000"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDrawRun)
+#include "test_draw_run.moc"

@@ -1,0 +1,78 @@
+// Saves draws of the current project into a database, one subject after another, until it is
+// killed. After each save has committed it prints "<subject>\t<batch>" and flushes, so whoever
+// kills it knows which saves were confirmed.
+//   save_loop DATABASE [--rollback-journal]
+// --rollback-journal takes the database for one on a network drive.
+#include "common/random_source.h"
+#include "db/database.h"
+#include "db/db_file.h"
+#include "engine/draw_repository.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <numeric>
+#include <utility>
+
+namespace {
+
+// 1..n in a random order, at index 1..n.
+QVector<int> shuffled(int n, common::RandomSource& random) {
+    QVector<int> p(n + 1);
+    std::iota(p.begin(), p.end(), 0);
+    for (int i = n; i > 1; --i)
+        std::swap(p[i], p[random.index(i)]);
+    return p;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2)
+        return 2;
+    if (args.contains(QStringLiteral("--rollback-journal")))
+        db::setNetworkProbe(+[](const QString&) { return true; });
+    QTextStream out(stdout), err(stderr);
+    try {
+        db::Database d(args.at(1), db::Database::Mode::ReadWrite);
+        const int project =
+            d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
+        const engine::WorkingSet ws = engine::loadWorkingSet(d, project);
+        QStringList subjects;
+        for (const db::Row& r :
+             d.query(QStringLiteral("select 科目 from 时间安排 where 项目编号=?"), {project}))
+            subjects << db::text(r, QStringLiteral("科目"));
+        // The turn goes on from the subject saved last, also across runs, so a save never
+        // replaces the one confirmed just before it.
+        const QString lastSaved = d.scalar(QStringLiteral("select 科目 from 抽签历史 where 数据批次="
+                                                          "(select max(数据批次) from 抽签历史)"))
+                                      .toString();
+        common::SeededRandom random;
+        for (qint64 i = subjects.indexOf(lastSaved) + 1;; ++i) {
+            engine::Candidate c;
+            c.a = shuffled(ws.roomCount(), random);
+            c.b = shuffled(ws.roomCount(), random);
+            c.supervisor = shuffled(ws.supervisorCount(), random);
+            engine::SaveRequest r;
+            r.project = project;
+            r.subject = subjects.at(int(i % subjects.size()));
+            r.time = QDateTime::currentDateTime();
+            r.parameterCode = QStringLiteral("0110011");
+            r.withDuties = i % 2 == 0;
+            r.check1 = 1;
+            r.check6 = 1;
+            const engine::SaveOutcome saved = engine::saveDraw(d, ws, c, r, random);
+            if (!saved.refusal.isEmpty()) {
+                err << saved.refusal << '\n';
+                return 1;
+            }
+            out << r.subject << '\t' << saved.batch << '\n';
+            out.flush();
+        }
+    } catch (const db::DbError& e) {
+        err << e.text() << '\n';
+        return 1;
+    }
+}
