@@ -61,8 +61,8 @@ int main(int argc, char* argv[]) {
             r.time = QDateTime::currentDateTime();
             r.parameterCode = QStringLiteral("0110011");
             r.withDuties = i % 2 == 0;
-            r.check1 = 1;
-            r.check6 = 1;
+            r.allowReturn = engine::RuleState::On;
+            r.drawCheckers = engine::RuleState::On;
             const engine::SaveOutcome saved = engine::saveDraw(d, ws, c, r, random);
             if (!saved.refusal.isEmpty()) {
                 err << saved.refusal << '\n';

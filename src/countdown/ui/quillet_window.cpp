@@ -53,6 +53,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QFont& font, const
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setFont(font);
+    label->setTextFormat(Qt::PlainText); // a subject is data, never markup
     label->setAlignment(Qt::AlignCenter);
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colour);

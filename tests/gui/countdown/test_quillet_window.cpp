@@ -95,6 +95,18 @@ private Q_SLOTS:
         QCOMPARE(s.label("Lbl时间"), timeLineText(QDateTime(kDay, now)));
     }
 
+    void subjectWithMarkupIsShownLiterally() {
+        Hall hall;
+        hall.data.addSubject(hall.project, QStringLiteral("<u>理综</u>"),
+                             QStringLiteral("2026-06-07 15:00:00"), 120);
+        Screen s;
+        QVERIFY(s.load(hall.data.folder()));
+        s.tickAt(QTime(15, 5));
+        auto* subject = s.window.findChild<QLabel*>(QStringLiteral("Lbl科目"));
+        QVERIFY(subject->text().endsWith(QStringLiteral("<u>理综</u>")));
+        QCOMPARE(subject->textFormat(), Qt::PlainText);
+    }
+
     void timetableIsReadOnceAtStart() {
         Hall hall;
         Screen s;

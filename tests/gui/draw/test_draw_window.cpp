@@ -184,6 +184,8 @@ void TestDrawWindow::opening() {
     QCOMPARE(e.st.ksmc, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
+    for (QLabel* l : {w->Label1, w->Label2, w->Label3})
+        QCOMPARE(l->textFormat(), Qt::PlainText);
     QCOMPARE(boxTexts(*w, 3),
              (QStringList{QStringLiteral("001.甲1,乙1,外1"), QStringLiteral("002.甲2,乙2,外2"),
                           QStringLiteral("003.甲3,乙3,")}));
