@@ -1,0 +1,222 @@
+#include "manager/project_settings.h"
+
+#include "db/date_text.h"
+
+namespace manager {
+
+namespace {
+
+const QString kDefaultText = QStringLiteral("0,0,0");
+const QString kDefaultBackground = QStringLiteral("255,255,0");
+
+QStringList numbered(int from, int to, const QString& unit) {
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items << QString::number(i) + unit;
+    return items;
+}
+
+ComboRule choiceRule(const char16_t* control, const char16_t* label, const char16_t* column,
+                     QVector<Choice> choices, Choice other, QStringList items,
+                     const QString& designText = {}) {
+    ComboRule r{QString::fromUtf16(control),
+                QString::fromUtf16(label),
+                QString::fromUtf16(column),
+                std::move(choices),
+                std::move(other),
+                QString(),
+                std::move(items),
+                designText};
+    if (r.designText.isEmpty())
+        r.designText = r.items.front();
+    return r;
+}
+
+Colour split(const QString& text, ColourKind kind) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    Colour c;
+    for (int i = 0; i < 3; ++i)
+        c[i] = i < parts.size() ? parts[i] : defaultColourComponent(kind, i);
+    return c;
+}
+
+QString joined(const Colour& c) {
+    return c[0] + QLatin1Char(',') + c[1] + QLatin1Char(',') + c[2];
+}
+
+} // namespace
+
+const QVector<TextRule>& projectTexts() {
+    static const QVector<TextRule> rules = {
+        {QStringLiteral("Txt考试名称"), QStringLiteral("考试名称:"), QStringLiteral("考试名称")},
+        {QStringLiteral("Txt考点名称"), QStringLiteral("考点名称:"), QStringLiteral("考点名称")},
+        {QStringLiteral("Txt考点地点"), QStringLiteral("考点地点:"), QStringLiteral("考点地点")},
+        {QStringLiteral("Txt负责人"), QStringLiteral("负责人:"), QStringLiteral("负责人")},
+        {QStringLiteral("Txt联系电话"), QStringLiteral("联系电话:"), QStringLiteral("联系电话")},
+    };
+    return rules;
+}
+
+const QVector<ComboRule>& projectCombos() {
+    static const QVector<ComboRule> rules = [] {
+        const QString allow = QStringLiteral("允许"), deny = QStringLiteral("不允许"),
+                      open = QStringLiteral("不限制");
+        QVector<ComboRule> r;
+        r << choiceRule(
+            u"Cmb抽签模式", u"抽签规则:", u"抽签模式",
+            {{0, QStringLiteral("甲乙独立抽签")}, {1, QStringLiteral("仅抽乙不动甲")}},
+            {2, QStringLiteral("仅抽甲不动乙")},
+            {QStringLiteral("甲乙独立抽签"), QStringLiteral("仅抽乙不动甲"), QStringLiteral("仅抽甲不动乙")});
+        r << choiceRule(u"Cmb重回考室", u"重回考室:", u"允许重回原考室", {{0, deny}}, {1, allow},
+                        {deny, allow});
+        r << choiceRule(u"Cmb再搭档", u"甲乙再搭档:", u"允许甲乙再搭档", {{0, deny}}, {1, allow},
+                        {deny, allow});
+        r << choiceRule(u"Cmb性别搭档", u"性别搭档:", u"最大性别组合", {{0, open}},
+                        {1, QStringLiteral("减少同性别搭档")}, {QStringLiteral("减少同性别搭档"), open});
+        r << choiceRule(u"Cmb异校搭档", u"同校搭档:", u"最大异校搭档", {{0, open}},
+                        {1, QStringLiteral("减少同单位搭档")}, {QStringLiteral("减少同单位搭档"), open});
+        r << choiceRule(u"Cmb修改参数", u"允许改参数:", u"允许抽签时修改参数", {{1, allow}},
+                        {0, QStringLiteral("不允许抽签时修改")}, {allow, QStringLiteral("不允许抽签时修改")});
+        r << choiceRule(u"Cmb抽场外", u"场外与验卷:", u"场外与验卷抽签",
+                        {{0, QStringLiteral("不抽签")},
+                         {1, QStringLiteral("同步抽签")},
+                         {2, QStringLiteral("只抽场外监考")}},
+                        {3, QStringLiteral("只抽验卷")},
+                        {QStringLiteral("不抽签"), QStringLiteral("同步抽签"), QStringLiteral("只抽场外监考"),
+                         QStringLiteral("只抽验卷")},
+                        QStringLiteral("同步抽签"));
+        r << ComboRule{QStringLiteral("Cmb考场号位"),
+                       QStringLiteral("考场号位数:"),
+                       QStringLiteral("考场号位数"),
+                       {},
+                       {},
+                       QStringLiteral("位"),
+                       numbered(2, 5, QStringLiteral("位")),
+                       QStringLiteral("3位")};
+        r << ComboRule{QStringLiteral("Cmb报表行"),
+                       QStringLiteral("报表行数:"),
+                       QStringLiteral("默认行1"),
+                       {},
+                       {},
+                       QStringLiteral("行"),
+                       numbered(15, 40, QStringLiteral("行")),
+                       QStringLiteral("25行")};
+        return r;
+    }();
+    return rules;
+}
+
+QString shownValue(const ComboRule& rule, const QVariant& column) {
+    if (!rule.unit.isEmpty())
+        return (column.isNull() ? QString() : column.toString()) + rule.unit;
+    bool ok = false;
+    const int value = column.isNull() ? 0 : static_cast<int>(column.toString().trimmed().toDouble(&ok));
+    for (const Choice& c : rule.choices) {
+        if (c.value == value)
+            return c.text;
+    }
+    return rule.other.text;
+}
+
+QVariant storedValue(const ComboRule& rule, const QString& text) {
+    if (!rule.unit.isEmpty())
+        return QString(text).remove(rule.unit);
+    for (const Choice& c : rule.choices) {
+        if (c.text == text)
+            return c.value;
+    }
+    return rule.other.value;
+}
+
+ProjectForm shownProject(const db::Row& row, common::RunState& state) {
+    ProjectForm form;
+    for (const TextRule& t : projectTexts())
+        form.values[t.control] = db::text(row, t.column);
+    for (const ComboRule& c : projectCombos())
+        form.values[c.control] = shownValue(c, row.value(c.column));
+    if (!row.value(QStringLiteral("文字色")).isNull())
+        state.KjZs = db::text(row, QStringLiteral("文字色"));
+    if (!row.value(QStringLiteral("底色")).isNull())
+        state.KjDs = db::text(row, QStringLiteral("底色"));
+    if (state.KjZs.isEmpty())
+        state.KjZs = kDefaultText;
+    if (state.KjDs.isEmpty())
+        state.KjDs = kDefaultBackground;
+    form.text = split(state.KjZs, ColourKind::Text);
+    form.background = split(state.KjDs, ColourKind::Background);
+    return form;
+}
+
+std::optional<FieldError> checkProject(const ProjectForm& form) {
+    if (form.values.value(QStringLiteral("Txt考试名称")).isEmpty())
+        return FieldError{QStringLiteral("考试名称为必填项目！"), QStringLiteral("Txt考试名称")};
+    if (form.values.value(QStringLiteral("Txt考点名称")).isEmpty())
+        return FieldError{QStringLiteral("考点名称为必填项目！"), QStringLiteral("Txt考点名称")};
+    return std::nullopt;
+}
+
+Fields storedProject(const ProjectForm& form) {
+    Fields f;
+    for (const TextRule& t : projectTexts())
+        f.push_back({t.column, form.values.value(t.control)});
+    for (const ComboRule& c : projectCombos())
+        f.push_back({c.column, storedValue(c, form.values.value(c.control))});
+    f.push_back({QStringLiteral("文字色"), joined(form.text)});
+    f.push_back({QStringLiteral("底色"), joined(form.background)});
+    return f;
+}
+
+Fields newProject(const ProjectForm& form, int settingsId, const QDateTime& now) {
+    Fields f = storedProject(form);
+    f.push_back({QStringLiteral("分屏显示"), 1});
+    f.push_back({QStringLiteral("状态"), QStringLiteral("正常")});
+    f.push_back({QStringLiteral("创建时间"), db::toDateText(now)});
+    f.push_back({QStringLiteral("单位代码"), settingsId});
+    return f;
+}
+
+bool validColourComponent(const QString& text) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok && v >= 0 && v <= 255;
+}
+
+QString defaultColourComponent(ColourKind kind, int index) {
+    if (kind == ColourKind::Text)
+        return QStringLiteral("0");
+    return index == 2 ? QStringLiteral("0") : QStringLiteral("255");
+}
+
+int colourComponent(const Colour& colour, ColourKind kind, int index) {
+    const QString& t = colour[index];
+    return validColourComponent(t) ? t.trimmed().toInt() : defaultColourComponent(kind, index).toInt();
+}
+
+SourceDefinition projectDefinition() {
+    SourceDefinition d;
+    d.table = d.from = QStringLiteral("考点设置");
+    d.order = QStringLiteral("编号");
+    d.rowText = [](const db::Row& r, int) -> QString {
+        return db::text(r, QStringLiteral("编号")) + QLatin1Char('.') +
+               db::text(r, QStringLiteral("考试名称")) + QStringLiteral("\n   ") +
+               db::text(r, QStringLiteral("考点名称"));
+    };
+    return d;
+}
+
+bool setCurrentProject(db::Database& db, common::RunState& state, int project) {
+    db::Transaction t(db);
+    const QVariant first = db.scalar(QStringLiteral("select 编号 from 系统设置 order by 编号 limit 1"));
+    if (!first.isValid())
+        return false;
+    db.exec(QStringLiteral("update 系统设置 set 当前项目=? where 编号=?"), {project, first});
+    t.commit();
+    state.DQXM = project;
+    return true;
+}
+
+QString currentProjectSetText(int project) {
+    return QStringLiteral("已经将当前项目设置为 #") + QString::number(project);
+}
+
+} // namespace manager

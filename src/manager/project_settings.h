@@ -1,0 +1,98 @@
+#pragma once
+
+#include "common/run_state.h"
+#include "manager/editor_texts.h"
+#include "manager/record_source.h"
+
+#include <QDateTime>
+#include <QHash>
+
+#include <array>
+#include <optional>
+
+namespace manager {
+
+// The settings editor's edit fields and combo boxes: which column each shows and how.
+struct TextRule {
+    QString control; // objectName
+    QString label;
+    QString column;
+};
+
+struct Choice {
+    int value;
+    QString text;
+};
+
+// A combo box: an integer column shown as one of its texts. A value without a text of its
+// own shows `other.text`, a text outside `choices` stores `other.value`. With a `unit`
+// ("位", "行") the column is shown as its number followed by the unit, and stored as the
+// chosen text with every unit removed, unchecked.
+struct ComboRule {
+    QString control;
+    QString label;
+    QString column;
+    QVector<Choice> choices;
+    Choice other;
+    QString unit;
+    QStringList items; // the list, in order
+    QString designText;
+};
+
+const QVector<TextRule>& projectTexts();
+const QVector<ComboRule>& projectCombos();
+
+QString shownValue(const ComboRule& rule, const QVariant& column);
+QVariant storedValue(const ComboRule& rule, const QString& text);
+
+enum class ColourKind { Text, Background };
+using Colour = std::array<QString, 3>; // red, green, blue as typed
+
+// What one project shows in the editor: texts of the edit fields and combo boxes by
+// objectName, and the six colour boxes.
+struct ProjectForm {
+    QHash<QString, QString> values;
+    Colour text, background;
+};
+
+// The record's fields as the editor shows them. Its colours pass through the run's KjZs and
+// KjDs: a NULL colour leaves them as the record shown before left them, so such a record
+// shows that record's colours; an empty one shows the default.
+ProjectForm shownProject(const db::Row& row, common::RunState& state);
+
+// The two required names, in order.
+std::optional<FieldError> checkProject(const ProjectForm& form);
+
+// Columns of a modify: every column the editor shows.
+Fields storedProject(const ProjectForm& form);
+// Columns of an add: those, plus split-screen display on, 状态 "正常", the creation time and
+// the active settings row as the unit.
+Fields newProject(const ProjectForm& form, int settingsId, const QDateTime& now);
+
+// A colour box holds a whole number from 0 to 255.
+bool validColourComponent(const QString& text);
+// What a box is reset to after a wrong entry: text "0,0,0", background "255,255,0".
+QString defaultColourComponent(ColourKind kind, int index);
+// The value to paint with; a box that holds no valid component paints its default.
+int colourComponent(const Colour& colour, ColourKind kind, int index);
+inline const QString kColourRangeText = QStringLiteral("请输入0-255之间的数字！");
+
+SourceDefinition projectDefinition();
+
+// The last project cannot be deleted.
+inline bool projectDeleteAllowed(int count) {
+    return count > 1;
+}
+// "设置为当前项目" is for another project than the current one.
+inline bool canSetCurrent(int projectId, const common::RunState& state) {
+    return projectId != state.DQXM;
+}
+
+// Writes `project` into 当前项目 of the first 系统设置 row (table order, whatever its 状态)
+// and makes it the run's DQXM. False, with nothing written, when the table has no row.
+bool setCurrentProject(db::Database& db, common::RunState& state, int project);
+QString currentProjectSetText(int project);
+inline const QString kNoSettingsRowText =
+    QStringLiteral("系统设置表中没有任何记录，无法设置当前项目！\n请检查数据库文件。");
+
+} // namespace manager

@@ -1,0 +1,169 @@
+#include "manager/ui/manager_window.h"
+
+#include "common/overview.h"
+#include "common/shell.h"
+#include "common/startup.h"
+#include "common/ui/login_dialog.h"
+#include "manager/manager_start.h"
+#include "manager/ui/password_dialog.h"
+#include "manager/ui/project_editor.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace manager::ui {
+
+Frm管理::Frm管理(common::Services& services, QWidget* parent) : QWidget(parent), services_(services) {
+    setObjectName(QStringLiteral("Frm管理"));
+    buildControls();
+}
+
+Frm管理::~Frm管理() = default;
+
+void Frm管理::buildControls() {
+    setWindowTitle(QStringLiteral("Morvek"));
+
+    Txt基本情况 = new QPlainTextEdit(this);
+    Txt基本情况->setObjectName(QStringLiteral("Txt基本情况"));
+    Txt基本情况->setReadOnly(true);
+    Txt基本情况->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont mono(QStringLiteral("Noto Sans Mono CJK SC"));
+    mono.setStyleHint(QFont::Monospace);
+    mono.setPointSize(11);
+    Txt基本情况->setFont(mono);
+    Txt基本情况->setMinimumSize(520, 560);
+
+    Label1 = new QLabel(QStringLiteral("Vardel数据管理"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont title = Label1->font();
+    title.setPointSize(22);
+    title.setBold(true);
+    Label1->setFont(title);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setStyleSheet(QStringLiteral("color: #1f4e8c;"));
+
+    const auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setMinimumHeight(40);
+        return b;
+    };
+    Command1 = button("Command1", QStringLiteral("项目管理"));
+    Cmd时间 = button("Cmd时间", QStringLiteral("考试科目与时间"));
+    Command3 = button("Command3", QStringLiteral("人员管理"));
+    Command2 = button("Command2", QStringLiteral("数据导入"));
+    Command4 = button("Command4", QStringLiteral("打开抽签程序"));
+    Command5 = button("Command5", QStringLiteral("修改管理密码"));
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* buttons = new QVBoxLayout(frame);
+    buttons->setSpacing(10);
+    for (QPushButton* b : {Command1, Cmd时间, Command3, Command2})
+        buttons->addWidget(b);
+    buttons->addSpacing(16);
+    buttons->addWidget(Command4);
+    buttons->addWidget(Command5);
+    buttons->addStretch();
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(Label1);
+    side->addSpacing(8);
+    side->addWidget(frame, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(14);
+    layout->addWidget(Txt基本情况, 1);
+    layout->addLayout(side);
+    resize(840, 700);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { openProjects(); });
+    connect(Cmd时间, &QPushButton::clicked, this, [this] { notThereYet(Cmd时间->text()); });
+    connect(Command3, &QPushButton::clicked, this, [this] { notThereYet(Command3->text()); });
+    connect(Command2, &QPushButton::clicked, this, [this] { notThereYet(Command2->text()); });
+    connect(Command4, &QPushButton::clicked, this, [this] { startDrawProgram(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { openPassword(); });
+}
+
+Frm管理::Start Frm管理::startUp(const QString& programFolder, common::SingleInstance& instance) {
+    ManagerStart start = startManager(state, instance, programFolder);
+    using Outcome = ManagerStart::Outcome;
+    if (start.outcome == Outcome::AlreadyRunning) {
+        services_.prompter.message(this, start.message, common::Prompter::Icon::Information);
+        return Start::Quit;
+    }
+    setWindowTitle(mainCaption(state));
+    if (start.outcome == Outcome::Fatal) {
+        services_.prompter.message(this, start.message, common::Prompter::Icon::Warning, common::kFatalTitle);
+        return Start::Quit;
+    }
+    if (start.readOnlyWarning)
+        services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
+    db_ = std::move(start.db);
+    if (start.outcome == Outcome::NoProject) {
+        Txt基本情况->setPlainText(common::kNoProjectText);
+        return Start::Run;
+    }
+    state.LoginSucceeded = false;
+    showLogin();
+    读参数();
+    return Start::Run;
+}
+
+void Frm管理::showLogin() {
+    common::ui::askLogin(state, services_, Command1, common::ui::kManagerLoginCaption, this);
+}
+
+void Frm管理::读参数() {
+    if (!db_)
+        return;
+    bool found = false;
+    try {
+        const common::Overview o = common::读参数(*db_, state, common::OverviewProgram::Manager);
+        Txt基本情况->setPlainText(o.text);
+        found = o.projectFound;
+    } catch (const db::DbError& e) {
+        services_.prompter.message(this, QStringLiteral("读取考试项目数据失败！\n") + e.text(),
+                                   common::Prompter::Icon::Critical);
+    }
+    for (QPushButton* b : {Command2, Command3, Command4, Cmd时间})
+        b->setEnabled(found);
+}
+
+void Frm管理::openProjects() {
+    if (!state.LoginSucceeded)
+        showLogin();
+    {
+        Frm项目 editor(state, services_, this);
+        if (editor.isUsable())
+            services_.dialogs.run(editor);
+    }
+    读参数();
+}
+
+void Frm管理::notThereYet(const QString& window) {
+    services_.prompter.message(
+        this, QStringLiteral("“") + window + QStringLiteral("”窗口尚未完成，将在后续版本中提供。"),
+        common::Prompter::Icon::Information);
+}
+
+void Frm管理::openPassword() {
+    Frm密码 dialog(state, services_, this);
+    services_.dialogs.run(dialog);
+}
+
+void Frm管理::startDrawProgram() {
+    const QString path = common::siblingProgramPath(state.MyPath, kDrawProgram);
+    if (!services_.shell.startProgram(path)) {
+        services_.prompter.message(this, drawProgramMissingText(path), common::Prompter::Icon::Information);
+        return;
+    }
+    showMinimized();
+}
+
+} // namespace manager::ui

@@ -1,0 +1,198 @@
+#include "manager/ui/record_editor.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace manager::ui {
+
+namespace {
+
+QPushButton* writeButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromUtf8(name));
+    // Enter in an edit field must never press a write button.
+    b->setAutoDefault(false);
+    b->setMinimumWidth(88);
+    return b;
+}
+
+} // namespace
+
+RecordEditor::RecordEditor(common::RunState& state, common::Services& services, SourceDefinition source,
+                           int pageSize, int linesPerRow, QWidget* parent)
+    : QDialog(parent), state_(state), services_(services), pager_(pageSize) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    grid = new RecordGrid(pageSize, linesPerRow, this);
+    Cmd追加 = writeButton("Cmd追加", QStringLiteral("追加"), this);
+    Cmd修改 = writeButton("Cmd修改", QStringLiteral("修改"), this);
+    Cmd删除 = writeButton("Cmd删除", QStringLiteral("删除"), this);
+    try {
+        db_ = common::openRunDatabase(state);
+        source_ = std::make_unique<RecordSource>(*db_, std::move(source));
+    } catch (const db::DbError& e) {
+        db_.reset();
+        services_.prompter.message(parent, QStringLiteral("数据库无法打开！\n") + e.text(),
+                                   common::Prompter::Icon::Critical);
+    }
+
+    connect(grid, &RecordGrid::scrolled, this, [this](int top) {
+        pager_.setTop(top);
+        refresh();
+    });
+    connect(grid, &RecordGrid::rowClicked, this, [this](int row) {
+        if (pager_.clickRow(row))
+            refresh();
+    });
+    connect(Cmd追加, &QPushButton::clicked, this, [this] { pressAdd(); });
+    connect(Cmd修改, &QPushButton::clicked, this, [this] { pressModify(); });
+    connect(Cmd删除, &QPushButton::clicked, this, [this] { pressDelete(); });
+}
+
+RecordEditor::~RecordEditor() = default;
+
+void RecordEditor::load() {
+    if (header_)
+        header_->setText(headerText(state_));
+    grid->clear();
+    refresh();
+}
+
+QLabel* RecordEditor::addHeader(const QString& objectName) {
+    header_ = new QLabel(this);
+    header_->setObjectName(objectName);
+    header_->setTextFormat(Qt::PlainText);
+    header_->setAlignment(Qt::AlignCenter);
+    QFont f = header_->font();
+    f.setPointSize(f.pointSize() + 2);
+    f.setBold(true);
+    header_->setFont(f);
+    return header_;
+}
+
+QHBoxLayout* RecordEditor::writeButtons() {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(Cmd追加);
+    row->addWidget(Cmd修改);
+    row->addWidget(Cmd删除);
+    return row;
+}
+
+void RecordEditor::refresh() {
+    if (!db_)
+        return;
+    const bool ok = attempt([this] { page_ = readPage(*source_, pager_); }, QStringLiteral("读取数据失败！"));
+    if (!ok)
+        page_ = {};
+    grid->showPage(page_, pager_);
+    showRecord(page_);
+    applyMode();
+}
+
+void RecordEditor::applyMode() {
+    const EditMode::Buttons b =
+        mode_.buttons(state_.LoginSucceeded && db_ != nullptr, page_.hasCurrent(), deleteAllowed());
+    Cmd追加->setText(mode_.addCaption());
+    Cmd修改->setText(mode_.modifyCaption());
+    Cmd追加->setEnabled(b.add);
+    Cmd修改->setEnabled(b.modify);
+    Cmd删除->setEnabled(b.remove);
+    // A new record is typed into empty fields; moving through the list meanwhile would fill them.
+    grid->setEnabled(!mode_.adding());
+    updateControls();
+}
+
+bool RecordEditor::guard() {
+    return common::writeGuard(state_, services_.prompter, this);
+}
+
+bool RecordEditor::attempt(const std::function<void()>& action, const QString& what) {
+    try {
+        action();
+        return true;
+    } catch (const db::DbError& e) {
+        services_.prompter.message(this, what + QLatin1Char('\n') + e.text(),
+                                   common::Prompter::Icon::Critical);
+        return false;
+    }
+}
+
+void RecordEditor::focusField(const QString& objectName) {
+    if (auto* w = findChild<QWidget*>(objectName))
+        w->setFocus();
+}
+
+bool RecordEditor::passesChecks() {
+    const std::optional<FieldError> e = checkFields();
+    if (!e)
+        return true;
+    services_.prompter.message(this, e->text, common::Prompter::Icon::Warning, kCheckTitle);
+    focusField(e->focus);
+    return false;
+}
+
+void RecordEditor::pressAdd() {
+    if (!guard())
+        return;
+    switch (mode_.pressAdd()) {
+    case EditMode::Action::EnterAdd:
+        pager_.toLast();
+        refresh();
+        clearFields();
+        break;
+    case EditMode::Action::ConfirmAdd:
+        if (!passesChecks())
+            return;
+        if (!attempt([this] { source_->insert(fieldsToAdd()); }, QStringLiteral("数据没有保存！")))
+            return;
+        mode_.added();
+        refresh();
+        pager_.toLast();
+        refresh();
+        break;
+    default:
+        break;
+    }
+    applyMode();
+}
+
+void RecordEditor::pressModify() {
+    if (!guard())
+        return;
+    if (mode_.pressModify() == EditMode::Action::CancelAdd) {
+        pager_.setTop(1);
+        refresh();
+        return;
+    }
+    if (!page_.hasCurrent() || !passesChecks())
+        return;
+    const int id = page_.currentId();
+    if (attempt([this, id] { source_->update(id, fieldsToModify()); }, QStringLiteral("数据没有保存！")))
+        refresh();
+}
+
+void RecordEditor::pressDelete() {
+    if (!guard() || !page_.hasCurrent())
+        return;
+    if (!services_.prompter.confirm(this, deleteConfirmText(), common::Prompter::Icon::Information,
+                                    kDeleteTitle))
+        return;
+    const int id = page_.currentId();
+    if (!attempt([this, id] { source_->remove(id); }, QStringLiteral("记录没有删除！")))
+        return;
+    pager_.afterDelete();
+    refresh();
+}
+
+// While adding, Esc gives up the new record instead of closing the editor.
+void RecordEditor::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && mode_.modifyCancels()) {
+        Cmd修改->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace manager::ui

@@ -1,0 +1,170 @@
+#include "common/ui/login_dialog.h"
+#include "fake_dialogs.h"
+#include "manager/ui/manager_window.h"
+#include "manager/ui/project_editor.h"
+#include "test_db.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace manager::ui;
+
+namespace {
+
+struct Fixture {
+    TestDb t;
+    FakeServices s;
+    int project = t.addProject(u"2026年中考"_qs, u"城关一中考点"_qs);
+    std::unique_ptr<common::SingleInstance> instance;
+    std::unique_ptr<Frm管理> w;
+
+    Fixture() {
+        t.setCurrentProject(project);
+        t.addRoom(project, u"001"_qs, u"张三"_qs, u"李四"_qs);
+    }
+    // Logs in with `password` whenever the login is shown; empty skips it.
+    void loginWith(const QString& password) {
+        s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
+            auto& login = static_cast<common::ui::FrmLogin&>(d);
+            if (password.isEmpty())
+                return int(QDialog::Rejected);
+            login.txtPassword->setText(password);
+            login.cmdOK->click();
+            return login.result();
+        };
+    }
+    Frm管理::Start start() {
+        instance = std::make_unique<common::SingleInstance>(u"Morvek"_qs, t.folder());
+        w = std::make_unique<Frm管理>(s.services);
+        return w->startUp(t.folder(), *instance);
+    }
+    QString overview() const { return w->Txt基本情况->toPlainText(); }
+};
+
+} // namespace
+
+class TestManagerWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startUpPaths_data();
+    void startUpPaths();
+    void editorButtonSequence();
+    void otherButtons();
+    void missingProjectDisablesItsButtons();
+};
+
+void TestManagerWindow::startUpPaths_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QStringList>("said");
+    QTest::addColumn<bool>("login");
+    QTest::addColumn<QString>("overviewStart");
+    QTest::newRow("normal") << "" << true << QStringList() << true << "\n Vardel";
+    QTest::newRow("second instance") << "running" << false << QStringList{u"程序已经运行，不能再次装载！"_qs}
+                                     << false << "";
+    QTest::newRow("missing") << "missing" << false << QStringList{u"数据库文件未找到，程序无法正常运行！"_qs}
+                             << false << "";
+    QTest::newRow("foreign")
+        << "foreign" << false
+        << QStringList{u"数据库文件不是本系统的数据库（格式无法识别），程序无法正常运行！"_qs} << false << "";
+    QTest::newRow("read-only") << "read-only" << true
+                               << QStringList{u"请检查数据库文件是否只读或当前位置无写入权限！"_qs} << true
+                               << "\n Vardel";
+    QTest::newRow("no active row") << "inactive" << true << QStringList() << false << "无可用项目";
+}
+
+void TestManagerWindow::startUpPaths() {
+    QFETCH(QString, setup);
+    QFETCH(QStringList, said);
+    Fixture f;
+    common::SingleInstance other(u"Morvek"_qs, f.t.folder());
+    if (setup == u"running")
+        QVERIFY(other.acquire());
+    if (setup == u"inactive")
+        f.t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
+    f.t.db.reset();
+    if (setup == u"missing")
+        QVERIFY(QFile::remove(f.t.path()));
+    if (setup == u"foreign") {
+        QFile file(f.t.path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("something else entirely");
+    }
+    if (setup == u"read-only")
+        QFile::setPermissions(f.t.path(), QFileDevice::ReadOwner);
+    f.loginWith(u"admin"_qs);
+
+    QTEST(f.start() == Frm管理::Start::Run, "runs");
+    QStringList texts;
+    for (const FakePrompter::Said& s : f.s.prompter.said)
+        texts << s.text;
+    QCOMPARE(texts, said);
+    QTEST(f.s.dialogs.ran.contains(u"FrmLogin"_qs), "login");
+    QFETCH(QString, overviewStart);
+    QVERIFY(f.overview().startsWith(overviewStart));
+    if (setup != u"running")
+        QCOMPARE(f.w->windowTitle(), u"Vardel V17.6.2"_qs);
+    if (setup.isEmpty())
+        QVERIFY(f.overview().contains(u" 监考员抽签模式: 甲乙独立抽签"_qs));
+}
+
+void TestManagerWindow::editorButtonSequence() {
+    Fixture f;
+    f.loginWith({});
+    QCOMPARE(f.start(), Frm管理::Start::Run);
+    QVERIFY(!f.w->state.LoginSucceeded);
+    f.s.dialogs.handlers[u"Frm项目"_qs] = [&f](QDialog& d) {
+        auto& editor = static_cast<Frm项目&>(d);
+        editor.texts[u"Txt考试名称"_qs]->setText(u"2026年秋季考试"_qs);
+        editor.Cmd修改->click();
+        return int(QDialog::Accepted);
+    };
+    f.loginWith(u"admin"_qs);
+    f.w->Command1->click();
+    QCOMPARE(f.s.dialogs.ran, (QStringList{u"FrmLogin"_qs, u"FrmLogin"_qs, u"Frm项目"_qs}));
+    QVERIFY(f.overview().contains(u" 考试名称: 2026年秋季考试"_qs));
+
+    f.w->Command1->click();
+    QCOMPARE(f.s.dialogs.ran.size(), 4);
+    QCOMPARE(f.s.dialogs.ran.back(), u"Frm项目"_qs);
+}
+
+void TestManagerWindow::otherButtons() {
+    Fixture f;
+    f.loginWith({});
+    f.start();
+    f.w->show();
+    f.w->Command5->click();
+    QCOMPARE(f.s.dialogs.ran, (QStringList{u"FrmLogin"_qs, u"Frm密码"_qs}));
+    for (QPushButton* b : {f.w->Cmd时间, f.w->Command3, f.w->Command2}) {
+        b->click();
+        QVERIFY(f.s.prompter.last().contains(b->text()));
+    }
+    QCOMPARE(f.s.dialogs.ran.size(), 2);
+
+    f.s.shell.startResult = false;
+    f.w->Command4->click();
+    QCOMPARE(f.s.prompter.last(),
+             u"没找到（%1）文件！"_qs.arg(QFileInfo(f.s.shell.started.back()).fileName()));
+    QVERIFY(!f.w->isMinimized());
+    f.s.shell.startResult = true;
+    f.w->Command4->click();
+    QCOMPARE(QFileInfo(f.s.shell.started.back()).completeBaseName(), u"Vardel"_qs);
+    QVERIFY(f.w->isMinimized());
+}
+
+void TestManagerWindow::missingProjectDisablesItsButtons() {
+    Fixture f;
+    f.t.setCurrentProject(99);
+    f.loginWith(u"admin"_qs);
+    f.start();
+    for (QPushButton* b : {f.w->Command2, f.w->Command3, f.w->Command4, f.w->Cmd时间})
+        QVERIFY(!b->isEnabled());
+    QVERIFY(f.w->Command1->isEnabled() && f.w->Command5->isEnabled());
+}
+
+QTEST_MAIN(TestManagerWindow)
+#include "test_manager_window.moc"

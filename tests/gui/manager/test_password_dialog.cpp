@@ -1,0 +1,91 @@
+#include "common/startup.h"
+#include "common/ui/login_dialog.h"
+#include "fake_dialogs.h"
+#include "manager/ui/password_dialog.h"
+#include "test_db.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace manager::ui;
+
+namespace {
+
+struct Fixture {
+    TestDb t;
+    FakeServices s;
+    common::RunState state = t.runState(t.addProject());
+    Fixture() {
+        common::readActiveSettings(*t.db, state);
+        state.LoginSucceeded = false;
+    }
+    // The login of the same run, typing `password`.
+    bool login(const QString& password) {
+        s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
+            auto& login = static_cast<common::ui::FrmLogin&>(d);
+            login.txtPassword->setText(password);
+            login.cmdOK->click();
+            return login.result();
+        };
+        return common::ui::askLogin(state, s.services, nullptr, common::ui::kManagerLoginCaption, nullptr);
+    }
+};
+
+} // namespace
+
+class TestPasswordDialog : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void refusalClearsAndFocusesItsBox();
+    void newPasswordLogsInTheSameRun();
+    void withoutActiveRowNothingChanges();
+};
+
+void TestPasswordDialog::refusalClearsAndFocusesItsBox() {
+    Fixture f;
+    Frm密码 w(f.state, f.s.services);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.Text1->setText(u"Admin"_qs);
+    w.Text2->setText(u"abcd"_qs);
+    w.Command1->click();
+    QCOMPARE(f.s.prompter.last(), u"旧密码不正确！"_qs);
+    QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Information);
+    QVERIFY(f.s.prompter.said.back().title.isEmpty());
+    QVERIFY(w.Text1->text().isEmpty());
+    QCOMPARE(w.Text2->text(), u"abcd"_qs);
+    QCOMPARE(QApplication::focusWidget(), w.Text1);
+}
+
+void TestPasswordDialog::newPasswordLogsInTheSameRun() {
+    Fixture f;
+    Frm密码 w(f.state, f.s.services);
+    w.Text1->setText(u"admin"_qs);
+    w.Text2->setText(u"n'ew1"_qs);
+    w.Text3->setText(u"n'ew1"_qs);
+    w.Command1->click();
+    QCOMPARE(f.s.prompter.last(), u"密码被成功修改！"_qs);
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+
+    QVERIFY(!f.login(u"admin"_qs));
+    QVERIFY(f.login(u"n'ew1"_qs));
+    QCOMPARE(f.t.db->scalar(u"select 密码 from 系统设置"_qs).toString(), u"n'ew1"_qs);
+}
+
+void TestPasswordDialog::withoutActiveRowNothingChanges() {
+    Fixture f;
+    f.t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
+    Frm密码 w(f.state, f.s.services);
+    w.Text1->setText(u"admin"_qs);
+    w.Text2->setText(u"abcd"_qs);
+    w.Text3->setText(u"abcd"_qs);
+    w.Command1->click();
+    QCOMPARE(f.s.prompter.last(), manager::kPasswordNotSavedText);
+    QCOMPARE(f.state.YhMm, u"admin"_qs);
+    QVERIFY(f.login(u"admin"_qs));
+}
+
+QTEST_MAIN(TestPasswordDialog)
+#include "test_password_dialog.moc"
