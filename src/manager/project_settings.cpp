@@ -134,10 +134,10 @@ ProjectForm shownProject(const db::Row& row, common::RunState& state) {
         form.values[t.control] = db::text(row, t.column);
     for (const ComboRule& c : projectCombos())
         form.values[c.control] = shownValue(c, row.value(c.column));
-    if (!row.value(QStringLiteral("文字色")).isNull())
-        state.KjZs = db::text(row, QStringLiteral("文字色"));
-    if (!row.value(QStringLiteral("底色")).isNull())
-        state.KjDs = db::text(row, QStringLiteral("底色"));
+    // A project without colours is drawn in the defaults, so it shows them here too, never
+    // the colours of the project shown before it (which 修改 would then store into it).
+    state.KjZs = db::text(row, QStringLiteral("文字色"));
+    state.KjDs = db::text(row, QStringLiteral("底色"));
     if (state.KjZs.isEmpty())
         state.KjZs = kDefaultText;
     if (state.KjDs.isEmpty())

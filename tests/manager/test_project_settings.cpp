@@ -28,7 +28,7 @@ private Q_SLOTS:
     void valuesTheEditorNeverWrites();
     void colourBoxes_data();
     void colourBoxes();
-    void nullColoursShowThePreviousRecords();
+    void nullColoursShowTheDefaults();
     void newProjectColumnsAndQuotes();
     void requiredNamesInOrder();
     void setCurrentWritesTheFirstSettingsRow();
@@ -125,7 +125,7 @@ void TestProjectSettings::colourBoxes() {
     QTEST(defaultColourComponent(ColourKind(kind), index), "resetTo");
 }
 
-void TestProjectSettings::nullColoursShowThePreviousRecords() {
+void TestProjectSettings::nullColoursShowTheDefaults() {
     TestDb t;
     const int a = t.addProject(), b = t.addProject(), c = t.addProject(), d = t.addProject();
     t.db->exec(u"update 考点设置 set 文字色='1,2,3', 底色='4,5,6' where 编号=?"_qs, {a});
@@ -135,13 +135,14 @@ void TestProjectSettings::nullColoursShowThePreviousRecords() {
     common::RunState state;
     formOf(t, a, state);
     const ProjectForm afterA = formOf(t, b, state);
-    QCOMPARE(afterA.text, (Colour{u"1"_qs, u"2"_qs, u"3"_qs}));
-    QCOMPARE(afterA.background, (Colour{u"4"_qs, u"5"_qs, u"6"_qs}));
+    QCOMPARE(afterA.text, (Colour{u"0"_qs, u"0"_qs, u"0"_qs}));
+    QCOMPARE(afterA.background, (Colour{u"255"_qs, u"255"_qs, u"0"_qs}));
     const ProjectForm empty = formOf(t, c, state);
     QCOMPARE(empty.text, (Colour{u"0"_qs, u"0"_qs, u"0"_qs}));
     QCOMPARE(empty.background, (Colour{u"255"_qs, u"255"_qs, u"0"_qs}));
     const ProjectForm twoParts = formOf(t, d, state);
     QCOMPARE(twoParts.text, (Colour{u"9"_qs, u"9"_qs, u"0"_qs}));
+    QCOMPARE(twoParts.background, (Colour{u"255"_qs, u"255"_qs, u"0"_qs}));
 }
 
 void TestProjectSettings::newProjectColumnsAndQuotes() {
