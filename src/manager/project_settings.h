@@ -56,8 +56,7 @@ struct ProjectForm {
 };
 
 // The record's fields as the editor shows them. Its colours pass through the run's KjZs and
-// KjDs: a NULL colour leaves them as the record shown before left them, so such a record
-// shows that record's colours; an empty one shows the default.
+// KjDs; a NULL or empty colour shows the default, as the draw uses it.
 ProjectForm shownProject(const db::Row& row, common::RunState& state);
 
 // The two required names, in order.
