@@ -1,6 +1,6 @@
 #include "engine/working_set.h"
 
-#include <QHash>
+#include "common/roster_reader.h"
 
 namespace engine {
 
@@ -25,11 +25,7 @@ QVector<TallyRow> loadTally(const db::Database& db, int project, const QString& 
 
 QVector<DutyRow> loadDutyList(const db::Database& db, int project, const QString& kind) {
     QVector<DutyRow> list(1);
-    const db::Rows rows = db.query(
-        QStringLiteral(
-            "select * from (select * from 人员安排 where 项目编号=? and 分类=?) cwjk order by 分组号"),
-        {project, kind});
-    for (const db::Row& r : rows) {
+    for (const db::Row& r : common::readDutyRows(db, project, {kind}, QStringLiteral("分组号"))) {
         DutyRow d;
         d.row = QString::number(list.size());
         d.room = db::text(r, QStringLiteral("分组号"));
@@ -46,25 +42,11 @@ QVector<DutyRow> loadDutyList(const db::Database& db, int project, const QString
 WorkingSet loadWorkingSet(const db::Database& db, int project) {
     WorkingSet ws;
     ws.rooms.resize(1);
-    QHash<QString, int> byRoom;
-    for (const db::Row& r :
-         db.query(QStringLiteral("select 分组号 from %1 group by 分组号 order by 分组号").arg(kInvigilators),
-                  {project})) {
+    for (const common::RosterRoom& room : common::readRosterRooms(db, project)) {
         RosterRow row;
-        row.col[0] = r.value(0);
-        byRoom.insert(r.value(0).toString(), ws.rooms.size());
+        row.col = {room.room,   room.a.name, room.a.sex,  room.a.unit,  room.a.phone, room.a.id,
+                   room.b.name, room.b.sex,  room.b.unit, room.b.phone, room.b.id};
         ws.rooms.push_back(row);
-    }
-    static const char* const kPersonColumns[] = {"姓名", "性别", "来源单位", "联系电话", "身份证号"};
-    for (const db::Row& r : db.query(QStringLiteral("select * from %1").arg(kInvigilators), {project})) {
-        const int k = byRoom.value(db::text(r, QStringLiteral("分组号")), 0);
-        const QString duty = db::text(r, QStringLiteral("工作任务"));
-        const int first = duty == QStringLiteral("甲") ? 1 : duty == QStringLiteral("乙") ? 6 : 0;
-        if (k == 0 || first == 0)
-            continue;
-        // A second A (or B) of the same room replaces the first.
-        for (int c = 0; c < 5; ++c)
-            ws.rooms[k].col[first + c] = r.value(QString::fromUtf8(kPersonColumns[c]));
     }
     ws.genderTally = loadTally(db, project, QStringLiteral("性别"));
     ws.unitTally = loadTally(db, project, QStringLiteral("来源单位"));

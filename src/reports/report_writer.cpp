@@ -1,8 +1,8 @@
 #include "reports/report_writer.h"
 
 #include "common/check_text_in.h"
+#include "common/roster_reader.h"
 
-#include <QHash>
 
 namespace reports {
 
@@ -10,6 +10,7 @@ namespace {
 
 const QString kSupervisor = QStringLiteral("场外监考");
 const QString kChecker = QStringLiteral("验卷");
+const QStringList kDutyKinds{kSupervisor, kChecker};
 const QString kFooterOpen = QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1>");
 
 QString title(const common::RunState& state, const QString& tail) {
@@ -185,11 +186,9 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
     QVector<DutyLine> duties;
     try {
         if (initial) {
-            duties = dutyLines(
-                db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and "
-                                         "(分类='场外监考' or 分类='验卷')) temp order by 分类,分组号"),
-                          {state_.DQXM}),
-                QStringLiteral("姓名"));
+            duties =
+                dutyLines(common::readDutyRows(db_, state_.DQXM, kDutyKinds, QStringLiteral("分类,分组号")),
+                          QStringLiteral("姓名"));
         } else {
             duties = dutyLines(
                 db_.query(QStringLiteral(
@@ -230,50 +229,24 @@ ReportResult ReportWriter::打印验卷(const QString& subject, const QString& d
 QVector<RoomLine> ReportWriter::读监考员() {
     state_.KSS = 0;
     QVector<RoomLine> rooms;
-    QHash<QString, int> byNumber;
-    const db::Rows groups = db_.query(
-        QStringLiteral("select 分组号 from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp "
-                       "group by 分组号 order by 分组号"),
-        {state_.DQXM});
-    for (const db::Row& g : groups) {
-        RoomLine room;
-        room.room = db::text(g, QStringLiteral("分组号"));
-        byNumber.insert(room.room, rooms.size());
-        rooms.push_back(room);
+    for (const common::RosterRoom& r : common::readRosterRooms(db_, state_.DQXM)) {
+        rooms.push_back({r.room.toString(),
+                         r.a.name.toString(),
+                         r.a.sex.toString(),
+                         r.a.unit.toString(),
+                         r.b.name.toString(),
+                         r.b.sex.toString(),
+                         r.b.unit.toString(),
+                         {},
+                         {}});
     }
     state_.KSS = static_cast<int>(rooms.size());
-
-    const db::Rows people = db_.query(
-        QStringLiteral("select * from (select * from 人员安排 where 项目编号=? and 分类='监考员') temp"),
-        {state_.DQXM});
-    for (const db::Row& p : people) {
-        const auto found = byNumber.constFind(db::text(p, QStringLiteral("分组号")));
-        if (found == byNumber.constEnd())
-            continue;
-        RoomLine& room = rooms[*found];
-        const QString duty = db::text(p, QStringLiteral("工作任务"));
-        const QString name = db::text(p, QStringLiteral("姓名"));
-        const QString sex = db::text(p, QStringLiteral("性别"));
-        const QString unit = db::text(p, QStringLiteral("来源单位"));
-        if (duty == QStringLiteral("甲")) {
-            room.aName = name;
-            room.aSex = sex;
-            room.aUnit = unit;
-        } else if (duty == QStringLiteral("乙")) {
-            room.bName = name;
-            room.bSex = sex;
-            room.bUnit = unit;
-        }
-    }
     return rooms;
 }
 
 void ReportWriter::读场外(QVector<RoomLine>& rooms) {
     assignDuties(rooms,
-                 dutyLines(db_.query(QStringLiteral("select * from (select * from 人员安排 where 项目编号=? "
-                                                    "and (分类='场外监考' or 分类='验卷')) temp"),
-                                     {state_.DQXM}),
-                           QStringLiteral("姓名")));
+                 dutyLines(common::readDutyRows(db_, state_.DQXM, kDutyKinds), QStringLiteral("姓名")));
 }
 
 ReportResult ReportWriter::打印基础数据() {
