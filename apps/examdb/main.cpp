@@ -1,6 +1,7 @@
-// examdb: creates the exam database beside the programs, imports rosters into it and writes
-// the import template.
+// examdb: creates the exam database beside the programs, imports rosters into it, writes the
+// import template and checks the saved draws against their certificates.
 #include "db/init_command.h"
+#include "engine/verify_command.h"
 #include "manager/import_command.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,7 @@ const QString kInitUsage =
 
 QString usage() {
     return QStringLiteral("usage:\n") + kInitUsage + manager::kImportUsage + manager::kTemplateUsage +
-           QStringLiteral("examdb --help\n  Shows this text.\n");
+           engine::kVerifyUsage + QStringLiteral("examdb --help\n  Shows this text.\n");
 }
 
 int runInit(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -52,6 +53,8 @@ int main(int argc, char* argv[]) {
         return manager::runImportCommand(args.mid(1), folder, in, out, err);
     if (command == QStringLiteral("template"))
         return manager::runTemplateCommand(args.mid(1), folder, QDateTime::currentDateTime(), out, err);
+    if (command == QStringLiteral("verify"))
+        return engine::runVerifyCommand(args.mid(1), folder, out, err);
     if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
         command == QStringLiteral("help")) {
         out << usage();

@@ -39,6 +39,14 @@ const char* const kTables[] = {
     "create index if not exists 抽签历史_项目 on 抽签历史(项目编号, 分类, 数据批次)",
 };
 
+const char* const kCertificateSchema[] = {
+    R"(create table if not exists 抽签校验 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 科目 text, 时间 text, 数据批次 integer,
+        引擎版本 integer, 随机种子 text, 输入数据 text, 输入摘要 text, 结果摘要 text))",
+    "create index if not exists 抽签校验_项目 on 抽签校验(项目编号, 科目)",
+};
+
 struct TemplateSubject {
     const char* kind;
     const char* subject;
@@ -65,6 +73,24 @@ const TemplateSubject kTemplates[] = {
 void createSchema(Database& db) {
     for (const char* sql : kTables)
         db.exec(QString::fromUtf8(sql));
+    createCertificateTable(db);
+}
+
+void createCertificateTable(Database& db) {
+    for (const char* sql : kCertificateSchema)
+        db.exec(QString::fromUtf8(sql));
+}
+
+bool hasCertificateTable(const Database& db) {
+    return db.tables().contains(kCertificateTable);
+}
+
+QString certificateCode(const QString& resultDigest) {
+    const QString digits = resultDigest.left(16).toUpper();
+    QStringList groups;
+    for (int at = 0; at < digits.size(); at += 4)
+        groups << digits.mid(at, 4);
+    return groups.join(QLatin1Char('-'));
 }
 
 void insertSystemSettings(Database& db, const QString& unitName) {

@@ -17,6 +17,12 @@
 
 namespace engine {
 
+// The version of what a draw makes of its inputs and seed: the candidate the engine draws, the
+// paper checkers drawn from the seed's second stream and the rows a save builds from them.
+// Bump it with every change that makes any of these differ for the same inputs and seed, so
+// that examdb verify replays a saved batch only with the engine that drew it.
+inline constexpr int kEngineVersion = 1;
+
 // How the invigilators are drawn (the project's 抽签模式). A stored value other than these
 // draws nobody and is recorded as it stands.
 enum class DrawMode : int { Independent = 0, OnlyB = 1, OnlyA = 2 };

@@ -1,8 +1,12 @@
 #include "engine/draw_repository.h"
 
+#include "common/random_source.h"
 #include "db/date_text.h"
+#include "db/schema.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace engine {
 
@@ -13,96 +17,53 @@ const QString kSupervisor = QStringLiteral("场外监考");
 const QString kChecker = QStringLiteral("验卷");
 const QString kParameters = QStringLiteral("抽签参数");
 
-void insertRow(db::Database& db, const QString& table, const QStringList& columns,
-               const QVariantList& values) {
-    const QStringList marks(columns.size(), QStringLiteral("?"));
-    db.exec(QStringLiteral("insert into %1 (%2) values (%3)")
-                .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-            values);
+// A duty list keeps NULL as a null text, which is bound as NULL.
+QVariant textValue(const QString& text) {
+    return text.isNull() ? QVariant() : QVariant(text);
 }
 
-// The stored rows carry the row's own fields where a duty list holds no value: empty text,
-// as the list keeps it.
-void insertDutyResult(db::Database& db, const SaveRequest& r, const QString& time, const QString& kind,
-                      const DutyRow& own, const DutyRow& person, const QString& scope) {
-    insertRow(
-        db, QStringLiteral("抽签总表"),
-        {QStringLiteral("项目编号"), QStringLiteral("分组号"), QStringLiteral("监考员甲"),
-         QStringLiteral("甲性别"), QStringLiteral("甲单位"), QStringLiteral("责任范围"),
-         QStringLiteral("甲身份证号"), QStringLiteral("分类"), QStringLiteral("科目"),
-         QStringLiteral("时间")},
-        {r.project, own.room, person.name, person.sex, person.unit, scope, person.id, kind, r.subject, time});
-}
+class RowPlanner {
+public:
+    explicit RowPlanner(const DrawInputs& in) : in_(in) {}
 
-void insertHistory(db::Database& db, const SaveRequest& r, const QString& time, int batch,
-                   const QString& kind, int seq, int a, const QVariant& b) {
-    insertRow(db, QStringLiteral("抽签历史"),
-              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("序号"),
-               QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("科目"), QStringLiteral("时间"),
-               QStringLiteral("数据批次")},
-              {r.project, kind, seq, a, b, r.subject, time, batch});
-}
-
-// Entry j of a duty permutation, the row itself when the permutation does not reach it.
-int dutyEntry(const QVector<int>& perm, int j, int count) {
-    const int v = j < perm.size() ? perm[j] : 0;
-    return v >= 1 && v <= count ? v : j;
-}
-
-void writeSupervisors(db::Database& db, const WorkingSet& ws, const Candidate& result, const SaveRequest& r,
-                      const QString& time, int batch) {
-    const int m = ws.supervisorCount();
-    for (int j = 1; j <= m; ++j) {
-        const DutyRow& own = ws.supervisors[j];
-        insertDutyResult(db, r, time, kSupervisor, own, own,
-                         ws.supervisors[dutyEntry(result.supervisor, j, m)].scope);
+    // Columns as resultColumns(): 项目编号, 科目, 时间, 分类, 分组号, A's name, sex, unit and ID,
+    // B's the same, 责任范围. A person is those four values; nobody is four NULLs.
+    void result(const QString& kind, const QVariant& room, const QVariantList& a, const QVariantList& b,
+                const QVariant& scope) {
+        QVariantList row{in_.project, in_.subject, in_.time, kind, room};
+        row << a << b << scope;
+        rows.results.push_back(row);
     }
-    for (int j = 1; j <= m; ++j)
-        insertHistory(db, r, time, batch, kSupervisor, j, dutyEntry(result.supervisor, j, m), {});
-}
-
-// The paper checkers are drawn only now, against their history without this subject's old batch.
-QString drawAndWriteCheckers(db::Database& db, const SaveRequest& r, const QString& time, int batch,
-                             common::RandomSource& random) {
-    const QVector<DutyRow> checkers = loadDutyList(db, r.project, kChecker);
-    const int k = static_cast<int>(checkers.size()) - 1;
-    QVector<int> q;
-    const DrawResult drawn = drawDuty(kChecker, k, loadDutyHistory(db, r.project, kChecker, k), r.allowReturn,
-                                      r.drawCheckers, random, q);
-    if (drawn.status == DrawStatus::Impossible)
-        return drawn.reason;
-    for (int j = 1; j <= k; ++j) {
-        const DutyRow& own = checkers[j];
-        insertDutyResult(db, r, time, kChecker, own, checkers[dutyEntry(q, j, k)], own.scope);
+    void history(const QString& kind, int seq, int a, const QVariant& b) {
+        rows.history.push_back({in_.project, in_.subject, in_.time, in_.batch, kind, seq, a, b});
     }
-    for (int j = 1; j <= k; ++j)
-        insertHistory(db, r, time, batch, kChecker, j, dutyEntry(q, j, k), {});
-    return {};
-}
-
-void writeInvigilators(db::Database& db, const WorkingSet& ws, const Candidate& result, const SaveRequest& r,
-                       const QString& time, int batch) {
-    const int n = ws.roomCount();
-    const QStringList columns = {
-        QStringLiteral("项目编号"),   QStringLiteral("分类"),     QStringLiteral("分组号"),
-        QStringLiteral("监考员甲"),   QStringLiteral("监考员乙"), QStringLiteral("甲身份证号"),
-        QStringLiteral("乙身份证号"), QStringLiteral("甲性别"),   QStringLiteral("乙性别"),
-        QStringLiteral("甲单位"),     QStringLiteral("乙单位"),   QStringLiteral("科目"),
-        QStringLiteral("时间")};
-    for (int i = 1; i <= n; ++i) {
-        const RosterRow& a = ws.rooms[result.a.value(i)];
-        const RosterRow& b = ws.rooms[result.b.value(i)];
-        insertRow(db, QStringLiteral("抽签总表"), columns,
-                  {r.project, kInvigilator, ws.rooms[i].col[0], a.col[1], b.col[6], a.col[5], b.col[10],
-                   a.col[2], b.col[7], a.col[3], b.col[8], r.subject, time});
+    // Row j keeps its own room. An outside supervisor (movesScope) keeps the person and receives
+    // the scope of row perm[j]; a paper-check row keeps its scope and receives the person.
+    void duty(const QString& kind, const QVector<DutyRow>& list, const QVector<int>& perm, bool movesScope) {
+        const int count = static_cast<int>(list.size()) - 1;
+        for (int j = 1; j <= count; ++j) {
+            const DutyRow& own = list[j];
+            const DutyRow& drawn = list[dutyEntry(perm, j, count)];
+            const DutyRow& p = movesScope ? own : drawn;
+            result(kind, textValue(own.room),
+                   {textValue(p.name), textValue(p.sex), textValue(p.unit), textValue(p.id)}, QVariantList(4),
+                   textValue(movesScope ? drawn.scope : own.scope));
+        }
+        for (int j = 1; j <= count; ++j)
+            history(kind, j, dutyEntry(perm, j, count), {});
     }
-    insertRow(db, QStringLiteral("抽签总表"),
-              {QStringLiteral("项目编号"), QStringLiteral("分类"), QStringLiteral("分组号"),
-               QStringLiteral("科目"), QStringLiteral("时间")},
-              {r.project, kParameters, r.parameterCode, r.subject, time});
-    for (int i = 1; i <= n; ++i)
-        insertHistory(db, r, time, batch, kInvigilator, i, result.a.value(i), result.b.value(i));
-}
+
+    SavedRows rows;
+
+private:
+    // Entry j of a duty permutation, the row itself when the permutation does not reach it.
+    static int dutyEntry(const QVector<int>& perm, int j, int count) {
+        const int v = j < perm.size() ? perm[j] : 0;
+        return v >= 1 && v <= count ? v : j;
+    }
+
+    const DrawInputs& in_;
+};
 
 bool candidateCovers(const Candidate& c, int rooms) {
     for (int i = 1; i <= rooms; ++i) {
@@ -112,27 +73,101 @@ bool candidateCovers(const Candidate& c, int rooms) {
     return true;
 }
 
+void insertRows(db::Database& db, const QString& table, const QStringList& columns,
+                const QVector<QVariantList>& rows) {
+    const QStringList marks(columns.size(), QStringLiteral("?"));
+    const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                            .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    for (const QVariantList& row : rows)
+        db.exec(sql, row);
+}
+
+// The inputs of a save, without what only the save's transaction can tell (batch, checkers).
+DrawInputs inputsOf(const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
+    DrawInputs in;
+    in.seed = draw.seed;
+    in.project = r.project;
+    in.subject = r.subject;
+    in.time = db::toDateText(r.time);
+    in.settings = draw.settings;
+    in.withDuties = r.withDuties;
+    in.checkerReturn = r.allowReturn;
+    in.checkerDraw = r.drawCheckers;
+    in.ws.rooms.resize(ws.rooms.size());
+    for (int i = 1; i <= ws.roomCount(); ++i) {
+        in.ws.rooms[i].col = ws.rooms[i].col;
+        in.ws.rooms[i].col[4] = in.ws.rooms[i].col[9] = QVariant(); // telephones: nobody draws on them
+    }
+    in.ws.genderTally = ws.genderTally;
+    in.ws.unitTally = ws.unitTally;
+    in.ws.supervisors = ws.supervisors;
+    in.checkers.resize(1);
+    in.pairingHistory = draw.pairingHistory;
+    in.supervisorHistory = draw.supervisorHistory;
+    return in;
+}
+
 } // namespace
 
-SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const Candidate& result, const SaveRequest& r,
-                     common::RandomSource& random) {
-    if (!candidateCovers(result, ws.roomCount()))
+SavePlan planSave(const DrawInputs& in, const Candidate& result) {
+    SavePlan plan;
+    RowPlanner p(in);
+    if (in.withDuties) {
+        p.duty(kSupervisor, in.ws.supervisors, result.supervisor, true);
+        const int k = static_cast<int>(in.checkers.size()) - 1;
+        common::SeededRandom stream(checkerSeed(in.seed));
+        QVector<int> q;
+        const DrawResult drawn = drawDuty(kChecker, std::max(k, 0), in.checkerHistory, in.checkerReturn,
+                                          in.checkerDraw, stream, q);
+        if (drawn.status == DrawStatus::Impossible) {
+            plan.refusal = drawn.reason;
+            return plan;
+        }
+        p.duty(kChecker, in.checkers, q, false);
+    }
+    const WorkingSet& ws = in.ws;
+    // A person index outside the rooms names nobody (the empty row 0).
+    const auto person = [&ws](int k) -> const RosterRow& {
+        return ws.rooms[k >= 1 && k <= ws.roomCount() ? k : 0];
+    };
+    for (int i = 1; i <= ws.roomCount(); ++i) {
+        const RosterRow& a = person(result.a.value(i));
+        const RosterRow& b = person(result.b.value(i));
+        p.result(kInvigilator, ws.rooms[i].col[0], {a.col[1], a.col[2], a.col[3], a.col[5]},
+                 {b.col[6], b.col[7], b.col[8], b.col[10]}, {});
+    }
+    p.result(kParameters, in.settings.parameterCode(), QVariantList(4), QVariantList(4), {});
+    for (int i = 1; i <= ws.roomCount(); ++i)
+        p.history(kInvigilator, i, result.a.value(i), result.b.value(i));
+    plan.rows = std::move(p.rows);
+    return plan;
+}
+
+SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
+    if (!candidateCovers(draw.candidate, ws.roomCount()))
         return {0, QStringLiteral("抽签结论与考室数量不符，无法保存！")};
     db::Transaction tx(db);
+    db::createCertificateTable(db); // files from before the certificates
     db.exec(QStringLiteral("delete from 抽签历史 where 项目编号=? and 科目=?"), {r.project, r.subject});
     db.exec(QStringLiteral("delete from 抽签总表 where 项目编号=? and 科目=?"), {r.project, r.subject});
+    deleteCertificate(db, r.project, r.subject);
+    DrawInputs in = inputsOf(ws, draw, r);
     // Counted over every project and subject, after the subject's own old batch is gone.
-    const int batch = db.scalar(QStringLiteral("select max(数据批次) as 最大批次 from 抽签历史")).toInt() + 1;
-    const QString time = db::toDateText(r.time);
+    in.batch = db.scalar(QStringLiteral("select max(数据批次) as 最大批次 from 抽签历史")).toInt() + 1;
     if (r.withDuties) {
-        writeSupervisors(db, ws, result, r, time, batch);
-        const QString refusal = drawAndWriteCheckers(db, r, time, batch, random);
-        if (!refusal.isEmpty())
-            return {0, refusal};
+        // The paper checkers as they are now, against their history without this subject's old batch.
+        in.checkers = loadDutyList(db, r.project, kChecker);
+        in.checkerHistory =
+            loadDutyHistory(db, r.project, kChecker, static_cast<int>(in.checkers.size()) - 1);
     }
-    writeInvigilators(db, ws, result, r, time, batch);
+    const SavePlan plan = planSave(in, draw.candidate);
+    if (!plan.refusal.isEmpty())
+        return {0, plan.refusal};
+    insertRows(db, QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
+    insertRows(db, QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
+    writeCertificate(db, makeCertificate(in, plan.rows));
     tx.commit();
-    return {batch, {}};
+    return {in.batch, {}};
 }
 
 QVector<SavedDraw> savedDraws(const db::Database& db, int project) {
@@ -150,6 +185,7 @@ void deleteSavedDraw(db::Database& db, int project, const QString& subject) {
     db::Transaction tx(db);
     db.exec(QStringLiteral("delete from 抽签历史 where 项目编号=? and 科目=?"), {project, subject});
     db.exec(QStringLiteral("delete from 抽签总表 where 项目编号=? and 科目=?"), {project, subject});
+    deleteCertificate(db, project, subject);
     tx.commit();
 }
 

@@ -3,8 +3,8 @@
 // Saved draws: writing a stopped draw as a numbered batch, listing, reading back and
 // deleting what was saved. No widgets; every write runs in one transaction.
 
-#include "common/random_source.h"
 #include "db/database.h"
+#include "engine/draw_certificate.h"
 #include "engine/draw_engine.h"
 #include "engine/working_set.h"
 
@@ -12,14 +12,25 @@
 #include <QString>
 #include <QVector>
 
+#include <cstdint>
+
 namespace engine {
+
+// What a stopped run drew, with everything needed to draw it again: the engine started on
+// these rules and histories from a SeededRandom(seed) gives this candidate.
+struct StoppedDraw {
+    Candidate candidate;
+    DrawSettings settings;
+    QVector<HistoryRow> pairingHistory;    // as loaded at stop
+    QVector<HistoryRow> supervisorHistory; // as loaded at start
+    std::uint64_t seed = 0;
+};
 
 // What a save needs besides the draw itself.
 struct SaveRequest {
-    int project = 0;       // DQXM
-    QString subject;       // DQKM
-    QDateTime time;        // taken once; every row of the save carries it
-    QString parameterCode; // recorded when the run started
+    int project = 0;         // DQXM
+    QString subject;         // DQKM
+    QDateTime time;          // taken once; every row of the save carries it
     bool withDuties = false; // the save dialog's "按预选参数处理": outside supervisors and paper checkers too
     RuleState allowReturn = RuleState::Off;  // the paper-checker draw's return rule
     RuleState drawCheckers = RuleState::Off; // whether the paper checkers are drawn at all
@@ -31,10 +42,20 @@ struct SaveOutcome {
         refusal; // when not empty nothing was written: the reason (e.g. the paper checkers cannot be drawn)
 };
 
-// Replaces what the project holds for the subject with the draw `result` as a new batch.
-// All or nothing: on a database error the exception leaves the previous save untouched.
-SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const Candidate& result,
-                     const SaveRequest& request, common::RandomSource& random);
+// Replaces what the project holds for the subject with `draw` as a new batch, with the batch's
+// certificate. The paper checkers are drawn from the draw's seed (checkerSeed), so the batch
+// can be replayed from its inputs. All or nothing: on a database error the exception leaves
+// the previous save untouched.
+SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw,
+                     const SaveRequest& request);
+
+// The rows a save of `result` writes, from the inputs alone (the paper checkers drawn here);
+// rows empty and refusal set when the paper checkers cannot be drawn.
+struct SavePlan {
+    SavedRows rows;
+    QString refusal;
+};
+SavePlan planSave(const DrawInputs& in, const Candidate& result);
 
 // One saved draw of a project: the rows of one save share subject and time.
 struct SavedDraw {
@@ -46,7 +67,8 @@ struct SavedDraw {
 // The project's saved draws, newest first.
 QVector<SavedDraw> savedDraws(const db::Database& db, int project);
 
-// Removes the subject's result rows, parameter row and history rows in one transaction.
+// Removes the subject's result rows, parameter row, history rows and certificate in one
+// transaction.
 void deleteSavedDraw(db::Database& db, int project, const QString& subject);
 
 // A room of a saved draw as the draw window shows it.

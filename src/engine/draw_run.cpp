@@ -108,11 +108,10 @@ const QVector<QString>& DrawRun::shownSupervisors() const {
     return live_ ? live_->roomSupervisors() : none;
 }
 
-SaveOutcome DrawRun::save(db::Database& db, SaveRequest request) {
+SaveOutcome DrawRun::save(db::Database& db, const SaveRequest& request) {
     if (!hasResult_)
         return {0, QStringLiteral("没有可保存的抽签结论！")};
-    request.parameterCode = result_.parameterCode();
-    const SaveOutcome outcome = saveDraw(db, ws_, result_.candidate, request, random_);
+    const SaveOutcome outcome = saveDraw(db, ws_, result_, request);
     if (outcome.refusal.isEmpty())
         saved_ = true;
     return outcome;

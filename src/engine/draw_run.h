@@ -8,7 +8,6 @@
 #include <QString>
 #include <QVector>
 
-#include <cstdint>
 #include <memory>
 
 namespace engine {
@@ -27,13 +26,8 @@ public:
     enum class Phase { Idle, Running, Stopping };
 
     // What was drawn at stop, with everything needed to draw it again.
-    struct Result {
-        Candidate candidate;
+    struct Result : StoppedDraw {
         QVector<QString> supervisors; // the outside supervisor of rooms 1..N under the result
-        DrawSettings settings;
-        QVector<HistoryRow> pairingHistory;    // as loaded at stop
-        QVector<HistoryRow> supervisorHistory; // as loaded at start
-        std::uint64_t seed = 0;
         QString parameterCode() const { return settings.parameterCode(); }
         bool withSupervisor() const { return settings[Rule::DrawSupervisors] == RuleState::On; }
     };
@@ -76,9 +70,10 @@ public:
     // False from a stop until the result is committed to the database.
     bool saved() const { return saved_; }
 
-    // Saves the result as a new batch; `request` carries what the window decides (project,
-    // subject, time, duties). The saved flag is set only once the transaction has committed.
-    SaveOutcome save(db::Database& db, SaveRequest request);
+    // Saves the result as a new batch with its certificate; `request` carries what the window
+    // decides (project, subject, time, duties). The saved flag is set only once the transaction
+    // has committed.
+    SaveOutcome save(db::Database& db, const SaveRequest& request);
 
 private:
     DrawResult fail(const DrawResult& r);

@@ -2,7 +2,7 @@
 
 #include "common/check_text_in.h"
 #include "common/roster_reader.h"
-
+#include "db/schema.h"
 
 namespace reports {
 
@@ -137,11 +137,22 @@ QVector<RoomLine> ReportWriter::读抽签结论(const QString& subject, QString&
     return rooms;
 }
 
+QString ReportWriter::读校验码(const QString& subject, const QString& drawTime) const {
+    if (!db::hasCertificateTable(db_))
+        return {};
+    const QVariant digest = db_.scalar(
+        QStringLiteral(
+            "select 结果摘要 from 抽签校验 where 项目编号=? and 科目=? and 时间=? order by 编号 desc"),
+        {state_.DQXM, subject, drawTime});
+    return digest.isNull() ? QString() : db::certificateCode(digest.toString());
+}
+
 ReportResult ReportWriter::打印抽签结论(const QString& subject, const QString& drawTime) {
     QVector<RoomLine> rooms;
-    QString parameters;
+    QString parameters, code;
     try {
         rooms = 读抽签结论(subject, parameters);
+        code = 读校验码(subject, drawTime);
     } catch (const db::DbError& e) {
         return failed(e);
     }
@@ -178,6 +189,9 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
               htmlText(state_.DWMC) + QChar(0x3000) + kCredit +
               QStringLiteral("</td></tr><tr><td colspan=2><hr>") + parameters +
               QStringLiteral("</td></tr></table>"));
+    // The code a supervisor holds against examdb verify; a draw without a certificate prints none.
+    if (!code.isEmpty())
+        html.line(QStringLiteral("<div align=right>校验码:") + code + QStringLiteral("</div>"));
     return write(QStringLiteral("-抽签结论（") + safeFileName(subject) + QStringLiteral("）.htm"), html);
 }
 

@@ -34,7 +34,8 @@ class ReportWriter {
 public:
     ReportWriter(const db::Database& db, common::RunState& state, const common::Clock& clock);
 
-    // The draw conclusion of a saved draw: rooms, pairs, duties, signature columns, parameters.
+    // The draw conclusion of a saved draw: rooms, pairs, duties, signature columns, parameters,
+    // and the certificate's code where the draw has one.
     ReportResult 打印抽签结论(const QString& subject, const QString& drawTime);
     // The outside supervisors and paper checkers of a saved draw, or of the initial
     // arrangement for the subject common::kInitialSubject.
@@ -50,6 +51,8 @@ public:
 private:
     // The rooms of a saved draw with their duties; `parameters` gets the decoded draw parameters.
     QVector<RoomLine> 读抽签结论(const QString& subject, QString& parameters) const;
+    // The code of the saved draw's certificate (db::certificateCode), empty without one.
+    QString 读校验码(const QString& subject, const QString& drawTime) const;
     ReportResult write(const QString& tail, const HtmlReport& html);
     ReportResult failed(const db::DbError& e) const;
     QString nowText() const;

@@ -51,11 +51,15 @@ struct Fixture {
         r.project = project ? project : this->project;
         r.subject = subject;
         r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 30));
-        r.parameterCode = QStringLiteral("1000010");
         r.withDuties = withDuties;
         r.allowReturn = RuleState::On;
         r.drawCheckers = RuleState::Off;
-        return saveDraw(*t.db, ws, shifted(), r, random);
+        StoppedDraw draw;
+        draw.candidate = shifted();
+        draw.settings.mode = DrawMode::OnlyB;
+        draw.settings[Rule::DrawSupervisors] = RuleState::On;
+        draw.seed = random.next64();
+        return saveDraw(*t.db, ws, draw, r);
     }
 
     int count(const QString& table, const QString& kind) const {
@@ -180,7 +184,8 @@ void TestDrawRepository::failedSaveKeepsThePreviousOne() {
     f.save(kChinese, true);
     const auto snapshot = [&f] {
         QStringList rows;
-        for (const QString& table : {QStringLiteral("抽签总表"), QStringLiteral("抽签历史")})
+        for (const QString& table :
+             {QStringLiteral("抽签总表"), QStringLiteral("抽签历史"), QStringLiteral("抽签校验")})
             for (const db::Row& r :
                  f.t.db->query(QStringLiteral("select * from %1 order by 编号").arg(table))) {
                 QStringList fields;
@@ -210,9 +215,11 @@ void TestDrawRepository::subjectWithAQuote() {
     QCOMPARE(savedDraws(*f.t.db, f.project).front().entry(),
              subject + QStringLiteral(" # 2026-06-07 09:30:00"));
     QCOMPARE(loadSavedDraw(*f.t.db, f.project, subject, false).size(), 3);
+    QCOMPARE(readCertificates(*f.t.db).size(), 1);
     deleteSavedDraw(*f.t.db, f.project, subject);
-    QCOMPARE(f.t.db->scalar(QStringLiteral("select count(*) from 抽签总表")).toInt(), 0);
-    QCOMPARE(f.t.db->scalar(QStringLiteral("select count(*) from 抽签历史")).toInt(), 0);
+    for (const QString& table :
+         {QStringLiteral("抽签总表"), QStringLiteral("抽签历史"), QStringLiteral("抽签校验")})
+        QCOMPARE(f.t.db->scalar(QStringLiteral("select count(*) from %1").arg(table)).toInt(), 0);
 }
 
 void TestDrawRepository::listLoadAndDelete() {

@@ -151,6 +151,8 @@ class TestReportWriter : public QObject {
 
 private Q_SLOTS:
     void conclusionIsExact();
+    void certificateCodeAtTheFoot_data();
+    void certificateCodeAtTheFoot();
     void dutyReportOfDrawIsExact();
     void dutyReportOfInitialArrangementIsExact();
     void baseDataIsExact();
@@ -201,6 +203,42 @@ void TestReportWriter::conclusionIsExact() {
         "colspan=2><hr>参数：①.抽签模式:只抽甲不动乙；②.重回考室:√；③."
         "再搭档:×；④.异性组合:√；⑤.异校组合:×；⑥.抽场外:√；⑦.抽验卷:×；</td></tr></table>");
     QCOMPARE(readReport(r.path), crlf(lines));
+}
+
+void TestReportWriter::certificateCodeAtTheFoot_data() {
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<bool>("printed");
+    QTest::newRow("the draw's certificate") << QStringLiteral("语文") << T << true;
+    QTest::newRow("another subject's") << QStringLiteral("数学") << T << false;
+    QTest::newRow("another save's time") << QStringLiteral("语文") << Now << false;
+    QTest::newRow("a file without the table") << QString() << QString() << false;
+}
+
+// The conclusion of a draw with a certificate is the one without, followed by one line.
+void TestReportWriter::certificateCodeAtTheFoot() {
+    QFETCH(QString, subject);
+    QFETCH(QString, time);
+    QFETCH(bool, printed);
+    ReportFixture f;
+    addLanguageDraw(f);
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const reports::ReportResult before = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(before.ok, qPrintable(before.error));
+    const QString plain = readReport(before.path);
+    if (subject.isEmpty())
+        f.t.db->exec(QStringLiteral("drop table 抽签校验"));
+    else
+        f.t.db->exec(
+            QStringLiteral(
+                "insert into 抽签校验 (项目编号, 科目, 时间, 数据批次, 结果摘要) values (?, ?, ?, 1, ?)"),
+            {f.project, subject, time, QStringLiteral("3f2a9c1b77e0d415").leftJustified(64, u'0')});
+    const reports::ReportResult after = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(after.ok, qPrintable(after.error));
+    QCOMPARE(readReport(after.path),
+             printed ? plain + QStringLiteral("<div align=right>校验码:3F2A-9C1B-77E0-D415</div>\r\n")
+                     : plain);
 }
 
 void TestReportWriter::dutyReportOfDrawIsExact() {

@@ -50,20 +50,22 @@ int main(int argc, char* argv[]) {
                                                           "(select max(数据批次) from 抽签历史)"))
                                       .toString();
         common::SeededRandom random;
+        engine::StoppedDraw draw;
+        for (int k : {0, 1, 4, 5})
+            draw.settings.rules[k] = engine::RuleState::On;
         for (qint64 i = subjects.indexOf(lastSaved) + 1;; ++i) {
-            engine::Candidate c;
-            c.a = shuffled(ws.roomCount(), random);
-            c.b = shuffled(ws.roomCount(), random);
-            c.supervisor = shuffled(ws.supervisorCount(), random);
+            draw.candidate.a = shuffled(ws.roomCount(), random);
+            draw.candidate.b = shuffled(ws.roomCount(), random);
+            draw.candidate.supervisor = shuffled(ws.supervisorCount(), random);
+            draw.seed = random.next64();
             engine::SaveRequest r;
             r.project = project;
             r.subject = subjects.at(int(i % subjects.size()));
             r.time = QDateTime::currentDateTime();
-            r.parameterCode = QStringLiteral("0110011");
             r.withDuties = i % 2 == 0;
             r.allowReturn = engine::RuleState::On;
             r.drawCheckers = engine::RuleState::On;
-            const engine::SaveOutcome saved = engine::saveDraw(d, ws, c, r, random);
+            const engine::SaveOutcome saved = engine::saveDraw(d, ws, draw, r);
             if (!saved.refusal.isEmpty()) {
                 err << saved.refusal << '\n';
                 return 1;

@@ -1,7 +1,7 @@
 // Draw saves killed at random moments (SIGKILL on Unix): after every kill the file passes
-// the integrity check, every saved batch is whole, no two saves share a batch number, and the
-// last save the loop confirmed is there. EXAM_SAVE_KILLS sets the number of kills, half of
-// them with WAL and half with the rollback journal (20 unless asked for more).
+// the integrity check, every saved batch is whole with its certificate, no two saves share a batch number,
+// and the last save the loop confirmed is there. EXAM_SAVE_KILLS sets the number of kills, half of them with
+// WAL and half with the rollback journal (20 unless asked for more).
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/init_command.h"
@@ -61,7 +61,9 @@ QStringList problems(const QString& path, const Staff& s, const Confirmed& last,
                (select count(*) from 抽签总表 t where t.项目编号=h.项目编号 and t.科目=h.科目 and t.分类='场外监考') as 结果场外,
                (select count(*) from 抽签总表 t where t.项目编号=h.项目编号 and t.科目=h.科目 and t.分类='验卷') as 结果验卷,
                (select count(distinct t.时间) from 抽签总表 t where t.项目编号=h.项目编号 and t.科目=h.科目) as 结果时间数,
-               (select max(t.时间) from 抽签总表 t where t.项目编号=h.项目编号 and t.科目=h.科目) as 结果时间
+               (select max(t.时间) from 抽签总表 t where t.项目编号=h.项目编号 and t.科目=h.科目) as 结果时间,
+               (select count(*) from 抽签校验 c where c.项目编号=h.项目编号 and c.科目=h.科目) as 校验数,
+               (select max(c.数据批次) from 抽签校验 c where c.项目编号=h.项目编号 and c.科目=h.科目) as 校验批次
         from 抽签历史 h where h.项目编号=? group by h.科目)"),
                                       {s.project});
     const auto n = [](const db::Row& r, const char* column) {
@@ -78,7 +80,8 @@ QStringList problems(const QString& path, const Staff& s, const Confirmed& last,
                            (supervisors == 0) == (checkers == 0) && n(r, "结果监考员") == s.rooms &&
                            n(r, "参数") == 1 && n(r, "结果场外") == supervisors &&
                            n(r, "结果验卷") == checkers && n(r, "结果时间数") == 1 &&
-                           db::text(r, QStringLiteral("结果时间")) == db::text(r, QStringLiteral("时间"));
+                           db::text(r, QStringLiteral("结果时间")) == db::text(r, QStringLiteral("时间")) &&
+                           n(r, "校验数") == 1 && n(r, "校验批次") == n(r, "批次");
         if (!whole)
             found << QStringLiteral("batch of %1 is not whole").arg(subject);
         const int batch = n(r, "批次");

@@ -1,0 +1,147 @@
+// The cost of the draw certificate at the largest centre (154 rooms, ten outside supervisors,
+// ten paper checkers, four earlier batches in the history): a whole save with it, the
+// certificate alone, and the check of one saved batch as examdb verify makes it.
+
+#include "db/database.h"
+#include "db/schema.h"
+#include "engine/draw_repository.h"
+#include "engine/verify.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kRooms = 154;
+const char* const kUnits[] = {"一中", "二中", "三中", "四中", "五中", "六中"};
+
+struct Centre {
+    QTemporaryDir dir;
+    std::unique_ptr<db::Database> db;
+    int project = 0;
+    engine::WorkingSet ws;
+    engine::DrawSettings settings;
+    std::uint64_t seed = 1;
+
+    Centre() {
+        QDir(dir.path()).mkpath(QStringLiteral("Db"));
+        db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
+        db::createSchema(*db);
+        db::Transaction tx(*db);
+        db->exec(QStringLiteral("insert into 考点设置 (状态, 考试名称) values ('正常', '基准')"));
+        project = static_cast<int>(db->lastInsertId());
+        const QString staff =
+            QStringLiteral("insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, "
+                           "来源单位, 身份证号, 责任范围) values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (int k = 1; k <= kRooms; ++k) {
+            const QString room = QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0'));
+            db->exec(staff,
+                     {project, QStringLiteral("监考员"), room, QStringLiteral("甲"),
+                      QStringLiteral("甲%1").arg(k), k % 2 ? QStringLiteral("男") : QStringLiteral("女"),
+                      QString::fromUtf8(kUnits[k % 6]), QStringLiteral("A%1").arg(k), QVariant()});
+            db->exec(staff,
+                     {project, QStringLiteral("监考员"), room, QStringLiteral("乙"),
+                      QStringLiteral("乙%1").arg(k), k % 3 ? QStringLiteral("女") : QStringLiteral("男"),
+                      QString::fromUtf8(kUnits[(k / 2) % 6]), QStringLiteral("B%1").arg(k), QVariant()});
+        }
+        for (const QString& kind : {QStringLiteral("场外监考"), QStringLiteral("验卷")})
+            for (int j = 1; j <= 10; ++j) {
+                QStringList scope;
+                for (int i = j; i <= kRooms; i += 10)
+                    scope << QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+                db->exec(staff,
+                         {project, kind, QStringLiteral("%1").arg(j, 2, 10, QLatin1Char('0')), QVariant(),
+                          QString(kind + QString::number(j)), QStringLiteral("男"), QStringLiteral("一中"),
+                          QStringLiteral("D%1").arg(j), scope.join(QLatin1Char(','))});
+            }
+        tx.commit();
+        ws = engine::loadWorkingSet(*db, project);
+        settings.mode = engine::DrawMode::Independent;
+        for (engine::Rule r : {engine::Rule::FewerSameGender, engine::Rule::FewerSameUnit,
+                               engine::Rule::DrawSupervisors, engine::Rule::DrawCheckers})
+            settings[r] = engine::RuleState::On;
+        for (const char* subject : {"物理", "化学", "历史", "地理"})
+            save(QString::fromUtf8(subject));
+    }
+    QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
+
+    // What the run hands to the save: a candidate drawn from a fresh seed against the history.
+    engine::StoppedDraw stopped() {
+        engine::StoppedDraw d;
+        d.settings = settings;
+        d.pairingHistory = engine::loadPairingHistory(*db, project);
+        d.supervisorHistory = engine::loadDutyHistory(*db, project, QStringLiteral("场外监考"), 10);
+        d.seed = seed++;
+        engine::DrawInputs in;
+        in.ws = ws;
+        in.seed = d.seed;
+        in.settings = d.settings;
+        in.pairingHistory = d.pairingHistory;
+        in.supervisorHistory = d.supervisorHistory;
+        d.candidate = *engine::replayCandidate(in);
+        return d;
+    }
+    int save(const QString& subject, const engine::StoppedDraw& d) {
+        engine::SaveRequest r;
+        r.project = project;
+        r.subject = subject;
+        r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
+        r.withDuties = true;
+        r.drawCheckers = engine::RuleState::On;
+        return engine::saveDraw(*db, ws, d, r).batch;
+    }
+    int save(const QString& subject) { return save(subject, stopped()); }
+};
+
+Centre& centre() {
+    static Centre c;
+    return c;
+}
+
+// The save of 语文 over and over: each replaces the one before, certificate included.
+void saveWithCertificate(benchmark::State& state) {
+    Centre& c = centre();
+    const engine::StoppedDraw d = c.stopped();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(c.save(QStringLiteral("语文"), d));
+}
+
+// The certificate's share of a save: the canonical inputs and rows and their two digests.
+void certificateAlone(benchmark::State& state) {
+    Centre& c = centre();
+    const int batch = c.save(QStringLiteral("语文"));
+    const engine::Certificate saved = engine::readCertificates(*c.db, 0, batch).front();
+    const engine::DrawInputs in = *engine::decodeInputs(saved.inputs);
+    const engine::SavedRows rows = engine::readSavedRows(*c.db, c.project, QStringLiteral("语文"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(engine::makeCertificate(in, rows).resultDigest);
+}
+
+// examdb verify of one batch on a file opened read-only: reading, digests, replay, rules.
+void verifyOneBatch(benchmark::State& state) {
+    Centre& c = centre();
+    const int batch = c.save(QStringLiteral("语文"));
+    const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    for (auto _ : state) {
+        const QVector<engine::BatchVerdict> v = engine::verifyDraws(readOnly, 0, batch);
+        if (v.size() != 1 || v.front().status != engine::BatchVerdict::Status::Consistent)
+            state.SkipWithError("the batch does not verify");
+    }
+}
+
+} // namespace
+
+BENCHMARK(saveWithCertificate)->Unit(benchmark::kMillisecond);
+BENCHMARK(certificateAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(verifyOneBatch)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,86 @@
+#include "engine/verify_command.h"
+
+#include "db/database.h"
+#include "db/db_file.h"
+#include "engine/verify.h"
+
+#include <optional>
+
+namespace engine {
+
+namespace {
+
+struct VerifyOptions {
+    QString folder;
+    int project = 0;
+    int batch = 0;
+};
+
+std::optional<int> positiveNumber(const QString& text) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
+}
+
+std::optional<VerifyOptions> parseOptions(const QStringList& args, const QString& defaultFolder) {
+    VerifyOptions o;
+    o.folder = defaultFolder;
+    bool folderGiven = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--project") || a == QLatin1String("--batch")) {
+            const std::optional<int> v = positiveNumber(args.value(++i));
+            if (!v)
+                return std::nullopt;
+            (a == QLatin1String("--project") ? o.project : o.batch) = *v;
+        } else if (a.startsWith(QLatin1Char('-')) || folderGiven) {
+            return std::nullopt;
+        } else {
+            o.folder = a;
+            folderGiven = true;
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int runVerifyCommand(const QStringList& args, const QString& defaultFolder, QTextStream& out,
+                     QTextStream& err) {
+    const std::optional<VerifyOptions> o = parseOptions(args, defaultFolder);
+    if (!o) {
+        err << "usage: " << kVerifyUsage;
+        return 2;
+    }
+    const QString path = db::databasePath(o->folder);
+    if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
+        err << db::refusalText(kind) << '\n';
+        return 1;
+    }
+    try {
+        const db::Database db(path, db::Database::Mode::ReadOnly);
+        const QVector<BatchVerdict> verdicts = verifyDraws(db, o->project, o->batch);
+        if (verdicts.isEmpty()) {
+            err << QStringLiteral("没有找到已保存的抽签批次。") << '\n';
+            return o->project || o->batch ? 1 : 0;
+        }
+        int counts[4] = {0, 0, 0, 0};
+        for (const BatchVerdict& v : verdicts) {
+            out << v.line() << '\n';
+            ++counts[static_cast<int>(v.status)];
+        }
+        out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，仅核对规则 %4，无校验数据 %5")
+                   .arg(verdicts.size())
+                   .arg(counts[0])
+                   .arg(counts[1])
+                   .arg(counts[2])
+                   .arg(counts[3])
+            << '\n';
+        return counts[static_cast<int>(BatchVerdict::Status::Inconsistent)] > 0 ? 1 : 0;
+    } catch (const db::DbError& e) {
+        err << QStringLiteral("读取数据库时出错：") << e.text() << '\n';
+        return 1;
+    }
+}
+
+} // namespace engine
