@@ -97,8 +97,9 @@ SourceDefinition rosterDefinition(int project, RosterCategory category, RosterSu
     d.from =
         QStringLiteral("(select * from 人员安排 where 项目编号=? and ") + v.filter + QStringLiteral(") sjy");
     d.fromValues = QVariantList{project} + v.filterValues;
+    // A room's 甲 stands before its 乙, as operators read them (by code point 乙 comes first);
     // 编号 breaks ties, so that a page never repeats or skips a person.
-    d.order = QStringLiteral("分类,分组号,工作任务,编号");
+    d.order = QStringLiteral("分类,分组号,工作任务<>'甲',工作任务,编号");
     d.removeWhere = QStringLiteral("项目编号=? and 编号=?");
     d.removeValues = {project};
     d.rowText = [](const db::Row& r, int) -> QString {

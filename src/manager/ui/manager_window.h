@@ -46,7 +46,7 @@ private:
     void buildControls();
     void showLogin();
     // The editor-button sequence: the login when not logged in, the editor, the overview.
-    void openProjects();
+    template <class Editor> void openEditor();
     void notThereYet(const QString& window);
     void openPassword();
     void startDrawProgram();
