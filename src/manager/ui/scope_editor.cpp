@@ -16,7 +16,8 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(QString::fromUtf8(name));
     b->setAutoDefault(false);
-    b->setMinimumWidth(88);
+    // The style's own width leaves a long Chinese caption cut at both ends.
+    b->setMinimumWidth(std::max(88, b->fontMetrics().horizontalAdvance(caption) + 28));
     return b;
 }
 
@@ -124,11 +125,16 @@ QWidget* Frm责任::buildRooms() {
         auto* box = new QCheckBox(rooms);
         box->setObjectName(QStringLiteral("Chk考室_%1").arg(k));
         box->setToolTip(QString::number(k));
-        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 28);
         box->hide();
         layout->addWidget(box, k % ScopeModel::kBoxesPerColumn, k / ScopeModel::kBoxesPerColumn);
         Chk考室 << box;
     }
+    // The window keeps the size of the whole grid, however few rooms a project has.
+    const QSize place = QCheckBox(QStringLiteral("00000")).sizeHint();
+    for (int c = 0; c < ScopeModel::kColumns; ++c)
+        layout->setColumnMinimumWidth(c, place.width());
+    for (int r = 0; r < ScopeModel::kBoxesPerColumn; ++r)
+        layout->setRowMinimumHeight(r, place.height());
     layout->setRowStretch(ScopeModel::kBoxesPerColumn, 1);
     layout->setColumnStretch(ScopeModel::kColumns, 1);
     return rooms;

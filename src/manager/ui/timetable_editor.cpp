@@ -49,7 +49,7 @@ Frm时间设置::Frm时间设置(common::RunState& state, common::Services& serv
     layout->addWidget(buildFields());
     layout->addWidget(buildFillOffer());
     layout->addStretch();
-    resize(560, 430);
+    resize(560, 390);
     load();
 }
 
