@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 // One project with three-digit room numbers, the run state an editor gets from the main
@@ -64,6 +67,25 @@ template <class Editor> struct EditorFixture {
         QFile f(t.path());
         f.open(QIODevice::ReadOnly);
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+    }
+
+    // On a read-only file every write button says so and writes nothing; without a login
+    // none of them is enabled.
+    void checkWriteGuard(const std::function<QList<QPushButton*>(Editor&)>& writes) {
+        makeReadOnly();
+        s.prompter.answers = {true};
+        const QList<QPushButton*> buttons = writes(open());
+        for (QPushButton* b : buttons) {
+            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+            b->click();
+            QCOMPARE(s.prompter.last(), common::readOnlyWriteText());
+        }
+        QCOMPARE(s.prompter.said.size(), buttons.size());
+        QVERIFY(unchanged());
+        state.ZD = false;
+        state.LoginSucceeded = false;
+        for (QPushButton* b : writes(open()))
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
     }
 
     // The objectName of the control that would have the focus.
