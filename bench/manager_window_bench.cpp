@@ -1,13 +1,19 @@
 // Morvek's start to its main window, and the project editor opening, on a file with
-// 1,000 projects (offscreen; the login is skipped).
+// 1,000 projects; the roster and scope editors on a project of 1,000 people (offscreen).
 
 #include "db/schema.h"
 #include "manager/ui/manager_window.h"
 #include "manager/ui/project_editor.h"
+#include "manager/ui/roster_editor.h"
+#include "manager/ui/scope_editor.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -28,7 +34,7 @@ struct Site {
     QTemporaryDir dir;
     Site() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
-        db::Database db(dir.filePath(QStringLiteral("Db/Exam.mdb")));
+        db::Database db(dir.filePath(QStringLiteral("Db/Exam.mdb")), db::Database::Mode::Create);
         db::createSchema(db);
         db::insertSystemSettings(db, QStringLiteral("单位"));
         db::Transaction t(db);
@@ -38,6 +44,49 @@ struct Site {
                     "insert into 考点设置 (状态, 考试名称, 考点名称, 考场号位数) values ('正常', ?, ?, 3)"),
                 {QStringLiteral("考试%1").arg(i), QStringLiteral("考点%1").arg(i)});
         t.commit();
+    }
+};
+
+// One project: 400 rooms with their pairs, 100 outside supervisors with a scope of four rooms
+// each, 100 paper checkers.
+struct RosterSite {
+    QTemporaryDir dir;
+    RosterSite() {
+        QDir(dir.path()).mkpath(QStringLiteral("Db"));
+        db::Database db(path(), db::Database::Mode::Create);
+        db::createSchema(db);
+        db::insertSystemSettings(db, QStringLiteral("单位"));
+        db::Transaction t(db);
+        db.exec(QStringLiteral("insert into 考点设置 (状态, 考试名称, 考点名称, 考场号位数) values ('正常', "
+                               "'考试', '考点', 3)"));
+        const auto add = [&db](const QString& kind, int k, const QString& duty, const QVariant& scope) {
+            db.exec(QStringLiteral(
+                        "insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, 来源单位, "
+                        "责任范围) values (1, ?, ?, ?, ?, '女', '第一中学', ?)"),
+                    {kind, QStringLiteral("%1").arg(k, 3, 10, QLatin1Char('0')), duty,
+                     QString(duty + QString::number(k)), scope});
+        };
+        for (int k = 1; k <= 400; ++k) {
+            add(QStringLiteral("监考员"), k, QStringLiteral("甲"), {});
+            add(QStringLiteral("监考员"), k, QStringLiteral("乙"), {});
+        }
+        for (int k = 1; k <= 100; ++k) {
+            QStringList scope;
+            for (int r = 4 * k - 3; r <= 4 * k; ++r)
+                scope << QStringLiteral("%1").arg(r, 3, 10, QLatin1Char('0'));
+            add(QStringLiteral("场外监考"), k, QStringLiteral("场外监考"), scope.join(QLatin1Char(',')));
+            add(QStringLiteral("验卷"), k, QStringLiteral("验卷"), {});
+        }
+        t.commit();
+    }
+    QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
+    common::RunState state() const {
+        common::RunState run;
+        run.MyDb = path();
+        run.DQXM = 1;
+        run.kchw = 3;
+        run.LoginSucceeded = true;
+        return run;
     }
 };
 
@@ -74,6 +123,62 @@ void BM_ProjectEditorOpens(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ProjectEditorOpens)->Unit(benchmark::kMillisecond);
+
+struct RosterFixture {
+    RosterSite site;
+    Quiet quiet;
+    common::SystemClock clock;
+    common::SeededRandom random;
+    common::Services services{quiet, quiet, quiet, quiet, clock, random};
+    common::RunState run = site.state();
+};
+
+// A page in the middle of the list, the current person's fields and the project's summary.
+void BM_RosterRefresh(benchmark::State& state) {
+    RosterFixture f;
+    manager::ui::Frm监考员 editor(f.run, f.services);
+    editor.show();
+    editor.grid->scrollBar()->setValue(500);
+    for (auto _ : state) {
+        editor.refresh();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RosterRefresh)->Unit(benchmark::kMillisecond);
+
+// 追加, the fields typed, 确定: the checks, the insert and the refreshes that follow.
+void BM_RosterAdd(benchmark::State& state) {
+    RosterFixture f;
+    manager::ui::Frm监考员 editor(f.run, f.services);
+    editor.show();
+    db::Database db(f.site.path());
+    for (auto _ : state) {
+        editor.Cmd追加->click();
+        editor.Txt编号->setText(QStringLiteral("401"));
+        editor.Txt姓名->setText(QStringLiteral("新 人"));
+        editor.Cmb性别->setCurrentText(QStringLiteral("男"));
+        editor.Cmb安排->setCurrentText(QStringLiteral("甲"));
+        editor.Cmd追加->click();
+        QApplication::processEvents();
+        state.PauseTiming();
+        db.exec(QStringLiteral("delete from 人员安排 where 分组号='401'"));
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RosterAdd)->Unit(benchmark::kMillisecond);
+
+// The people of one category, the 400 rooms and the boxes of the current person.
+void BM_ScopeRefresh(benchmark::State& state) {
+    RosterFixture f;
+    manager::ui::Frm责任 editor(f.run, f.services);
+    editor.show();
+    editor.grid->scrollBar()->setValue(50);
+    for (auto _ : state) {
+        editor.refresh();
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ScopeRefresh)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -86,8 +86,7 @@ QVector<RoomBox> ScopeModel::boxes() const {
 QString ScopeModel::overflowText() const {
     if (rooms_.size() <= kGridPlaces)
         return {};
-    return QStringLiteral("本项目共有%1个考场，这里只能显示前%2个考场；其余考场的责任范围无法在此设置，"
-                          "可用“一对一自动匹配”或数据导入设置。")
+    return QStringLiteral("本项目共有%1个考场，这里只能显示前%2个考场，其余考场的责任范围无法在此设置。")
         .arg(rooms_.size())
         .arg(kGridPlaces);
 }

@@ -50,7 +50,7 @@ public:
     // The boxes on the grid, for the first shownRooms() rooms.
     QVector<RoomBox> boxes() const;
     int shownRooms() const { return std::min(static_cast<int>(rooms_.size()), kGridPlaces); }
-    // Said once when the project has more rooms than the grid places.
+    // Said beside the grid when the project has more rooms than it places.
     QString overflowText() const;
 
     // 保存, 反选 and 全选 need someone to give a scope to; the one-to-one match needs one

@@ -12,24 +12,6 @@ const QString kCheck = QStringLiteral("验卷");
 const QString kA = QStringLiteral("甲");
 const QString kB = QStringLiteral("乙");
 
-int countOf(const db::Database& db, const QString& sql, const QVariantList& values) {
-    return db.scalar(sql, values).toInt();
-}
-
-// Room groups of the project's invigilators that match `condition`.
-int groups(const db::Database& db, int project, const QString& condition, const QVariantList& values) {
-    return countOf(db,
-                   QStringLiteral("select count(*) as 数量 from (select 分组号 from (select * from 人员安排 "
-                                  "where 项目编号=? and 分类=?%1) jky group by 分组号) temp")
-                       .arg(condition),
-                   QVariantList{project, kInvigilator} + values);
-}
-
-int people(const db::Database& db, int project, const QString& category) {
-    return countOf(db, QStringLiteral("select count(*) as 数量 from 人员安排 where 项目编号=? and 分类=?"),
-                   {project, category});
-}
-
 } // namespace
 
 const RosterView& rosterView(RosterCategory category, RosterSubset subset) {
@@ -97,8 +79,9 @@ SourceDefinition rosterDefinition(int project, RosterCategory category, RosterSu
     d.from =
         QStringLiteral("(select * from 人员安排 where 项目编号=? and ") + v.filter + QStringLiteral(") sjy");
     d.fromValues = QVariantList{project} + v.filterValues;
+    // A room's 甲 stands before its 乙, as operators read them (by code point 乙 comes first);
     // 编号 breaks ties, so that a page never repeats or skips a person.
-    d.order = QStringLiteral("分类,分组号,工作任务,编号");
+    d.order = QStringLiteral("分类,分组号,工作任务<>'甲',工作任务,编号");
     d.removeWhere = QStringLiteral("项目编号=? and 编号=?");
     d.removeValues = {project};
     d.rowText = [](const db::Row& r, int) -> QString {
@@ -153,21 +136,30 @@ Fields newRosterFields(const RosterInput& in, int project, RosterCategory catego
 }
 
 QString rosterSummary(const db::Database& db, int project) {
-    const QString duty = QStringLiteral(" and 工作任务=?");
-    const QString dutyFemale = QStringLiteral(" and 工作任务=? and 性别=?");
+    // One pass over the room groups: a group counts once for the rooms, once for 甲 when any
+    // of its people is an 甲, once more when any of its 甲 is a woman; likewise for 乙.
     const QString female = QStringLiteral("女");
-    const int rooms = groups(db, project, {}, {});
-    const int a = groups(db, project, duty, {kA});
-    const int aFemale = groups(db, project, dutyFemale, {kA, female});
-    const int b = groups(db, project, duty, {kB});
-    const int bFemale = groups(db, project, dutyFemale, {kB, female});
+    const db::Row g =
+        db.query(QStringLiteral(
+                     "select count(*) as 考场, sum(a) as 甲, sum(af) as 甲女, sum(b) as 乙, sum(bf) as "
+                     "乙女 from (select max(工作任务=?) a, max(工作任务=? and 性别=?) af, "
+                     "max(工作任务=?) b, max(工作任务=? and 性别=?) bf from 人员安排 "
+                     "where 项目编号=? and 分类=? group by 分组号) temp"),
+                 {kA, kA, female, kB, kB, female, project, kInvigilator})
+            .front();
+    const db::Row p = db.query(QStringLiteral("select sum(分类=?) as 场外, sum(分类=?) as 验卷 from 人员安排 "
+                                              "where 项目编号=? and 分类 in (?, ?)"),
+                               {kOutside, kCheck, project, kOutside, kCheck})
+                          .front();
+    const auto n = [](const db::Row& row, const char* column) {
+        return QString::number(db::integer(row, QString::fromUtf8(column)));
+    };
     const QString nl = QStringLiteral("\r\n");
-    return QStringLiteral("考场数: ") + QString::number(rooms) + nl + QStringLiteral(" 甲监考: ") +
-           QString::number(a) + QLatin1Char('(') + QString::number(aFemale) + QStringLiteral("女)") + nl +
-           QStringLiteral(" 乙监考: ") + QString::number(b) + QLatin1Char('(') + QString::number(bFemale) +
-           QStringLiteral("女)") + nl + QStringLiteral("场　外: ") +
-           QString::number(people(db, project, kOutside)) + nl + QStringLiteral("验　卷: ") +
-           QString::number(people(db, project, kCheck)) + nl + QStringLiteral("可XLS批量导入！");
+    return QStringLiteral("考场数: ") + n(g, "考场") + nl + QStringLiteral(" 甲监考: ") + n(g, "甲") +
+           QLatin1Char('(') + n(g, "甲女") + QStringLiteral("女)") + nl + QStringLiteral(" 乙监考: ") +
+           n(g, "乙") + QLatin1Char('(') + n(g, "乙女") + QStringLiteral("女)") + nl +
+           QStringLiteral("场　外: ") + n(p, "场外") + nl + QStringLiteral("验　卷: ") + n(p, "验卷") + nl +
+           QStringLiteral("可XLS批量导入！");
 }
 
 } // namespace manager

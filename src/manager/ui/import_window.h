@@ -20,6 +20,8 @@ namespace manager::ui {
 class Frm数据导入 : public QDialog {
 public:
     Frm数据导入(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
+    // The window reads the database only when an import is confirmed, so it always opens.
+    bool isUsable() const { return true; }
 
     QLabel* Label7; // ksmc, kdmc
     QLabel* Label1; // the notice

@@ -5,8 +5,11 @@
 #include "common/startup.h"
 #include "common/ui/login_dialog.h"
 #include "manager/manager_start.h"
+#include "manager/ui/import_window.h"
 #include "manager/ui/password_dialog.h"
 #include "manager/ui/project_editor.h"
+#include "manager/ui/roster_editor.h"
+#include "manager/ui/timetable_editor.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -82,10 +85,10 @@ void Frm管理::buildControls() {
     layout->addLayout(side);
     resize(840, 700);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { openProjects(); });
-    connect(Cmd时间, &QPushButton::clicked, this, [this] { notThereYet(Cmd时间->text()); });
-    connect(Command3, &QPushButton::clicked, this, [this] { notThereYet(Command3->text()); });
-    connect(Command2, &QPushButton::clicked, this, [this] { notThereYet(Command2->text()); });
+    connect(Command1, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
+    connect(Cmd时间, &QPushButton::clicked, this, [this] { openEditor<Frm时间设置>(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { openEditor<Frm数据导入>(); });
     connect(Command4, &QPushButton::clicked, this, [this] { startDrawProgram(); });
     connect(Command5, &QPushButton::clicked, this, [this] { openPassword(); });
 }
@@ -135,21 +138,15 @@ void Frm管理::读参数() {
         b->setEnabled(found);
 }
 
-void Frm管理::openProjects() {
+template <class Editor> void Frm管理::openEditor() {
     if (!state.LoginSucceeded)
         showLogin();
     {
-        Frm项目 editor(state, services_, this);
+        Editor editor(state, services_, this);
         if (editor.isUsable())
             services_.dialogs.run(editor);
     }
     读参数();
-}
-
-void Frm管理::notThereYet(const QString& window) {
-    services_.prompter.message(
-        this, QStringLiteral("“") + window + QStringLiteral("”窗口尚未完成，将在后续版本中提供。"),
-        common::Prompter::Icon::Information);
 }
 
 void Frm管理::openPassword() {

@@ -46,8 +46,7 @@ private:
     void buildControls();
     void showLogin();
     // The editor-button sequence: the login when not logged in, the editor, the overview.
-    void openProjects();
-    void notThereYet(const QString& window);
+    template <class Editor> void openEditor();
     void openPassword();
     void startDrawProgram();
 

@@ -148,7 +148,8 @@ void RecordEditor::pressAdd() {
         if (!attempt([this] { source_->insert(fieldsToAdd()); }, QStringLiteral("数据没有保存！")))
             return;
         mode_.added();
-        refresh();
+        // The count has grown by the new record; the last record becomes current in one refresh.
+        pager_.setCount(pager_.count() + 1);
         pager_.toLast();
         refresh();
         break;

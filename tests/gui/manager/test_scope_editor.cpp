@@ -1,0 +1,145 @@
+#include "editor_fixture.h"
+#include "manager/ui/scope_editor.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+
+using namespace manager::ui;
+
+using Fixture = EditorFixture<Frm责任>;
+
+namespace {
+
+const QString kOutside = u"场外监考"_qs;
+
+QString tickedRooms(const Frm责任& w) {
+    QStringList out;
+    for (const QCheckBox* box : w.Chk考室) {
+        if (box->isVisibleTo(&w) && box->isChecked())
+            out << box->text();
+    }
+    return out.join(u',');
+}
+
+QString scopeOf(Fixture& f, const QString& name) {
+    return f.t.db->scalar(u"select 责任范围 from 人员安排 where 姓名=?"_qs, {name}).toString();
+}
+
+} // namespace
+
+class TestScopeEditor : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void scopesOfTheCurrentAndOthers();
+    void oneToOne_data();
+    void oneToOne();
+    void emptyCategory();
+    void gridPlacesAndMoreRooms();
+    void writeGuard();
+};
+
+// The current person's rooms ticked and red; another's rooms disabled and never saved, not
+// even after 全选; inverting and saving leaves an empty scope.
+void TestScopeEditor::scopesOfTheCurrentAndOthers() {
+    Fixture f;
+    f.addRooms(12);
+    f.addDuty(kOutside, 2, {u"003,004"_qs});
+    f.t.addStaff(f.project, kOutside, u"009"_qs, kOutside, u"O'Neil \"小\""_qs, u"男"_qs, u"一中"_qs,
+                 u"009"_qs);
+    Frm责任& w = f.open();
+    QCOMPARE(w.grid->rowText(2), u"009 O'Neil \"小\" 男"_qs);
+    QCOMPARE(tickedRooms(w), u"003,004"_qs);
+    for (int k = 0; k < 12; ++k) {
+        QCOMPARE(w.Chk考室[k]->text(), Fixture::room(k + 1));
+        QCOMPARE(w.Chk考室[k]->styleSheet().contains(u"255, 0, 0"_qs), k == 2 || k == 3);
+        QCOMPARE(w.Chk考室[k]->isEnabled(), k != 8);
+    }
+    QVERIFY(!w.Chk考室[12]->isVisibleTo(&w));
+
+    QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
+    QCOMPARE(w.grid->rowText(0), u"002 场外监考2 男"_qs);
+    QCOMPARE(tickedRooms(w), QString());
+    QVERIFY(!w.Chk考室[2]->isEnabled() && !w.Chk考室[3]->isEnabled() && w.Chk考室[4]->isEnabled());
+    w.Command3->click();
+    w.Command1->click();
+    QCOMPARE(scopeOf(f, u"场外监考2"_qs), u"001,002,005,006,007,008,010,011,012"_qs);
+    QVERIFY(w.Chk考室[2]->isChecked());
+    w.Command2->click();
+    QCOMPARE(tickedRooms(w), QString());
+    w.Command1->click();
+    QCOMPARE(scopeOf(f, u"场外监考2"_qs), QString());
+    QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"003,004"_qs);
+    QVERIFY(f.s.prompter.said.isEmpty());
+}
+
+void TestScopeEditor::oneToOne_data() {
+    QTest::addColumn<int>("people");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("12 for 12 rooms") << 12 << true;
+    QTest::newRow("11 for 12 rooms") << 11 << false;
+}
+
+void TestScopeEditor::oneToOne() {
+    QFETCH(int, people);
+    Fixture f;
+    f.addRooms(12);
+    f.addDuty(u"验卷"_qs, people);
+    Frm责任& w = f.open();
+    QVERIFY(!w.Command4->isEnabled());
+    w.Option2->click();
+    QCOMPARE(w.Label7->text(), u"验卷责任范围"_qs);
+    QTEST(w.Command4->isEnabled(), "enabled");
+    if (!w.Command4->isEnabled())
+        return;
+    QTest::mouseClick(w.grid->row(3), Qt::LeftButton);
+    w.Command4->click();
+    for (int j = 1; j <= people; ++j)
+        QCOMPARE(scopeOf(f, u"验卷"_qs + QString::number(j)), Fixture::room(j));
+    QCOMPARE(w.grid->rowText(0), u"001 验卷1 男"_qs);
+    QCOMPARE(tickedRooms(w), u"001"_qs);
+}
+
+void TestScopeEditor::emptyCategory() {
+    Fixture f;
+    f.addRooms(12);
+    f.addDuty(u"验卷"_qs, 3);
+    Frm责任& w = f.open();
+    QCOMPARE(w.grid->rowText(0), QString());
+    for (int k = 0; k < 12; ++k)
+        QVERIFY(w.Chk考室[k]->isVisibleTo(&w) && !w.Chk考室[k]->isEnabled());
+    QVERIFY(!w.Command1->isEnabled() && !w.Command2->isEnabled() && !w.Command3->isEnabled());
+}
+
+// Box k stands in column k div 18, row k mod 18; rooms beyond the 162 places are said once,
+// and a save keeps those of them the scope holds.
+void TestScopeEditor::gridPlacesAndMoreRooms() {
+    Fixture f;
+    f.addRooms(200);
+    f.addDuty(kOutside, 1, {u"001,170"_qs});
+    Frm责任& w = f.open();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QCheckBox* box18 = w.Chk考室[18];
+    QCOMPARE(box18->toolTip() + box18->text(), u"18019"_qs);
+    QCOMPARE(box18->y(), w.Chk考室[0]->y());
+    QVERIFY(box18->x() > w.Chk考室[17]->x());
+    QCOMPARE(w.Chk考室[17]->x(), w.Chk考室[0]->x());
+    QCOMPARE(w.Chk考室.size(), 162);
+    QVERIFY(w.Chk考室[161]->isVisible());
+    QVERIFY(w.Lbl超出->isVisible() && w.Lbl超出->text().contains(u"200"_qs));
+
+    w.Chk考室[1]->setChecked(true);
+    w.Command1->click();
+    QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"001,002,170"_qs);
+}
+
+void TestScopeEditor::writeGuard() {
+    Fixture f;
+    f.addRooms(2);
+    f.addDuty(kOutside, 2);
+    f.checkWriteGuard([](Frm责任& w) { return QList<QPushButton*>{w.Command1, w.Command4}; });
+}
+
+QTEST_MAIN(TestScopeEditor)
+#include "test_scope_editor.moc"
