@@ -123,8 +123,9 @@ int insertDemoProject(Database& db, const QDateTime& now, const DemoSize& size) 
         for (int j = 1; j <= count; ++j) {
             const int from = (j - 1) * per + 1;
             const int to = qMin(size.rooms, j * per);
-            insertPerson(db, project, kind, QStringLiteral("%1").arg(j, 2, 10, QLatin1Char('0')), {},
-                         makePerson(g, ++serial), from <= to ? scopeOf(from, to) : QString());
+            // A duty person's group number is a room of his or her own: the first of the scope.
+            insertPerson(db, project, kind, roomNumber(from <= to ? from : j), {}, makePerson(g, ++serial),
+                         from <= to ? scopeOf(from, to) : QString());
         }
     };
     addDuty(QStringLiteral("场外监考"), size.outsideSupervisors);
