@@ -13,6 +13,14 @@ using namespace expect;
 
 namespace {
 
+// The expected text of a report, kept as a file with LF line ends; reports end lines with CR LF.
+QString expectedReport(const QString& name) {
+    QFile f(QStringLiteral(TEST_DATA_DIR "/reports/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("missing expected report ") + name;
+    return QString::fromUtf8(f.readAll()).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
 const QString T = QStringLiteral("2026-06-07 08:00:00");
 const QString Now = QStringLiteral("2026-06-07 09:00:00");
 
@@ -64,20 +72,6 @@ void addRoster(ReportFixture& f) {
                  QStringLiteral("别项"));
 }
 
-QStringList conclusionHeading(const QString& subject, const QString& time) {
-    return {
-        QStringLiteral("<div align=center><span class=bt>测试考试<br>测试考点 监考员安排</span></div>"),
-        QStringLiteral("<table width=100%><tr><td class=xx>科目:") + subject +
-            QStringLiteral("</td><td align=right class=xx>抽签时间:") + time +
-            QStringLiteral("</td></tr></table>"),
-        table + QStringLiteral("<tr>") + td(QStringLiteral("考场")) + td(QStringLiteral("监考员甲")) +
-            td(QStringLiteral("监考员乙")) + td(QStringLiteral("场外")) + td(QStringLiteral("验卷")) +
-            td(QStringLiteral("领卷签字")) + td(QStringLiteral("答卷/卡")) + td(QStringLiteral("试卷")) +
-            td(QStringLiteral("余卷")) + td(QStringLiteral("草稿纸")) + td(QStringLiteral("交卷签字")) +
-            td(QStringLiteral("收卷签字")) + QStringLiteral("</tr>"),
-    };
-}
-
 QStringList conclusionRow(int height, const QString& room, const QString& a, const QString& b,
                           const QString& out, const QString& check) {
     QStringList l{QStringLiteral("<tr>"),
@@ -89,18 +83,6 @@ QStringList conclusionRow(int height, const QString& room, const QString& a, con
     for (int i = 0; i < 7; ++i)
         l << td(QStringLiteral("&nbsp;"));
     return l << QStringLiteral("</tr>");
-}
-
-QStringList baseRow(const QString& room, const QStringList& cells) {
-    QStringList l{QStringLiteral("<tr>"),
-                  QStringLiteral("<td height=18") + styleCell + room + QStringLiteral("</td>")};
-    for (const QString& c : cells)
-        l << td(c);
-    return l << QStringLiteral("</tr>");
-}
-
-QStringList dutyRow(const QString& kind, const QString& room, const QString& name, const QString& scope) {
-    return {QStringLiteral("<tr>"), td(kind), td(room), td(name), td(scope), QStringLiteral("</tr>")};
 }
 
 // The outline of a paged report: H title, S subtitle, G table head, R<room> data row,
@@ -183,26 +165,7 @@ void TestReportWriter::conclusionIsExact() {
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
 
-    QStringList lines{
-        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
-                       "打印时间:2026-06-07 09:00:00-->")};
-    lines << top << conclusionHeading(QStringLiteral("语文"), T);
-    lines << conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
-                           QStringLiteral("周外"), QStringLiteral("&nbsp;"));
-    lines << conclusionRow(34, QStringLiteral("002"), QStringLiteral("王二"), QStringLiteral("赵二"),
-                           QStringLiteral("郑外"), QStringLiteral("&nbsp;"));
-    lines << conclusionRow(34, QStringLiteral("003"), QStringLiteral("孙三"), QStringLiteral("&nbsp;"),
-                           QStringLiteral("&nbsp;"), QStringLiteral("吴卷"));
-    lines << QStringLiteral("</table>");
-    lines << QStringLiteral(
-        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td></td><td "
-        "align=right>打印时间:2026-06-07 "
-        "09:00:00</td></tr><tr><td>考点主任（签字）:__________________</td><td "
-        "align=right>考点单位:测试单位　"
-        "考点监考员随机编排系统</td></tr><tr><td "
-        "colspan=2><hr>参数：①.抽签模式:只抽甲不动乙；②.重回考室:√；③."
-        "再搭档:×；④.异性组合:√；⑤.异校组合:×；⑥.抽场外:√；⑦.抽验卷:×；</td></tr></table>");
-    QCOMPARE(readReport(r.path), crlf(lines));
+    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("conclusion.htm")));
 }
 
 void TestReportWriter::certificateCodeAtTheFoot_data() {
@@ -250,26 +213,7 @@ void TestReportWriter::dutyReportOfDrawIsExact() {
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
 
-    QStringList lines{
-        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 语文 抽签时间:2026-06-07 08:00:00 "
-                       "打印时间:2026-06-07 09:00:00-->")};
-    lines << top;
-    lines << QStringLiteral(
-        "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （语文）</span></div>");
-    lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
-                 td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
-                     QStringLiteral("001,002"));
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("郑外"),
-                     QStringLiteral("002"));
-    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
-                     QStringLiteral("1, 003,"));
-    lines << QStringLiteral("</table>");
-    lines << QStringLiteral(
-        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>抽签时间:2026-06-07 "
-        "08:00:00</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td></td><td "
-        "align=right>考点监考员随机编排系统</td></tr></table>");
-    QCOMPARE(readReport(r.path), crlf(lines));
+    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("duty-draw.htm")));
 }
 
 void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
@@ -282,25 +226,7 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
     QVERIFY2(r.ok, qPrintable(r.error));
     QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（初始数据）.htm")));
 
-    QStringList lines{QStringLiteral(
-        "<!--抽签程序自动报表 考点监考员随机编排系统 初始数据 抽签时间: 打印时间:2026-06-07 09:00:00-->")};
-    lines << top;
-    lines << QStringLiteral(
-        "<div align=center><span class=bt>测试考试<br>测试考点<br>场外与验卷安排  （初始数据）</span></div>");
-    lines << table + QStringLiteral("<tr>") + td(QStringLiteral("分类")) + td(QStringLiteral("分组号")) +
-                 td(QStringLiteral("负责人")) + td(QStringLiteral("责任范围")) + QStringLiteral("</tr>");
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("01"), QStringLiteral("周外"),
-                     QStringLiteral("001,002"));
-    lines << dutyRow(QStringLiteral("场外监考"), QStringLiteral("02"), QStringLiteral("冯外"),
-                     QStringLiteral("&nbsp;"));
-    lines << dutyRow(QStringLiteral("验卷"), QStringLiteral("01"), QStringLiteral("吴卷"),
-                     QStringLiteral("1, 003"));
-    lines << QStringLiteral("</table>");
-    lines << QStringLiteral(
-        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td>此为初始数据，开考时根据"
-        "抽签情况可能发生变更！</td><td align=right>打印时间:2026-06-07 09:00:00</td></tr><tr><td>"
-        "</td><td align=right>考点监考员随机编排系统</td></tr></table>");
-    QCOMPARE(readReport(r.path), crlf(lines));
+    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("duty-initial.htm")));
 }
 
 void TestReportWriter::baseDataIsExact() {
@@ -318,33 +244,7 @@ void TestReportWriter::baseDataIsExact() {
     const QString nb = QStringLiteral("&nbsp;");
     const QString span = QStringLiteral("<td rowspan='2'") + styleCell;
     const QString cols = QStringLiteral("<td colspan='3'") + styleCell;
-    QStringList lines{
-        QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 报表时间:2026-06-07 09:00:00-->")};
-    lines << top;
-    lines << QStringLiteral(
-        "<div align=center><span class=bt>测试考试<br>测试考点（初始安排数据）</span></div>");
-    lines << table + QStringLiteral("<tr>") + span + QStringLiteral("考场</td>") + cols +
-                 QStringLiteral("监考员甲</td>") + cols + QStringLiteral("监考员乙</td>") + span +
-                 QStringLiteral("场外</td>") + span + QStringLiteral("验卷</td></tr><tr>") +
-                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
-                 td(QStringLiteral("姓名")) + td(QStringLiteral("性别")) + td(QStringLiteral("来源单位")) +
-                 QStringLiteral("</tr>");
-    lines << baseRow(QStringLiteral("001"),
-                     {QStringLiteral("张一"), QStringLiteral("男"), QStringLiteral("一中"),
-                      QStringLiteral("李一"), QStringLiteral("女"), QStringLiteral("一中"),
-                      QStringLiteral("周外"), nb});
-    lines << baseRow(QStringLiteral("002"), {QStringLiteral("王二"), QStringLiteral("男"),
-                                             QStringLiteral("二中"), nb, nb, nb, QStringLiteral("周外"), nb});
-    lines << baseRow(QStringLiteral("003"),
-                     {QStringLiteral("钱三"), QStringLiteral("男"), QStringLiteral("三中"),
-                      QStringLiteral("孙三"), QStringLiteral("女"), QStringLiteral("三中"), nb,
-                      QStringLiteral("吴卷")});
-    lines << QStringLiteral("</table>");
-    lines << QStringLiteral(
-        "<table width=100%  border=0 cellspacing=0 cellpadding=1><tr><td colspan=2>以上数据表内容"
-        "为初始名单，实际工作时会根据抽签情况发生变更！</td></tr><tr><td>打印时间:2026-06-07 "
-        "09:00:00</td><td align=right>考点单位:测试单位　考点监考员随机编排系统</td></tr></table>");
-    QCOMPARE(readReport(r.path), crlf(lines));
+    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("base-data.htm")));
 
     // GBK characters keep their GBK bytes ("考场").
     QFile file(r.path);
