@@ -5,6 +5,7 @@
 #include "common/startup.h"
 #include "common/subject_rule.h"
 #include "common/ui/login_dialog.h"
+#include "common/ui/main_window_parts.h"
 #include "draw/draw_window.h"
 #include "draw/project_dialog.h"
 #include "reports/ui/report_window.h"
@@ -36,24 +37,8 @@ Frm参数::~Frm参数() = default;
 void Frm参数::buildControls() {
     setWindowTitle(kDrawCaption);
 
-    Txt基本情况 = new QPlainTextEdit(this);
-    Txt基本情况->setObjectName(QStringLiteral("Txt基本情况"));
-    Txt基本情况->setReadOnly(true);
-    Txt基本情况->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont mono(QStringLiteral("Noto Sans Mono CJK SC"));
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(11);
-    Txt基本情况->setFont(mono);
-    Txt基本情况->setMinimumSize(520, 520);
-
-    Label1 = new QLabel(QStringLiteral("Vardel"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont title = Label1->font();
-    title.setPointSize(26);
-    title.setBold(true);
-    Label1->setFont(title);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setStyleSheet(QStringLiteral("color: #1f4e8c;"));
+    Txt基本情况 = common::ui::createOverviewBox(this, 520);
+    Label1 = common::ui::createTitleLabel(QStringLiteral("Vardel"), 26, this);
 
     Label3 = new QLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));

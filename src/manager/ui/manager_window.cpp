@@ -4,6 +4,7 @@
 #include "common/shell.h"
 #include "common/startup.h"
 #include "common/ui/login_dialog.h"
+#include "common/ui/main_window_parts.h"
 #include "manager/manager_start.h"
 #include "manager/ui/import_window.h"
 #include "manager/ui/password_dialog.h"
@@ -31,24 +32,8 @@ Frm管理::~Frm管理() = default;
 void Frm管理::buildControls() {
     setWindowTitle(QStringLiteral("Morvek"));
 
-    Txt基本情况 = new QPlainTextEdit(this);
-    Txt基本情况->setObjectName(QStringLiteral("Txt基本情况"));
-    Txt基本情况->setReadOnly(true);
-    Txt基本情况->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont mono(QStringLiteral("Noto Sans Mono CJK SC"));
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(11);
-    Txt基本情况->setFont(mono);
-    Txt基本情况->setMinimumSize(520, 560);
-
-    Label1 = new QLabel(QStringLiteral("Vardel数据管理"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont title = Label1->font();
-    title.setPointSize(22);
-    title.setBold(true);
-    Label1->setFont(title);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setStyleSheet(QStringLiteral("color: #1f4e8c;"));
+    Txt基本情况 = common::ui::createOverviewBox(this, 560);
+    Label1 = common::ui::createTitleLabel(QStringLiteral("Vardel数据管理"), 22, this);
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
