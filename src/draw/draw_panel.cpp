@@ -47,6 +47,29 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
     }
 }
 
+DrawPanel::Snapshot DrawPanel::snapshot() const {
+    Snapshot s;
+    s.texts = boxes->texts();
+    s.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(), Cmd打印->isEnabled()};
+    for (int i = 0; i < engine::kRuleCount; ++i)
+        s.checks[i] = checks[i]->isEnabled();
+    return s;
+}
+
+void DrawPanel::restore(const Snapshot& s) {
+    QPushButton* const buttons[4] = {Cmd选抽签人, Cmd加载, Cmd保存, Cmd打印};
+    for (int i = 0; i < 4; ++i)
+        buttons[i]->setEnabled(s.buttons[i]);
+    for (int i = 0; i < engine::kRuleCount; ++i)
+        checks[i]->setEnabled(s.checks[i]);
+    boxes->setTexts(s.texts);
+}
+
+void DrawPanel::setRuleBoxesEnabled(bool enabled) {
+    for (QCheckBox* c : checks)
+        c->setEnabled(enabled);
+}
+
 double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)>& widestText) {
     const double scale = std::max(0.2, std::min(size.width() * double(kTwipsPerPixel) / kFrameWidth,
                                                 size.height() * double(kTwipsPerPixel) / kFrameHeight));

@@ -4,6 +4,7 @@
 #include "engine/draw_engine.h"
 
 #include <QSize>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -35,6 +36,18 @@ public:
     QPushButton* Cmd打印;
     std::array<QCheckBox*, engine::kRuleCount> checks{}; // Check1..Check6, in the order of engine::Rule
     std::unique_ptr<RoomBoxes> boxes;
+
+    // What a run puts back when the engine finds its rules cannot be met: which of the four
+    // other buttons and the rule boxes were enabled, and what the room boxes showed.
+    struct Snapshot {
+        QStringList texts;
+        std::array<bool, 4> buttons{};
+        std::array<bool, engine::kRuleCount> checks{};
+    };
+    Snapshot snapshot() const;
+    void restore(const Snapshot& snapshot);
+
+    void setRuleBoxesEnabled(bool enabled);
 
     // Scales everything to a window of `size`; `widestText` measures the widest room text.
     // Gives the scale: pixels per 15 twips.

@@ -147,7 +147,7 @@ void Frm抽签::presetChecks() {
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks_[i]->setCheckState(boxOf(project.rules[i]));
     if (state_.xgcs == 0)
-        setParameterChecksEnabled(false);
+        panel_.setRuleBoxesEnabled(false);
 }
 
 engine::RuleState Frm抽签::ruleState(engine::Rule rule) const {
@@ -160,11 +160,6 @@ engine::DrawSettings Frm抽签::currentSettings() const {
     for (int i = 0; i < engine::kRuleCount; ++i)
         s[static_cast<engine::Rule>(i)] = ruleState(static_cast<engine::Rule>(i));
     return s;
-}
-
-void Frm抽签::setParameterChecksEnabled(bool enabled) {
-    for (QCheckBox* c : checks_)
-        c->setEnabled(enabled);
 }
 
 QString Frm抽签::caption(int counter) const {
@@ -241,19 +236,14 @@ void Frm抽签::startRun() {
             common::Prompter::Icon::Information))
         return;
 
-    snapshot_ = {};
-    snapshot_.texts = boxes_->texts();
-    snapshot_.caption = windowTitle();
-    snapshot_.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(),
-                         Cmd打印->isEnabled()};
-    for (int i = 0; i < engine::kRuleCount; ++i)
-        snapshot_.checks[i] = checks_[i]->isEnabled();
+    snapshot_ = panel_.snapshot();
+    snapshotCaption_ = windowTitle();
 
     Cmd抽签->setEnabled(false);
     Cmd抽签->setText(kStop);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存, Cmd打印})
         b->setEnabled(false);
-    setParameterChecksEnabled(false);
+    panel_.setRuleBoxesEnabled(false);
     boxes_->paintNormal(kRoomBoxes - 1);
 
     engine::DrawResult begun;
@@ -314,7 +304,7 @@ void Frm抽签::finishStop() {
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
     if (state_.xgcs == 1)
-        setParameterChecksEnabled(true);
+        panel_.setRuleBoxesEnabled(true);
     const engine::DrawRun::Result& result = run_.result();
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
                       result.withSupervisor() ? &result.supervisors : nullptr);
@@ -327,13 +317,8 @@ void Frm抽签::abortRun(const QString& reason) {
     run_.abort();
     Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
-    QPushButton* const buttons[4] = {Cmd选抽签人, Cmd加载, Cmd保存, Cmd打印};
-    for (int i = 0; i < 4; ++i)
-        buttons[i]->setEnabled(snapshot_.buttons[i]);
-    for (int i = 0; i < engine::kRuleCount; ++i)
-        checks_[i]->setEnabled(snapshot_.checks[i]);
-    boxes_->setTexts(snapshot_.texts);
-    setWindowTitle(snapshot_.caption);
+    panel_.restore(snapshot_);
+    setWindowTitle(snapshotCaption_);
     boxes_->paintNormal(kRoomBoxes);
     services_.prompter.message(this, reason, common::Prompter::Icon::Warning);
 }
@@ -348,7 +333,7 @@ void Frm抽签::pickClicked() {
     picking_ = true;
     for (QPushButton* b : {Cmd抽签, Cmd加载, Cmd保存, Cmd打印})
         b->setEnabled(false);
-    setParameterChecksEnabled(false);
+    panel_.setRuleBoxesEnabled(false);
     Cmd选抽签人->setText(kStop);
     Cmd抽签->setDefault(false);
     Cmd选抽签人->setDefault(true);
@@ -375,7 +360,7 @@ void Frm抽签::stopPick() {
     Cmd加载->setEnabled(true);
     Cmd打印->setEnabled(true);
     if (state_.xgcs == 1)
-        setParameterChecksEnabled(true);
+        panel_.setRuleBoxesEnabled(true);
 }
 
 // ---- save and load ----

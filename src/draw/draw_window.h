@@ -69,14 +69,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // What a run puts back when the engine finds its rules cannot be met.
-    struct Snapshot {
-        QStringList texts;
-        QString caption;
-        std::array<bool, 4> buttons{};
-        std::array<bool, engine::kRuleCount> checks{};
-    };
-
     void buildControls();
     bool openData();
     void presetChecks();
@@ -103,7 +95,6 @@ private:
 
     engine::RuleState ruleState(engine::Rule rule) const;
     engine::DrawSettings currentSettings() const;
-    void setParameterChecksEnabled(bool enabled);
     QString caption(int counter) const;
 
     common::RunState& state_;
@@ -120,7 +111,8 @@ private:
 
     QString subject_;
     engine::DrawRun run_;
-    Snapshot snapshot_;
+    DrawPanel::Snapshot snapshot_;
+    QString snapshotCaption_;
     QTimer* runTimer_;
     QTimer* pickTimer_;
     bool picking_ = false;
