@@ -19,7 +19,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 
 bench: build
-	@for b in $(BUILD_DIR)/bench/*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD_DIR)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done
 
 format:
 	@cmake --build $(BUILD_DIR) --target format

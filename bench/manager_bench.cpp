@@ -22,7 +22,8 @@ struct BenchDb {
 
     BenchDb(int projects, int people) {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
-        db = std::make_unique<db::Database>(dir.filePath(QStringLiteral("Db/Exam.mdb")));
+        db = std::make_unique<db::Database>(dir.filePath(QStringLiteral("Db/Exam.mdb")),
+                                            db::Database::Mode::Create);
         db::createSchema(*db);
         db::insertSystemSettings(*db, QStringLiteral("单位"));
         db::Transaction t(*db);
