@@ -17,9 +17,7 @@ Frm项目::Frm项目(common::RunState& state, common::Services& services, QWidge
     setObjectName(QStringLiteral("Frm项目"));
     setWindowTitle(QStringLiteral("项目管理"));
 
-    Command1 = new QPushButton(QStringLiteral("设置为当前项目"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
+    Command1 = editorButton("Command1", QStringLiteral("设置为当前项目"), this);
     connect(Command1, &QPushButton::clicked, this, [this] { setCurrent(); });
 
     auto* listTitle = new QLabel(QStringLiteral("考试项目"), this);

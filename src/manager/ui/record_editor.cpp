@@ -5,29 +5,27 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace manager::ui {
 
-namespace {
-
-QPushButton* writeButton(const char* name, const QString& caption, QWidget* parent) {
+QPushButton* editorButton(const char* objectName, const QString& caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    // Enter in an edit field must never press a write button.
+    b->setObjectName(QString::fromUtf8(objectName));
     b->setAutoDefault(false);
-    b->setMinimumWidth(88);
+    // The style's own width leaves a long Chinese caption cut at both ends.
+    b->setMinimumWidth(std::max(88, b->fontMetrics().horizontalAdvance(caption) + 28));
     return b;
 }
-
-} // namespace
 
 RecordEditor::RecordEditor(common::RunState& state, common::Services& services, SourceDefinition source,
                            int pageSize, int linesPerRow, QWidget* parent)
     : QDialog(parent), state_(state), services_(services), pager_(pageSize) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     grid = new RecordGrid(pageSize, linesPerRow, this);
-    Cmd追加 = writeButton("Cmd追加", QStringLiteral("追加"), this);
-    Cmd修改 = writeButton("Cmd修改", QStringLiteral("修改"), this);
-    Cmd删除 = writeButton("Cmd删除", QStringLiteral("删除"), this);
+    Cmd追加 = editorButton("Cmd追加", QStringLiteral("追加"), this);
+    Cmd修改 = editorButton("Cmd修改", QStringLiteral("修改"), this);
+    Cmd删除 = editorButton("Cmd删除", QStringLiteral("删除"), this);
     try {
         db_ = common::openRunDatabase(state);
         source_ = std::make_unique<RecordSource>(*db_, std::move(source));

@@ -18,6 +18,10 @@ class QPushButton;
 
 namespace manager::ui {
 
+// A button of the data-management windows: Enter in an edit field never presses it, and a
+// long Chinese caption is never cut.
+QPushButton* editorButton(const char* objectName, const QString& caption, QWidget* parent);
+
 // What every data-management editor shares: its own connection, the record grid, the
 // header label, the write guard, the delete confirmation and the 追加/修改/删除 protocol.
 // An editor supplies its table, its fields and its checks:

@@ -76,10 +76,7 @@ Frm监考员::Frm监考员(common::RunState& state, common::Services& services, 
     body->addLayout(list, 1);
     body->addLayout(side);
 
-    Cmd责任 = new QPushButton(QStringLiteral("责任范围"), this);
-    Cmd责任->setObjectName(QStringLiteral("Cmd责任"));
-    Cmd责任->setAutoDefault(false);
-    Cmd责任->setMinimumWidth(88);
+    Cmd责任 = editorButton("Cmd责任", QStringLiteral("责任范围"), this);
     connect(Cmd责任, &QPushButton::clicked, this, [this] { openScopes(); });
     QHBoxLayout* buttons = writeButtons();
     buttons->insertWidget(0, Cmd责任);

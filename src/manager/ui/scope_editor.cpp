@@ -1,5 +1,7 @@
 #include "manager/ui/scope_editor.h"
 
+#include "manager/ui/record_editor.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,19 +11,6 @@
 #include <QVBoxLayout>
 
 namespace manager::ui {
-
-namespace {
-
-QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    // The style's own width leaves a long Chinese caption cut at both ends.
-    b->setMinimumWidth(std::max(88, b->fontMetrics().horizontalAdvance(caption) + 28));
-    return b;
-}
-
-} // namespace
 
 Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidget* parent)
     : QDialog(parent), state_(state), services_(services) {
@@ -57,10 +46,10 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
             refresh();
     });
 
-    Command1 = button("Command1", QStringLiteral("保存"), this);
-    Command2 = button("Command2", QStringLiteral("反选"), this);
-    Command3 = button("Command3", QStringLiteral("全选"), this);
-    Command4 = button("Command4", QStringLiteral("一对一自动匹配"), this);
+    Command1 = editorButton("Command1", QStringLiteral("保存"), this);
+    Command2 = editorButton("Command2", QStringLiteral("反选"), this);
+    Command3 = editorButton("Command3", QStringLiteral("全选"), this);
+    Command4 = editorButton("Command4", QStringLiteral("一对一自动匹配"), this);
     connect(Command1, &QPushButton::clicked, this, [this] { save(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
         for (QCheckBox* box : std::as_const(Chk考室))

@@ -16,14 +16,6 @@ namespace manager::ui {
 
 namespace {
 
-QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    b->setAutoDefault(false);
-    b->setMinimumWidth(88);
-    return b;
-}
-
 QLineEdit* field(const char* name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromUtf8(name));
@@ -82,8 +74,8 @@ QFrame* Frm时间设置::buildFillOffer() {
     Option1->setChecked(true);
     Option2 = new QRadioButton(QStringLiteral("标准高考时间表"), Frame1);
     Option2->setObjectName(QStringLiteral("Option2"));
-    Command1 = button("Command1", QStringLiteral("确认填充"), Frame1);
-    Command2 = button("Command2", QStringLiteral("单个追加"), Frame1);
+    Command1 = editorButton("Command1", QStringLiteral("确认填充"), Frame1);
+    Command2 = editorButton("Command2", QStringLiteral("单个追加"), Frame1);
     connect(Command1, &QPushButton::clicked, this, [this] { fill(); });
     // One by one is the first press of 追加, from the offer.
     connect(Command2, &QPushButton::clicked, Cmd追加, &QPushButton::click);
