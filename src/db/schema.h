@@ -4,6 +4,12 @@
 
 namespace db {
 
+// The 分类 values of 监考员信息 and the kinds of 抽签历史 rows besides those three.
+inline const QString kInvigilatorCategory = QStringLiteral("监考员");
+inline const QString kOutsideCategory = QStringLiteral("场外监考");
+inline const QString kPaperCheckCategory = QStringLiteral("验卷");
+inline const QString kParametersKind = QStringLiteral("抽签参数");
+
 // Creates the six tables of the exam database and the certificate table (a no-op for tables
 // that exist).
 void createSchema(Database& db);

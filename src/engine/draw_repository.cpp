@@ -12,11 +12,6 @@ namespace engine {
 
 namespace {
 
-const QString kInvigilator = QStringLiteral("监考员");
-const QString kSupervisor = QStringLiteral("场外监考");
-const QString kChecker = QStringLiteral("验卷");
-const QString kParameters = QStringLiteral("抽签参数");
-
 // A duty list keeps NULL as a null text, which is bound as NULL.
 QVariant textValue(const QString& text) {
     return text.isNull() ? QVariant() : QVariant(text);
@@ -113,17 +108,17 @@ SavePlan planSave(const DrawInputs& in, const Candidate& result) {
     SavePlan plan;
     RowPlanner p(in);
     if (in.withDuties) {
-        p.duty(kSupervisor, in.ws.supervisors, result.supervisor, true);
+        p.duty(db::kOutsideCategory, in.ws.supervisors, result.supervisor, true);
         const int k = static_cast<int>(in.checkers.size()) - 1;
         common::SeededRandom stream(checkerSeed(in.seed));
         QVector<int> q;
-        const DrawResult drawn = drawDuty(kChecker, std::max(k, 0), in.checkerHistory, in.checkerReturn,
-                                          in.checkerDraw, stream, q);
+        const DrawResult drawn = drawDuty(db::kPaperCheckCategory, std::max(k, 0), in.checkerHistory,
+                                          in.checkerReturn, in.checkerDraw, stream, q);
         if (drawn.status == DrawStatus::Impossible) {
             plan.refusal = drawn.reason;
             return plan;
         }
-        p.duty(kChecker, in.checkers, q, false);
+        p.duty(db::kPaperCheckCategory, in.checkers, q, false);
     }
     const WorkingSet& ws = in.ws;
     // A person index outside the rooms names nobody (the empty row 0).
@@ -133,12 +128,12 @@ SavePlan planSave(const DrawInputs& in, const Candidate& result) {
     for (int i = 1; i <= ws.roomCount(); ++i) {
         const RosterRow& a = person(result.a.value(i));
         const RosterRow& b = person(result.b.value(i));
-        p.result(kInvigilator, ws.rooms[i].col[0], {a.col[1], a.col[2], a.col[3], a.col[5]},
+        p.result(db::kInvigilatorCategory, ws.rooms[i].col[0], {a.col[1], a.col[2], a.col[3], a.col[5]},
                  {b.col[6], b.col[7], b.col[8], b.col[10]}, {});
     }
-    p.result(kParameters, in.settings.parameterCode(), QVariantList(4), QVariantList(4), {});
+    p.result(db::kParametersKind, in.settings.parameterCode(), QVariantList(4), QVariantList(4), {});
     for (int i = 1; i <= ws.roomCount(); ++i)
-        p.history(kInvigilator, i, result.a.value(i), result.b.value(i));
+        p.history(db::kInvigilatorCategory, i, result.a.value(i), result.b.value(i));
     plan.rows = std::move(p.rows);
     return plan;
 }
@@ -156,9 +151,9 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
     in.batch = db.scalar(QStringLiteral("select max(数据批次) as 最大批次 from 抽签历史")).toInt() + 1;
     if (r.withDuties) {
         // The paper checkers as they are now, against their history without this subject's old batch.
-        in.checkers = loadDutyList(db, r.project, kChecker);
+        in.checkers = loadDutyList(db, r.project, db::kPaperCheckCategory);
         in.checkerHistory =
-            loadDutyHistory(db, r.project, kChecker, static_cast<int>(in.checkers.size()) - 1);
+            loadDutyHistory(db, r.project, db::kPaperCheckCategory, static_cast<int>(in.checkers.size()) - 1);
     }
     const SavePlan plan = planSave(in, draw.candidate);
     if (!plan.refusal.isEmpty())
@@ -194,14 +189,14 @@ QVector<SavedRoom> loadSavedDraw(const db::Database& db, int project, const QStr
     QVector<SavedRoom> rooms;
     const QString sql =
         QStringLiteral("select * from 抽签总表 where 分类=? and 科目=? and 项目编号=? order by 分组号");
-    for (const db::Row& row : db.query(sql, {kInvigilator, subject, project}))
+    for (const db::Row& row : db.query(sql, {db::kInvigilatorCategory, subject, project}))
         rooms.push_back({db::text(row, QStringLiteral("分组号")),
                          db::text(row, QStringLiteral("监考员甲")),
                          db::text(row, QStringLiteral("监考员乙")),
                          {}});
     if (!withSupervisors)
         return rooms;
-    const db::Rows supervisors = db.query(sql, {kSupervisor, subject, project});
+    const db::Rows supervisors = db.query(sql, {db::kOutsideCategory, subject, project});
     for (SavedRoom& room : rooms) {
         for (const db::Row& s : supervisors) {
             const QVariant scope = s.value(QStringLiteral("责任范围"));

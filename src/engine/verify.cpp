@@ -14,10 +14,6 @@ namespace engine {
 
 namespace {
 
-const QString kInvigilator = QStringLiteral("监考员");
-const QString kSupervisor = QStringLiteral("场外监考");
-const QString kChecker = QStringLiteral("验卷");
-const QString kParameters = QStringLiteral("抽签参数");
 constexpr int kReasonsShown = 5;
 
 // Column positions of resultColumns() and historyColumns().
@@ -61,7 +57,7 @@ public:
     QStringList run() {
         const int n = in_.ws.roomCount();
         QVector<int> a, b;
-        const bool placed = positions(kInvigilator, n, &a, &b);
+        const bool placed = positions(db::kInvigilatorCategory, n, &a, &b);
         if (placed)
             invigilatorRules(a, b);
         QVector<int> p, q;
@@ -69,14 +65,15 @@ public:
         if (in_.withDuties) {
             const int m = in_.ws.supervisorCount();
             const int k = static_cast<int>(in_.checkers.size()) - 1;
-            dutiesPlaced = positions(kSupervisor, m, &p, nullptr) && positions(kChecker, k, &q, nullptr);
+            dutiesPlaced = positions(db::kOutsideCategory, m, &p, nullptr) &&
+                           positions(db::kPaperCheckCategory, k, &q, nullptr);
             if (dutiesPlaced) {
-                dutyRules(kSupervisor, p, in_.supervisorHistory, in_.settings[Rule::AllowReturn],
+                dutyRules(db::kOutsideCategory, p, in_.supervisorHistory, in_.settings[Rule::AllowReturn],
                           in_.settings[Rule::DrawSupervisors]);
-                dutyRules(kChecker, q, in_.checkerHistory, in_.checkerReturn, in_.checkerDraw);
+                dutyRules(db::kPaperCheckCategory, q, in_.checkerHistory, in_.checkerReturn, in_.checkerDraw);
             }
         } else {
-            for (const QString& kind : {kSupervisor, kChecker})
+            for (const QString& kind : {db::kOutsideCategory, db::kPaperCheckCategory})
                 if (!historyOf_.value(kind).isEmpty())
                     problems_ << QStringLiteral("未保存场外及验卷，抽签历史却有%1行").arg(kind);
         }
@@ -110,7 +107,7 @@ private:
         }
         const bool firstOnce = isPermutation(*first);
         const bool secondOnce = !second || isPermutation(*second);
-        if (kind == kInvigilator) {
+        if (kind == db::kInvigilatorCategory) {
             if (!firstOnce)
                 problems_ << QStringLiteral("监考员甲不是每人恰好安排一次");
             if (!secondOnce)
@@ -189,11 +186,11 @@ private:
             const RosterRow& A = ws.rooms[a[i]];
             const RosterRow& B = ws.rooms[b[i]];
             expected << rowKey(
-                {kInvigilator, ws.rooms[i].col[0], A.col[1], A.col[5], B.col[6], B.col[10], {}});
+                {db::kInvigilatorCategory, ws.rooms[i].col[0], A.col[1], A.col[5], B.col[6], B.col[10], {}});
         }
         for (int j = 1; j < p.size(); ++j) {
             const DutyRow& own = ws.supervisors[j];
-            expected << rowKey({kSupervisor,
+            expected << rowKey({db::kOutsideCategory,
                                 textOrNull(own.room),
                                 textOrNull(own.name),
                                 textOrNull(own.id),
@@ -204,7 +201,7 @@ private:
         for (int j = 1; j < q.size(); ++j) {
             const DutyRow& own = in_.checkers[j];
             const DutyRow& person = in_.checkers[q[j]];
-            expected << rowKey({kChecker,
+            expected << rowKey({db::kPaperCheckCategory,
                                 textOrNull(own.room),
                                 textOrNull(person.name),
                                 textOrNull(person.id),
@@ -212,7 +209,7 @@ private:
                                 {},
                                 textOrNull(own.scope)});
         }
-        expected << rowKey({kParameters, in_.settings.parameterCode(), {}, {}, {}, {}, {}});
+        expected << rowKey({db::kParametersKind, in_.settings.parameterCode(), {}, {}, {}, {}, {}});
         for (const QVariantList& r : rows_.results)
             stored << rowKey({r.value(RKind), r.value(RRoom), r.value(RAName), r.value(RAId), r.value(RBName),
                               r.value(RBId), r.value(RScope)});

@@ -1,14 +1,12 @@
 #include "manager/staff_roster.h"
 
 #include "common/roster_rules.h"
+#include "db/schema.h"
 
 namespace manager {
 
 namespace {
 
-const QString kInvigilator = QStringLiteral("监考员");
-const QString kOutside = QStringLiteral("场外监考");
-const QString kCheck = QStringLiteral("验卷");
 const QString kA = QStringLiteral("甲");
 const QString kB = QStringLiteral("乙");
 
@@ -20,7 +18,7 @@ const RosterView& rosterView(RosterCategory category, RosterSubset subset) {
             {QStringLiteral("仅显示甲"),
              QStringLiteral("仅显示乙"),
              QStringLiteral("分类=?"),
-             {kInvigilator},
+             {db::kInvigilatorCategory},
              QStringLiteral("监考员名单"),
              QStringLiteral("考场号："),
              kA,
@@ -28,7 +26,7 @@ const RosterView& rosterView(RosterCategory category, RosterSubset subset) {
             {QStringLiteral("仅显示甲"),
              QStringLiteral("仅显示乙"),
              QStringLiteral("分类=? and 工作任务=?"),
-             {kInvigilator, kA},
+             {db::kInvigilatorCategory, kA},
              QStringLiteral("监考员甲名单"),
              QStringLiteral("考场号："),
              kA,
@@ -36,7 +34,7 @@ const RosterView& rosterView(RosterCategory category, RosterSubset subset) {
             {QStringLiteral("仅显示甲"),
              QStringLiteral("仅显示乙"),
              QStringLiteral("分类=? and 工作任务=?"),
-             {kInvigilator, kB},
+             {db::kInvigilatorCategory, kB},
              QStringLiteral("监考员乙名单"),
              QStringLiteral("考场号："),
              kB,
@@ -46,27 +44,27 @@ const RosterView& rosterView(RosterCategory category, RosterSubset subset) {
             {QStringLiteral("仅场外监考"),
              QStringLiteral("仅验卷"),
              QStringLiteral("(分类=? or 分类=?)"),
-             {kOutside, kCheck},
+             {db::kOutsideCategory, db::kPaperCheckCategory},
              QStringLiteral("场外监考及验卷人员"),
              QStringLiteral("分组号："),
-             kOutside,
-             {kOutside, kCheck}},
+             db::kOutsideCategory,
+             {db::kOutsideCategory, db::kPaperCheckCategory}},
             {QStringLiteral("仅场外监考"),
              QStringLiteral("仅验卷"),
              QStringLiteral("分类=?"),
-             {kOutside},
+             {db::kOutsideCategory},
              QStringLiteral("场外监考人员"),
              QStringLiteral("分组号："),
-             kOutside,
-             {kOutside}},
+             db::kOutsideCategory,
+             {db::kOutsideCategory}},
             {QStringLiteral("仅场外监考"),
              QStringLiteral("仅验卷"),
              QStringLiteral("分类=?"),
-             {kCheck},
+             {db::kPaperCheckCategory},
              QStringLiteral("验卷员名单"),
              QStringLiteral("分组号："),
-             kCheck,
-             {kCheck}},
+             db::kPaperCheckCategory,
+             {db::kPaperCheckCategory}},
         },
     };
     return views[static_cast<int>(category)][static_cast<int>(subset)];
@@ -109,7 +107,7 @@ std::optional<FieldError> checkRoster(const RosterInput& in, RosterCategory cate
         return FieldError{QStringLiteral("性别请在列表中选择！"), QStringLiteral("Cmb性别")};
     const bool dutyFits = category == RosterCategory::Invigilators
                               ? (in.duty == kB || in.duty == kA)
-                              : (in.duty == kCheck || in.duty == kOutside);
+                              : (in.duty == db::kPaperCheckCategory || in.duty == db::kOutsideCategory);
     if (!dutyFits)
         return FieldError{QStringLiteral("安排请在列表中选择！"), QStringLiteral("Cmb安排")};
     return std::nullopt;
@@ -131,7 +129,8 @@ Fields rosterFields(const RosterInput& in, int project) {
 
 Fields newRosterFields(const RosterInput& in, int project, RosterCategory category) {
     Fields f = rosterFields(in, project);
-    f.push_back({QStringLiteral("分类"), category == RosterCategory::Invigilators ? kInvigilator : in.duty});
+    f.push_back({QStringLiteral("分类"),
+                 category == RosterCategory::Invigilators ? db::kInvigilatorCategory : in.duty});
     return f;
 }
 
@@ -145,11 +144,12 @@ QString rosterSummary(const db::Database& db, int project) {
                      "乙女 from (select max(工作任务=?) a, max(工作任务=? and 性别=?) af, "
                      "max(工作任务=?) b, max(工作任务=? and 性别=?) bf from 人员安排 "
                      "where 项目编号=? and 分类=? group by 分组号) temp"),
-                 {kA, kA, female, kB, kB, female, project, kInvigilator})
+                 {kA, kA, female, kB, kB, female, project, db::kInvigilatorCategory})
             .front();
     const db::Row p = db.query(QStringLiteral("select sum(分类=?) as 场外, sum(分类=?) as 验卷 from 人员安排 "
                                               "where 项目编号=? and 分类 in (?, ?)"),
-                               {kOutside, kCheck, project, kOutside, kCheck})
+                               {db::kOutsideCategory, db::kPaperCheckCategory, project, db::kOutsideCategory,
+                                db::kPaperCheckCategory})
                           .front();
     const auto n = [](const db::Row& row, const char* column) {
         return QString::number(db::integer(row, QString::fromUtf8(column)));

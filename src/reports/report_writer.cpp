@@ -8,9 +8,7 @@ namespace reports {
 
 namespace {
 
-const QString kSupervisor = QStringLiteral("场外监考");
-const QString kChecker = QStringLiteral("验卷");
-const QStringList kDutyKinds{kSupervisor, kChecker};
+const QStringList kDutyKinds{db::kOutsideCategory, db::kPaperCheckCategory};
 const QString kFooterOpen = QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1>");
 
 QString title(const common::RunState& state, const QString& tail) {
@@ -82,9 +80,9 @@ void assignDuties(QVector<RoomLine>& rooms, const QVector<DutyLine>& duties) {
         for (const DutyLine& d : duties) {
             if (!common::CheckTextIN(room.room, d.scope, QStringLiteral(","), 3))
                 continue;
-            if (d.kind == kSupervisor)
+            if (d.kind == db::kOutsideCategory)
                 room.supervisor = d.name;
-            else if (d.kind == kChecker)
+            else if (d.kind == db::kPaperCheckCategory)
                 room.checker = d.name;
         }
     }

@@ -18,6 +18,17 @@ QPushButton* editorButton(const char* objectName, const QString& caption, QWidge
     return b;
 }
 
+bool attemptAction(common::Prompter& prompter, QWidget* window, const std::function<void()>& action,
+                   const QString& what) {
+    try {
+        action();
+        return true;
+    } catch (const db::DbError& e) {
+        prompter.message(window, what + QLatin1Char('\n') + e.text(), common::Prompter::Icon::Critical);
+        return false;
+    }
+}
+
 RecordEditor::RecordEditor(common::RunState& state, common::Services& services, SourceDefinition source,
                            int pageSize, int linesPerRow, QWidget* parent)
     : QDialog(parent), state_(state), services_(services), pager_(pageSize) {
@@ -107,14 +118,7 @@ bool RecordEditor::guard() {
 }
 
 bool RecordEditor::attempt(const std::function<void()>& action, const QString& what) {
-    try {
-        action();
-        return true;
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, what + QLatin1Char('\n') + e.text(),
-                                   common::Prompter::Icon::Critical);
-        return false;
-    }
+    return attemptAction(services_.prompter, this, action, what);
 }
 
 void RecordEditor::focusField(const QString& objectName) {

@@ -199,14 +199,7 @@ bool Frm责任::guard() {
 }
 
 bool Frm责任::attempt(const std::function<void()>& action, const QString& what) {
-    try {
-        action();
-        return true;
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, what + QLatin1Char('\n') + e.text(),
-                                   common::Prompter::Icon::Critical);
-        return false;
-    }
+    return attemptAction(services_.prompter, this, action, what);
 }
 
 } // namespace manager::ui
