@@ -80,9 +80,10 @@ struct RosterSite {
         t.commit();
     }
     QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
-    common::RunState state() const {
+    common::RunState state(db::Database& connection) const {
         common::RunState run;
         run.MyDb = path();
+        run.db = &connection;
         run.DQXM = 1;
         run.kchw = 3;
         run.LoginSucceeded = true;
@@ -115,6 +116,8 @@ void BM_ProjectEditorOpens(benchmark::State& state) {
     Fixture f;
     common::RunState run;
     run.MyDb = f.site.dir.filePath(QStringLiteral("Db/Exam.mdb"));
+    db::Database connection(run.MyDb); // the program's one connection, opened at its start
+    run.db = &connection;
     run.LoginSucceeded = true;
     for (auto _ : state) {
         manager::ui::Frm项目 editor(run, f.services);
@@ -130,7 +133,8 @@ struct RosterFixture {
     common::SystemClock clock;
     common::SeededRandom random;
     common::Services services{quiet, quiet, quiet, quiet, clock, random};
-    common::RunState run = site.state();
+    db::Database db{site.path()};
+    common::RunState run = site.state(db);
 };
 
 // A page in the middle of the list, the current person's fields and the project's summary.
@@ -151,7 +155,7 @@ void BM_RosterAdd(benchmark::State& state) {
     RosterFixture f;
     manager::ui::Frm监考员 editor(f.run, f.services);
     editor.show();
-    db::Database db(f.site.path());
+    db::Database& db = f.db;
     for (auto _ : state) {
         editor.Cmd追加->click();
         editor.Txt编号->setText(QStringLiteral("401"));

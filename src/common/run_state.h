@@ -3,6 +3,10 @@
 #include <QString>
 #include <QVector>
 
+namespace db {
+class Database;
+}
+
 namespace common {
 
 // One row of the current project's timetable, as read (texts, unconverted).
@@ -16,8 +20,11 @@ struct SubjectEntry {
 // The run's shared state: what the main window of each program holds for the whole run
 // and hands by reference to the windows it opens. Names are those the windows use.
 struct RunState {
-    QString MyPath;  // program folder, ending in a separator
-    QString MyDb;    // MyPath + "Db/Exam.mdb"
+    QString MyPath; // program folder, ending in a separator
+    QString MyDb;   // MyPath + "Db/Exam.mdb"
+    // The process's one connection to MyDb, owned by the main window (or the command) and shared
+    // by every window: a second connection would be a second way to lose the file's locks.
+    db::Database* db = nullptr;
     QString Yhm;     // 用户名 of the active settings row
     QString YhMm;    // 密码 of the active settings row
     bool ZD = false; // the database is read-only: every write is refused

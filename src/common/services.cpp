@@ -9,9 +9,10 @@ bool writeGuard(const RunState& state, Prompter& prompter, QWidget* parent) {
     return false;
 }
 
-std::unique_ptr<db::Database> openRunDatabase(const RunState& state) {
-    return std::make_unique<db::Database>(state.MyDb, state.ZD ? db::Database::Mode::ReadOnly
-                                                               : db::Database::Mode::ReadWrite);
+db::Database& runDatabase(const RunState& state) {
+    if (!state.db)
+        throw db::DbError(QStringLiteral("数据库没有打开。"));
+    return *state.db;
 }
 
 } // namespace common

@@ -44,7 +44,8 @@ struct Services {
 // The one write guard: on a read-only database it shows the message and says no.
 bool writeGuard(const RunState& state, Prompter& prompter, QWidget* parent);
 
-// The run's database, opened in the mode the read-only flag asks for.
-std::unique_ptr<db::Database> openRunDatabase(const RunState& state);
+// The process's one connection (RunState::db), opened at start-up in the mode the read-only
+// flag asks for; a DbError when the program runs without one.
+db::Database& runDatabase(const RunState& state);
 
 } // namespace common

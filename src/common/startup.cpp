@@ -13,8 +13,7 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
     QDir::setCurrent(state.MyPath);
 
     try {
-        // Also for a program that only reads: a file that is not ours gets the same words.
-        db::requireExamFile(state.MyDb);
+        // Either mode looks at the file first: a file that is not ours gets the same words.
         state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
         out.readOnlyWarning = state.ZD;
         out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly

@@ -1,14 +1,23 @@
 #include "db/database.h"
 
 #include "db/db_file.h"
+#include "db/schema.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <QDateTime>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QTemporaryDir>
+
 #include <atomic>
+#include <cmath>
+#include <limits>
 
 namespace db {
 
@@ -44,44 +53,116 @@ QString immutableUri(const QString& path) {
     return QStringLiteral("file:%1?immutable=1").arg(QString::fromUtf8(QUrl::toPercentEncoding(path, "/")));
 }
 
-// A connection of its own for one look at the file, removed when the look is over.
+QString fileKey(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// The database files this process holds a connection to. POSIX locks belong to the process
+// and the file: closing any handle of the file, even one only read from, drops every lock the
+// process holds on it, and another program then takes itself for the last one and deletes the
+// WAL under this one. So nothing here opens a file with a plain handle while it is listed.
+class OpenFiles {
+public:
+    static OpenFiles& instance() {
+        static OpenFiles files;
+        return files;
+    }
+    void add(const QString& key) {
+        const QMutexLocker lock(&mutex_);
+        ++count_[key];
+    }
+    void remove(const QString& key) {
+        const QMutexLocker lock(&mutex_);
+        if (--count_[key] <= 0)
+            count_.remove(key);
+    }
+    bool contains(const QString& key) const {
+        const QMutexLocker lock(&mutex_);
+        return count_.contains(key);
+    }
+
+private:
+    mutable QMutex mutex_;
+    QHash<QString, int> count_;
+};
+
+// What the file and its journals look like on the disk, read without opening any of them.
+struct OnDisk {
+    qint64 size = 0, walBytes = 0, journalBytes = 0;
+    QDateTime modified, walModified;
+    bool journal = false;
+
+    static OnDisk of(const QString& path) {
+        const QFileInfo main(path), wal(path + QStringLiteral("-wal")),
+            journal(path + QStringLiteral("-journal"));
+        return {main.size(),
+                wal.exists() ? wal.size() : 0,
+                journal.exists() ? journal.size() : 0,
+                main.lastModified(),
+                wal.lastModified(),
+                journal.exists()};
+    }
+    bool operator==(const OnDisk&) const = default;
+};
+
+// One read-only look at a file. Immutable: the main file alone, as it lies on the disk; no
+// journal is read or rolled back, nothing is locked, and no file appears beside it. Otherwise
+// with its WAL, for a private copy.
 class Glance {
 public:
-    Glance() : name_(QStringLiteral("exam-look-%1").arg(++connectionCounter)) {}
-    ~Glance() {
-        QSqlDatabase::database(name_, false).close();
-        QSqlDatabase::removeDatabase(name_);
+    explicit Glance(const QString& path, bool immutable = true)
+        : name_(QStringLiteral("exam-look-%1").arg(++connectionCounter)) {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        d.setDatabaseName(immutable ? immutableUri(path) : path);
+        d.setConnectOptions(immutable ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI") : QString());
+        if (!d.open()) {
+            const QSqlError error = d.lastError();
+            close();
+            throw DbError::fromEngine(error);
+        }
     }
+    ~Glance() { close(); }
     Glance(const Glance&) = delete;
     Glance& operator=(const Glance&) = delete;
 
-    // The tables of the main file alone, as it lies on the disk: no journal is read or
-    // rolled back, nothing is locked or written.
-    QStringList immutableTables(const QString& path) {
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        d.setDatabaseName(immutableUri(path));
-        d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+    // The first column of every row; throws the engine's error.
+    QStringList column(const QString& sql) const {
+        QSqlQuery q(QSqlDatabase::database(name_, false));
+        q.setForwardOnly(true);
+        QStringList values;
+        if (q.exec(sql)) {
+            while (q.next())
+                values << q.value(0).toString();
+        }
+        if (q.lastError().isValid())
+            throw DbError::fromEngine(q.lastError());
+        return values;
+    }
+    QStringList columnsOf(const QString& table) const {
+        QSqlQuery q(QSqlDatabase::database(name_, false));
         QStringList names;
-        const QSqlError error = d.open() ? readTableNames(d, names) : d.lastError();
-        if (error.isValid())
-            throw DbError::fromEngine(error);
+        if (q.exec(QStringLiteral("pragma table_info(\"%1\")").arg(table))) {
+            while (q.next())
+                names << q.value(1).toString();
+        }
+        if (q.lastError().isValid())
+            throw DbError::fromEngine(q.lastError());
         return names;
     }
 
 private:
+    void close() {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+
     QString name_;
 };
 
-// The header's write version 2 marks a file in WAL mode.
-bool isWalFileAlone(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = f.read(20);
-    return head.size() == 20 && head.at(18) == 2 && !QFile::exists(path + QStringLiteral("-wal"));
-}
-
-void refuseUnlessComplete(const QStringList& tables) {
+void refuseUnlessComplete(const Glance& look) {
+    const QStringList tables = look.column(kTablesSql);
     QStringList missing;
     for (const QString& t : requiredTables()) {
         if (!tables.contains(t))
@@ -91,31 +172,66 @@ void refuseUnlessComplete(const QStringList& tables) {
         throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite),
                       QStringLiteral("缺少数据表 ") + missing.join(QStringLiteral("、")));
     }
+    for (const QString& t : requiredTables()) {
+        const QStringList present = look.columnsOf(t);
+        for (const QString& c : requiredColumns().value(t)) {
+            if (!present.contains(c))
+                missing << t + QLatin1Char('.') + c;
+        }
+    }
+    if (!missing.isEmpty()) {
+        throw DbError(ErrorKind::Refused, refusalText(FileKind::LookAlike),
+                      QStringLiteral("缺少字段 ") + missing.join(QStringLiteral("、")));
+    }
+}
+
+// A damaged page found before anything opens the file for writing. Only where the main file
+// is the whole truth: saves still in a WAL, or an interrupted save that the write-mode open
+// rolls back, make the main file alone look inconsistent although nothing is wrong.
+void refuseIfDamaged(const Glance& look, const QString& path, const OnDisk& before) {
+    if (before.walBytes > 0 || before.journal)
+        return;
+    const QStringList verdict = look.column(QStringLiteral("pragma quick_check(5)"));
+    if (verdict == QStringList{QStringLiteral("ok")})
+        return;
+    // A program that wrote meanwhile (the look takes no lock) may have caught the main file
+    // in the middle of a change: that is no finding.
+    if (!(OnDisk::of(path) == before))
+        return;
+    throw DbError(ErrorKind::Corrupt, operatorWording(ErrorKind::Corrupt), verdict.join(QLatin1Char(' ')));
+}
+
+// The tables of a file whose main file alone lacks them while its WAL holds changes (a database
+// made a moment ago, not yet joined into the main file): looked at in a copy of both, so that
+// nothing beside the file itself is created or changed.
+void refuseUnlessCompleteWithWal(const QString& path) {
+    QTemporaryDir copy;
+    const QString copied = copy.filePath(QStringLiteral("look.db"));
+    if (!copy.isValid() || !QFile::copy(path, copied) ||
+        !QFile::copy(path + QStringLiteral("-wal"), copied + QStringLiteral("-wal")))
+        throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite), QStringLiteral("WAL"));
+    refuseUnlessComplete(Glance(copied, false));
 }
 
 } // namespace
 
 void requireExamFile(const QString& path) {
+    // Looked at when this process's connection opened it; a look now would drop its locks.
+    if (OpenFiles::instance().contains(fileKey(path)))
+        return;
     const FileKind kind = probeFile(path);
     if (kind != FileKind::Sqlite)
         throw DbError(ErrorKind::Refused, refusalText(kind), {});
-    // A WAL file without its -wal is whole in itself; read as such, no -wal and -shm appear
-    // beside a file that may not be ours.
-    if (isWalFileAlone(path)) {
-        refuseUnlessComplete(Glance().immutableTables(path));
-        return;
-    }
-    QStringList tables;
+    const OnDisk before = OnDisk::of(path);
+    const Glance look(path);
     try {
-        tables = Database(path, Database::Mode::ReadOnly).tables();
+        refuseUnlessComplete(look);
     } catch (const DbError& e) {
-        // An interrupted save: the write-mode open rolls it back, once the main file's own
-        // schema shows the file is ours.
-        if (e.kind() != ErrorKind::HotJournal)
+        if (e.kind() != ErrorKind::Refused || before.walBytes == 0)
             throw;
-        tables = Glance().immutableTables(path);
+        refuseUnlessCompleteWithWal(path);
     }
-    refuseUnlessComplete(tables);
+    refuseIfDamaged(look, path, before);
 }
 
 Database::Database(const QString& path, Mode mode)
@@ -127,10 +243,12 @@ Database::Database(const QString& path, Mode mode)
         QSqlDatabase::removeDatabase(name_);
         throw;
     }
+    key_ = fileKey(path_);
+    OpenFiles::instance().add(key_);
 }
 
 void Database::open() {
-    if (mode_ == Mode::ReadWrite)
+    if (mode_ != Mode::Create)
         requireExamFile(path_);
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     if (mode_ == Mode::ReadOnly) {
@@ -140,7 +258,7 @@ void Database::open() {
     d.setDatabaseName(path_);
     d.setConnectOptions(kBusyTimeout);
     if (!d.open())
-        throw DbError::fromEngine(d.lastError());
+        throw failure(d.lastError());
     chooseJournal();
 }
 
@@ -154,7 +272,7 @@ void Database::openReadOnly(QSqlDatabase& d) {
     // Where nobody may write, the WAL's shared-memory index cannot be made.
     switch (readOnlyRoute(engineCode(error), QFileInfo(path_ + QStringLiteral("-wal")).size())) {
     case ReadOnlyRoute::Fail:
-        throw DbError::fromEngine(error);
+        throw failure(error);
     case ReadOnlyRoute::RefuseWal:
         throw DbError(ErrorKind::UnreadableWal, operatorWording(ErrorKind::UnreadableWal), engineText(error));
     case ReadOnlyRoute::Immutable:
@@ -167,7 +285,7 @@ void Database::openReadOnly(QSqlDatabase& d) {
     d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
     const QSqlError again = d.open() ? readTableNames(d, ignored) : d.lastError();
     if (again.isValid())
-        throw DbError::fromEngine(again);
+        throw failure(again);
 }
 
 void Database::chooseJournal() {
@@ -182,11 +300,15 @@ void Database::chooseJournal() {
     exec(QStringLiteral("pragma synchronous=full"));
 }
 
+DbError Database::failure(const QSqlError& error) const {
+    return engineError(error, QFileInfo(path_).absolutePath());
+}
+
 QStringList Database::tables() const {
     QStringList names;
     const QSqlError error = readTableNames(handle(), names);
     if (error.isValid())
-        throw DbError::fromEngine(error);
+        throw failure(error);
     return names;
 }
 
@@ -197,6 +319,7 @@ Database::~Database() {
             d.close();
     }
     QSqlDatabase::removeDatabase(name_);
+    OpenFiles::instance().remove(key_);
 }
 
 QSqlDatabase Database::handle() const {
@@ -207,16 +330,16 @@ Rows Database::query(const QString& sql, const QVariantList& values) const {
     QSqlQuery q(handle());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw DbError::fromEngine(q.lastError());
+        throw failure(q.lastError());
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw DbError::fromEngine(q.lastError());
+        throw failure(q.lastError());
     Rows rows;
     while (q.next())
         rows.push_back(q.record());
     if (q.lastError().isValid())
-        throw DbError::fromEngine(q.lastError());
+        throw failure(q.lastError());
     return rows;
 }
 
@@ -230,11 +353,11 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values) const 
 int Database::exec(const QString& sql, const QVariantList& values) {
     QSqlQuery q(handle());
     if (!q.prepare(sql))
-        throw DbError::fromEngine(q.lastError());
+        throw failure(q.lastError());
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        throw DbError::fromEngine(q.lastError());
+        throw failure(q.lastError());
     const QVariant id = q.lastInsertId();
     if (id.isValid())
         lastInsertId_ = id.toLongLong();
@@ -242,17 +365,17 @@ int Database::exec(const QString& sql, const QVariantList& values) {
 }
 
 void Database::begin() {
-    if (!handle().transaction())
-        throw DbError::fromEngine(handle().lastError());
+    // Taking the write lock at once lets the busy timeout cover the wait for it; a deferred
+    // transaction that first reads cannot wait when its first write finds another writer.
+    exec(QStringLiteral("begin immediate"));
 }
 
 void Database::commit() {
-    if (!handle().commit())
-        throw DbError::fromEngine(handle().lastError());
+    exec(QStringLiteral("commit"));
 }
 
 void Database::rollback() {
-    handle().rollback();
+    QSqlQuery(handle()).exec(QStringLiteral("rollback"));
 }
 
 Transaction::~Transaction() {
@@ -276,7 +399,18 @@ int integer(const Row& row, const QString& column) {
         return 0;
     bool ok = false;
     const double d = v.toString().trimmed().toDouble(&ok);
-    return ok ? static_cast<int>(d) : 0;
+    if (!ok)
+        return 0;
+    if (!std::isfinite(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max()) {
+        const QString table = row.field(column).tableName();
+        throw DbError(ErrorKind::BadValue,
+                      QStringLiteral("数据库中有超出范围的数值，无法使用！\n%1字段“%2”中的值为 %3，"
+                                     "请在数据管理程序中改正。")
+                          .arg(table.isEmpty() ? QString() : QStringLiteral("数据表“%1”").arg(table), column,
+                               v.toString()),
+                      {});
+    }
+    return static_cast<int>(d);
 }
 
 } // namespace db

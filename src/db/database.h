@@ -14,16 +14,16 @@ namespace db {
 using Row = QSqlRecord;
 using Rows = QVector<QSqlRecord>;
 
-// One connection to the exam database file. Each opener (main window, dialog, report
-// writer) has its own, under a name of its own, and closes it when it is destroyed.
+// One connection to the exam database file. A program opens one at start-up and every window
+// shares it (RunState::db); a command opens one for its run.
 //
 // ReadWrite opens an existing exam database. Before anything may write to it, the file is
-// looked at read-only: a file that is not one (another program's SQLite file, a damaged one)
-// is refused with DbError and left exactly as it was. The journal is WAL, or the rollback
-// journal on a network drive, with synchronous=FULL so a confirmed save survives a power cut.
-// ReadOnly never creates or changes a file, and never shows an older state than the last
-// save: where that state cannot be read it refuses instead.
-// Create opens or creates a file without the look (examdb init, test fixtures).
+// looked at read-only: a file that is not one (another program's SQLite file, a look-alike,
+// a damaged one) is refused with DbError and left exactly as it was, with nothing beside it. The journal is
+// WAL, or the rollback journal on a network drive, with synchronous=FULL so a confirmed save survives a power
+// cut. ReadOnly never creates or changes a file, and never shows an older state than the last save: where
+// that state cannot be read it refuses instead. Create opens or creates a file without the look (examdb init,
+// test fixtures).
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
@@ -45,6 +45,8 @@ public:
     const QString& path() const { return path_; }
     QSqlDatabase handle() const;
 
+    // A write transaction: it takes the write lock at once (BEGIN IMMEDIATE), waiting for
+    // another program's save up to the busy timeout. Reads need none.
     void begin();
     void commit();
     void rollback();
@@ -56,9 +58,11 @@ private:
     void open();
     void openReadOnly(QSqlDatabase& d);
     void chooseJournal();
+    DbError failure(const QSqlError& error) const;
 
     QString path_;
     QString name_;
+    QString key_;
     Mode mode_;
     qint64 lastInsertId_ = -1;
 };
@@ -78,13 +82,17 @@ private:
 };
 
 // Looks at the file read-only and refuses (DbError of kind Refused, with refusalText) what is
-// not an exam database: no SQLite file, or one without requiredTables(). Nothing is written,
-// locked or rolled back. A write-mode open does this first by itself.
+// not an exam database: no regular file, no SQLite file, one without requiredTables() or their
+// columns; a damaged one with kind Corrupt. Nothing is written, locked or rolled back, and no
+// -wal, -shm or -journal appears. Opening a Database does this first by itself, unless the
+// process already holds a connection to the file: then the file was looked at, and reading it
+// with a handle of its own would drop that connection's locks.
 void requireExamFile(const QString& path);
 
 // Text of a column, empty for NULL.
 QString text(const Row& row, const QString& column);
-// Integer of a column, 0 for NULL or text that is no number.
+// Integer of a column, 0 for NULL or text that is no number; a stored number beyond the range
+// of int (1e10, inf) is a DbError of kind BadValue naming the table and column.
 int integer(const Row& row, const QString& column);
 
 } // namespace db

@@ -1,6 +1,7 @@
 #include "db/db_error.h"
 
 #include <QSqlError>
+#include <QStorageInfo>
 
 namespace db {
 
@@ -96,20 +97,56 @@ QString operatorWording(ErrorKind kind) {
         return QStringLiteral("数据库上次保存未正常完成（留有 Exam.mdb-journal），需要先恢复才能读取。\n"
                               "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
                               "或数据管理程序，再重新打开。");
+    case ErrorKind::BadValue:
     case ErrorKind::Other:
         break;
     }
     return {};
 }
 
+QString engineTextForOperator(const QString& engineText) {
+    // Prefixes of SQLite's and the Qt driver's texts; the rest of the text (a table's name)
+    // follows in the engine's words.
+    static const struct {
+        const char* engine;
+        const char* chinese;
+    } kTexts[] = {
+        {"database is locked", "数据库已被锁定"},
+        {"database table is locked", "数据表已被锁定"},
+        {"unable to open database file", "无法打开数据库文件"},
+        {"database disk image is malformed", "数据库文件已损坏"},
+        {"file is not a database", "文件不是数据库"},
+        {"database or disk is full", "数据库或磁盘已满"},
+        {"attempt to write a readonly database", "试图写入只读的数据库"},
+        {"disk I/O error", "磁盘读写错误"},
+        {"no such table", "没有此数据表"},
+        {"no such column", "没有此字段"},
+        {"out of memory", "内存不足"},
+        {"interrupted", "操作被中断"},
+        {"locking protocol", "文件锁定出错"},
+        {"database schema has changed", "数据库结构已改变"},
+        {"Parameter count mismatch", "参数个数不符"},
+        {"Driver not loaded", "数据库驱动程序未加载"},
+        {"Unable to fetch row", "无法读取数据行"},
+        {"Unable to execute statement", "无法执行语句"},
+        {"cannot start a transaction within a transaction", "事务中不能再开始事务"},
+        {"cannot commit - no transaction is active", "没有进行中的事务"},
+    };
+    for (const auto& t : kTexts) {
+        if (engineText.startsWith(QLatin1String(t.engine), Qt::CaseInsensitive))
+            return QString::fromUtf8(t.chinese) + QStringLiteral("（") + engineText + QStringLiteral("）");
+    }
+    return engineText;
+}
+
 namespace {
 
 QString joinedText(const QString& wording, const QString& detail) {
     if (wording.isEmpty())
-        return detail;
+        return engineTextForOperator(detail);
     if (detail.isEmpty())
         return wording;
-    return wording + QStringLiteral("\n详细信息：") + detail;
+    return wording + QStringLiteral("\n详细信息：") + engineTextForOperator(detail);
 }
 
 } // namespace
@@ -130,6 +167,24 @@ DbError DbError::fromEngine(const QSqlError& error) {
 DbError DbError::fromEngine(int code, const QString& engineText) {
     const ErrorKind kind = classifyEngineError(code, engineText);
     return DbError(kind, operatorWording(kind), engineText);
+}
+
+ErrorKind kindWithFreeSpace(ErrorKind kind, qint64 bytesAvailable) {
+    // Less than the WAL index needs, with room for a page or two of the WAL.
+    constexpr qint64 kTooLittle = 256 * 1024;
+    if ((kind == ErrorKind::Io || kind == ErrorKind::CantOpen) && bytesAvailable >= 0 &&
+        bytesAvailable < kTooLittle)
+        return ErrorKind::DiskFull;
+    return kind;
+}
+
+DbError engineError(const QSqlError& error, const QString& databaseFolder) {
+    DbError e = DbError::fromEngine(error);
+    if (e.kind() != ErrorKind::Io && e.kind() != ErrorKind::CantOpen)
+        return e;
+    const QStorageInfo disk(databaseFolder);
+    const ErrorKind kind = kindWithFreeSpace(e.kind(), disk.isValid() ? disk.bytesAvailable() : -1);
+    return kind == e.kind() ? e : DbError(kind, operatorWording(kind), e.detail());
 }
 
 } // namespace db

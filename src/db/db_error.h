@@ -21,6 +21,7 @@ enum class ErrorKind {
     Refused,       // not this system's database; nothing was opened for writing
     UnreadableWal, // saved data waits in "-wal" and cannot be read from this location
     HotJournal,    // an interrupted save must be rolled back before anyone reads the file
+    BadValue,      // a stored value the programs cannot use (a number beyond their range)
 };
 
 // The kind of an engine error: from SQLite's extended result code when there is one (code
@@ -29,6 +30,11 @@ ErrorKind classifyEngineError(int code, const QString& engineText);
 
 // The operator's words for a kind of engine error; empty for Other.
 QString operatorWording(ErrorKind kind);
+
+// The engine's own text for the operator's detail line: in Chinese where the text is one the
+// operator meets, followed by the engine's words for support ("数据库已被锁定（database is
+// locked）"); unknown texts stand as they are.
+QString engineTextForOperator(const QString& engineText);
 
 // Every failure of the database becomes this exception. text() is what a window shows: the
 // operator's words, with the engine's own text as a last line for whoever fixes it.
@@ -51,5 +57,12 @@ private:
     QString detail_;
     QString text_;
 };
+
+// An engine error, with a disk or open failure taken for what it most likely is when the
+// database's folder has (almost) no room left: SQLite reports a full disk while it makes the
+// "-shm" or grows the "-wal" as an I/O or open failure.
+DbError engineError(const QSqlError& error, const QString& databaseFolder);
+// The same decision for a known amount of free space (bytes), for tests.
+ErrorKind kindWithFreeSpace(ErrorKind kind, qint64 bytesAvailable);
 
 } // namespace db

@@ -92,9 +92,12 @@ std::atomic<NetworkProbe> networkProbe{nullptr};
 } // namespace
 
 FileKind probeFile(const QString& path) {
-    QFile f(path);
-    if (!f.exists())
+    const QFileInfo info(path);
+    if (!info.exists())
         return FileKind::Missing;
+    if (!info.isFile())
+        return FileKind::NotRegular;
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return FileKind::Foreign;
     const QByteArray head = f.read(32);
@@ -120,6 +123,12 @@ QString refusalText(FileKind kind) {
     case FileKind::OtherSqlite:
         return QStringLiteral("数据库文件不是本系统的数据库（缺少所需的数据表），程序无法正常运行！\n"
                               "文件未作任何改动。");
+    case FileKind::LookAlike:
+        return QStringLiteral("数据库文件不是本系统的数据库（数据表缺少所需的字段），程序无法正常运行！\n"
+                              "文件未作任何改动。");
+    case FileKind::NotRegular:
+        return QStringLiteral("数据库文件 Exam.mdb 不是普通文件（是文件夹、管道或设备），程序无法正常运行！\n"
+                              "请用 examdb init 在 Db 文件夹中创建数据库。");
     case FileKind::Missing:
         return QStringLiteral("数据库文件未找到，程序无法正常运行！");
     case FileKind::Sqlite:

@@ -5,12 +5,16 @@
 
 namespace db {
 
-// What the first bytes of a file say it is; OtherSqlite is an SQLite file that a look inside
-// (Database) found lacking the tables of the exam database.
-enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite };
+// What the first bytes of a file say it is. OtherSqlite and LookAlike are SQLite files that a
+// look inside (requireExamFile) found lacking the tables, or the columns, of the exam database.
+// NotRegular is a folder, a pipe or a device at the database's path: never opened, since
+// reading a pipe waits for a writer that never comes.
+enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite, LookAlike, NotRegular };
 
 // Looks at the first bytes of the file: an exam database is an SQLite file; an Access
 // file of the older system, an empty file or anything else is refused, never opened.
+// It reads the file with a plain handle, so it must run before the process has a connection
+// to the file: closing that handle would drop the connection's locks.
 FileKind probeFile(const QString& path);
 
 // The message for a file that is there but cannot be used.

@@ -19,7 +19,9 @@ InitResult initDatabase(const InitOptions& options, const QDateTime& now) {
             r.message = QStringLiteral("%1 已存在，未作改动（用 --force 重新创建）。").arg(path);
             return r;
         }
-        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        // A journal left beside the old file would be taken for the new one's and played into it.
+        for (const QString& suffix :
+             {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
             if (QFileInfo::exists(path + suffix) && !QFile::remove(path + suffix)) {
                 r.message = QStringLiteral("无法删除 %1。").arg(path + suffix);
                 return r;

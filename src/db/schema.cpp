@@ -70,6 +70,26 @@ const TemplateSubject kTemplates[] = {
 
 } // namespace
 
+const QHash<QString, QStringList>& requiredColumns() {
+    static const QHash<QString, QStringList> columns = [] {
+        QHash<QString, QStringList> out;
+        const QString prefix = QStringLiteral("create table if not exists ");
+        for (const char* sql : kTables) {
+            const QString text = QString::fromUtf8(sql);
+            if (!text.startsWith(prefix))
+                continue;
+            const qsizetype open = text.indexOf(QLatin1Char('('));
+            const QString table = text.mid(prefix.size(), open - prefix.size()).trimmed();
+            QStringList names;
+            for (const QString& part : text.mid(open + 1).chopped(1).split(QLatin1Char(',')))
+                names << part.simplified().section(QLatin1Char(' '), 0, 0);
+            out.insert(table, names);
+        }
+        return out;
+    }();
+    return columns;
+}
+
 void createSchema(Database& db) {
     for (const char* sql : kTables)
         db.exec(QString::fromUtf8(sql));

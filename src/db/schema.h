@@ -2,6 +2,9 @@
 
 #include "db/database.h"
 
+#include <QHash>
+#include <QStringList>
+
 namespace db {
 
 // The 分类 values of 监考员信息 and the kinds of 抽签历史 rows besides those three.
@@ -9,6 +12,10 @@ inline const QString kInvigilatorCategory = QStringLiteral("监考员");
 inline const QString kOutsideCategory = QStringLiteral("场外监考");
 inline const QString kPaperCheckCategory = QStringLiteral("验卷");
 inline const QString kParametersKind = QStringLiteral("抽签参数");
+
+// The columns of each of the six tables, as createSchema declares them: a file whose tables
+// lack one belongs to another program.
+const QHash<QString, QStringList>& requiredColumns();
 
 // Creates the six tables of the exam database and the certificate table (a no-op for tables
 // that exist).

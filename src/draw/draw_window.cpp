@@ -127,11 +127,11 @@ void Frm抽签::buildControls() {
 
 bool Frm抽签::openData() {
     try {
-        db_ = common::openRunDatabase(state_);
+        db_ = &common::runDatabase(state_);
         common::readProjectSettings(*db_, state_);
         ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
     } catch (const db::DbError& e) {
-        db_.reset();
+        db_ = nullptr;
         services_.prompter.message(parentWidget(), QStringLiteral("无法读取抽签数据！\n") + e.text(),
                                    common::Prompter::Icon::Critical);
         return false;
@@ -460,7 +460,7 @@ void Frm抽签::reject() {
         return;
     pickTimer_->stop();
     Timer1->stop();
-    db_.reset();
+    db_ = nullptr;
     QDialog::reject();
 }
 

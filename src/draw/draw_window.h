@@ -101,7 +101,7 @@ private:
     common::Services& services_;
     QPushButton* loginButton_;
     DrawPanel panel_;
-    std::unique_ptr<db::Database> db_;
+    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     engine::WorkingSet ws_;
     int rooms_ = 0;
     bool opened_ = false;

@@ -45,7 +45,7 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
     if (!state.LoginSucceeded)
         Command3->setEnabled(false);
     try {
-        db_ = common::openRunDatabase(state);
+        db_ = &common::runDatabase(state);
     } catch (const db::DbError& e) {
         services_.prompter.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(),
                                    common::Prompter::Icon::Critical);

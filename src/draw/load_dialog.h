@@ -40,7 +40,7 @@ private:
 
     common::RunState& state_;
     common::Services& services_;
-    std::unique_ptr<db::Database> db_;
+    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
 };
 
 } // namespace draw

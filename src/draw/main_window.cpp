@@ -136,6 +136,7 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
     if (opened.readOnlyWarning)
         services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
     db_ = std::move(opened.db);
+    state.db = db_.get();
     try {
         if (!common::readActiveSettings(*db_, state)) {
             Txt基本情况->setPlainText(common::kNoProjectText);

@@ -40,9 +40,9 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     layout->addWidget(Label3, 2, 0, 1, 3);
 
     try {
-        const std::unique_ptr<db::Database> db = common::openRunDatabase(state);
+        const db::Database& db = common::runDatabase(state);
         for (const db::Row& row :
-             db->query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
+             db.query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
             Cmb考点->addItem(db::text(row, QStringLiteral("编号")) + QStringLiteral("#.") +
                              db::text(row, QStringLiteral("考试名称")));
     } catch (const db::DbError& e) {

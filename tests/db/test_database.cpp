@@ -14,6 +14,8 @@ private Q_SLOTS:
     void boundValuesKeepQuotesAndStopInjection();
     void transactionRollsBackUnlessCommitted();
     void errorsCarryTheEngineText();
+    void storedNumbers_data();
+    void storedNumbers();
     void dateTexts_data();
     void dateTexts();
     void probeRecognisesFiles_data();
@@ -62,6 +64,41 @@ void TestDatabase::errorsCarryTheEngineText() {
         QFAIL("no exception");
     } catch (const db::DbError& e) {
         QVERIFY2(e.text().contains(QStringLiteral("不存在的表")), qPrintable(e.text()));
+    }
+}
+
+void TestDatabase::storedNumbers_data() {
+    QTest::addColumn<QString>("stored"); // an SQL expression
+    QTest::addColumn<int>("read");       // -1: refused as a data error
+    QTest::newRow("integer") << "25" << 25;
+    QTest::newRow("text of a number") << "' 30 '" << 30;
+    QTest::newRow("real") << "3.0" << 3;
+    QTest::newRow("NULL") << "NULL" << 0;
+    QTest::newRow("text") << "'abc'" << 0;
+    QTest::newRow("largest int") << "2147483647" << 2147483647;
+    QTest::newRow("1e10") << "1e10" << -1;
+    QTest::newRow("below int") << "-2147483649" << -1;
+    QTest::newRow("infinity") << "9e999" << -1;
+    QTest::newRow("largest 64-bit") << "9223372036854775807" << -1;
+}
+
+void TestDatabase::storedNumbers() {
+    QFETCH(QString, stored);
+    QFETCH(int, read);
+    TestDb t;
+    const int p = t.addProject();
+    t.db->exec(QStringLiteral("update 考点设置 set 默认行1=%1 where 编号=?").arg(stored), {p});
+    const db::Row row = t.db->query(QStringLiteral("select * from 考点设置 where 编号=?"), {p}).front();
+    if (read >= 0) {
+        QCOMPARE(db::integer(row, QStringLiteral("默认行1")), read);
+        return;
+    }
+    try {
+        db::integer(row, QStringLiteral("默认行1"));
+        QFAIL("out of range, yet read");
+    } catch (const db::DbError& e) {
+        QCOMPARE(e.kind(), db::ErrorKind::BadValue);
+        QVERIFY2(e.text().contains(QStringLiteral("数据表“考点设置”字段“默认行1”")), qPrintable(e.text()));
     }
 }
 

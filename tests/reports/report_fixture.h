@@ -18,6 +18,7 @@ struct ReportFixture {
         t.setCurrentProject(project);
         state.MyPath = t.folder() + QStringLiteral("/");
         state.MyDb = t.path();
+        state.db = t.db.get();
         state.DQXM = project;
         state.ksmc = QStringLiteral("测试考试");
         state.kdmc = QStringLiteral("测试考点");

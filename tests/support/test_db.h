@@ -29,6 +29,7 @@ struct TestDb {
         common::RunState s;
         s.MyPath = folder() + QLatin1Char('/');
         s.MyDb = path();
+        s.db = db.get();
         s.DQXM = project;
         s.LoginSucceeded = true;
         return s;

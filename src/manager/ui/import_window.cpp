@@ -219,9 +219,7 @@ void Frm数据导入::写入(const StagedRoster& staged) {
     ImportResult result;
     try {
         const BusyCursor busy;
-        // The window's own connection, only for the time of the write.
-        const std::unique_ptr<db::Database> db = common::openRunDatabase(state_);
-        result = replaceRoster(*db, state_.DQXM, staged);
+        result = replaceRoster(common::runDatabase(state_), state_.DQXM, staged);
     } catch (const db::DbError& e) {
         say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
         return;

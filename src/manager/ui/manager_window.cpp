@@ -93,6 +93,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
     if (start.readOnlyWarning)
         services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
     db_ = std::move(start.db);
+    state.db = db_.get();
     if (start.outcome == Outcome::NoProject) {
         Txt基本情况->setPlainText(common::kNoProjectText);
         return Start::Run;

@@ -77,8 +77,7 @@ void Frm密码::change() {
     }
     bool saved = false;
     try {
-        const std::unique_ptr<db::Database> db = common::openRunDatabase(state_);
-        saved = savePassword(*db, state_, Text2->text());
+        saved = savePassword(common::runDatabase(state_), state_, Text2->text());
     } catch (const db::DbError& e) {
         services_.prompter.message(this, QStringLiteral("密码没有修改！\n") + e.text(),
                                    common::Prompter::Icon::Critical);

@@ -38,10 +38,10 @@ RecordEditor::RecordEditor(common::RunState& state, common::Services& services, 
     Cmd修改 = editorButton("Cmd修改", QStringLiteral("修改"), this);
     Cmd删除 = editorButton("Cmd删除", QStringLiteral("删除"), this);
     try {
-        db_ = common::openRunDatabase(state);
+        db_ = &common::runDatabase(state);
         source_ = std::make_unique<RecordSource>(*db_, std::move(source));
     } catch (const db::DbError& e) {
-        db_.reset();
+        db_ = nullptr;
         services_.prompter.message(parent, QStringLiteral("数据库无法打开！\n") + e.text(),
                                    common::Prompter::Icon::Critical);
     }

@@ -102,7 +102,7 @@ private:
     void applyMode();
     bool passesChecks();
 
-    std::unique_ptr<db::Database> db_;
+    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     std::unique_ptr<RecordSource> source_;
     RecordPager pager_;
     Page page_;

@@ -92,7 +92,7 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     layout->addLayout(buttons);
 
     try {
-        db_ = common::openRunDatabase(state);
+        db_ = &common::runDatabase(state);
         model_ = std::make_unique<ScopeModel>(*db_, state.DQXM);
     } catch (const db::DbError& e) {
         services_.prompter.message(parent, QStringLiteral("数据库无法打开！\n") + e.text(),

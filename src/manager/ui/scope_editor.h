@@ -55,7 +55,7 @@ private:
 
     common::RunState& state_;
     common::Services& services_;
-    std::unique_ptr<db::Database> db_;
+    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     std::unique_ptr<ScopeModel> model_;
 };
 

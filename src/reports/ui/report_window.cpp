@@ -76,8 +76,7 @@ Frm报表::~Frm报表() = default;
 void Frm报表::列出报表() {
     Cmb报表->clear();
     try {
-        // Reports only read; a read-only connection also never creates a missing file.
-        db_ = std::make_unique<db::Database>(state_.MyDb, db::Database::Mode::ReadOnly);
+        db_ = &common::runDatabase(state_);
         const db::Rows draws = db_->query(
             QStringLiteral(
                 "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),

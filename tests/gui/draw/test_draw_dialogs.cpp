@@ -26,6 +26,7 @@ struct Env {
     Env() {
         project = t.addProject(QStringLiteral("中考"));
         st.MyDb = t.path();
+        st.db = t.db.get();
         st.DQXM = project;
         st.ksmc = QStringLiteral("中考");
         st.LoginSucceeded = true;

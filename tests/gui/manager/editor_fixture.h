@@ -53,10 +53,13 @@ template <class Editor> struct EditorFixture {
         return t.db->query(u"select * from "_qs + table + u" where 项目编号=? order by 编号"_qs, {project});
     }
 
-    // The database closed and marked read-only; `unchanged()` compares the file afterwards.
+    // The database opened read-only, as a program does where it may not write; `unchanged()`
+    // compares the file afterwards.
     void makeReadOnly() {
         t.db.reset();
         before = hash();
+        t.db = std::make_unique<db::Database>(t.path(), db::Database::Mode::ReadOnly);
+        state.db = t.db.get();
         state.ZD = true;
     }
     bool unchanged() {

@@ -179,7 +179,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("ticked");
         QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<QString>("fault"); // "write": the inserts fail; "open": no database
+        QTest::addColumn<QString>("fault"); // "write": the inserts fail
         QTest::addColumn<bool>("previewAnswer");
         QTest::addColumn<QVector<bool>>("answers");
         QTest::addColumn<QStringList>("previewTabs");
@@ -242,9 +242,6 @@ private Q_SLOTS:
         QTest::newRow("read-only database")
             << u"名单/gone.xls"_s << u"111"_s << true << QString() << true << QVector<bool>{true}
             << QStringList{} << QStringList{u"C:"_s + common::readOnlyWriteText()} << kOldRoster;
-        QTest::newRow("database cannot be opened")
-            << xls << u"111"_s << false << u"open"_s << true << QVector<bool>{true} << allTabs
-            << QStringList{u"Q:{5,3,2}"_s, u"C:"_s + kDatabaseErrorText + u"…"_s} << kOldRoster;
         QTest::newRow("write fails: rolled back")
             << xls << u"111"_s << false << u"write"_s << true << QVector<bool>{true} << allTabs
             << QStringList{u"Q:{5,3,2}"_s, u"C:"_s + kWriteFailedText + u"\n…"_s} << kOldRoster;
@@ -263,8 +260,6 @@ private Q_SLOTS:
         const QString path = f.t.dir.filePath(file);
         if (!QFile::exists(path))
             writeFile(path, readFile(kData + u"roster.xls"_s));
-        if (fault == u"open"_s)
-            f.state.MyDb = writeFile(f.t.dir.filePath(u"Db/Other.mdb"_s), "Standard Jet DB");
         if (fault == u"write"_s)
             f.t.db->exec(
                 u"create trigger 满盘 before insert on 人员安排 begin select raise(abort, '磁盘已满'); end"_s);

@@ -123,6 +123,8 @@ void TestProjectEditor::readOnlyRefusesEveryWrite() {
     f.t.addProject(u"第二项目"_qs, u"二中"_qs);
     f.t.db.reset();
     const QByteArray before = fileHash(f.t.path());
+    f.t.db = std::make_unique<db::Database>(f.t.path(), db::Database::Mode::ReadOnly);
+    f.state.db = f.t.db.get();
     f.state.ZD = true;
     Frm项目& w = f.open();
     QTest::mouseClick(w.grid->row(1), Qt::LeftButton);

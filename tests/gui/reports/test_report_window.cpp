@@ -45,7 +45,6 @@ private Q_SLOTS:
     void folderThatCannotBeMadeIsSaid();
     void browserThatCannotOpenIsSaid();
     void unreadableDatabaseIsSaid();
-    void missingDatabaseIsSaidAndNotCreated();
 };
 
 void TestReportWindow::listsDrawsNewestFirst() {
@@ -180,22 +179,6 @@ void TestReportWindow::unreadableDatabaseIsSaid() {
     w.Cmb报表->setCurrentIndex(0);
     w.Command1->click();
     QCOMPARE(shell.opened, QStringList{f.reportPath(QStringLiteral("-基础数据.htm"))});
-}
-
-void TestReportWindow::missingDatabaseIsSaidAndNotCreated() {
-    ReportFixture f;
-    f.state.MyDb = f.state.MyPath + QStringLiteral("Db/Missing.mdb");
-    FakeServices fs;
-    FakePrompter& prompter = fs.prompter;
-    FakeShell& shell = fs.shell;
-    Frm报表 w(f.state, fs.services);
-    QTRY_COMPARE(prompter.said.size(), 1);
-    w.Cmb报表->setCurrentIndex(0);
-    w.Command1->click();
-    QCOMPARE(prompter.said.size(), 2);
-    QCOMPARE(prompter.said[1].icon, Prompter::Icon::Critical);
-    QVERIFY(shell.opened.isEmpty());
-    QVERIFY(!QFile::exists(f.state.MyDb));
 }
 
 QTEST_MAIN(TestReportWindow)
