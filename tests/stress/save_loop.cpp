@@ -1,14 +1,19 @@
-// Saves draws of the current project into a database, one subject after another, until it is
-// killed. After each save has committed it prints "<subject>\t<batch>" and flushes, so whoever
-// kills it knows which saves were confirmed.
-//   save_loop DATABASE [--rollback-journal]
+// Saves draws of the current project into a program folder's database, one subject after
+// another, until it is killed or has made the saves asked for. It opens the file as the draw
+// program does (one connection at start-up, which its windows share). After each save has
+// committed it prints "<subject>\t<batch>\t<milliseconds the save took>" and flushes, so
+// whoever kills it knows which saves were confirmed.
+//   save_loop FOLDER [--rollback-journal] [--saves N]
 // --rollback-journal takes the database for one on a network drive.
 #include "common/random_source.h"
+#include "common/services.h"
+#include "common/startup.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "engine/draw_repository.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTextStream>
 
 #include <numeric>
@@ -34,9 +39,19 @@ int main(int argc, char* argv[]) {
         return 2;
     if (args.contains(QStringLiteral("--rollback-journal")))
         db::setNetworkProbe(+[](const QString&) { return true; });
+    const int saves = args.indexOf(QStringLiteral("--saves")) > 0
+                          ? args.value(args.indexOf(QStringLiteral("--saves")) + 1).toInt()
+                          : -1;
     QTextStream out(stdout), err(stderr);
+    common::RunState state;
+    const common::StartupDatabase start = common::openStartupDatabase(state, args.at(1));
+    if (!start.db) {
+        err << start.fatalText << '\n';
+        return 1;
+    }
+    state.db = start.db.get();
     try {
-        db::Database d(args.at(1), db::Database::Mode::ReadWrite);
+        db::Database& d = common::runDatabase(state);
         const int project =
             d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
         const engine::WorkingSet ws = engine::loadWorkingSet(d, project);
@@ -53,7 +68,7 @@ int main(int argc, char* argv[]) {
         engine::StoppedDraw draw;
         for (int k : {0, 1, 4, 5})
             draw.settings.rules[k] = engine::RuleState::On;
-        for (qint64 i = subjects.indexOf(lastSaved) + 1;; ++i) {
+        for (qint64 i = subjects.indexOf(lastSaved) + 1, done = 0; saves < 0 || done < saves; ++i, ++done) {
             draw.candidate.a = shuffled(ws.roomCount(), random);
             draw.candidate.b = shuffled(ws.roomCount(), random);
             draw.candidate.supervisor = shuffled(ws.supervisorCount(), random);
@@ -65,14 +80,17 @@ int main(int argc, char* argv[]) {
             r.withDuties = i % 2 == 0;
             r.allowReturn = engine::RuleState::On;
             r.drawCheckers = engine::RuleState::On;
+            QElapsedTimer took;
+            took.start();
             const engine::SaveOutcome saved = engine::saveDraw(d, ws, draw, r);
             if (!saved.refusal.isEmpty()) {
                 err << saved.refusal << '\n';
                 return 1;
             }
-            out << r.subject << '\t' << saved.batch << '\n';
+            out << r.subject << '\t' << saved.batch << '\t' << took.nsecsElapsed() / 1e6 << '\n';
             out.flush();
         }
+        return 0;
     } catch (const db::DbError& e) {
         err << e.text() << '\n';
         return 1;

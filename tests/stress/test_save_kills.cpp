@@ -1,7 +1,9 @@
-// Draw saves killed at random moments (SIGKILL on Unix): after every kill the file passes
-// the integrity check, every saved batch is whole with its certificate, no two saves share a batch number,
-// and the last save the loop confirmed is there. EXAM_SAVE_KILLS sets the number of kills, half of them with
-// WAL and half with the rollback journal (20 unless asked for more).
+// Draw saves killed at random moments (SIGKILL on Unix), while another program opens, reads and
+// closes the file all the time: after every kill the file passes the integrity check, every
+// saved batch is whole with its certificate, no two saves share a batch number, and the last
+// save the loop confirmed is there. EXAM_SAVE_KILLS sets the number of kills, half of them with
+// WAL and half with the rollback journal (20 unless asked for more). Three savers at once all
+// succeed, each waiting for the others within the busy timeout.
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/init_command.h"
@@ -9,10 +11,13 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -111,6 +116,41 @@ QStringList problems(const QString& path, const Staff& s, const Confirmed& last,
     return found;
 }
 
+// Another program beside the saver: it opens, reads and closes the file until it is dropped.
+class Neighbour {
+public:
+    Neighbour(const QString& folder, bool rollbackJournal) {
+        QStringList args{QStringLiteral("touch-loop"), folder};
+        if (rollbackJournal)
+            args << QStringLiteral("--rollback-journal");
+        p_.start(QStringLiteral(SIDE_PEER), args);
+        p_.waitForStarted();
+    }
+    ~Neighbour() {
+        p_.kill();
+        p_.waitForFinished();
+    }
+    Neighbour(const Neighbour&) = delete;
+    Neighbour& operator=(const Neighbour&) = delete;
+
+private:
+    QProcess p_;
+};
+
+// Journal choice for the checks' own connections, the way the loops open the file.
+class Journal {
+public:
+    explicit Journal(bool rollback)
+        : previous_(db::setNetworkProbe(rollback ? +[](const QString&) { return true; }
+                                                 : +[](const QString&) { return false; })) {}
+    ~Journal() { db::setNetworkProbe(previous_); }
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+private:
+    db::NetworkProbe previous_;
+};
+
 } // namespace
 
 class TestSaveKills : public QObject {
@@ -118,6 +158,8 @@ class TestSaveKills : public QObject {
 private Q_SLOTS:
     void killedSavesLeaveWholeBatches_data();
     void killedSavesLeaveWholeBatches();
+    void savesAtOnceAllSucceed_data() { killedSavesLeaveWholeBatches_data(); }
+    void savesAtOnceAllSucceed();
 };
 
 void TestSaveKills::killedSavesLeaveWholeBatches_data() {
@@ -134,14 +176,12 @@ void TestSaveKills::killedSavesLeaveWholeBatches() {
     const db::InitResult init = db::initDatabase({dir.path(), true, false}, QDateTime::currentDateTime());
     QVERIFY2(init.ok, qPrintable(init.message));
     const QString path = db::databasePath(dir.path());
-    // The checks open the file the way the loop does.
-    const db::NetworkProbe previous = db::setNetworkProbe(
-        rollbackJournal ? +[](const QString&) { return true; } : +[](const QString&) { return false; });
-    const auto restore = qScopeGuard([previous] { db::setNetworkProbe(previous); });
+    const Journal journal(rollbackJournal);
     const Staff staff = staffOf(db::Database(path, db::Database::Mode::ReadOnly));
     QVERIFY(staff.rooms > 0 && staff.supervisors > 0 && staff.checkers > 0);
+    const Neighbour neighbour(dir.path(), rollbackJournal);
 
-    QStringList args{path};
+    QStringList args{dir.path()};
     if (rollbackJournal)
         args << QStringLiteral("--rollback-journal");
     QElapsedTimer elapsed;
@@ -163,7 +203,7 @@ void TestSaveKills::killedSavesLeaveWholeBatches() {
         if (lines.isEmpty())
             ++beforeFirstSave;
         else
-            last = {lines.last().section(u'\t', 0, 0), lines.last().section(u'\t', 1).toInt()};
+            last = {lines.last().section(u'\t', 0, 0), lines.last().section(u'\t', 1, 1).toInt()};
         bool lateSave = false;
         const QStringList found = problems(path, staff, last, lateSave);
         QVERIFY2(found.isEmpty(),
@@ -177,6 +217,42 @@ void TestSaveKills::killedSavesLeaveWholeBatches() {
           "confirming, %.1f s",
           rollbackJournal ? "rollback journal" : "WAL", kills, beforeFirstSave, saves, unreported,
           elapsed.elapsed() / 1000.0);
+}
+
+void TestSaveKills::savesAtOnceAllSucceed() {
+    QFETCH(bool, rollbackJournal);
+    constexpr int kSavers = 3, kSaves = 12;
+    QTemporaryDir dir;
+    const db::InitResult init = db::initDatabase({dir.path(), true, false}, QDateTime::currentDateTime());
+    QVERIFY2(init.ok, qPrintable(init.message));
+    const Journal journal(rollbackJournal);
+    QStringList args{dir.path(), QStringLiteral("--saves"), QString::number(kSaves)};
+    if (rollbackJournal)
+        args << QStringLiteral("--rollback-journal");
+    std::vector<std::unique_ptr<QProcess>> savers;
+    for (int i = 0; i < kSavers; ++i) {
+        savers.push_back(std::make_unique<QProcess>());
+        savers.back()->start(QStringLiteral(SAVE_LOOP), args);
+    }
+    QVector<double> waits;
+    for (const auto& saver : savers) {
+        QVERIFY(saver->waitForFinished(120000));
+        QVERIFY2(saver->exitCode() == 0, qPrintable(QString::fromUtf8(saver->readAllStandardError())));
+        for (const QString& line :
+             QString::fromUtf8(saver->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))
+            waits << line.section(u'\t', 2, 2).toDouble();
+    }
+    QCOMPARE(waits.size(), kSavers * kSaves);
+    bool lateSave = false;
+    const QString path = db::databasePath(dir.path());
+    const QStringList found =
+        problems(path, staffOf(db::Database(path, db::Database::Mode::ReadOnly)), {}, lateSave);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
+    std::sort(waits.begin(), waits.end());
+    qInfo("%s, %d savers at once: %lld saves, median %.1f ms, p99 %.1f ms, longest %.1f ms",
+          rollbackJournal ? "rollback journal" : "WAL", kSavers, qlonglong(waits.size()),
+          waits[waits.size() / 2], waits[qMin(waits.size() - 1, qsizetype(waits.size() * 0.99))],
+          waits.back());
 }
 
 QTEST_GUILESS_MAIN(TestSaveKills)
