@@ -3,6 +3,7 @@
 #include "db/init_command.h"
 #include "engine/verify_command.h"
 #include "manager/import_command.h"
+#include "manager/import_texts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -49,8 +50,19 @@ int main(int argc, char* argv[]) {
     const QString folder = QCoreApplication::applicationDirPath();
     if (command == QStringLiteral("init"))
         return runInit(args.mid(1), out, err);
-    if (command == QStringLiteral("import"))
+    if (command == QStringLiteral("import")) {
+#ifndef Q_OS_WIN
+        // Windows hands over UTF-16; elsewhere a file name is bytes, and one that is not UTF-8
+        // reaches Qt with those bytes replaced, naming no file.
+        for (int i = 2; i < argc; ++i) {
+            if (const auto shown = manager::undecodableArgument(argv[i])) {
+                err << manager::kNameNotUtf8Detail.arg(*shown) << '\n';
+                return 1;
+            }
+        }
+#endif
         return manager::runImportCommand(args.mid(1), folder, in, out, err);
+    }
     if (command == QStringLiteral("template"))
         return manager::runTemplateCommand(args.mid(1), folder, QDateTime::currentDateTime(), out, err);
     if (command == QStringLiteral("verify"))

@@ -58,8 +58,8 @@ void insertPerson(Database& db, int project, const QString& kind, const QString&
     db.exec(QStringLiteral(
                 "insert into 人员安排 (项目编号, 分类, 分组号, 工作任务, 姓名, 性别, 来源单位, 联系电话, "
                 "身份证号, 责任范围) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {project, kind, room, duty.isEmpty() ? QVariant() : QVariant(duty), p.name, p.sex, p.unit,
-             p.phone, p.id, scope.isEmpty() ? QVariant() : QVariant(scope)});
+            {project, kind, room, duty, p.name, p.sex, p.unit, p.phone, p.id,
+             scope.isEmpty() ? QVariant() : QVariant(scope)});
 }
 
 // Comma-separated room numbers from..to (1-based, inclusive).
@@ -124,7 +124,8 @@ int insertDemoProject(Database& db, const QDateTime& now, const DemoSize& size) 
             const int from = (j - 1) * per + 1;
             const int to = qMin(size.rooms, j * per);
             // A duty person's group number is a room of his or her own: the first of the scope.
-            insertPerson(db, project, kind, roomNumber(from <= to ? from : j), {}, makePerson(g, ++serial),
+            // The duty is the category, as the roster editor and the import write it.
+            insertPerson(db, project, kind, roomNumber(from <= to ? from : j), kind, makePerson(g, ++serial),
                          from <= to ? scopeOf(from, to) : QString());
         }
     };

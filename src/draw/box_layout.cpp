@@ -36,7 +36,9 @@ constexpr std::array<BandRow, 7> kWide{{
 
 // Box text needs the line editor's inner margins besides its own advance.
 constexpr int kTextPadding = 8;
-constexpr int kMinBoxFontPx = 6;
+// Below this, or below three quarters of the band's own size, a box text is no longer read
+// from across a room; a text that still does not fit is elided instead (RoomBoxes).
+constexpr int kMinBoxFontPx = 9;
 
 } // namespace
 
@@ -77,13 +79,14 @@ BoxFit fitBoxes(const BoxBand& band, double scale, const std::function<int(int f
     const int height = px(band.height);
     const int widthLimit = std::max(width, px(band.pitch) - 2);
     const int heightLimit = std::max(height, px(band.step) - 2);
-    int fontPx = std::max(kMinBoxFontPx,
-                          static_cast<int>(std::lround(band.font * kTwipsPerPoint * scale / kTwipsPerPixel)));
+    const int bandPx = static_cast<int>(std::lround(band.font * kTwipsPerPoint * scale / kTwipsPerPixel));
+    const int smallest = std::max(kMinBoxFontPx, bandPx * 3 / 4);
+    int fontPx = std::max(smallest, bandPx);
     for (;; --fontPx) {
         const int needWidth = widestAt(fontPx) + kTextPadding;
         // CJK glyphs fill about one em; the line editor centres them in the box.
         const int needHeight = static_cast<int>(std::ceil(fontPx * 1.2));
-        if ((needWidth <= widthLimit && needHeight <= heightLimit) || fontPx <= kMinBoxFontPx)
+        if ((needWidth <= widthLimit && needHeight <= heightLimit) || fontPx <= smallest)
             return {fontPx, std::clamp(needWidth, width, widthLimit),
                     std::clamp(needHeight, height, heightLimit)};
     }

@@ -47,6 +47,10 @@ ControlPlace rulePlace(int i);
 // The five buttons, two columns.
 ControlPlace buttonPlace(int i);
 
+// The box sizes are measured with names and room numbers of at most this many characters;
+// a longer one (a pasted sentence) is elided rather than shrinking every room's text.
+inline constexpr int kMeasuredPieceLength = 16;
+
 // Twips of the design screen in one pixel and in one point.
 inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kTwipsPerPoint = 20;
@@ -60,7 +64,8 @@ struct BoxFit {
 
 // The tables' sizes come from one screen font; other fonts and longer names would be cut
 // off or run into the neighbour. A box grows into the gap to its neighbours as far as the
-// pitch allows, and only then the font shrinks, so every name stays whole.
+// pitch allows, and only then the font shrinks, down to a size still read from across the
+// room; a text wider than that is elided in its box.
 // `widestAt(fontPx)` gives the advance of the widest box text at that pixel size.
 BoxFit fitBoxes(const BoxBand& band, double scale, const std::function<int(int fontPx)>& widestAt);
 

@@ -185,8 +185,9 @@ void Frm抽签::resizeEvent(QResizeEvent* event) {
 
 void Frm抽签::applyGeometry() {
     scale_ = panel_.place(size(), [this](const QFontMetrics& fm) {
-        return engine::widestRoomText(ws_, textWithSupervisor(),
-                                      [&fm](const QString& piece) { return fm.horizontalAdvance(piece); });
+        return engine::widestRoomText(ws_, textWithSupervisor(), [&fm](const QString& piece) {
+            return fm.horizontalAdvance(piece.left(kMeasuredPieceLength));
+        });
     });
 }
 

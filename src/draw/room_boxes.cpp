@@ -4,6 +4,7 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPainter>
 
 #include <cmath>
 
@@ -41,11 +42,43 @@ QFont boxFont(int pixelSize) {
     return f;
 }
 
+// Shows a text too wide for the box with "…" in its middle, so that the room number and the
+// last name stay in sight; text() stays whole for saving, printing and the tests.
+class RoomBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QRect area = rect().adjusted(kTextMargin, 0, -kTextMargin, 0);
+        if (fontMetrics().horizontalAdvance(text()) <= area.width()) {
+            QLineEdit::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+    }
+
+private:
+    static constexpr int kTextMargin = 3;
+};
+
+// The advance of a loaded box text, each comma-separated piece measured as the room texts are.
+int cappedAdvance(const QFontMetrics& fm, const QString& text) {
+    const QStringList pieces = text.split(QLatin1Char(','));
+    int advance = fm.horizontalAdvance(QLatin1Char(',')) * int(pieces.size() - 1);
+    for (const QString& piece : pieces)
+        advance += fm.horizontalAdvance(piece.left(kMeasuredPieceLength));
+    return advance;
+}
+
 } // namespace
 
 RoomBoxes::RoomBoxes(QWidget* frame) {
     for (int k = 0; k < kRoomBoxes; ++k) {
-        auto* box = new QLineEdit(frame);
+        auto* box = new RoomBox(frame);
         box->setObjectName(QStringLiteral("Txt监考员"));
         box->setProperty("Index", k);
         box->setReadOnly(true);
@@ -87,7 +120,7 @@ void RoomBoxes::place(double scale, const std::function<int(const QFontMetrics&)
         const QFontMetrics fm(boxFont(fontPx));
         int widest = tooMany_ ? 0 : widestText(fm);
         for (const QString& t : extraTexts_)
-            widest = std::max(widest, fm.horizontalAdvance(t));
+            widest = std::max(widest, cappedAdvance(fm, t));
         return widest;
     });
     const QFont f = boxFont(fit.fontPx);

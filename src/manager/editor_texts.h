@@ -3,6 +3,7 @@
 #include "common/run_state.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace manager {
 
@@ -16,6 +17,10 @@ struct FieldError {
 
 inline const QString kCheckTitle = QStringLiteral("错误");
 inline const QString kDeleteTitle = QStringLiteral("警告");
+
+// `typed` without invisible characters (common::plainText). When it had any, one line for the
+// warning the editor shows before saving: "姓名中有不可见字符（U+202E），已改为“名fdp.exe”。"
+QString plainField(const QString& typed, const QString& field, QStringList& warnings);
 
 // Asked before a delete (Yes/No, No the default, information icon).
 QString deleteConfirmText();

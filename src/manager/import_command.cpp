@@ -8,6 +8,7 @@
 #include "manager/roster_import.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -121,7 +122,9 @@ int runImportCommand(const QStringList& args, const QString& defaultFolder, QTex
             err << kNoCurrentProjectText << '\n';
             return 1;
         }
-        const StagedRoster staged = prepareRosterImport(o->file, o->only, project->width);
+        StagedRoster staged = prepareRosterImport(o->file, o->only, project->width);
+        if (staged.status == StagedRoster::Status::Ready)
+            staged.scopesCleared = clearedScopes(db, project->project, staged);
         for (const QString& line : staged.problemLines())
             out << line << '\n';
         if (staged.status == StagedRoster::Status::Refused) {
@@ -148,6 +151,34 @@ int runImportCommand(const QStringList& args, const QString& defaultFolder, QTex
         err << kDatabaseErrorText << e.text() << '\n';
         return 1;
     }
+}
+
+std::optional<QString> undecodableArgument(QByteArrayView raw) {
+    const auto decodes = [](QByteArrayView bytes, QString& text) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(bytes);
+        return !utf8.hasError();
+    };
+    QString shown;
+    if (decodes(raw, shown))
+        return std::nullopt;
+    shown.clear();
+    for (qsizetype at = 0; at < raw.size();) {
+        // The longest stretch of up to four bytes that is UTF-8, or else one byte escaped.
+        qsizetype n = std::min<qsizetype>(4, raw.size() - at);
+        QString piece;
+        while (n > 0 && !decodes(raw.sliced(at, n), piece))
+            --n;
+        if (n == 0) {
+            shown += QStringLiteral("\\x") +
+                     QString::number(quint8(raw[at]), 16).toUpper().rightJustified(2, u'0');
+            n = 1;
+        } else {
+            shown += piece;
+        }
+        at += n;
+    }
+    return shown;
 }
 
 int runTemplateCommand(const QStringList& args, const QString& defaultFolder, const QDateTime& now,

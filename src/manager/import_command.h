@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+
+#include <optional>
 
 // The `examdb import` and `examdb template` commands: the same code as the import window, with
 // the console in place of the message boxes.
@@ -22,6 +25,10 @@ inline const QString kTemplateUsage =
 // was replaced; 2 for a usage error; 1 for anything else.
 int runImportCommand(const QStringList& args, const QString& defaultFolder, QTextStream& in, QTextStream& out,
                      QTextStream& err);
+
+// A command-line argument that is not valid UTF-8 names a file the program cannot open by that
+// name; the argument as it stands, each byte that is not UTF-8 as "\xB2". Nothing for valid UTF-8.
+std::optional<QString> undecodableArgument(QByteArrayView raw);
 
 int runTemplateCommand(const QStringList& args, const QString& defaultFolder, const QDateTime& now,
                        QTextStream& out, QTextStream& err);

@@ -10,6 +10,13 @@ namespace manager {
 namespace {
 
 const QString kListSeparator = QStringLiteral("；");
+// A cell shows this many characters of a longer text; the import refuses such names anyway.
+constexpr int kMaxCellCharacters = 60;
+
+bool isLeftOut(const StagedPerson& p) {
+    return std::any_of(p.problems.cbegin(), p.problems.cend(),
+                       [](const Problem& q) { return q.kind == ProblemKind::LeftOut; });
+}
 
 QString headerOf(PreviewModel::Column column) {
     using C = PreviewModel::Column;
@@ -75,6 +82,18 @@ QString problemKindName(ProblemKind kind) {
         return QStringLiteral("分组号重复");
     case ProblemKind::NameChanged:
         return QStringLiteral("姓名改动");
+    case ProblemKind::TooLong:
+        return QStringLiteral("内容过长");
+    case ProblemKind::GroupNotDigits:
+        return QStringLiteral("分组号非数字");
+    case ProblemKind::Invisible:
+        return QStringLiteral("不可见字符");
+    case ProblemKind::IdNumber:
+        return QStringLiteral("身份证号不规范");
+    case ProblemKind::PhoneScientific:
+        return QStringLiteral("电话号码不完整");
+    case ProblemKind::LeftOut:
+        return QStringLiteral("未导入");
     }
     return {};
 }
@@ -83,9 +102,10 @@ PreviewSummary previewSummary(const StagedRoster& staged) {
     PreviewSummary s;
     QMap<ProblemKind, int> errors, warnings;
     QMap<Category, int> people;
-    for (const StagedPerson& p : staged.people) {
+    for (const StagedPerson& p : staged.people)
         ++people[p.category];
-        for (const Problem& q : p.problems)
+    for (const StagedPerson* p : staged.rowsInOrder()) {
+        for (const Problem& q : p->problems)
             ++(q.isError() ? errors : warnings)[q.kind];
     }
     for (const int n : errors)
@@ -119,16 +139,21 @@ PreviewModel::PreviewModel(const StagedRoster& staged, Category category, QObjec
     columns_ = {C::SheetRow, C::Group, C::Duty, C::Name, C::Gender, C::Unit, C::Phone, C::Id, C::Problems};
     if (category != Category::Invigilator)
         columns_.removeOne(C::Duty);
-    std::copy_if(staged.people.cbegin(), staged.people.cend(), std::back_inserter(people_),
-                 [category](const StagedPerson& p) { return p.category == category; });
+    for (const StagedPerson* p : staged.rowsInOrder()) {
+        if (p->category == category)
+            people_.push_back(*p);
+    }
     fillShown();
 }
 
 QString PreviewModel::title() const {
-    QString t = categoryName(category_) + QStringLiteral("（") + QString::number(people_.size()) +
+    const int leftOut = int(std::count_if(people_.cbegin(), people_.cend(), isLeftOut));
+    QString t = categoryName(category_) + QStringLiteral("（") + QString::number(people_.size() - leftOut) +
                 QStringLiteral("人");
-    if (const int n = problemRows(); n > 0)
+    if (const int n = problemRows() - leftOut; n > 0)
         t += QStringLiteral("，") + QString::number(n) + QStringLiteral("人有问题");
+    if (leftOut > 0)
+        t += QStringLiteral("，") + QString::number(leftOut) + QStringLiteral("人未导入");
     return t + QStringLiteral("）");
 }
 
@@ -199,7 +224,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
     const Column column = columns_[index.column()];
     switch (role) {
     case Qt::DisplayRole:
-        return text(p, column);
+        return column == Column::Problems ? text(p, column) : shortened(text(p, column), kMaxCellCharacters);
     case Qt::ToolTipRole:
         // A long list of problems is cut by the column; the tip shows each on its own line.
         if (column == Column::Problems && !p.problems.isEmpty())

@@ -32,6 +32,11 @@ inline const QString kTemplateFailedText =
 
 // Why a file could not be read; shown below the refusal.
 inline const QString kFileMissingDetail = QStringLiteral("找不到文件“%1”。");
+// A path that exists but is no regular file: "“/tmp/名单.csv”是命名管道（FIFO），不是名单文件。"
+inline const QString kNotRegularFileDetail = QStringLiteral("“%1”是%2，不是名单文件。");
+// A name the system could not read as UTF-8, each byte that is not UTF-8 written as "\xB2".
+inline const QString kNameNotUtf8Detail =
+    QStringLiteral("文件名“%1”不是UTF-8编码，无法按这个名字打开；请把文件改名后再导入。");
 inline const QString kFileUnreadableDetail = QStringLiteral("无法读取文件“%1”。");
 inline const QString kFileTooLargeDetail = QStringLiteral("文件大于%1 MB，不是可导入的名单。");
 inline const QString kUnknownFormatDetail = QStringLiteral("只能导入扩展名为.xls、.xlsx或.csv的文件。");
@@ -61,5 +66,12 @@ inline const QString kCsvCategoryDetail =
 inline const QString kMissingSheetDetail = QStringLiteral("缺少工作表“%1”。");
 inline const QString kMissingHeaderDetail = QStringLiteral("工作表“%1”的第一行缺少表头“%2”。");
 inline const QString kTooManyPeopleDetail = QStringLiteral("人数超过%1人。");
+// A CSV file holds one category; the operator left that one unticked.
+inline const QString kCsvNotTickedDetail = QStringLiteral("这是“%1”的CSV文件，但没有勾选“%1”。");
+
+// Replacing 场外监考 or 验卷 clears the scopes their people had.
+inline QString scopesClearedText(int people) {
+    return QStringLiteral("导入后需重新设置责任范围：") + QString::number(people) + QStringLiteral("人");
+}
 
 } // namespace manager

@@ -1,5 +1,6 @@
 #include "manager/project_settings.h"
 
+#include "common/roster_rules.h"
 #include "db/date_text.h"
 
 namespace manager {
@@ -118,9 +119,14 @@ QString shownValue(const ComboRule& rule, const QVariant& column) {
     return rule.other.text;
 }
 
+bool isListedNumber(const ComboRule& rule, const QString& text) {
+    const QString typed = text.trimmed();
+    return !typed.isEmpty() && (rule.items.contains(typed) || rule.items.contains(typed + rule.unit));
+}
+
 QVariant storedValue(const ComboRule& rule, const QString& text) {
     if (!rule.unit.isEmpty())
-        return QString(text).remove(rule.unit);
+        return QString(text).remove(rule.unit).trimmed().toInt();
     for (const Choice& c : rule.choices) {
         if (c.text == text)
             return c.value;
@@ -147,11 +153,30 @@ ProjectForm shownProject(const db::Row& row, common::RunState& state) {
     return form;
 }
 
+ProjectForm plainProject(const ProjectForm& form, QStringList& warnings) {
+    ProjectForm out = form;
+    for (const TextRule& t : projectTexts()) {
+        if (t.column != QStringLiteral("联系电话"))
+            out.values[t.control] = plainField(form.values.value(t.control), t.column, warnings);
+    }
+    return out;
+}
+
 std::optional<FieldError> checkProject(const ProjectForm& form) {
-    if (form.values.value(QStringLiteral("Txt考试名称")).isEmpty())
-        return FieldError{QStringLiteral("考试名称为必填项目！"), QStringLiteral("Txt考试名称")};
-    if (form.values.value(QStringLiteral("Txt考点名称")).isEmpty())
-        return FieldError{QStringLiteral("考点名称为必填项目！"), QStringLiteral("Txt考点名称")};
+    for (const char16_t* column : {u"考试名称", u"考点名称"}) {
+        const QString name = QString::fromUtf16(column);
+        const QString control = QStringLiteral("Txt") + name;
+        const QString text = form.values.value(control);
+        if (text.isEmpty())
+            return FieldError{name + QStringLiteral("为必填项目！"), control};
+        if (common::characterCount(text) > common::kMaxTitleLength)
+            return FieldError{common::tooLongText(name, common::kMaxTitleLength), control};
+    }
+    for (const ComboRule& c : projectCombos()) {
+        if (!c.unit.isEmpty() && !isListedNumber(c, form.values.value(c.control)))
+            return FieldError{QString(c.label).remove(QLatin1Char(':')) + QStringLiteral("请在列表中选择！"),
+                              c.control};
+    }
     return std::nullopt;
 }
 
@@ -206,11 +231,11 @@ SourceDefinition projectDefinition() {
 
 bool setCurrentProject(db::Database& db, common::RunState& state, int project) {
     db::Transaction t(db);
-    const QVariant first = db.scalar(QStringLiteral("select 编号 from 系统设置 order by 编号 limit 1"));
-    if (!first.isValid())
-        return false;
-    db.exec(QStringLiteral("update 系统设置 set 当前项目=? where 编号=?"), {project, first});
+    const int changed = db.exec(QStringLiteral("update 系统设置 set 当前项目=? where 编号=? and 状态='正常'"),
+                                {project, state.XTID});
     t.commit();
+    if (changed == 0)
+        return false;
     state.DQXM = project;
     return true;
 }

@@ -27,7 +27,7 @@ struct Choice {
 // A combo box: an integer column shown as one of its texts. A value without a text of its
 // own shows `other.text`, a text outside `choices` stores `other.value`. With a `unit`
 // ("位", "行") the column is shown as its number followed by the unit, and stored as the
-// chosen text with every unit removed, unchecked.
+// number of the chosen item; the operator may type the item or its number, nothing else.
 struct ComboRule {
     QString control;
     QString label;
@@ -59,7 +59,15 @@ struct ProjectForm {
 // KjDs; a NULL or empty colour shows the default, as the draw uses it.
 ProjectForm shownProject(const db::Row& row, common::RunState& state);
 
-// The two required names, in order.
+// Whether a unit box holds one of its items, with or without the unit ("4位" or "4").
+bool isListedNumber(const ComboRule& rule, const QString& text);
+
+// The names, the address and the person in charge without invisible characters, and a
+// warning line for each that had any.
+ProjectForm plainProject(const ProjectForm& form, QStringList& warnings);
+
+// The two required names and their length, in order, then the two unit boxes: "考场号位数请在
+// 列表中选择！", "报表行数请在列表中选择！".
 std::optional<FieldError> checkProject(const ProjectForm& form);
 
 // Columns of a modify: every column the editor shows.
@@ -87,11 +95,12 @@ inline bool canSetCurrent(int projectId, const common::RunState& state) {
     return projectId != state.DQXM;
 }
 
-// Writes `project` into 当前项目 of the first 系统设置 row (table order, whatever its 状态)
-// and makes it the run's DQXM. False, with nothing written, when the table has no row.
+// Writes `project` into 当前项目 of the active 系统设置 row, the one every program reads at
+// start-up (XTID, as the password change), and makes it the run's DQXM. False, with nothing
+// written, when that row is no longer active.
 bool setCurrentProject(db::Database& db, common::RunState& state, int project);
 QString currentProjectSetText(int project);
 inline const QString kNoSettingsRowText =
-    QStringLiteral("系统设置表中没有任何记录，无法设置当前项目！\n请检查数据库文件。");
+    QStringLiteral("没有找到可用的系统设置记录，当前项目没有设置！\n请检查数据库文件。");
 
 } // namespace manager

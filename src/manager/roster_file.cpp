@@ -5,10 +5,40 @@
 #include "manager/xls_reader.h"
 #include "manager/xlsx_reader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+#include <system_error>
+
 namespace manager {
+
+namespace {
+
+// What a path names that is no regular file: reading a FIFO would wait for a writer for ever,
+// and a folder or a device holds no roster.
+QString fileKindName(const QString& path) {
+    std::error_code failed;
+    const auto status = std::filesystem::status(std::filesystem::path(path.toStdU16String()), failed);
+    switch (status.type()) {
+    case std::filesystem::file_type::directory:
+        return QStringLiteral("文件夹");
+    case std::filesystem::file_type::fifo:
+        return QStringLiteral("命名管道（FIFO）");
+    case std::filesystem::file_type::socket:
+        return QStringLiteral("套接字");
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::character:
+        return QStringLiteral("设备");
+    case std::filesystem::file_type::not_found:
+        return QStringLiteral("指向不存在文件的链接");
+    default:
+        return QStringLiteral("特殊文件");
+    }
+}
+
+} // namespace
 
 QString formatName(RosterFormat format) {
     switch (format) {
@@ -35,7 +65,10 @@ RosterFile readRosterFile(const QString& path, const QStringList& wantedSheets) 
         return r;
     }
     if (!info.isFile()) {
-        r.content.failure = kFileMissingDetail.arg(path);
+        r.content.failure =
+            info.exists() || info.isSymLink()
+                ? kNotRegularFileDetail.arg(QDir::toNativeSeparators(path), fileKindName(path))
+                : kFileMissingDetail.arg(QDir::toNativeSeparators(path));
         return r;
     }
     if (info.size() > kMaxFileBytes) {

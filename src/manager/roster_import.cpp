@@ -7,12 +7,15 @@
 namespace manager {
 
 StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, int width) {
-    const RosterFile file = readRosterFile(path, ticked.sheetNames());
+    RosterFile file = readRosterFile(path, ticked.sheetNames());
     Categories replaced = ticked;
     if (file.format == RosterFormat::Csv && file.content.sheets.size() == 1) {
-        const std::optional<Category> own = categoryNamed(file.content.sheets.front().name);
+        const QString name = file.content.sheets.front().name;
+        const std::optional<Category> own = categoryNamed(name);
         if (own && ticked.contains(*own))
             replaced = Categories::only(*own);
+        else if (own)
+            file.content.failure = kCsvNotTickedDetail.arg(name);
     }
     return stageRoster(file.content, file.format, replaced, width);
 }
@@ -24,6 +27,24 @@ QString confirmationText(const QString& path, const RosterCounts& counts) {
            QString::number(counts.outside) + QStringLiteral("人；验卷") + QString::number(counts.checkers) +
            QStringLiteral("人") + crlf + crlf + QStringLiteral("导入新数据将删除原有数据！") + crlf +
            QStringLiteral("确定要导入新数据吗？");
+}
+
+int clearedScopes(const db::Database& db, int project, const StagedRoster& staged) {
+    QVariantList values{project};
+    QStringList marks;
+    for (const Category c : staged.ticked.list()) {
+        if (c == Category::Invigilator)
+            continue;
+        values << categoryName(c);
+        marks << QStringLiteral("?");
+    }
+    if (marks.isEmpty())
+        return 0;
+    return db
+        .scalar(QStringLiteral("select count(*) from 人员安排 where 项目编号=? and 分类 in (") +
+                    marks.join(QLatin1Char(',')) + QStringLiteral(") and coalesce(责任范围,'')<>''"),
+                values)
+        .toInt();
 }
 
 ImportResult replaceRoster(db::Database& db, int project, const StagedRoster& staged) {

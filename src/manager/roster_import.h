@@ -12,7 +12,8 @@ class Database;
 //   1. staged = prepareRosterImport(path, ticked, kchw)
 //   2. Refused: show staged.message (critical) with staged.detail; Empty: staged.message
 //      (information); both change nothing.
-//   3. Show the preview (staged.people with their problems) when there are warnings.
+//   3. staged.scopesCleared = clearedScopes(db, DQXM, staged); show the preview (staged.people
+//      and staged.leftOut with their problems).
 //   4. Ask confirmationText(path, staged.counts) (Yes/No, No the default); on No show
 //      kCancelledText.
 //   5. replaceRoster(db, DQXM, staged) and show its message.
@@ -24,6 +25,10 @@ StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, 
 
 // "检测到“path”中包含:" and the counts, with "\r\n" line breaks, exactly as the operator is asked.
 QString confirmationText(const QString& path, const RosterCounts& counts);
+
+// How many people of the project's 场外监考 and 验卷, where ticked, have a responsibility scope
+// that replacing them clears.
+int clearedScopes(const db::Database& db, int project, const StagedRoster& staged);
 
 struct ImportResult {
     bool ok = false;

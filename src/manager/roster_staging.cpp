@@ -4,6 +4,7 @@
 #include "manager/import_texts.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <optional>
@@ -34,6 +35,17 @@ struct Refusal {
 
 bool hasBlank(const QString& name) {
     return name.contains(QLatin1Char(' ')) || name.contains(QChar(0x3000));
+}
+
+// A number the spreadsheet showed in scientific notation ("4.10102E+17"): its digits are lost.
+bool isScientific(const QString& text) {
+    static const QRegularExpression notation(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]*)?[eE][+-]?[0-9]+$"));
+    return notation.match(text.trimmed()).hasMatch();
+}
+
+bool isIdNumber(const QString& text) {
+    static const QRegularExpression id(QStringLiteral("^([0-9]{15}|[0-9]{17}[0-9Xx])$"));
+    return id.match(text).hasMatch();
 }
 
 class Stager {
@@ -74,13 +86,22 @@ private:
         const QHash<QString, int> at = columns(*sheet, headers);
 
         for (int r = 1; r < sheet->rows.size(); ++r) {
-            const QString group = sheet->cell(r, at[kGroup]);
-            if (group.isEmpty())
+            const QString group = common::cleanRoomNumber(sheet->cell(r, at[kGroup]));
+            if (group.isEmpty()) {
+                if (pairs) {
+                    leaveOut(out, *sheet, r, at, kA, category, QStringLiteral("甲"));
+                    leaveOut(out, *sheet, r, at, kB, category, QStringLiteral("乙"));
+                } else {
+                    leaveOut(out, *sheet, r, at, kSingle, category, name);
+                }
                 continue;
+            }
             if (pairs) {
                 ++out.counts.groups;
                 StagedPerson a = person(*sheet, r, at, kA, category, QStringLiteral("甲"), group);
                 StagedPerson b = person(*sheet, r, at, kB, category, QStringLiteral("乙"), group);
+                a.partner = b.name;
+                b.partner = a.name;
                 markIncomplete(a, b);
                 markRepeatedGroup(a, b);
                 add(out, a);
@@ -90,6 +111,18 @@ private:
                 add(out, person(*sheet, r, at, kSingle, category, name, group));
             }
         }
+    }
+
+    // A person on a row without a group number stays out of the roster, as before; the
+    // operator is told, so that nobody vanishes without a word (a merged 分组号 cell leaves
+    // the rows below it without one).
+    void leaveOut(StagedRoster& out, const Sheet& sheet, int row, const QHash<QString, int>& at,
+                  const PersonColumns& cols, Category category, const QString& duty) const {
+        StagedPerson p = person(sheet, row, at, cols, category, duty, QString());
+        if (p.name.isEmpty() && p.gender.isEmpty() && p.unit.isEmpty() && p.phone.isEmpty() && p.id.isEmpty())
+            return;
+        p.problems = {{ProblemKind::LeftOut, QStringLiteral("没有分组号，此行未导入")}};
+        out.leftOut.push_back(p);
     }
 
     void add(StagedRoster& out, const StagedPerson& p) {
@@ -102,33 +135,71 @@ private:
                         Category category, const QString& duty, const QString& group) const {
         StagedPerson p;
         p.category = category;
-        p.typedGroup = group;
-        p.group = common::padImportedRoomNumber(group, width_);
+        p.typedGroup = sheet.cell(row, at[kGroup]);
+        p.group = group.isEmpty() ? QString() : common::padImportedRoomNumber(group, width_);
         p.typedName = sheet.cell(row, at[cols.name]);
-        p.name = common::normaliseName(p.typedName);
+        const QString plainName = common::plainText(p.typedName);
+        p.name = common::normaliseName(plainName);
         p.gender = sheet.cell(row, at[cols.gender]);
-        p.unit = sheet.cell(row, at[cols.unit]);
+        const QString typedUnit = sheet.cell(row, at[cols.unit]);
+        p.unit = common::plainText(typedUnit);
         p.phone = sheet.cell(row, at[cols.phone]);
         p.id = sheet.cell(row, at[cols.id]);
         p.duty = duty;
         p.sheetRow = row + 1;
+        if (group.isEmpty())
+            return p;
 
         if (p.name.isEmpty())
             p.problems.push_back({ProblemKind::EmptyName, QStringLiteral("%1为空").arg(cols.name)});
+        markTooLong(p, QStringLiteral("姓名"), p.name, common::kMaxNameLength);
+        markTooLong(p, cols.unit, p.unit, common::kMaxTitleLength);
         if (width_ > 0 && group.size() > width_)
             p.problems.push_back(
                 {ProblemKind::GroupTooLong, QStringLiteral("分组号“%1”超过%2位，将存为“%3”")
                                                 .arg(group, QString::number(width_), p.group)});
+        if (!common::isDigitsOnly(group))
+            p.problems.push_back({ProblemKind::GroupNotDigits,
+                                  QStringLiteral("分组号“%1”不是纯数字，将存为“%2”").arg(group, p.group)});
         if (p.gender.isEmpty())
             p.problems.push_back({ProblemKind::Gender, QStringLiteral("性别为空")});
         else if (p.gender != kMale && p.gender != kFemale)
             p.problems.push_back(
                 {ProblemKind::Gender, QStringLiteral("性别“%1”不是“男”或“女”").arg(p.gender)});
+        if (plainName != p.typedName)
+            markInvisible(p, QStringLiteral("姓名"), p.typedName, p.name);
         // The blank the rule puts into a two-character name is no change of the name.
-        if (hasBlank(p.typedName) && p.name != p.typedName && !p.name.isEmpty())
+        else if (hasBlank(p.typedName) && p.name != p.typedName && !p.name.isEmpty())
             p.problems.push_back(
-                {ProblemKind::NameChanged, QStringLiteral("姓名“%1”将存为“%2”").arg(p.typedName, p.name)});
+                {ProblemKind::NameChanged,
+                 QStringLiteral("姓名“%1”将存为“%2”").arg(shortened(p.typedName), shortened(p.name))});
+        if (p.unit != typedUnit)
+            markInvisible(p, cols.unit, typedUnit, p.unit);
+        if (!p.id.isEmpty() && !isIdNumber(p.id))
+            p.problems.push_back(
+                {ProblemKind::IdNumber,
+                 isScientific(p.id) ? QStringLiteral("身份证号“%1”是科学计数法，号码已不完整").arg(p.id)
+                                    : QStringLiteral("身份证号“%1”不是15位或18位数字").arg(shortened(p.id))});
+        if (isScientific(p.phone))
+            p.problems.push_back({ProblemKind::PhoneScientific,
+                                  QStringLiteral("联系电话“%1”是科学计数法，号码已不完整").arg(p.phone)});
         return p;
+    }
+
+    static void markTooLong(StagedPerson& p, const QString& field, const QString& text, int limit) {
+        const int length = common::characterCount(text);
+        if (length > limit)
+            p.problems.push_back(
+                {ProblemKind::TooLong,
+                 QStringLiteral("%1有%2个字符，超过%3个字符的上限").arg(field).arg(length).arg(limit)});
+    }
+
+    static void markInvisible(StagedPerson& p, const QString& field, const QString& typed,
+                              const QString& stored) {
+        p.problems.push_back({ProblemKind::Invisible,
+                              QStringLiteral("%1中有不可见字符（%2），将存为“%3”")
+                                  .arg(field, common::invisibleCharacters(typed).join(QStringLiteral("、")),
+                                       shortened(stored))});
     }
 
     static void markIncomplete(StagedPerson& a, StagedPerson& b) {
@@ -225,28 +296,44 @@ QStringList Categories::sheetNames() const {
     return names;
 }
 
+QString shortened(const QString& text, int limit) {
+    const QList<uint> chars = text.toUcs4();
+    if (chars.size() <= limit)
+        return text;
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), limit) + QChar(0x2026);
+}
+
 bool StagedPerson::hasError() const {
     return std::any_of(problems.begin(), problems.end(), [](const Problem& p) { return p.isError(); });
 }
 
-int StagedRoster::warningCount() const {
-    int n = 0;
-    for (const StagedPerson& p : people)
-        n += int(std::count_if(p.problems.begin(), p.problems.end(),
-                               [](const Problem& q) { return !q.isError(); }));
-    return n;
+QVector<const StagedPerson*> StagedRoster::rowsInOrder() const {
+    QVector<const StagedPerson*> rows;
+    for (const QVector<StagedPerson>* list : {&people, &leftOut}) {
+        for (const StagedPerson& p : *list)
+            rows.push_back(&p);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const StagedPerson* x, const StagedPerson* y) {
+        return std::pair(int(x->category), x->sheetRow) < std::pair(int(y->category), y->sheetRow);
+    });
+    return rows;
 }
 
 QStringList StagedRoster::problemLines() const {
     QStringList lines;
-    for (const StagedPerson& p : people) {
-        for (const Problem& q : p.problems) {
+    for (const StagedPerson* p : rowsInOrder()) {
+        // A row with only one invigilator is named after the one who is there.
+        const QString who = !p->name.isEmpty()      ? shortened(p->name)
+                            : !p->partner.isEmpty() ? shortened(p->partner)
+                                                    : QStringLiteral("（无姓名）");
+        for (const Problem& q : p->problems) {
             lines.push_back(QStringLiteral("%1 %2 第%3行 %4：%5")
                                 .arg(q.isError() ? QStringLiteral("错误") : QStringLiteral("警告"),
-                                     categoryName(p.category), QString::number(p.sheetRow),
-                                     p.name.isEmpty() ? QStringLiteral("（无姓名）") : p.name, q.text));
+                                     categoryName(p->category), QString::number(p->sheetRow), who, q.text));
         }
     }
+    if (scopesCleared > 0)
+        lines.push_back(QStringLiteral("警告 ") + scopesClearedText(scopesCleared));
     return lines;
 }
 

@@ -98,11 +98,21 @@ RosterInput shownRoster(const db::Row& r) {
             db::text(r, QStringLiteral("身份证号"))};
 }
 
+RosterInput plainRoster(const RosterInput& in, QStringList& warnings) {
+    RosterInput out = in;
+    out.name = plainField(in.name, QStringLiteral("姓名"), warnings);
+    out.unit = plainField(in.unit, QStringLiteral("工作单位"), warnings);
+    return out;
+}
+
 std::optional<FieldError> checkRoster(const RosterInput& in, RosterCategory category) {
-    if (in.number.isEmpty())
+    if (common::cleanRoomNumber(in.number).isEmpty())
         return FieldError{QStringLiteral("考场号为必填项目！"), QStringLiteral("Txt编号")};
     if (in.name.isEmpty())
         return FieldError{QStringLiteral("姓名为必填项目！"), QStringLiteral("Txt姓名")};
+    if (common::characterCount(common::normaliseName(in.name)) > common::kMaxNameLength)
+        return FieldError{common::tooLongText(QStringLiteral("姓名"), common::kMaxNameLength),
+                          QStringLiteral("Txt姓名")};
     if (in.sex != QStringLiteral("女") && in.sex != QStringLiteral("男"))
         return FieldError{QStringLiteral("性别请在列表中选择！"), QStringLiteral("Cmb性别")};
     const bool dutyFits = category == RosterCategory::Invigilators
@@ -110,12 +120,15 @@ std::optional<FieldError> checkRoster(const RosterInput& in, RosterCategory cate
                               : (in.duty == db::kPaperCheckCategory || in.duty == db::kOutsideCategory);
     if (!dutyFits)
         return FieldError{QStringLiteral("安排请在列表中选择！"), QStringLiteral("Cmb安排")};
+    if (common::characterCount(in.unit) > common::kMaxTitleLength)
+        return FieldError{common::tooLongText(QStringLiteral("工作单位"), common::kMaxTitleLength),
+                          QStringLiteral("Txt单位")};
     return std::nullopt;
 }
 
 RosterInput normalisedRoster(const RosterInput& in, int roomDigits) {
     RosterInput out = in;
-    out.number = common::padTypedRoomNumber(in.number, roomDigits);
+    out.number = common::padTypedRoomNumber(common::cleanRoomNumber(in.number), roomDigits);
     out.name = common::normaliseName(in.name);
     return out;
 }

@@ -36,10 +36,14 @@ struct RosterInput {
 // The fields of a stored record; a NULL column shows empty, never the previous record's text.
 RosterInput shownRoster(const db::Row& row);
 
-// The five checks in order.
+// The name and the unit without invisible characters, and a warning line for each that had any.
+RosterInput plainRoster(const RosterInput& input, QStringList& warnings);
+
+// The five checks in order, with the name's and the unit's length after the name and the duty.
 std::optional<FieldError> checkRoster(const RosterInput& input, RosterCategory category);
 
-// The group number padded to the project's width and the name normalised, as saved (and as
+// The group number trimmed, its full-width digits folded and padded to the project's width, and
+// the name normalised, as saved (and as
 // written back into the fields).
 RosterInput normalisedRoster(const RosterInput& input, int roomDigits);
 

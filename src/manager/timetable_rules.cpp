@@ -32,6 +32,12 @@ QDateTime inYear(const QDateTime& t, int year) {
 
 } // namespace
 
+TimetableInput plainTimetable(const TimetableInput& in, QStringList& warnings) {
+    TimetableInput out = in;
+    out.subject = plainField(in.subject, QStringLiteral("科目"), warnings);
+    return out;
+}
+
 std::optional<FieldError> checkTimetable(const TimetableInput& in) {
     const QString subject = QStringLiteral("Txt科目"), start = QStringLiteral("Txt开考时间"),
                   minutes = QStringLiteral("Txt持续时间");
@@ -39,6 +45,8 @@ std::optional<FieldError> checkTimetable(const TimetableInput& in) {
         return FieldError{QStringLiteral("科目为必填项目！"), subject};
     if (!common::isValidFileNameText(in.subject))
         return FieldError{QStringLiteral("科目中存在不能用作文件名的字符，将导致无法输出报表！"), subject};
+    if (common::characterCount(in.subject) > common::kMaxTitleLength)
+        return FieldError{common::tooLongText(QStringLiteral("科目"), common::kMaxTitleLength), subject};
     if (!db::parseDateText(in.start))
         return FieldError{QStringLiteral("开考时间必须常规日期格式！\n\n比如: 2005-6-7 9:00"), start};
     const std::optional<double> m = minutesValue(in.minutes);

@@ -14,7 +14,11 @@ struct TimetableInput {
     QString minutes; // Txt持续时间
 };
 
-// The six checks in order; the first that fails.
+// The subject without invisible characters, and a warning line when it had any.
+TimetableInput plainTimetable(const TimetableInput& input, QStringList& warnings);
+
+// The six checks in order, with the subject's length after the file-name check; the first
+// that fails.
 std::optional<FieldError> checkTimetable(const TimetableInput& input);
 
 // The columns written for checked input: the start as ISO text whatever form was typed,

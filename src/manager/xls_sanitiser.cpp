@@ -324,8 +324,11 @@ private:
         return custom != formats_.constEnd() ? classifyNumberFormat(*custom) : builtinNumberFormatKind(id);
     }
 
+    // A cell holding empty text (paste-values, exporters writing "" for an empty field) shows
+    // nothing, so it stays an empty cell: FreeXL lists no sheets of a copy with an empty string.
     void putText(int row, int column, const QString& text) {
-        writer_.setText(sheet_, row, column, text.left(kMaxCellText));
+        if (!text.isEmpty())
+            writer_.setText(sheet_, row, column, text.left(kMaxCellText));
     }
 
     void putNumber(int row, int column, quint16 xf, double value) {

@@ -34,6 +34,45 @@ private Q_SLOTS:
         QCOMPARE(padImportedRoomNumber(text, width), imported);
     }
 
+    // What a person meant by a group number: blanks trimmed, full-width digits folded.
+    void cleanedRoomNumbers_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("cleaned");
+        QTest::addColumn<bool>("digits");
+        QTest::newRow("leading blank") << u" 7"_qs << u"7"_qs << true;
+        QTest::newRow("trailing blank") << u"8 "_qs << u"8"_qs << true;
+        QTest::newRow("full-width digits") << u"００７"_qs << u"007"_qs << true;
+        QTest::newRow("ideographic blanks") << u"\u3000８\u3000"_qs << u"8"_qs << true;
+        QTest::newRow("decimal") << u"7.5"_qs << u"7.5"_qs << false;
+        QTest::newRow("blank inside") << u"0 7"_qs << u"0 7"_qs << false;
+    }
+    void cleanedRoomNumbers() {
+        QFETCH(QString, typed);
+        QFETCH(QString, cleaned);
+        QCOMPARE(cleanRoomNumber(typed), cleaned);
+        QTEST(isDigitsOnly(cleaned), "digits");
+    }
+
+    // Texts as pasted, and what the import and the editors keep of them.
+    void plainTexts_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("plain");
+        QTest::addColumn<QString>("codes");
+        QTest::newRow("no-break space") << u"王\u00A0五"_qs << u"王 五"_qs << u"U+00A0"_qs;
+        QTest::newRow("tab and line breaks") << u"王\t五\r\n"_qs << u"王五"_qs << u"U+0009,U+000D,U+000A"_qs;
+        QTest::newRow("zero-width characters")
+            << u"\uFEFF王\u200B五\u200D"_qs << u"王五"_qs << u"U+FEFF,U+200B,U+200D"_qs;
+        QTest::newRow("right-to-left override") << u"名\u202Efdp.exe"_qs << u"名fdp.exe"_qs << u"U+202E"_qs;
+        QTest::newRow("isolates, twice") << u"\u2066语文\u2069\u2066"_qs << u"语文"_qs << u"U+2066,U+2069"_qs;
+        QTest::newRow("ideographic space kept") << u"王\u3000五"_qs << u"王\u3000五"_qs << QString();
+        QTest::newRow("outside the basic plane") << u"𠀋\u200B"_qs << u"𠀋"_qs << u"U+200B"_qs;
+    }
+    void plainTexts() {
+        QFETCH(QString, typed);
+        QTEST(plainText(typed), "plain");
+        QTEST(invisibleCharacters(typed).join(u','), "codes");
+    }
+
     void names_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");

@@ -98,18 +98,31 @@ inline QString kindName(manager::ProblemKind k) {
         return u"GroupRepeated"_qs;
     case ProblemKind::NameChanged:
         return u"NameChanged"_qs;
+    case ProblemKind::TooLong:
+        return u"TooLong"_qs;
+    case ProblemKind::GroupNotDigits:
+        return u"GroupNotDigits"_qs;
+    case ProblemKind::Invisible:
+        return u"Invisible"_qs;
+    case ProblemKind::IdNumber:
+        return u"IdNumber"_qs;
+    case ProblemKind::PhoneScientific:
+        return u"PhoneScientific"_qs;
+    case ProblemKind::LeftOut:
+        return u"LeftOut"_qs;
     }
     return {};
 }
 
+// Left-out rows among them, in sheet order.
 inline QStringList summary(const manager::StagedRoster& staged) {
     QStringList out;
-    for (const manager::StagedPerson& p : staged.people) {
+    for (const manager::StagedPerson* p : staged.rowsInOrder()) {
         QStringList kinds;
-        for (const manager::Problem& q : p.problems)
+        for (const manager::Problem& q : p->problems)
             kinds << kindName(q.kind);
-        out << QStringList{manager::categoryName(p.category), p.group, p.duty, p.name, kinds.join(u',')}.join(
-            u'|');
+        out << QStringList{manager::categoryName(p->category), p->group, p->duty, p->name, kinds.join(u',')}
+                   .join(u'|');
     }
     return out;
 }

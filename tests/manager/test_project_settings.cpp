@@ -31,7 +31,7 @@ private Q_SLOTS:
     void nullColoursShowTheDefaults();
     void newProjectColumnsAndQuotes();
     void requiredNamesInOrder();
-    void setCurrentWritesTheFirstSettingsRow();
+    void setCurrentWritesTheActiveSettingsRow();
     void setCurrentWithoutSettingsRowSaysSo();
 };
 
@@ -171,22 +171,34 @@ void TestProjectSettings::newProjectColumnsAndQuotes() {
 void TestProjectSettings::requiredNamesInOrder() {
     ProjectForm form;
     QCOMPARE(checkProject(form), (FieldError{u"考试名称为必填项目！"_qs, u"Txt考试名称"_qs}));
-    form.values[u"Txt考试名称"_qs] = u"中考"_qs;
+    form.values[u"Txt考试名称"_qs] = QString(101, u'考');
+    QCOMPARE(checkProject(form), (FieldError{u"考试名称不能超过100个字符！"_qs, u"Txt考试名称"_qs}));
+    form.values[u"Txt考试名称"_qs] = QString(100, u'考');
     QCOMPARE(checkProject(form), (FieldError{u"考点名称为必填项目！"_qs, u"Txt考点名称"_qs}));
     form.values[u"Txt考点名称"_qs] = u"一中"_qs;
+    QCOMPARE(checkProject(form), (FieldError{u"考场号位数请在列表中选择！"_qs, u"Cmb考场号位"_qs}));
+    form.values[u"Cmb考场号位"_qs] = u"3位"_qs;
+    form.values[u"Cmb报表行"_qs] = u"25行"_qs;
     QVERIFY(!checkProject(form));
 }
 
-void TestProjectSettings::setCurrentWritesTheFirstSettingsRow() {
+// The row every program reads is the active one, whatever rows stand before it.
+void TestProjectSettings::setCurrentWritesTheActiveSettingsRow() {
     TestDb t;
     db::insertSystemSettings(*t.db, u"第二单位"_qs);
     t.db->exec(u"update 系统设置 set 状态='停用' where 编号=1"_qs);
     common::RunState state;
+    state.XTID = 2;
     QVERIFY(setCurrentProject(*t.db, state, 42));
     QCOMPARE(state.DQXM, 42);
-    QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 42);
-    QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=2"_qs).toInt(), 1);
+    QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
+    QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=2"_qs).toInt(), 42);
     QCOMPARE(currentProjectSetText(42), u"已经将当前项目设置为 #42"_qs);
+    // A row made inactive since the start: nothing written, and the run keeps its project.
+    state.XTID = 1;
+    QVERIFY(!setCurrentProject(*t.db, state, 7));
+    QCOMPARE(state.DQXM, 42);
+    QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
 }
 
 void TestProjectSettings::setCurrentWithoutSettingsRowSaysSo() {

@@ -1,8 +1,11 @@
 #include "manager/import_command.h"
 #include "manager/import_texts.h"
+#include "manager/roster_file.h"
 #include "manager/roster_import.h"
 #include "roster_fixture.h"
 
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace manager;
@@ -23,6 +26,18 @@ QVector<Sheet> fullRoster() {
                                  room(u"2"_qs, u"甲二"_qs, u"乙二"_qs)}),
             sheet(u"场外监考"_qs, {singleHeader(), single(u"1"_qs, u"场外一"_qs)}),
             sheet(u"验卷"_qs, {singleHeader(), single(u"1"_qs, u"验卷一"_qs)})};
+}
+
+// Rows of the LibreOffice workbook edges.xls: a sheet's header and the rows given, numbered as
+// the spreadsheet numbers them.
+Sheet edgeRows(const QString& name, const QVector<int>& rows) {
+    static const WorkbookContent edges =
+        readRosterFile(TEST_DATA_DIR "/import/edges.xls", Categories{}.sheetNames()).content;
+    const Sheet* all = edges.sheet(name);
+    Sheet out{name, {all->rows.value(0)}};
+    for (const int r : rows)
+        out.rows << all->rows.value(r - 1);
+    return out;
 }
 
 QVector<QStringList> manyRooms(int count) {
@@ -100,11 +115,50 @@ private Q_SLOTS:
             << QVector<Sheet>{sheet(
                    u"场外监考"_qs,
                    {{u"联系电话"_qs, u"姓名"_qs, u"身份证号"_qs, u"性别"_qs, u"来源单位"_qs, u"分组号"_qs},
-                    {u"139"_qs, u"钱七"_qs, u"ID7"_qs, u"女"_qs, u"四中"_qs, u"5"_qs}})}
+                    {u"139"_qs, u"钱七"_qs, u"110101198001010071"_qs, u"女"_qs, u"四中"_qs, u"5"_qs}})}
             << kOnlyOutside << S::Ready << QString() << QStringList{u"场外监考|005|场外监考|钱\u3000七|"_qs};
-        QTest::newRow("rows without a group number are skipped; none left is nothing usable")
+        QTest::newRow("rows without a group number are left out; none left is nothing usable")
             << QVector<Sheet>{sheet(u"场外监考"_qs, {singleHeader(), single(QString(), u"某人"_qs)})}
-            << kOnlyOutside << S::Empty << QString() << QStringList{};
+            << kOnlyOutside << S::Empty << QString()
+            << QStringList{u"场外监考||场外监考|某\u3000人|LeftOut"_qs};
+        QTest::newRow("ID typed as a number, telephone in scientific notation")
+            << QVector<Sheet>{edgeRows(u"监考员"_qs, {2})} << Categories{true, false, false} << S::Ready
+            << QString()
+            << QStringList{u"监考员|001|甲|孙\u3000三|IdNumber"_qs,
+                           u"监考员|001|乙|李\u3000四|PhoneScientific"_qs};
+        QTest::newRow("group numbers with blanks and full-width digits")
+            << QVector<Sheet>{edgeRows(u"监考员"_qs, {3, 4, 5, 6, 7})} << Categories{true, false, false}
+            << S::Ready << QString()
+            << QStringList{u"监考员|007|甲|周\u3000五|"_qs,
+                           u"监考员|007|乙|吴\u3000六|"_qs,
+                           u"监考员|008|甲|郑\u3000七|"_qs,
+                           u"监考员|008|乙|王\u3000八|"_qs,
+                           u"监考员|009|甲|冯\u3000九|"_qs,
+                           u"监考员|009|乙|陈\u3000十|"_qs,
+                           u"监考员|006|甲|褚\u3000一|"_qs,
+                           u"监考员|006|乙|卫\u3000二|"_qs,
+                           u"监考员|7.5|甲|蒋\u3000三|GroupNotDigits"_qs,
+                           u"监考员|7.5|乙|沈\u3000四|GroupNotDigits"_qs};
+        QTest::newRow("rows left out: no group number, below a merged group cell")
+            << QVector<Sheet>{edgeRows(u"监考员"_qs, {8, 9, 10})} << Categories{true, false, false}
+            << S::Ready << QString()
+            << QStringList{u"监考员||甲|韩\u3000五|LeftOut"_qs, u"监考员||乙|杨\u3000六|LeftOut"_qs,
+                           u"监考员|010|甲|朱\u3000七|"_qs,     u"监考员|010|乙|秦\u3000八|"_qs,
+                           u"监考员||甲|尤\u3000九|LeftOut"_qs, u"监考员||乙|许\u3000十|LeftOut"_qs};
+        QTest::newRow("invisible characters in names and units")
+            << QVector<Sheet>{edgeRows(u"监考员"_qs, {11, 12}), edgeRows(u"场外监考"_qs, {2})} << kNoCheckers
+            << S::Ready << QString()
+            << QStringList{u"监考员|011|甲|何\u3000平|Invisible,Invisible"_qs,
+                           u"监考员|011|乙|吕\u3000方|Invisible"_qs, u"监考员|012|甲|施\u3000展|Invisible"_qs,
+                           u"监考员|012|乙|张\u3000弛|Invisible"_qs,
+                           u"场外监考|001|场外监考|名fdp.exe|Invisible"_qs};
+        QTest::newRow("a name over 30 characters stops the import")
+            << QVector<Sheet>{sheet(u"验卷"_qs, {singleHeader(), single(u"1"_qs, QString(31, u'长')),
+                                                 single(u"2"_qs, QString(30, u'长'))})}
+            << Categories{false, false, true} << S::Refused
+            << u"工作表“验卷”第2行：姓名有31个字符，超过30个字符的上限"_qs
+            << QStringList{u"验卷|001|验卷|"_qs + QString(31, u'长') + u"|TooLong"_qs,
+                           u"验卷|002|验卷|"_qs + QString(30, u'长') + u"|"_qs};
         QTest::newRow("gender, duplicates and a repeated room are warnings")
             << QVector<Sheet>{sheet(u"监考员"_qs,
                                     {invigilatorHeader(),
@@ -112,8 +166,8 @@ private Q_SLOTS:
                                      room(u"01"_qs, u"甲二"_qs, u"乙二"_qs, u"男"_qs, QString())}),
                               sheet(u"场外监考"_qs,
                                     {singleHeader(), single(u"1"_qs, u"甲一"_qs, QString(), u"一中"_qs),
-                                     single(u"2"_qs, u"甲二"_qs, u"X1"_qs),
-                                     single(u"3"_qs, u"乙三"_qs, u"x1"_qs)})}
+                                     single(u"2"_qs, u"甲二"_qs, u"11010119800101001X"_qs),
+                                     single(u"3"_qs, u"乙三"_qs, u"11010119800101001x"_qs)})}
             << kNoCheckers << S::Ready << QString()
             << QStringList{u"监考员|001|甲|甲\u3000一|Gender"_qs,
                            u"监考员|001|乙|乙\u3000一|Gender"_qs,
@@ -221,6 +275,9 @@ private Q_SLOTS:
     void csvReplacesOnlyItsOwnCategory() {
         const QString path = writeFile(t.dir.filePath(u"场外监考.csv"_qs),
                                        "分组号,姓名,性别,身份证号,来源单位,联系电话\n4,新人,女,,五中,\n");
+        const StagedRoster unticked = prepareRosterImport(path, Categories{true, false, true}, 3);
+        QCOMPARE(unticked.status, StagedRoster::Status::Refused);
+        QCOMPARE(unticked.detail, u"这是“场外监考”的CSV文件，但没有勾选“场外监考”。"_qs);
         const ImportResult r = replaceRoster(*t.db, project, prepareRosterImport(path, kAll, 3));
         QVERIFY(r.ok);
         QCOMPARE(namesOf(u"场外监考"_qs), QStringList{u"新\u3000人"_qs});
@@ -288,6 +345,42 @@ private Q_SLOTS:
             QVERIFY2(output.endsWith(lastLine + u'\n'), qPrintable(output));
         }
         QCOMPARE(namesOf(u"场外监考"_qs), outside);
+    }
+
+    // Every warning of a site's workbook on the console, with its row and value, and the
+    // scopes the import would clear; an incomplete room is named after the one who is there.
+    void consoleNamesEveryProblem() {
+        t.db->exec(u"update 人员安排 set 责任范围='009' where 项目编号=? and 分类='场外监考'"_qs, {project});
+        QString input = u"n\n"_qs, output, errors;
+        QTextStream in(&input), out(&output), err(&errors);
+        QCOMPARE(runImportCommand({QStringLiteral(TEST_DATA_DIR "/import/edges.xls"), t.folder()}, QString(),
+                                  in, out, err),
+                 1);
+        out.flush();
+        const QStringList warnings = output.split(u'\n').filter(QRegularExpression(u"^(警告|错误) "_qs));
+        QCOMPARE(warnings.join(u'\n') + u'\n',
+                 QString::fromUtf8(readFile(TEST_DATA_DIR "/import/edges_warnings.txt")));
+
+        QVector<Sheet> incomplete = fullRoster();
+        incomplete[0].rows[2][6].clear();
+        QCOMPARE(prepareRosterImport(workbookFile(incomplete), kAll, 3).problemLines().value(0),
+                 u"错误 监考员 第3行 甲\u3000二：只有监考员甲，缺监考员乙"_qs);
+    }
+
+    // What a path names when it is no file; a name that is not UTF-8 as it stands.
+    void pathsThatNameNoFile() {
+        const QString folder = t.dir.filePath(u"名单.xls"_qs);
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(prepareRosterImport(folder, kAll, 3).detail,
+                 kNotRegularFileDetail.arg(folder, u"文件夹"_qs));
+        const QString fifo = t.dir.filePath(u"名单.csv"_qs);
+        if (QProcess::execute(u"mkfifo"_qs, {fifo}) == 0)
+            QCOMPARE(prepareRosterImport(fifo, kAll, 3).detail,
+                     kNotRegularFileDetail.arg(fifo, u"命名管道（FIFO）"_qs));
+        // "名单" in GBK after a UTF-8 "ä".
+        QCOMPARE(undecodableArgument("\xC3\xA4\xC3\xFB\xB5\xA5.xls"),
+                 std::optional(u"ä\\xC3\\xFB\\xB5\\xA5.xls"_qs));
+        QCOMPARE(undecodableArgument("名单.xls"), std::nullopt);
     }
 
     void templateCommand() {

@@ -79,6 +79,17 @@ void TestStaffRoster::checksInOrder_data() {
                              << "男"
                              << "甲"
                              << "Txt姓名";
+    QTest::newRow("blanks for a number") << inv << " \u3000"
+                                         << "张三"
+                                         << "男"
+                                         << "甲"
+                                         << "Txt编号";
+    QTest::newRow("name of 31 characters") << inv << "1" << QString(31, u'长') << "男"
+                                           << "甲"
+                                           << "Txt姓名";
+    QTest::newRow("name of 30 characters") << inv << "1" << QString(30, u'长') << "男"
+                                           << "甲"
+                                           << "";
     QTest::newRow("sex typed") << inv << "1"
                                << "张三"
                                << "m"
@@ -132,6 +143,10 @@ void TestStaffRoster::savedNormalised_data() {
                                                 << "欧 阳 修"
                                                 << "23"
                                                 << "欧阳修";
+    QTest::newRow("full-width 8 with blanks") << 3 << " ８ "
+                                              << "李四"
+                                              << "008"
+                                              << "李　四";
     QTest::newRow("7 at 5, a quote") << 5 << "7"
                                      << "O'Neil"
                                      << "0007"

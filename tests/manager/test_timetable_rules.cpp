@@ -35,6 +35,8 @@ void TestTimetableRules::checks_data() {
     QTest::newRow("double quote") << "语\"数" << day << "90" << 2;
     QTest::newRow("leading space") << " 语文" << day << "90" << 2;
     QTest::newRow("trailing space") << "语文 " << day << "90" << 0;
+    QTest::newRow("100 characters") << QString(100, u'科') << day << "90" << 0;
+    QTest::newRow("101 characters") << QString(101, u'科') << day << "90" << 7;
     QTest::newRow("quote mark") << "理'综" << day << "90" << 0;
     QTest::newRow("the example start") << "语文"
                                        << "2005-6-7 9:00"
@@ -59,6 +61,7 @@ void TestTimetableRules::checks() {
         {u"持续时间必须为数字！"_qs, u"Txt持续时间"_qs},
         {u"考试时间不会超过180分钟哦？！如确实需要，请定制软件。"_qs, u"Txt持续时间"_qs},
         {u"考试时间不会小于30分钟哦？！时间应该是以分钟为单位。"_qs, u"Txt持续时间"_qs},
+        {u"科目不能超过100个字符！"_qs, u"Txt科目"_qs},
     };
     const std::optional<FieldError> e = checkTimetable({subject, start, minutes});
     if (message == 0)

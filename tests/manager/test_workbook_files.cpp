@@ -226,6 +226,8 @@ private Q_SLOTS:
         QTest::newRow("18-digit ID as text") << 1 << 3 << u"110101198001010011"_qs << all;
         QTest::newRow("text-formatted number keeps zeros") << 3 << 1 << u"012"_qs << all;
         QTest::newRow("empty cell") << 2 << 5 << QString() << all;
+        // Paste-values leave cells holding empty text; the whole .xls was once refused for one.
+        QTest::newRow("empty text") << 3 << 3 << QString() << all;
         QTest::newRow("trailing blank kept") << 3 << 7 << u"男 "_qs << all;
         QTest::newRow("date") << 1 << 11 << u"2024-06-07"_qs << all;
         QTest::newRow("decimal") << 2 << 11 << u"7.5"_qs << all;

@@ -1,6 +1,7 @@
 #include "manager/ui/import_preview.h"
 
 #include "manager/import_preview_model.h"
+#include "manager/import_texts.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -59,6 +60,10 @@ QTableView* tableFor(ColouredPreviewModel* model, QWidget* parent) {
     view->horizontalHeader()->setStretchLastSection(true);
     view->horizontalHeader()->setHighlightSections(false);
     view->resizeColumnsToContents();
+    // One long cell must not push the other columns off the screen.
+    const int widest = view->fontMetrics().horizontalAdvance(QString(16, QChar(0x4E2D)));
+    for (int c = 0; c + 1 < model->columnCount(); ++c)
+        view->setColumnWidth(c, std::min(view->columnWidth(c), widest));
     return view;
 }
 
@@ -79,6 +84,7 @@ Frm导入预览::Frm导入预览(const StagedRoster& staged, QWidget* parent) : 
 
     const bool refused = staged.status != StagedRoster::Status::Ready;
     const PreviewSummary summary = previewSummary(staged);
+    const bool empty = staged.status == StagedRoster::Status::Empty;
 
     Lbl人数 = plainLabel(this);
     Lbl人数->setObjectName(QStringLiteral("Lbl人数"));
@@ -86,7 +92,11 @@ Frm导入预览::Frm导入预览(const StagedRoster& staged, QWidget* parent) : 
     Lbl问题 = plainLabel(this);
     Lbl问题->setObjectName(QStringLiteral("Lbl问题"));
     QString problems = summary.problems;
-    if (refused)
+    if (staged.scopesCleared > 0)
+        problems += QLatin1Char('\n') + scopesClearedText(staged.scopesCleared);
+    if (empty)
+        problems += QStringLiteral("\n表中没有可以导入的行。");
+    else if (refused)
         problems += QStringLiteral("\n红色的行有错误，不能导入。请在表格中改正后重新导入。");
     else if (summary.warnings > 0)
         problems += QStringLiteral("\n黄色的行仍可导入，将按所示内容写入；如需修改请取消并改正表格。");

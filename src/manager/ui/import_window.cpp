@@ -79,6 +79,7 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     Txt目录->setReadOnly(true);
     Dir1 = new QListWidget(this);
     Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("子文件夹"));
     File1 = new QListWidget(this);
     File1->setObjectName(QStringLiteral("File1"));
 
@@ -91,12 +92,18 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     Command2 = new QPushButton(QStringLiteral("生成样表"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
 
+    // Each list is named by its own label, also for a screen reader.
+    const auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
     auto* chooser = new QGridLayout;
-    chooser->addWidget(new QLabel(QStringLiteral("驱动器："), this), 0, 0);
+    chooser->addWidget(label(QStringLiteral("驱动器："), Drive1), 0, 0);
     chooser->addWidget(Drive1, 0, 1);
-    chooser->addWidget(new QLabel(QStringLiteral("文件夹："), this), 1, 0);
+    chooser->addWidget(label(QStringLiteral("文件夹："), Txt目录), 1, 0);
     chooser->addWidget(Txt目录, 1, 1);
-    chooser->addWidget(new QLabel(QStringLiteral("文件（.xls .xlsx .csv）："), this), 1, 2);
+    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), File1), 1, 2);
     chooser->addWidget(Dir1, 2, 0, 1, 2);
     chooser->addWidget(File1, 2, 2);
     chooser->setColumnStretch(1, 1);
@@ -196,11 +203,16 @@ void Frm数据导入::导入数据() {
         say(withDetail(staged.message, staged.detail), common::Prompter::Icon::Critical);
         return;
     case StagedRoster::Status::Empty:
+        // The rows left out are why nothing is usable; they are named first.
+        if (!staged.leftOut.isEmpty())
+            预览(staged);
         say(staged.message, common::Prompter::Icon::Information);
         return;
     case StagedRoster::Status::Ready:
         break;
     }
+    if (!清除的责任范围(staged))
+        return;
     if (!预览(staged) ||
         !services_.prompter.confirm(this, confirmationText(QDir::toNativeSeparators(path_), staged.counts),
                                     common::Prompter::Icon::Information, kCaption)) {
@@ -213,6 +225,16 @@ void Frm数据导入::导入数据() {
 bool Frm数据导入::预览(const StagedRoster& staged) {
     Frm导入预览 preview(staged, this);
     return services_.dialogs.run(preview) == QDialog::Accepted;
+}
+
+bool Frm数据导入::清除的责任范围(StagedRoster& staged) {
+    try {
+        staged.scopesCleared = clearedScopes(common::runDatabase(state_), state_.DQXM, staged);
+    } catch (const db::DbError& e) {
+        say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
+        return false;
+    }
+    return true;
 }
 
 void Frm数据导入::写入(const StagedRoster& staged) {

@@ -47,6 +47,9 @@ private:
     void 选择文件();
     void 导入数据();
     bool 预览(const StagedRoster& staged);
+    // Counts into `staged` the people whose responsibility scopes the import clears; false when
+    // the database could not be read (said).
+    bool 清除的责任范围(StagedRoster& staged);
     void 写入(const StagedRoster& staged);
     void 生成样表();
     void say(const QString& text, common::Prompter::Icon icon);

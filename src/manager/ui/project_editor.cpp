@@ -62,11 +62,16 @@ QWidget* Frm项目::buildFields() {
         auto* combo = new QComboBox(this);
         combo->setObjectName(r.control);
         combo->addItems(r.items);
-        // The width and the report rows take a typed number as well.
+        // The width and the report rows take a typed number as well; the check refuses any
+        // number not in the list.
         combo->setEditable(!r.unit.isEmpty());
+        combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCurrentText(r.designText);
         combos[r.control] = combo;
-        rules->addWidget(new QLabel(r.label, this), k / 2, (k % 2) * 2);
+        // A screen reader names each box by its own label, never by the group around them.
+        auto* label = new QLabel(r.label, this);
+        label->setBuddy(combo);
+        rules->addWidget(label, k / 2, (k % 2) * 2);
         rules->addWidget(combo, k / 2, (k % 2) * 2 + 1);
         ++k;
     }
@@ -85,9 +90,12 @@ QWidget* Frm项目::buildColours() {
     const auto row = [this, layout](std::array<QLineEdit*, 3>& boxes, const char* name, const QString& label,
                                     ColourKind kind, int line) {
         layout->addWidget(new QLabel(label, this), line, 0);
+        static const QString components[3] = {QStringLiteral("红"), QStringLiteral("绿"),
+                                              QStringLiteral("蓝")};
         for (int i = 0; i < 3; ++i) {
             auto* edit = new QLineEdit(defaultColourComponent(kind, i), this);
             edit->setObjectName(QString::fromUtf8(name) + QStringLiteral("_%1").arg(i));
+            edit->setAccessibleName(QString(label).remove(QLatin1Char(':')) + components[i]);
             edit->setMaxLength(3);
             edit->setFixedWidth(52);
             edit->setAlignment(Qt::AlignCenter);
@@ -100,6 +108,7 @@ QWidget* Frm项目::buildColours() {
     row(Txt背景, "Txt背景", QStringLiteral("背景颜色:"), ColourKind::Background, 1);
     TxtYB = new QLineEdit(QStringLiteral("抽签颜色样本"), this);
     TxtYB->setObjectName(QStringLiteral("TxtYB"));
+    TxtYB->setAccessibleName(QStringLiteral("颜色样本"));
     TxtYB->setReadOnly(true);
     TxtYB->setFocusPolicy(Qt::NoFocus);
     TxtYB->setAlignment(Qt::AlignCenter);
@@ -179,6 +188,14 @@ void Frm项目::clearFields() {
     for (QLineEdit* edit : std::as_const(texts))
         edit->clear();
     texts.value(QStringLiteral("Txt考试名称"))->setFocus();
+}
+
+QStringList Frm项目::plainFields() {
+    QStringList warnings;
+    const ProjectForm plain = plainProject(form(), warnings);
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        it.value()->setText(plain.values.value(it.key()));
+    return warnings;
 }
 
 std::optional<FieldError> Frm项目::checkFields() {

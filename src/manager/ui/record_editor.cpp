@@ -127,6 +127,8 @@ void RecordEditor::focusField(const QString& objectName) {
 }
 
 bool RecordEditor::passesChecks() {
+    if (const QStringList warnings = plainFields(); !warnings.isEmpty())
+        services_.prompter.message(this, warnings.join(QLatin1Char('\n')), common::Prompter::Icon::Warning);
     const std::optional<FieldError> e = checkFields();
     if (!e)
         return true;

@@ -63,6 +63,9 @@ protected:
     virtual void showRecord(const Page& page) = 0;
     // Add mode begins.
     virtual void clearFields() = 0;
+    // Before the checks of 追加 and 修改: the fields' invisible characters removed, in the
+    // fields themselves; one warning line per field that had any.
+    virtual QStringList plainFields() { return {}; }
     virtual std::optional<FieldError> checkFields() = 0;
     virtual Fields fieldsToAdd() = 0;
     virtual Fields fieldsToModify() = 0;

@@ -132,6 +132,8 @@ QWidget* Frm监考员::buildFields() {
     edits_ = {Txt编号, Txt姓名, Cmb性别, Cmb安排, Txt单位, Txt电话, Txt身份证号};
     Label8 = plainLabel("Label8", box);
 
+    // A screen reader names each field by its own label, never by the box around them.
+    Label8->setBuddy(Txt编号);
     auto* form = new QFormLayout;
     form->addRow(Label8, Txt编号);
     form->addRow(QStringLiteral("姓名："), Txt姓名);
@@ -143,6 +145,7 @@ QWidget* Frm监考员::buildFields() {
 
     txt统计 = new QPlainTextEdit(box);
     txt统计->setObjectName(QStringLiteral("txt统计"));
+    txt统计->setAccessibleName(QStringLiteral("人员统计"));
     txt统计->setReadOnly(true);
     txt统计->setFocusPolicy(Qt::NoFocus);
     txt统计->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -209,6 +212,14 @@ void Frm监考员::showRecord(const Page& page) {
 void Frm监考员::clearFields() {
     setInput({});
     Txt编号->setFocus();
+}
+
+QStringList Frm监考员::plainFields() {
+    QStringList warnings;
+    const RosterInput plain = plainRoster(input(), warnings);
+    Txt姓名->setText(plain.name);
+    Txt单位->setText(plain.unit);
+    return warnings;
 }
 
 std::optional<FieldError> Frm监考员::checkFields() {

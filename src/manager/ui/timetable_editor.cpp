@@ -111,6 +111,12 @@ void Frm时间设置::clearFields() {
     Txt科目->setFocus();
 }
 
+QStringList Frm时间设置::plainFields() {
+    QStringList warnings;
+    Txt科目->setText(plainTimetable(input(), warnings).subject);
+    return warnings;
+}
+
 std::optional<FieldError> Frm时间设置::checkFields() {
     return checkTimetable(input());
 }

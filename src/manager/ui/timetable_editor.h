@@ -28,6 +28,7 @@ public:
 protected:
     void showRecord(const Page& page) override;
     void clearFields() override;
+    QStringList plainFields() override;
     std::optional<FieldError> checkFields() override;
     Fields fieldsToAdd() override;
     Fields fieldsToModify() override;

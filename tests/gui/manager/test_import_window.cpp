@@ -52,6 +52,9 @@ struct ImportFixture {
         writeFile(file(u"empty.xls"_s),
                   workbook({sheet(u"监考员"_s, {invigilatorHeader()}), sheet(u"场外监考"_s, {singleHeader()}),
                             sheet(u"验卷"_s, {singleHeader()})}));
+        writeFile(file(u"no_groups.xls"_s),
+                  workbook({sheet(u"监考员"_s, {invigilatorHeader(), room(QString(), u"甲一"_s, u"乙一"_s)}),
+                            sheet(u"场外监考"_s, {singleHeader()}), sheet(u"验卷"_s, {singleHeader()})}));
         writeFile(file(u"errors.xls"_s),
                   workbook({sheet(u"监考员"_s, {invigilatorHeader(), room(u"1"_s, u"甲一"_s, u"乙一"_s),
                                                 room(u"2"_s, u"甲二"_s, QString())}),
@@ -140,8 +143,9 @@ private Q_SLOTS:
         QStringList files;
         for (int i = 0; i < w.File1->count(); ++i)
             files << w.File1->item(i)->text();
-        QCOMPARE(files, (QStringList{u"damaged.xls"_s, u"empty.xls"_s, u"errors.xls"_s, u"roster.xls"_s,
-                                     u"roster.xlsx"_s, u"ROSTER2.XLS"_s, u"roster_场外监考.csv"_s}));
+        QCOMPARE(files, (QStringList{u"damaged.xls"_s, u"empty.xls"_s, u"errors.xls"_s, u"no_groups.xls"_s,
+                                     u"roster.xls"_s, u"roster.xlsx"_s, u"ROSTER2.XLS"_s,
+                                     u"roster_场外监考.csv"_s}));
         QVERIFY(!w.Command1->isEnabled());
 
         // A chosen file is dropped when the folder changes.
@@ -187,7 +191,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("roster");
 
         const QString xls = u"名单/roster.xls"_s;
-        const QStringList allTabs{u"监考员（10人，9人有问题）"_s, u"场外监考（3人，1人有问题）"_s,
+        const QStringList allTabs{u"监考员（10人，9人有问题，1人未导入）"_s, u"场外监考（3人，1人有问题）"_s,
                                   u"验卷（2人，2人有问题）"_s};
         const QStringList newRoster{u"监考员|007|甲|张\u3000三"_s,
                                     u"监考员|007|乙|欧阳修"_s,
@@ -238,6 +242,10 @@ private Q_SLOTS:
         QTest::newRow("nothing usable")
             << u"名单/empty.xls"_s << u"111"_s << false << QString() << true << QVector<bool>{true}
             << QStringList{} << QStringList{u"I:"_s + kNothingUsableText} << kOldRoster;
+        QTest::newRow("only rows without a group number: they are shown, then nothing usable")
+            << u"名单/no_groups.xls"_s << u"111"_s << false << QString() << true << QVector<bool>{true}
+            << QStringList{u"监考员（0人，2人未导入）"_s, u"场外监考（0人）"_s, u"验卷（0人）"_s}
+            << QStringList{u"I:"_s + kNothingUsableText} << kOldRoster;
         // The file is gone before the click: a read-only run must not even look for it.
         QTest::newRow("read-only database")
             << u"名单/gone.xls"_s << u"111"_s << true << QString() << true << QVector<bool>{true}

@@ -3,6 +3,7 @@
 #include "manager/ui/project_editor.h"
 #include "test_db.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
@@ -45,7 +46,10 @@ class TestProjectEditor : public QObject {
 private Q_SLOTS:
     void addWithDrawParameters();
     void deleteKeepsTheLastProject();
-    void setCurrentWritesTheFirstSettingsRow();
+    void unitBoxesTakeOnlyTheirList_data();
+    void unitBoxesTakeOnlyTheirList();
+    void setCurrentWritesTheActiveSettingsRow();
+    void fieldsAreNamedByTheirOwnLabels();
     void readOnlyRefusesEveryWrite();
     void withoutLoginOnlySetCurrent();
     void databaseErrorIsOneMessage();
@@ -103,8 +107,51 @@ void TestProjectEditor::deleteKeepsTheLastProject() {
     QVERIFY(!w.Cmd删除->isEnabled());
 }
 
-void TestProjectEditor::setCurrentWritesTheFirstSettingsRow() {
+// 考场号位数 and 报表行数: an item of the list, or its bare number, stored as an integer;
+// anything else is refused and nothing is written.
+void TestProjectEditor::unitBoxesTakeOnlyTheirList_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<int>("stored");
+    const QString digits = u"考场号位数请在列表中选择！"_qs, rows = u"报表行数请在列表中选择！"_qs;
+    QTest::newRow("letters") << u"Cmb考场号位"_qs << u"abc"_qs << digits << 3;
+    QTest::newRow("empty") << u"Cmb考场号位"_qs << QString() << digits << 3;
+    QTest::newRow("6 digits") << u"Cmb考场号位"_qs << u"6位"_qs << digits << 3;
+    QTest::newRow("bare 4") << u"Cmb考场号位"_qs << u" 4"_qs << QString() << 4;
+    QTest::newRow("0 rows") << u"Cmb报表行"_qs << u"0"_qs << rows << 25;
+    QTest::newRow("41 rows") << u"Cmb报表行"_qs << u"41行"_qs << rows << 25;
+    QTest::newRow("15 rows") << u"Cmb报表行"_qs << u"15行"_qs << QString() << 15;
+}
+
+void TestProjectEditor::unitBoxesTakeOnlyTheirList() {
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    QFETCH(int, stored);
     Fixture f;
+    Frm项目& w = f.open();
+    w.combos[control]->setEditText(typed);
+    w.Cmd修改->click();
+    QCOMPARE(f.s.prompter.said.size(), refusal.isEmpty() ? 0 : 1);
+    if (!refusal.isEmpty())
+        QCOMPARE(f.s.prompter.last(), refusal);
+    const QString column = control == u"Cmb考场号位"_qs ? u"考场号位数"_qs : u"默认行1"_qs;
+    const db::Row row = f.t.db
+                            ->query(u"select typeof("_qs + column + u") as t, "_qs + column +
+                                        u" as v from 考点设置 where 编号=?"_qs,
+                                    {f.first})
+                            .front();
+    QCOMPARE(db::text(row, u"t"_qs), u"integer"_qs);
+    QCOMPARE(db::integer(row, u"v"_qs), stored);
+}
+
+void TestProjectEditor::setCurrentWritesTheActiveSettingsRow() {
+    Fixture f;
+    // The run started on the second settings row; the first is no longer active.
+    db::insertSystemSettings(*f.t.db, u"第二单位"_qs);
+    f.t.db->exec(u"update 系统设置 set 状态='停用' where 编号=1"_qs);
+    f.state.XTID = 2;
     const int second = f.t.addProject(u"第二项目"_qs, u"二中"_qs);
     Frm项目& w = f.open();
     QVERIFY(!w.Command1->isEnabled());
@@ -114,7 +161,9 @@ void TestProjectEditor::setCurrentWritesTheFirstSettingsRow() {
     w.Command1->click();
     QCOMPARE(f.s.prompter.last(), u"已经将当前项目设置为 #%1"_qs.arg(second));
     QCOMPARE(f.state.DQXM, second);
-    QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 order by 编号 limit 1"_qs).toInt(), second);
+    QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 状态='正常' order by 编号"_qs).toInt(),
+             second);
+    QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
     QVERIFY(!w.Command1->isEnabled());
 }
 
@@ -159,6 +208,23 @@ void TestProjectEditor::databaseErrorIsOneMessage() {
     QCOMPARE(f.s.prompter.said.size(), 1);
     QVERIFY(f.s.prompter.last().startsWith(u"数据没有保存！"_qs));
     QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Critical);
+}
+
+// A screen reader names a field by its own label, never by the group box around it.
+void TestProjectEditor::fieldsAreNamedByTheirOwnLabels() {
+    Fixture f;
+    Frm项目& w = f.open();
+    const auto name = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    // A list box is announced with its value and its labels: its own beside its group's.
+    QStringList labels;
+    for (const auto& [label, relation] :
+         QAccessible::queryAccessibleInterface(w.combos[u"Cmb考场号位"_qs])->relations(QAccessible::Label))
+        labels << label->text(QAccessible::Name);
+    QVERIFY2(labels.contains(u"考场号位数:"_qs), qPrintable(labels.join(u',')));
+    QCOMPARE(name(w.Txt前景[0]), u"文字颜色红"_qs);
+    QCOMPARE(name(w.Txt背景[2]), u"背景颜色蓝"_qs);
 }
 
 QTEST_MAIN(TestProjectEditor)
