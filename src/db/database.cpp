@@ -10,14 +10,17 @@
 #include <QUrl>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace db {
 
@@ -25,7 +28,8 @@ namespace {
 
 std::atomic<int> connectionCounter{0};
 
-const QString kBusyTimeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+constexpr int kBusyMilliseconds = 5000;
+const QString kBusyTimeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyMilliseconds);
 const QString kTablesSql = QStringLiteral("select name from sqlite_master where type='table'");
 
 int engineCode(const QSqlError& error) {
@@ -107,16 +111,24 @@ struct OnDisk {
     bool operator==(const OnDisk&) const = default;
 };
 
-// One read-only look at a file. Immutable: the main file alone, as it lies on the disk; no
-// journal is read or rolled back, nothing is locked, and no file appears beside it. Otherwise
-// with its WAL, for a private copy.
+// One read-only look at a file, which creates nothing beside it.
+//   Immutable: the main file alone, as it lies on the disk; nothing is read from a journal,
+//     rolled back or locked. For a file in WAL mode, whose main file changes only when a
+//     program joins the WAL into it.
+//   Locking: the engine's shared lock, so that a program writing a rollback-journal file (on
+//     a network drive) is waited for rather than caught halfway.
+//   Private: a copy of our own, with its WAL.
 class Glance {
 public:
-    explicit Glance(const QString& path, bool immutable = true)
-        : name_(QStringLiteral("exam-look-%1").arg(++connectionCounter)) {
+    enum class Way { Immutable, Locking, Private };
+
+    Glance(const QString& path, Way way) : name_(QStringLiteral("exam-look-%1").arg(++connectionCounter)) {
         QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-        d.setDatabaseName(immutable ? immutableUri(path) : path);
-        d.setConnectOptions(immutable ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI") : QString());
+        d.setDatabaseName(way == Way::Immutable ? immutableUri(path) : path);
+        if (way == Way::Immutable)
+            d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        else if (way == Way::Locking)
+            d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;") + kBusyTimeout);
         if (!d.open()) {
             const QSqlError error = d.lastError();
             close();
@@ -188,17 +200,13 @@ void refuseUnlessComplete(const Glance& look) {
 // A damaged page found before anything opens the file for writing. Only where the main file
 // is the whole truth: saves still in a WAL, or an interrupted save that the write-mode open
 // rolls back, make the main file alone look inconsistent although nothing is wrong.
-void refuseIfDamaged(const Glance& look, const QString& path, const OnDisk& before) {
+void refuseIfDamaged(const Glance& look, const OnDisk& before) {
     if (before.walBytes > 0 || before.journal)
         return;
     const QStringList verdict = look.column(QStringLiteral("pragma quick_check(5)"));
-    if (verdict == QStringList{QStringLiteral("ok")})
-        return;
-    // A program that wrote meanwhile (the look takes no lock) may have caught the main file
-    // in the middle of a change: that is no finding.
-    if (!(OnDisk::of(path) == before))
-        return;
-    throw DbError(ErrorKind::Corrupt, operatorWording(ErrorKind::Corrupt), verdict.join(QLatin1Char(' ')));
+    if (verdict != QStringList{QStringLiteral("ok")})
+        throw DbError(ErrorKind::Corrupt, operatorWording(ErrorKind::Corrupt),
+                      verdict.join(QLatin1Char(' ')));
 }
 
 // The tables of a file whose main file alone lacks them while its WAL holds changes (a database
@@ -210,7 +218,31 @@ void refuseUnlessCompleteWithWal(const QString& path) {
     if (!copy.isValid() || !QFile::copy(path, copied) ||
         !QFile::copy(path + QStringLiteral("-wal"), copied + QStringLiteral("-wal")))
         throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite), QStringLiteral("WAL"));
-    refuseUnlessComplete(Glance(copied, false));
+    refuseUnlessComplete(Glance(copied, Glance::Way::Private));
+}
+
+// Tables, columns and damage, looked at in the way the file's journal allows.
+void lookInside(const QString& path, bool walMode, const OnDisk& before) {
+    std::optional<Glance> look;
+    try {
+        look.emplace(path, walMode ? Glance::Way::Immutable : Glance::Way::Locking);
+        look->column(kTablesSql);
+    } catch (const DbError& e) {
+        // An interrupted save: the write-mode open rolls it back, once the main file's own
+        // schema shows the file is ours.
+        if (e.kind() != ErrorKind::HotJournal)
+            throw;
+        look.reset();
+        look.emplace(path, Glance::Way::Immutable);
+    }
+    try {
+        refuseUnlessComplete(*look);
+    } catch (const DbError& e) {
+        if (e.kind() != ErrorKind::Refused || before.walBytes == 0)
+            throw;
+        refuseUnlessCompleteWithWal(path);
+    }
+    refuseIfDamaged(*look, before);
 }
 
 } // namespace
@@ -219,29 +251,48 @@ void requireExamFile(const QString& path) {
     // Looked at when this process's connection opened it; a look now would drop its locks.
     if (OpenFiles::instance().contains(fileKey(path)))
         return;
-    const FileKind kind = probeFile(path);
+    QByteArray header;
+    const FileKind kind = probeFile(path, &header);
     if (kind != FileKind::Sqlite)
         throw DbError(ErrorKind::Refused, refusalText(kind), {});
-    const OnDisk before = OnDisk::of(path);
-    const Glance look(path);
-    try {
-        refuseUnlessComplete(look);
-    } catch (const DbError& e) {
-        if (e.kind() != ErrorKind::Refused || before.walBytes == 0)
-            throw;
-        refuseUnlessCompleteWithWal(path);
+    // The header's write version 2 marks a file in WAL mode.
+    const bool walMode = header.size() > 18 && header.at(18) == 2;
+    for (int attempt = 1;; ++attempt) {
+        const OnDisk before = OnDisk::of(path);
+        try {
+            lookInside(path, walMode, before);
+            return;
+        } catch (const DbError& e) {
+            // Damage seen while another program changed the file is no finding: look again.
+            if (e.kind() != ErrorKind::Corrupt || attempt == 3 || OnDisk::of(path) == before)
+                throw;
+            QThread::msleep(50 * attempt);
+        }
     }
-    refuseIfDamaged(look, path, before);
 }
 
 Database::Database(const QString& path, Mode mode)
     : path_(path), name_(QStringLiteral("exam-%1").arg(++connectionCounter)), mode_(mode) {
-    try {
-        open();
-    } catch (...) {
-        QSqlDatabase::database(name_, false).close();
-        QSqlDatabase::removeDatabase(name_);
-        throw;
+    // Rolling back another program's interrupted save needs the file to itself, and the
+    // engine says "busy" at once rather than waiting: opening tries again for as long as a
+    // save would wait.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        try {
+            open();
+            break;
+        } catch (const DbError& e) {
+            QSqlDatabase::database(name_, false).close();
+            QSqlDatabase::removeDatabase(name_);
+            if (e.kind() != ErrorKind::Busy || waited.elapsed() > kBusyMilliseconds)
+                throw;
+            QThread::msleep(50);
+        } catch (...) {
+            QSqlDatabase::database(name_, false).close();
+            QSqlDatabase::removeDatabase(name_);
+            throw;
+        }
     }
     key_ = fileKey(path_);
     OpenFiles::instance().add(key_);

@@ -91,7 +91,7 @@ std::atomic<NetworkProbe> networkProbe{nullptr};
 
 } // namespace
 
-FileKind probeFile(const QString& path) {
+FileKind probeFile(const QString& path, QByteArray* header) {
     const QFileInfo info(path);
     if (!info.exists())
         return FileKind::Missing;
@@ -101,6 +101,8 @@ FileKind probeFile(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return FileKind::Foreign;
     const QByteArray head = f.read(32);
+    if (header)
+        *header = head;
     if (head.isEmpty())
         return FileKind::Empty;
     if (head.startsWith(QByteArrayLiteral("SQLite format 3\0")))

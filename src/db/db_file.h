@@ -15,7 +15,8 @@ enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite, Look
 // file of the older system, an empty file or anything else is refused, never opened.
 // It reads the file with a plain handle, so it must run before the process has a connection
 // to the file: closing that handle would drop the connection's locks.
-FileKind probeFile(const QString& path);
+// `header`, when given, receives the first bytes read.
+FileKind probeFile(const QString& path, QByteArray* header = nullptr);
 
 // The message for a file that is there but cannot be used.
 QString refusalText(FileKind kind);
