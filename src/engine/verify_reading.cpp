@@ -179,8 +179,9 @@ std::optional<Reading> readCertificate(const QString& inputs) {
     r.format = lines.integer(lines.after(QStringLiteral("exam-draw-inputs"), 1)[0]);
     if (lines.failed() || (r.format != 1 && r.format != 2))
         return std::nullopt;
-    r.engine = lines.integer(lines.after(QStringLiteral("engine"), 1)[0]);
-    r.seed = lines.after(QStringLiteral("seed"), 1)[0];
+    // The engine version and the seed matter to the replay alone.
+    lines.integer(lines.after(QStringLiteral("engine"), 1)[0]);
+    lines.after(QStringLiteral("seed"), 1);
     r.project = lines.integer(lines.after(QStringLiteral("project"), 1)[0]);
     r.subject = lines.after(QStringLiteral("subject"), 1)[0];
     r.time = lines.after(QStringLiteral("time"), 1)[0];

@@ -51,9 +51,8 @@ struct Source {
 
 struct Reading {
     int format = 0;
-    int engine = 0;
     int project = 0;
-    QString seed, subject, time; // fields
+    QString subject, time; // fields
     int batch = 0;
     int mode = 0;
     std::array<int, 6> rules{};
