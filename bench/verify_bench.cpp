@@ -1,9 +1,11 @@
 // The cost of the draw certificate at the largest centre (154 rooms, ten outside supervisors,
-// ten paper checkers, four earlier batches in the history): a whole save with it, the
-// certificate alone, and the check of one saved batch as examdb verify makes it.
+// ten paper checkers, twenty earlier batches): a whole save with it and with the record of the
+// batch it replaces, the certificate and the deletion record alone, and examdb verify of one
+// batch and of the whole file.
 
 #include "db/database.h"
 #include "db/schema.h"
+#include "engine/deletion_record.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
 
@@ -16,6 +18,7 @@
 namespace {
 
 constexpr int kRooms = 154;
+constexpr int kEarlierBatches = 20;
 const char* const kUnits[] = {"一中", "二中", "三中", "四中", "五中", "六中"};
 
 struct Centre {
@@ -25,6 +28,7 @@ struct Centre {
     engine::WorkingSet ws;
     engine::DrawSettings settings;
     std::uint64_t seed = 1;
+    int saves = 0;
 
     Centre() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
@@ -63,8 +67,8 @@ struct Centre {
         for (engine::Rule r : {engine::Rule::FewerSameGender, engine::Rule::FewerSameUnit,
                                engine::Rule::DrawSupervisors, engine::Rule::DrawCheckers})
             settings[r] = engine::RuleState::On;
-        for (const char* subject : {"物理", "化学", "历史", "地理"})
-            save(QString::fromUtf8(subject));
+        for (int k = 1; k <= kEarlierBatches; ++k)
+            save(QStringLiteral("科目%1").arg(k));
     }
     QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
 
@@ -88,7 +92,7 @@ struct Centre {
         engine::SaveRequest r;
         r.project = project;
         r.subject = subject;
-        r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
+        r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0)).addSecs(60 * saves++);
         r.withDuties = true;
         r.drawCheckers = engine::RuleState::On;
         return engine::saveDraw(*db, ws, d, r).batch;
@@ -101,7 +105,20 @@ Centre& centre() {
     return c;
 }
 
-// The save of 语文 over and over: each replaces the one before, certificate included.
+// A file of its own for verify: the saves measured above add a deletion record each.
+Centre& verifyCentre() {
+    static Centre c;
+    static const bool twiceReplaced = [] {
+        for (int k = 0; k < 3; ++k)
+            c.save(QStringLiteral("语文"));
+        return true;
+    }();
+    Q_UNUSED(twiceReplaced);
+    return c;
+}
+
+// The save of 语文 over and over: each replaces the one before, certificate included, and
+// records what it replaced.
 void saveWithCertificate(benchmark::State& state) {
     Centre& c = centre();
     const engine::StoppedDraw d = c.stopped();
@@ -120,15 +137,40 @@ void certificateAlone(benchmark::State& state) {
         benchmark::DoNotOptimize(engine::makeCertificate(in, rows).resultDigest);
 }
 
-// examdb verify of one batch on a file opened read-only: reading, digests, replay, rules.
-void verifyOneBatch(benchmark::State& state) {
+// The deletion record's share of a save that replaces a batch: reading the rows, their text and
+// digest, and the insert (rolled back, so that every round records the same batch).
+void deletionRecordAlone(benchmark::State& state) {
     Centre& c = centre();
-    const int batch = c.save(QStringLiteral("语文"));
+    c.save(QStringLiteral("语文"));
+    const QDateTime when(QDate(2026, 6, 7), QTime(10, 0));
+    for (auto _ : state) {
+        db::Transaction tx(*c.db);
+        engine::recordDeletion(*c.db, c.project, QStringLiteral("语文"), when, engine::kDeletedBySave);
+    }
+}
+
+// examdb verify of one batch on a file opened read-only: reading, digests, replay, rules, history.
+void verifyOneBatch(benchmark::State& state) {
+    Centre& c = verifyCentre();
+    const int batch = engine::readCertificates(*c.db).back().batch;
     const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
     for (auto _ : state) {
-        const QVector<engine::BatchVerdict> v = engine::verifyDraws(readOnly, 0, batch);
-        if (v.size() != 1 || v.front().status != engine::BatchVerdict::Status::Consistent)
-            state.SkipWithError("the batch does not verify");
+        // The batch and the two deletion records of its number (a replaced latest batch gives
+        // its number to the next save).
+        for (const engine::BatchVerdict& v : engine::verifyDraws(readOnly, 0, batch))
+            if (v.fails())
+                state.SkipWithError("the batch does not verify");
+    }
+}
+
+// examdb verify of the whole file: 21 batches and two deletion records; per batch, divide by 21.
+void verifyWholeFile(benchmark::State& state) {
+    Centre& c = verifyCentre();
+    const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    for (auto _ : state) {
+        for (const engine::BatchVerdict& v : engine::verifyDraws(readOnly))
+            if (v.fails())
+                state.SkipWithError("a batch does not verify");
     }
 }
 
@@ -136,7 +178,9 @@ void verifyOneBatch(benchmark::State& state) {
 
 BENCHMARK(saveWithCertificate)->Unit(benchmark::kMillisecond);
 BENCHMARK(certificateAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(deletionRecordAlone)->Unit(benchmark::kMillisecond);
 BENCHMARK(verifyOneBatch)->Unit(benchmark::kMillisecond);
+BENCHMARK(verifyWholeFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

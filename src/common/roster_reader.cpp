@@ -26,7 +26,9 @@ QVector<RosterRoom> readRosterRooms(const db::Database& db, int project) {
         byNumber.insert(g.value(0).toString(), rooms.size());
         rooms.push_back({g.value(0), {}, {}});
     }
-    for (const db::Row& r : db.query(QStringLiteral("select * from %1").arg(kInvigilators), {project})) {
+    // Where a room has two A (or two B) rows, the later one (higher 编号) wins.
+    for (const db::Row& r :
+         db.query(QStringLiteral("select * from %1 order by 编号").arg(kInvigilators), {project})) {
         const auto found = byNumber.constFind(db::text(r, QStringLiteral("分组号")));
         if (found == byNumber.constEnd())
             continue;

@@ -47,6 +47,14 @@ const char* const kCertificateSchema[] = {
     "create index if not exists 抽签校验_项目 on 抽签校验(项目编号, 科目)",
 };
 
+const char* const kDeletionSchema[] = {
+    R"(create table if not exists 抽签删除记录 (
+        编号 integer primary key autoincrement,
+        项目编号 integer, 科目 text, 时间 text, 数据批次 integer,
+        删除时间 text, 删除方式 text, 结果摘要 text, 结果数据 text))",
+    "create index if not exists 抽签删除记录_项目 on 抽签删除记录(项目编号, 数据批次)",
+};
+
 struct TemplateSubject {
     const char* kind;
     const char* subject;
@@ -94,6 +102,7 @@ void createSchema(Database& db) {
     for (const char* sql : kTables)
         db.exec(QString::fromUtf8(sql));
     createCertificateTable(db);
+    createDeletionTable(db);
 }
 
 void createCertificateTable(Database& db) {
@@ -103,6 +112,15 @@ void createCertificateTable(Database& db) {
 
 bool hasCertificateTable(const Database& db) {
     return db.tables().contains(kCertificateTable);
+}
+
+void createDeletionTable(Database& db) {
+    for (const char* sql : kDeletionSchema)
+        db.exec(QString::fromUtf8(sql));
+}
+
+bool hasDeletionTable(const Database& db) {
+    return db.tables().contains(kDeletionTable);
 }
 
 QString certificateCode(const QString& resultDigest) {

@@ -17,8 +17,8 @@ inline const QString kParametersKind = QStringLiteral("抽签参数");
 // lack one belongs to another program.
 const QHash<QString, QStringList>& requiredColumns();
 
-// Creates the six tables of the exam database and the certificate table (a no-op for tables
-// that exist).
+// Creates the six tables of the exam database, the certificate table and the deletion records
+// (a no-op for tables that exist).
 void createSchema(Database& db);
 
 // The certificates of the saved draws, one row per batch, beside the six tables
@@ -27,6 +27,13 @@ void createSchema(Database& db);
 inline const QString kCertificateTable = QStringLiteral("抽签校验");
 void createCertificateTable(Database& db);
 bool hasCertificateTable(const Database& db);
+
+// What deleting a saved draw removed, one row per deletion (docs/draw-certificate.md), so that
+// examdb verify can tell a batch the program deleted from one that went missing. Created like
+// the certificate table: by the first save or delete in a file from before it.
+inline const QString kDeletionTable = QStringLiteral("抽签删除记录");
+void createDeletionTable(Database& db);
+bool hasDeletionTable(const Database& db);
 
 // The code a supervisor compares with the printed draw conclusion: the first 16 hex digits of
 // a result digest, upper case, in four groups of four ("3F2A-9C1B-77E0-D415").

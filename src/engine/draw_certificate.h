@@ -18,10 +18,16 @@
 
 namespace engine {
 
+// The version of the certificate's texts. 1: as written until the history named the batches it
+// came from; still read, so that the batches saved then stay verifiable. 2: every section in a
+// stated order, history only where the draw applied it, grouped by the batch it came from.
+inline constexpr int kCertificateFormat = 2;
+
 // What a saved batch was drawn from: the working set as the engine saw it, the rules, the
-// histories that were applied, the seed, and what the save added (subject, time, batch, the
-// paper checkers with their history and rules).
+// histories as loaded, the seed, and what the save added (subject, time, batch, the paper
+// checkers with their history and rules).
 struct DrawInputs {
+    int format = kCertificateFormat;
     int engineVersion = kEngineVersion;
     std::uint64_t seed = 0;
     int project = 0;
@@ -47,12 +53,25 @@ struct SavedRows {
 const QStringList& resultColumns();
 const QStringList& historyColumns();
 
-// The canonical text of the inputs, and its reading back (nullopt for anything malformed).
+// The canonical text of the inputs in `in.format`, and its reading back (nullopt for anything
+// malformed, or written otherwise than encodeInputs would write it).
 QString encodeInputs(const DrawInputs& in);
 std::optional<DrawInputs> decodeInputs(const QString& text);
+// The format version the text's first line names; 0 when it names none.
+int inputsFormat(const QString& text);
 
-// The canonical text of a batch's rows, bound to its inputs by their digest.
-QString canonicalResult(const QString& inputDigest, const SavedRows& rows);
+// Which of the three histories the draw applied: a history whose rule is off changes nothing,
+// and from format 2 on the text lists only these.
+struct AppliedHistory {
+    bool pairing = false;
+    bool supervisors = false;
+    bool checkers = false;
+};
+AppliedHistory appliedHistory(const DrawInputs& in);
+
+// The canonical text of a batch's rows, bound to its inputs by their digest (a null digest for
+// rows without a certificate is written as NULL).
+QString canonicalResult(const QString& inputDigest, const SavedRows& rows, int format = kCertificateFormat);
 
 // SHA-256 of the text's UTF-8 bytes, 64 lowercase hex digits.
 QString sha256Hex(const QString& text);

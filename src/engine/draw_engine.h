@@ -59,11 +59,17 @@ struct DrawSettings {
 // 最大性别组合, 最大异校搭档 and 场外与验卷抽签), before the operator changes any.
 DrawSettings projectSettings(const common::RunState& project);
 
-// A row of 抽签历史: 序号 (room or duty row), 甲 and 乙 (person or duty row indices).
+// A row of 抽签历史: 序号 (room or duty row), 甲 and 乙 (person or duty row indices), and the
+// saved batch it belongs to. The draw reads only the indices; the certificate names the batch,
+// so that examdb verify can find the rows again, and batch numbers alone are not enough for
+// that: a number freed by a deletion is given out again.
 struct HistoryRow {
     int seq = 0;
     int a = 0;
     int b = 0;
+    int batch = 0;     // 数据批次
+    QString subject{}; // 科目
+    QString time{};    // 时间
 };
 
 // One complete candidate. Indices are 1-based; element 0 is unused.

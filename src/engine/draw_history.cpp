@@ -25,13 +25,14 @@ QVector<HistoryRow> loadHistory(const db::Database& db, int project, const QStri
         values << r.value(0);
         marks << QStringLiteral("?");
     }
-    const db::Rows rows = db.query(QStringLiteral("select * from %1 where 数据批次 in (%2)")
+    const db::Rows rows = db.query(QStringLiteral("select * from %1 where 数据批次 in (%2) order by 编号")
                                        .arg(kHistoryOfKind, marks.join(QLatin1Char(','))),
                                    values);
     history.reserve(rows.size());
     for (const db::Row& r : rows)
         history.push_back({db::integer(r, QStringLiteral("序号")), db::integer(r, QStringLiteral("甲")),
-                           db::integer(r, QStringLiteral("乙"))});
+                           db::integer(r, QStringLiteral("乙")), db::integer(r, QStringLiteral("数据批次")),
+                           db::text(r, QStringLiteral("科目")), db::text(r, QStringLiteral("时间"))});
     return history;
 }
 

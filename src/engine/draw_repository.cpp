@@ -3,6 +3,7 @@
 #include "common/random_source.h"
 #include "db/date_text.h"
 #include "db/schema.h"
+#include "engine/deletion_record.h"
 
 #include <QStringList>
 
@@ -102,6 +103,16 @@ DrawInputs inputsOf(const WorkingSet& ws, const StoppedDraw& draw, const SaveReq
     return in;
 }
 
+// The subject's rows and certificate go, leaving their record behind; part of the caller's
+// transaction.
+void removeSubject(db::Database& db, int project, const QString& subject, const QDateTime& when,
+                   const QString& method) {
+    recordDeletion(db, project, subject, when, method);
+    db.exec(QStringLiteral("delete from 抽签历史 where 项目编号=? and 科目=?"), {project, subject});
+    db.exec(QStringLiteral("delete from 抽签总表 where 项目编号=? and 科目=?"), {project, subject});
+    deleteCertificate(db, project, subject);
+}
+
 } // namespace
 
 SavePlan planSave(const DrawInputs& in, const Candidate& result) {
@@ -143,9 +154,7 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
         return {0, QStringLiteral("抽签结论与考室数量不符，无法保存！")};
     db::Transaction tx(db);
     db::createCertificateTable(db); // files from before the certificates
-    db.exec(QStringLiteral("delete from 抽签历史 where 项目编号=? and 科目=?"), {r.project, r.subject});
-    db.exec(QStringLiteral("delete from 抽签总表 where 项目编号=? and 科目=?"), {r.project, r.subject});
-    deleteCertificate(db, r.project, r.subject);
+    removeSubject(db, r.project, r.subject, r.time, kDeletedBySave);
     DrawInputs in = inputsOf(ws, draw, r);
     // Counted over every project and subject, after the subject's own old batch is gone.
     in.batch = db.scalar(QStringLiteral("select max(数据批次) as 最大批次 from 抽签历史")).toInt() + 1;
@@ -176,11 +185,9 @@ QVector<SavedDraw> savedDraws(const db::Database& db, int project) {
     return out;
 }
 
-void deleteSavedDraw(db::Database& db, int project, const QString& subject) {
+void deleteSavedDraw(db::Database& db, int project, const QString& subject, const QDateTime& when) {
     db::Transaction tx(db);
-    db.exec(QStringLiteral("delete from 抽签历史 where 项目编号=? and 科目=?"), {project, subject});
-    db.exec(QStringLiteral("delete from 抽签总表 where 项目编号=? and 科目=?"), {project, subject});
-    deleteCertificate(db, project, subject);
+    removeSubject(db, project, subject, when, kDeletedByOperator);
     tx.commit();
 }
 

@@ -43,9 +43,9 @@ struct SaveOutcome {
 };
 
 // Replaces what the project holds for the subject with `draw` as a new batch, with the batch's
-// certificate. The paper checkers are drawn from the draw's seed (checkerSeed), so the batch
-// can be replayed from its inputs. All or nothing: on a database error the exception leaves
-// the previous save untouched.
+// certificate; the replaced batch leaves a deletion record dated with the save. The paper checkers are drawn
+// from the draw's seed (checkerSeed), so the batch can be replayed from its inputs. All or nothing: on a
+// database error the exception leaves the previous save untouched.
 SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw,
                      const SaveRequest& request);
 
@@ -68,8 +68,9 @@ struct SavedDraw {
 QVector<SavedDraw> savedDraws(const db::Database& db, int project);
 
 // Removes the subject's result rows, parameter row, history rows and certificate in one
-// transaction.
-void deleteSavedDraw(db::Database& db, int project, const QString& subject);
+// transaction, with the record of what was removed (deletion_record.h) taken at `when`.
+void deleteSavedDraw(db::Database& db, int project, const QString& subject,
+                     const QDateTime& when = QDateTime::currentDateTime());
 
 // A room of a saved draw as the draw window shows it.
 struct SavedRoom {

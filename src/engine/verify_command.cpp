@@ -55,31 +55,43 @@ int runVerifyCommand(const QStringList& args, const QString& defaultFolder, QTex
     const QString path = db::databasePath(o->folder);
     if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << '\n';
-        return 1;
+        return 2;
     }
     try {
         const db::Database db(path, db::Database::Mode::ReadOnly);
+        // A damaged page that none of the checks reads would otherwise pass unnoticed.
+        const db::Rows damage = db.query(QStringLiteral("pragma quick_check"));
+        if (damage.size() != 1 || damage.front().value(0).toString() != QLatin1String("ok")) {
+            err << QStringLiteral("数据库文件已损坏，无法核验：")
+                << (damage.isEmpty() ? QString() : damage.front().value(0).toString()) << '\n';
+            return 2;
+        }
         const QVector<BatchVerdict> verdicts = verifyDraws(db, o->project, o->batch);
         if (verdicts.isEmpty()) {
             err << QStringLiteral("没有找到已保存的抽签批次。") << '\n';
             return o->project || o->batch ? 1 : 0;
         }
-        int counts[4] = {0, 0, 0, 0};
+        int counts[5] = {0, 0, 0, 0, 0};
+        bool failed = false;
         for (const BatchVerdict& v : verdicts) {
             out << v.line() << '\n';
             ++counts[static_cast<int>(v.status)];
+            failed = failed || v.fails();
         }
-        out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，仅核对规则 %4，无校验数据 %5")
-                   .arg(verdicts.size())
-                   .arg(counts[0])
-                   .arg(counts[1])
-                   .arg(counts[2])
-                   .arg(counts[3])
+        using S = BatchVerdict::Status;
+        const auto count = [&counts](S s) { return counts[static_cast<int>(s)]; };
+        out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，引擎版本未知 %4，无校验数据 %5；删除记录 %6 条")
+                   .arg(verdicts.size() - count(S::Deleted))
+                   .arg(count(S::Consistent))
+                   .arg(count(S::Inconsistent))
+                   .arg(count(S::UnknownEngine))
+                   .arg(count(S::NoCertificate))
+                   .arg(count(S::Deleted))
             << '\n';
-        return counts[static_cast<int>(BatchVerdict::Status::Inconsistent)] > 0 ? 1 : 0;
+        return failed ? 1 : 0;
     } catch (const db::DbError& e) {
-        err << QStringLiteral("读取数据库时出错：") << e.text() << '\n';
-        return 1;
+        err << QStringLiteral("读取数据库时出错，无法核验：") << e.text() << '\n';
+        return 2;
     }
 }
 

@@ -11,11 +11,11 @@ const QString kInvigilators =
 
 QVector<TallyRow> loadTally(const db::Database& db, int project, const QString& column) {
     QVector<TallyRow> tally;
-    const db::Rows rows =
-        db.query(QStringLiteral("select %1,count(*) as 数量 from (select * from 人员安排 where "
-                                "项目编号=? and 分类='监考员' and 工作任务='乙') temp group by %1")
-                     .arg(column),
-                 {project});
+    const db::Rows rows = db.query(
+        QStringLiteral("select %1,count(*) as 数量 from (select * from 人员安排 where "
+                       "项目编号=? and 分类='监考员' and 工作任务='乙') temp group by %1 order by %1")
+            .arg(column),
+        {project});
     for (const db::Row& r : rows)
         tally.push_back({r.value(0), r.value(1).toInt()});
     return tally;
@@ -25,7 +25,7 @@ QVector<TallyRow> loadTally(const db::Database& db, int project, const QString& 
 
 QVector<DutyRow> loadDutyList(const db::Database& db, int project, const QString& kind) {
     QVector<DutyRow> list(1);
-    for (const db::Row& r : common::readDutyRows(db, project, {kind}, QStringLiteral("分组号"))) {
+    for (const db::Row& r : common::readDutyRows(db, project, {kind}, QStringLiteral("分组号, 编号"))) {
         DutyRow d;
         d.row = QString::number(list.size());
         d.room = db::text(r, QStringLiteral("分组号"));

@@ -1,7 +1,9 @@
 // The certificate's texts and the rule checker, without a database.
+#include "db/schema.h"
 #include "draw_fixtures.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
+#include "engine/verify_rules.h"
 
 #include <QFile>
 #include <QTest>
@@ -40,6 +42,65 @@ DrawInputs sixRooms() {
     return in;
 }
 
+// Text that looks like the format's own marks, NULL next to an empty text, and every history.
+DrawInputs exotic() {
+    DrawInputs in = sixRooms();
+    in.subject = QStringLiteral("语文\t(2)\\N");
+    in.ws.rooms[2].col[1] = QStringLiteral("\\N");
+    in.ws.rooms[2].col[2] = QVariant();
+    in.ws.rooms[3].col[2] = QString(QLatin1String(""));
+    in.ws.rooms[4].col[6] = QStringLiteral("王\n五\r");
+    in.ws.unitTally.push_back({QVariant(), 2});
+    in.ws.supervisors[2].scope = QString();
+    in.ws.supervisors[3].scope = QString(QLatin1String(""));
+    in.pairingHistory = fixture::shifted(6, {1, 2});
+    in.supervisorHistory = {{1, 2, 0}};
+    in.checkerHistory = {{3, 1, 0}};
+    in.settings.mode = static_cast<DrawMode>(7);
+    return in;
+}
+
+// The worked example of docs/draw-certificate.md: three rooms, one earlier batch applied.
+DrawInputs documentExample() {
+    DrawInputs in;
+    in.seed = 0x2026060709300003ULL;
+    in.project = 1;
+    in.subject = QStringLiteral("语文");
+    in.time = QStringLiteral("2026-06-07 09:30:00");
+    in.batch = 5;
+    in.settings = fixture::settings(0, {0, 0, 0, 0, 1, 0});
+    in.ws.rooms.resize(1);
+    const QVariant null;
+    const QVariantList rooms[] = {
+        {"001", "张伟", "男", "一中", null, "李娜", "女", "二中", "110101199001010021"},
+        {"002", "王芳", "女", null, null, "刘洋", "男", "一中", null},
+        {"003", "陈静", "女", "二中", null, "赵\\强", "男", "", null},
+    };
+    const int columns[] = {0, 1, 2, 3, 5, 6, 7, 8, 10};
+    for (const QVariantList& values : rooms) {
+        RosterRow row;
+        for (int k = 0; k < 9; ++k)
+            row.col[static_cast<std::size_t>(columns[k])] =
+                values[k].isNull() ? QVariant() : QVariant(values[k].toString());
+        in.ws.rooms.push_back(row);
+    }
+    fixture::retally(in.ws);
+    in.ws.supervisors.resize(1);
+    in.ws.supervisors.push_back({QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("孙丽"),
+                                 QStringLiteral("女"), QStringLiteral("三中"), QStringLiteral("001,002,003"),
+                                 QString()});
+    in.checkers.resize(1);
+    for (const HistoryRow& h : fixture::shifted(3, {1}))
+        in.pairingHistory.push_back(
+            {h.seq, h.a, h.b, 4, QStringLiteral("数学"), QStringLiteral("2026-06-06 14:30:00")});
+    return in;
+}
+
+QString fixtureText(const QString& name) {
+    QFile f(QStringLiteral(TEST_DATA_DIR "/certificates/") + name);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
 Candidate identity(int n, int m) {
     Candidate c;
     for (QVector<int>* v : {&c.a, &c.b})
@@ -66,6 +127,8 @@ class TestDrawCertificate : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void inputsReadBackExactly();
+    void goldenTexts_data();
+    void goldenTexts();
     void malformedInputsAreRefused_data();
     void malformedInputsAreRefused();
     void resultTextIsCanonical();
@@ -76,20 +139,7 @@ private Q_SLOTS:
 };
 
 void TestDrawCertificate::inputsReadBackExactly() {
-    DrawInputs in = sixRooms();
-    // Text that looks like the format's own marks, and NULL next to an empty text.
-    in.subject = QStringLiteral("语文\t(2)\\N");
-    in.ws.rooms[2].col[1] = QStringLiteral("\\N");
-    in.ws.rooms[2].col[2] = QVariant();
-    in.ws.rooms[3].col[2] = QString(QLatin1String(""));
-    in.ws.rooms[4].col[6] = QStringLiteral("王\n五\r");
-    in.ws.unitTally.push_back({QVariant(), 2});
-    in.ws.supervisors[2].scope = QString();
-    in.ws.supervisors[3].scope = QString(QLatin1String(""));
-    in.pairingHistory = fixture::shifted(6, {1, 2});
-    in.supervisorHistory = {{1, 2, 0}};
-    in.checkerHistory = {{3, 1, 0}};
-    in.settings.mode = static_cast<DrawMode>(7);
+    const DrawInputs in = exotic();
     const QString text = encodeInputs(in);
     const std::optional<DrawInputs> back = decodeInputs(text);
     QVERIFY(back);
@@ -111,6 +161,40 @@ void TestDrawCertificate::inputsReadBackExactly() {
              canonicalResult(QString(), planSave(in, c).rows));
 }
 
+void TestDrawCertificate::goldenTexts_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("format 1, as the program wrote it before format 2") << 1 << QStringLiteral("format1");
+    QTest::newRow("format 2, the document's example") << 2 << QStringLiteral("example");
+}
+
+// Both texts byte for byte: format 1 as it stands in files saved before format 2, and the worked
+// example of the format document, which must show exactly what the program writes.
+void TestDrawCertificate::goldenTexts() {
+    QFETCH(int, format);
+    QFETCH(QString, name);
+    DrawInputs in = format == 1 ? exotic() : documentExample();
+    in.format = format;
+    const QString inputs = encodeInputs(in);
+    QCOMPARE(inputs, fixtureText(name + QStringLiteral("-inputs.txt")));
+    QVERIFY(decodeInputs(inputs));
+    const std::optional<Candidate> drawn = format == 1 ? identity(6, 3) : replayCandidate(in);
+    QVERIFY(drawn);
+    const QString result = canonicalResult(sha256Hex(inputs), planSave(in, *drawn).rows, format);
+    QCOMPARE(result, fixtureText(name + QStringLiteral("-result.txt")));
+    if (format == 1)
+        return;
+    QFile doc(QStringLiteral(TEST_DATA_DIR "/../../docs/draw-certificate.md"));
+    QVERIFY(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    const QStringList shownInDocument{QString(QStringLiteral("```\n") + inputs + QStringLiteral("```")),
+                                      QString(QStringLiteral("```\n") + result + QStringLiteral("```")),
+                                      sha256Hex(inputs), sha256Hex(result),
+                                      db::certificateCode(sha256Hex(result))};
+    for (const QString& shown : shownInDocument)
+        QVERIFY2(text.contains(shown), qPrintable(shown));
+}
+
 void TestDrawCertificate::malformedInputsAreRefused_data() {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
@@ -126,14 +210,24 @@ void TestDrawCertificate::malformedInputsAreRefused_data() {
         << QStringLiteral("0123456789abcdef") << QStringLiteral("0123456789ABCDEF");
     QTest::newRow("sections swapped") << QStringLiteral("gender-tally") << QStringLiteral("unit-tallx");
     QTest::newRow("other format version")
-        << QStringLiteral("exam-draw-inputs\t1") << QStringLiteral("exam-draw-inputs\t2");
+        << QStringLiteral("exam-draw-inputs\t2") << QStringLiteral("exam-draw-inputs\t3");
     QTest::newRow("a field too many") << QStringLiteral("\t乙1\t") << QStringLiteral("\t乙1\t\t");
+    QTest::newRow("a state the checker draw did not use")
+        << QStringLiteral("save\t1\t0\t1") << QStringLiteral("save\t1\t2\t1");
+    QTest::newRow("history lines out of order")
+        << QStringLiteral("1\t2\t2\n2\t3\t3\n") << QStringLiteral("2\t3\t3\n1\t2\t2\n");
+    QTest::newRow("history of a rule that is off")
+        << QStringLiteral("rules\t0\t0\t0") << QStringLiteral("rules\t0\t1\t1");
+    QTest::newRow("a REAL in capitals")
+        << QStringLiteral("\t甲3\t") << QStringLiteral("\t\\F3FF0000000000000\t");
 }
 
 void TestDrawCertificate::malformedInputsAreRefused() {
     QFETCH(QString, from);
     QFETCH(QString, to);
-    const QString text = encodeInputs(sixRooms());
+    DrawInputs in = sixRooms();
+    in.pairingHistory = fixture::shifted(6, {1});
+    const QString text = encodeInputs(in);
     QVERIFY2(text.contains(from), qPrintable(text));
     QVERIFY(!decodeInputs(QString(text).replace(from, to)));
 }
@@ -148,7 +242,7 @@ void TestDrawCertificate::resultTextIsCanonical() {
     std::reverse(rows.history.begin(), rows.history.end());
     QCOMPARE(canonicalResult(QStringLiteral("ab"), rows), text);
     QVERIFY(canonicalResult(QStringLiteral("ac"), rows) != text);
-    QVERIFY(text.startsWith(QStringLiteral("exam-draw-result\t1\ninputs\tab\n抽签总表\t13\n")));
+    QVERIFY(text.startsWith(QStringLiteral("exam-draw-result\t2\ninputs\tab\n抽签总表\t13\n")));
     QVERIFY(text.contains(QStringLiteral("\n抽签历史\t12\n")));
     QVERIFY(text.contains(QStringLiteral("\n7\t语文\t2026-06-07 09:30:00\t抽签参数\t0000011\t\\N\t")));
     rows.results[0][5] = QString(QLatin1String(""));
@@ -177,7 +271,7 @@ void TestDrawCertificate::engineOutputIsPinned() {
     in.checkerHistory = {{1, 1, 0}};
     const std::optional<Candidate> c = replayCandidate(in);
     QVERIFY(c);
-    QCOMPARE(sha256Hex(canonicalResult(QString(), planSave(in, *c).rows)).left(16),
+    QCOMPARE(sha256Hex(canonicalResult(QString(), planSave(in, *c).rows, 1)).left(16),
              QStringLiteral("0ea922b834e7ee93"));
 }
 
@@ -240,6 +334,22 @@ void TestDrawCertificate::ruleCheckerFindsEachBrokenRule_data() {
                        r[5] = QStringLiteral("甲5");
            })
         << QStringLiteral("抽签总表与抽签历史的安排不符");
+    const auto printed = [](int column, const char* value) {
+        return RowEdit([column, value](DrawInputs&, SavedRows& rows) {
+            for (QVariantList& r : rows.results)
+                if (r[4].toString() == QStringLiteral("003") && r[3].toString() == QStringLiteral("监考员"))
+                    r[column] = QString::fromUtf8(value);
+        });
+    };
+    QTest::newRow("printed gender other than the roster's")
+        << Mutation() << printed(6, "女") << QStringLiteral("抽签总表与抽签历史的安排不符");
+    QTest::newRow("printed unit other than the roster's")
+        << Mutation() << printed(11, "九中") << QStringLiteral("抽签总表与抽签历史的安排不符");
+    QTest::newRow("parameter code of other rules") << Mutation() << RowEdit([](DrawInputs&, SavedRows& rows) {
+        for (QVariantList& r : rows.results)
+            if (r[3].toString() == QStringLiteral("抽签参数"))
+                r[4] = QStringLiteral("0100011");
+    }) << QStringLiteral("抽签参数与校验数据的抽签规则不符");
     QTest::newRow("returns allowed") << Mutation([swapA](DrawInputs& in, Candidate& c) {
         swapA(in, c);
         in.pairingHistory = {{1, 2, 1}, {2, 2, 1}};
@@ -260,7 +370,9 @@ void TestDrawCertificate::ruleCheckerFindsEachBrokenRule() {
     SavePlan plan = planSave(in, c);
     QVERIFY2(plan.refusal.isEmpty(), qPrintable(plan.refusal));
     edit(in, plan.rows);
-    const QStringList found = checkRules(in, plan.rows);
+    const std::optional<audit::Reading> reading = audit::readCertificate(encodeInputs(in));
+    QVERIFY(reading);
+    const QStringList found = audit::checkRules(*reading, plan.rows);
     if (finding.isEmpty())
         QVERIFY2(found.isEmpty(), qPrintable(found.join(u'|')));
     else
@@ -325,8 +437,11 @@ void TestDrawCertificate::ruleCheckerPassesEngineDraws() {
         const SavePlan plan = planSave(in, *c);
         if (!plan.refusal.isEmpty())
             continue;
-        const QStringList found = checkRules(in, plan.rows);
+        const QStringList found = audit::checkRules(*audit::readCertificate(encodeInputs(in)), plan.rows);
         QVERIFY2(found.isEmpty(), qPrintable(encodeInputs(in) + found.join(u'\n')));
+        // The text leaves out the history the rules did not apply: the draw from it is the same.
+        const std::optional<Candidate> again = replayCandidate(*decodeInputs(encodeInputs(in)));
+        QVERIFY(again && again->a == c->a && again->b == c->b && again->supervisor == c->supervisor);
         ++checked;
     }
     QCOMPARE(checked, 1000);

@@ -1,3 +1,4 @@
+#include "engine/deletion_record.h"
 #include "engine/draw_repository.h"
 #include "fakes.h"
 #include "test_db.h"
@@ -184,8 +185,8 @@ void TestDrawRepository::failedSaveKeepsThePreviousOne() {
     f.save(kChinese, true);
     const auto snapshot = [&f] {
         QStringList rows;
-        for (const QString& table :
-             {QStringLiteral("抽签总表"), QStringLiteral("抽签历史"), QStringLiteral("抽签校验")})
+        for (const QString& table : {QStringLiteral("抽签总表"), QStringLiteral("抽签历史"),
+                                     QStringLiteral("抽签校验"), QStringLiteral("抽签删除记录")})
             for (const db::Row& r :
                  f.t.db->query(QStringLiteral("select * from %1 order by 编号").arg(table))) {
                 QStringList fields;
@@ -216,10 +217,20 @@ void TestDrawRepository::subjectWithAQuote() {
              subject + QStringLiteral(" # 2026-06-07 09:30:00"));
     QCOMPARE(loadSavedDraw(*f.t.db, f.project, subject, false).size(), 3);
     QCOMPARE(readCertificates(*f.t.db).size(), 1);
-    deleteSavedDraw(*f.t.db, f.project, subject);
+    const Certificate saved = readCertificates(*f.t.db).front();
+    deleteSavedDraw(*f.t.db, f.project, subject, QDateTime(QDate(2026, 6, 8), QTime(7, 0)));
     for (const QString& table :
          {QStringLiteral("抽签总表"), QStringLiteral("抽签历史"), QStringLiteral("抽签校验")})
         QCOMPARE(f.t.db->scalar(QStringLiteral("select count(*) from %1").arg(table)).toInt(), 0);
+    // What went is on record, with the digest (and so the printed code) of its certificate.
+    const QVector<DeletionRecord> gone = readDeletionRecords(*f.t.db);
+    QCOMPARE(gone.size(), 1);
+    QCOMPARE(gone[0].subject, subject);
+    QCOMPARE(gone[0].batch, saved.batch);
+    QCOMPARE(gone[0].time, saved.time);
+    QCOMPARE(gone[0].deletedAt, QStringLiteral("2026-06-08 07:00:00"));
+    QCOMPARE(gone[0].method, kDeletedByOperator);
+    QCOMPARE(gone[0].resultDigest, saved.resultDigest);
 }
 
 void TestDrawRepository::listLoadAndDelete() {

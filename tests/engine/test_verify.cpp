@@ -1,7 +1,9 @@
 // Saved draws checked against their certificates: draws saved through the run and verified,
 // every kind of tampering caught, another engine version reported as such, and the command.
+#include "db/db_file.h"
 #include "db/schema.h"
 #include "draw_fixtures.h"
+#include "engine/deletion_record.h"
 #include "engine/draw_run.h"
 #include "engine/verify.h"
 #include "engine/verify_command.h"
@@ -9,8 +11,11 @@
 #include "test_db.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <functional>
 
 using namespace engine;
 
@@ -85,9 +90,23 @@ struct Centre {
     }
 
     QVector<BatchVerdict> verify() const { return verifyDraws(*t.db); }
+    // The verdict on the batch as saved now (not on a deletion record of the same number).
     BatchVerdict verdictOf(int batch) const {
-        const QVector<BatchVerdict> v = verifyDraws(*t.db, 0, batch);
-        return v.size() == 1 ? v.front() : BatchVerdict{};
+        for (const BatchVerdict& v : verifyDraws(*t.db, 0, batch))
+            if (v.status != BatchVerdict::Status::Deleted)
+                return v;
+        return {};
+    }
+    // Every line of the whole file's verdicts that names the batch, and whether one fails.
+    QString linesOf(int batch, bool* fails = nullptr) const {
+        QStringList lines;
+        for (const BatchVerdict& v : verify())
+            if (v.batch == batch) {
+                lines << v.line();
+                if (fails)
+                    *fails = *fails || v.fails();
+            }
+        return lines.join(QLatin1Char('\n'));
     }
 };
 
@@ -95,18 +114,25 @@ DrawSettings allRulesOn(int mode) {
     return fixture::settings(mode, {0, 0, 1, 1, 1, 1});
 }
 
-// Writes the certificate of `batch` again as another engine version would have: its inputs
-// say `version`, and both digests are made to fit what is stored now.
-void reissue(db::Database& db, int batch, int version) {
+// Rewrites the certificate of `batch` as whoever can write the file would: `edit` changes it,
+// then both digests are fitted to it and to the rows stored now.
+void refit(db::Database& db, int batch, const std::function<void(Certificate&)>& edit) {
     Certificate c = readCertificates(db, 0, batch).front();
-    c.inputs.replace(QStringLiteral("\nengine\t%1\n").arg(c.engineVersion),
-                     QStringLiteral("\nengine\t%1\n").arg(version));
-    c.engineVersion = version;
+    edit(c);
     c.inputDigest = sha256Hex(c.inputs);
-    c.resultDigest = sha256Hex(canonicalResult(c.inputDigest, readSavedRows(db, c.project, c.subject)));
-    db.exec(
-        QStringLiteral("update 抽签校验 set 引擎版本=?, 输入数据=?, 输入摘要=?, 结果摘要=? where 数据批次=?"),
-        {version, c.inputs, c.inputDigest, c.resultDigest, batch});
+    c.resultDigest = sha256Hex(
+        canonicalResult(c.inputDigest, readSavedRows(db, c.project, c.subject), inputsFormat(c.inputs)));
+    db.exec(QStringLiteral("update 抽签校验 set 引擎版本=?, 随机种子=?, 输入数据=?, 输入摘要=?, 结果摘要=? "
+                           "where 数据批次=?"),
+            {c.engineVersion, c.seed, c.inputs, c.inputDigest, c.resultDigest, batch});
+}
+
+// 语文's pairing rows copied as a batch 99 of a subject nobody drew.
+void injectHistory(db::Database& db) {
+    db.exec(QStringLiteral(
+        "insert into 抽签历史 (项目编号, 科目, 时间, 数据批次, 分类, 序号, 甲, 乙) select 项目编号, "
+        "'化学', '2026-06-09 08:00:00', 99, 分类, 序号, 甲, 乙 from 抽签历史 where 科目='语文' "
+        "and 分类='监考员'"));
 }
 
 QByteArray fileDigest(const QString& path) {
@@ -117,6 +143,10 @@ QByteArray fileDigest(const QString& path) {
 
 } // namespace
 
+// Changes the file after 数学 and then 语文 were saved; gives the batch whose verdict must fail.
+using Tamper = std::function<int(Centre&, int maths, int chinese)>;
+Q_DECLARE_METATYPE(Tamper)
+
 class TestVerify : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -124,7 +154,8 @@ private Q_SLOTS:
     void savedDrawsVerify();
     void tamperingIsCaught_data();
     void tamperingIsCaught();
-    void anotherEngineVersionChecksRulesOnly();
+    void historyOrderDoesNotMatter();
+    void formatOneStaysVerifiable();
     void olderFileWithoutCertificates();
     void command();
 };
@@ -132,149 +163,242 @@ private Q_SLOTS:
 void TestVerify::savedDrawsVerify_data() {
     QTest::addColumn<DrawSettings>("settings");
     QTest::addColumn<bool>("withDuties");
-    QTest::newRow("甲乙独立抽签") << allRulesOn(0) << true;
-    QTest::newRow("只抽乙不动甲") << allRulesOn(1) << true;
-    QTest::newRow("只抽甲不动乙") << allRulesOn(2) << true;
-    QTest::newRow("returns and partners allowed") << fixture::settings(0, {1, 1, 0, 0, 1, 1}) << true;
-    QTest::newRow("duties not drawn") << fixture::settings(0, {0, 0, 0, 0, 0, 0}) << true;
-    QTest::newRow("without duties") << allRulesOn(0) << false;
+    QTest::addColumn<int>("historyLines");
+    QTest::newRow("甲乙独立抽签") << allRulesOn(0) << true << 24;
+    QTest::newRow("只抽乙不动甲") << allRulesOn(1) << true << 24;
+    QTest::newRow("只抽甲不动乙") << allRulesOn(2) << true << 24;
+    QTest::newRow("returns and partners allowed") << fixture::settings(0, {1, 1, 0, 0, 1, 1}) << true << 0;
+    QTest::newRow("duties not drawn") << fixture::settings(0, {0, 0, 0, 0, 0, 0}) << true << 24;
+    QTest::newRow("without duties") << allRulesOn(0) << false << 24;
 }
 
 // Three subjects saved one after another, each against the history of the ones before; the
-// first saved again, which replaces its batch and its certificate.
+// first saved again, which replaces its batch and its certificate and leaves a deletion record
+// that the last draw's history is checked against.
 void TestVerify::savedDrawsVerify() {
     QFETCH(DrawSettings, settings);
     QFETCH(bool, withDuties);
+    QFETCH(int, historyLines);
     Centre c;
-    for (const QString& subject : {kChinese, kMaths, QStringLiteral("英语"), kChinese})
+    QString firstCode;
+    for (const QString& subject : {kChinese, kMaths, QStringLiteral("英语"), kChinese}) {
         QVERIFY(c.draw(subject, settings, withDuties) > 0);
-    const QVector<BatchVerdict> verdicts = c.verify();
-    QCOMPARE(verdicts.size(), 3);
-    for (const BatchVerdict& v : verdicts) {
+        if (firstCode.isEmpty())
+            firstCode = db::certificateCode(readCertificates(*c.t.db).front().resultDigest);
+    }
+    QVector<BatchVerdict> saved;
+    for (const BatchVerdict& v : c.verify()) {
+        if (v.status == BatchVerdict::Status::Deleted) {
+            // The replaced batch keeps the code printed under its conclusion.
+            QCOMPARE(
+                v.line(),
+                QStringLiteral("批次 1（项目 %1，语文，2026-06-07 10:00:00） 校验码 %2：已删除（重新保存，"
+                               "2026-06-07 13:00:00）")
+                    .arg(c.project)
+                    .arg(firstCode));
+            continue;
+        }
+        saved << v;
         QVERIFY2(v.status == BatchVerdict::Status::Consistent, qPrintable(v.line()));
         QVERIFY(v.line().endsWith(QStringLiteral("：一致")));
         QCOMPARE(v.code.size(), 19);
     }
+    QCOMPARE(saved.size(), 3);
     QCOMPARE(readCertificates(*c.t.db).size(), 3);
-    // The history the last save saw holds the other subjects: the replay really used it.
+    // The history the last save applied holds the other subjects and its own earlier batch.
     const std::optional<DrawInputs> in = decodeInputs(readCertificates(*c.t.db).back().inputs);
     QVERIFY(in);
-    QCOMPARE(in->pairingHistory.size(), 24);
+    QCOMPARE(in->pairingHistory.size(), historyLines);
     QCOMPARE(in->checkers.size(), withDuties ? 4 : 1);
 }
 
 void TestVerify::tamperingIsCaught_data() {
-    QTest::addColumn<QString>("sql");
+    QTest::addColumn<Tamper>("tamper");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("抽签历史 甲 of a room")
-        << QStringLiteral("update 抽签历史 set 甲=case when 甲=1 then 2 else 1 end where 科目='语文' and "
-                          "分类='监考员' and 序号=1")
-        << QStringLiteral("抽签历史与重放结果不符");
+    const auto sql = [](const char* statement) {
+        return Tamper([statement](Centre& c, int, int chinese) {
+            c.t.db->exec(QString::fromUtf8(statement));
+            return chinese;
+        });
+    };
+    QTest::newRow("抽签历史 甲 of a room") << sql("update 抽签历史 set 甲=case when 甲=1 then 2 else 1 end "
+                                                  "where 科目='语文' and 分类='监考员' and 序号=1")
+                                           << QStringLiteral("抽签历史与重放结果不符");
     QTest::newRow("抽签历史 验卷 row")
-        << QStringLiteral("update 抽签历史 set 甲=甲%3+1 where 科目='语文' and 分类='验卷' and 序号=2")
+        << sql("update 抽签历史 set 甲=甲%3+1 where 科目='语文' and 分类='验卷' and 序号=2")
         << QStringLiteral("抽签历史与重放结果不符");
     QTest::newRow("抽签历史 batch number")
-        << QStringLiteral("update 抽签历史 set 数据批次=99 where 科目='语文' and 序号=3 and 分类='监考员'")
+        << sql("update 抽签历史 set 数据批次=99 where 科目='语文' and 序号=3 and 分类='监考员'")
         << QStringLiteral("抽签历史与重放结果不符");
     QTest::newRow("抽签历史 row deleted")
-        << QStringLiteral("delete from 抽签历史 where 科目='语文' and 序号=8 and 分类='监考员'")
+        << sql("delete from 抽签历史 where 科目='语文' and 序号=8 and 分类='监考员'")
         << QStringLiteral("抽签历史与重放结果不符");
     QTest::newRow("抽签总表 name")
-        << QStringLiteral(
-               "update 抽签总表 set 监考员乙='张三' where 科目='语文' and 分组号='004' and 分类='监考员'")
+        << sql("update 抽签总表 set 监考员乙='张三' where 科目='语文' and 分组号='004' and 分类='监考员'")
         << QStringLiteral("抽签总表与抽签历史的安排不符");
     QTest::newRow("抽签总表 scope")
-        << QStringLiteral(
-               "update 抽签总表 set 责任范围='001' where 科目='语文' and 分类='场外监考' and 分组号='02'")
+        << sql("update 抽签总表 set 责任范围='001' where 科目='语文' and 分类='场外监考' and 分组号='02'")
         << QStringLiteral("抽签总表与重放结果不符");
     QTest::newRow("抽签总表 unit")
-        << QStringLiteral(
-               "update 抽签总表 set 乙单位='四中' where 科目='语文' and 分组号='002' and 分类='监考员'")
-        << QStringLiteral("抽签总表与重放结果不符");
-    QTest::newRow("抽签总表 parameter code")
-        << QStringLiteral("update 抽签总表 set 分组号='0111111' where 科目='语文' and 分类='抽签参数'")
+        << sql("update 抽签总表 set 乙单位='四中' where 科目='语文' and 分组号='002' and 分类='监考员'")
         << QStringLiteral("抽签总表与抽签历史的安排不符");
+    QTest::newRow("抽签总表 parameter code")
+        << sql("update 抽签总表 set 分组号='0111111' where 科目='语文' and 分类='抽签参数'")
+        << QStringLiteral("抽签参数与校验数据的抽签规则不符");
     QTest::newRow("抽签总表 row added")
-        << QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号, 监考员甲) select "
-                          "项目编号, 科目, 时间, "
-                          "'场外监考', '09', '李四' from 抽签总表 where 科目='语文' and 分类='抽签参数'")
+        << sql("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号, 监考员甲) select 项目编号, 科目, "
+               "时间, "
+               "'场外监考', '09', '李四' from 抽签总表 where 科目='语文' and 分类='抽签参数'")
         << QStringLiteral("保存的抽签结果与结果摘要不符");
     QTest::newRow("one byte of the inputs")
-        << QStringLiteral("update 抽签校验 set 输入数据=replace(输入数据, '乙3', '乙8') where 科目='语文'")
+        << sql("update 抽签校验 set 输入数据=replace(输入数据, '乙3', '乙8') where 科目='语文'")
         << QStringLiteral("保存的抽签输入与输入摘要不符");
-    QTest::newRow("the seed, digests fitted") << QString() << QStringLiteral("抽签历史与重放结果不符");
+    QTest::newRow("the seed, digests fitted") << Tamper([](Centre& c, int, int chinese) {
+        refit(*c.t.db, chinese, [](Certificate& cert) {
+            cert.inputs.replace(QStringLiteral("\nseed\t") + cert.seed,
+                                QStringLiteral("\nseed\t0123456789abcdef"));
+            cert.seed = QStringLiteral("0123456789abcdef");
+        });
+        return chinese;
+    }) << QStringLiteral("抽签历史与重放结果不符");
+    QTest::newRow("an engine version never issued, digests fitted")
+        << Tamper([](Centre& c, int, int chinese) {
+               refit(*c.t.db, chinese, [](Certificate& cert) {
+                   cert.inputs.replace(QStringLiteral("\nengine\t1\n"), QStringLiteral("\nengine\t0\n"));
+                   cert.engineVersion = 0;
+               });
+               return chinese;
+           })
+        << QStringLiteral("：引擎版本未知（抽签时为第 0 版");
+    QTest::newRow("a history line dropped, digests fitted") << Tamper([](Centre& c, int maths, int chinese) {
+        refit(*c.t.db, chinese, [maths](Certificate& cert) {
+            QStringList lines = cert.inputs.split(QLatin1Char('\n'));
+            const auto source = std::find_if(lines.begin(), lines.end(), [maths](const QString& l) {
+                return l.startsWith(QStringLiteral("%1\t数学\t").arg(maths));
+            });
+            const int count = source->section(QLatin1Char('\t'), 3).toInt();
+            *source = source->section(QLatin1Char('\t'), 0, 2) + QStringLiteral("\t%1").arg(count - 1);
+            lines.removeAt(source - lines.begin() + 1);
+            cert.inputs = lines.join(QLatin1Char('\n'));
+        });
+        return chinese;
+    }) << QStringLiteral("监考员历史所列批次");
+    QTest::newRow("certificate deleted")
+        << sql("delete from 抽签校验 where 科目='语文'") << QStringLiteral("：无校验数据（抽签历史 15 行");
+    QTest::newRow("rows of 抽签总表 nobody saved") << Tamper([](Centre& c, int, int) {
+        c.t.db->exec(
+            QStringLiteral("insert into 抽签总表 (项目编号, 科目, 时间, 分类, 分组号) values (?, '化学', "
+                           "'2026-06-09 08:00:00', '监考员', '001')"),
+            {c.project});
+        return 0;
+    }) << QStringLiteral("批次 -（项目 1，化学，2026-06-09 08:00:00）：无校验数据（抽签总表 1 行");
+    QTest::newRow("history injected under a subject nobody drew") << Tamper([](Centre& c, int, int) {
+        injectHistory(*c.t.db);
+        return 99;
+    }) << QStringLiteral("：无校验数据（抽签历史 8 行");
+    QTest::newRow("injected history applied by the next draw, then erased")
+        << Tamper([](Centre& c, int, int) {
+               injectHistory(*c.t.db);
+               const int english = c.draw(QStringLiteral("英语"), allRulesOn(0));
+               c.t.db->exec(QStringLiteral("delete from 抽签历史 where 数据批次=99"));
+               return english;
+           })
+        << QStringLiteral("监考员历史所列批次 99（化学，2026-06-09 08:00:00）既不在数据库中，也没有删除记录");
+    QTest::newRow("injected history applied by the next draw, then deleted by the program")
+        << Tamper([](Centre& c, int, int) {
+               injectHistory(*c.t.db);
+               const int english = c.draw(QStringLiteral("英语"), allRulesOn(0));
+               deleteSavedDraw(*c.t.db, c.project, QStringLiteral("化学"));
+               return english;
+           })
+        << QStringLiteral("监考员历史所列批次 99（化学，2026-06-09 08:00:00）删除前没有校验数据");
 }
 
+// Each change to the file is caught, in the verdict of the batch it touches, while the other
+// batch stays consistent.
 void TestVerify::tamperingIsCaught() {
-    QFETCH(QString, sql);
+    QFETCH(Tamper, tamper);
     QFETCH(QString, reason);
     Centre c;
     const int maths = c.draw(kMaths, allRulesOn(0));
     const int chinese = c.draw(kChinese, allRulesOn(0));
     QCOMPARE(c.verdictOf(chinese).status, BatchVerdict::Status::Consistent);
-    if (!sql.isEmpty()) {
-        QCOMPARE(c.t.db->exec(sql), 1);
-    } else {
-        // Whoever can write the file changes the seed and fits both digests to it: the
-        // digests agree, the replay does not.
-        Certificate cert = readCertificates(*c.t.db, 0, chinese).front();
-        cert.inputs.replace(QStringLiteral("\nseed\t") + cert.seed,
-                            QStringLiteral("\nseed\t0123456789abcdef"));
-        const QString inputDigest = sha256Hex(cert.inputs);
-        c.t.db->exec(
-            QStringLiteral("update 抽签校验 set 随机种子='0123456789abcdef', 输入数据=?, 输入摘要=?, "
-                           "结果摘要=? where 数据批次=?"),
-            {cert.inputs, inputDigest,
-             sha256Hex(canonicalResult(inputDigest, readSavedRows(*c.t.db, c.project, kChinese))), chinese});
-    }
-    const BatchVerdict v = c.verdictOf(chinese);
-    QCOMPARE(v.status, BatchVerdict::Status::Inconsistent);
-    QVERIFY2(v.reasons.contains(reason), qPrintable(v.line()));
-    QVERIFY(v.line().startsWith(QStringLiteral("批次 %1（项目 %2，语文，").arg(chinese).arg(c.project)));
-    QVERIFY(v.line().contains(QStringLiteral("：不一致：")));
+    const int touched = tamper(c, maths, chinese);
+    bool fails = false;
+    const QString lines = c.linesOf(touched, &fails);
+    QVERIFY2(fails && lines.contains(reason), qPrintable(lines));
     QCOMPARE(c.verdictOf(maths).status, BatchVerdict::Status::Consistent);
 }
 
-void TestVerify::anotherEngineVersionChecksRulesOnly() {
+// The same rows under other keys: the history reads back in another order, the certificate's
+// text stays the same, and every batch still verifies.
+void TestVerify::historyOrderDoesNotMatter() {
+    Centre c;
+    c.draw(kMaths, allRulesOn(0));
+    c.draw(QStringLiteral("英语"), allRulesOn(0));
+    const QVector<HistoryRow> before = loadPairingHistory(*c.t.db, c.project);
+    c.t.db->exec(QStringLiteral("create temp table 倒序 as select * from 抽签历史 order by 编号 desc"));
+    c.t.db->exec(QStringLiteral("delete from 抽签历史"));
+    c.t.db->exec(QStringLiteral(
+        "insert into 抽签历史 (项目编号, 科目, 时间, 数据批次, 分类, 序号, 甲, 乙) select 项目编号, "
+        "科目, 时间, 数据批次, 分类, 序号, 甲, 乙 from 倒序"));
+    const QVector<HistoryRow> after = loadPairingHistory(*c.t.db, c.project);
+    QCOMPARE(after.size(), before.size());
+    QVERIFY(after.front().seq != before.front().seq || after.front().batch != before.front().batch);
+    DrawInputs x, y;
+    x.settings = y.settings = allRulesOn(0);
+    x.ws = y.ws = c.ws;
+    x.pairingHistory = before;
+    y.pairingHistory = after;
+    QCOMPARE(encodeInputs(y), encodeInputs(x));
+
+    QVERIFY(c.draw(kChinese, allRulesOn(0)) > 0);
+    const QVector<BatchVerdict> verdicts = c.verify();
+    QCOMPARE(verdicts.size(), 3);
+    for (const BatchVerdict& v : verdicts)
+        QVERIFY2(v.status == BatchVerdict::Status::Consistent, qPrintable(v.line()));
+}
+
+// A certificate of format 1, as files saved before format 2 hold them, still verifies, and
+// still catches a changed row.
+void TestVerify::formatOneStaysVerifiable() {
     Centre c;
     c.draw(kMaths, allRulesOn(0));
     const int batch = c.draw(kChinese, allRulesOn(0));
-    reissue(*c.t.db, batch, kEngineVersion + 1);
+    refit(*c.t.db, batch, [](Certificate& cert) {
+        DrawInputs in = *decodeInputs(cert.inputs);
+        in.format = 1;
+        cert.inputs = encodeInputs(in);
+    });
+    QVERIFY(readCertificates(*c.t.db, 0, batch)
+                .front()
+                .inputs.startsWith(QStringLiteral("exam-draw-inputs\t1\n")));
     BatchVerdict v = c.verdictOf(batch);
-    QCOMPARE(v.status, BatchVerdict::Status::RulesOnly);
-    QVERIFY2(v.line().contains(QStringLiteral("：引擎版本不同，仅核对规则")), qPrintable(v.line()));
-
-    // Rows that break a rule, with a certificate fitted to them, are still caught: room 001 gets
-    // the A person that sat there in the batch before.
-    const QString row = QStringLiteral("select %1 from 抽签历史 where 科目=? and 分类='监考员' and %2=?");
-    const int former =
-        c.t.db->scalar(row.arg(QStringLiteral("甲"), QStringLiteral("序号")), {kMaths, 1}).toInt();
-    const int there =
-        c.t.db->scalar(row.arg(QStringLiteral("序号"), QStringLiteral("甲")), {kChinese, former}).toInt();
-    const int first =
-        c.t.db->scalar(row.arg(QStringLiteral("甲"), QStringLiteral("序号")), {kChinese, 1}).toInt();
-    const QString swap =
-        QStringLiteral("update 抽签历史 set 甲=? where 科目='语文' and 分类='监考员' and 序号=?");
-    c.t.db->exec(swap, {former, 1});
-    c.t.db->exec(swap, {first, there});
-    reissue(*c.t.db, batch, kEngineVersion + 1);
+    QVERIFY2(v.status == BatchVerdict::Status::Consistent, qPrintable(v.line()));
+    QVERIFY(v.line().endsWith(QStringLiteral("：一致（第 1 版校验数据，所用历史未能逐批核对）")));
+    c.t.db->exec(QStringLiteral(
+        "update 抽签总表 set 乙性别='女' where 科目='语文' and 分组号='003' and 分类='监考员'"));
     v = c.verdictOf(batch);
-    QCOMPARE(v.status, BatchVerdict::Status::Inconsistent);
-    QVERIFY2(v.line().contains(QStringLiteral("考场 001：监考员甲 甲%1 重回原考室").arg(former)),
-             qPrintable(v.line()));
+    QVERIFY2(v.reasons.contains(QStringLiteral("抽签总表与抽签历史的安排不符")), qPrintable(v.line()));
 }
 
+// Files from before the certificates and the deletion records: the next save adds both tables
+// within its transaction; the batch saved before has no certificate and makes verify fail.
 void TestVerify::olderFileWithoutCertificates() {
     Centre c;
-    const int old = c.draw(kMaths, allRulesOn(0));
+    const int old = c.draw(kMaths, allRulesOn(0), false);
     c.t.db->exec(QStringLiteral("drop table 抽签校验"));
-    QVERIFY(!db::hasCertificateTable(*c.t.db));
-    QCOMPARE(
-        c.verdictOf(old).line(),
-        QStringLiteral("批次 %1（项目 %2，数学，2026-06-07 10:00:00）：无校验数据").arg(old).arg(c.project));
-    // The next save creates the table within its transaction.
+    c.t.db->exec(QStringLiteral("drop table 抽签删除记录"));
+    QVERIFY(!db::hasCertificateTable(*c.t.db) && !db::hasDeletionTable(*c.t.db));
+    const BatchVerdict missing = c.verdictOf(old);
+    QCOMPARE(missing.line(),
+             QStringLiteral("批次 %1（项目 %2，数学，2026-06-07 10:00:00）：无校验数据（抽签历史 8 行，"
+                            "编号 1–8；抽签总表 9 行，编号 1–9）")
+                 .arg(old)
+                 .arg(c.project));
+    QVERIFY(missing.fails());
     const int batch = c.draw(kChinese, allRulesOn(0));
-    QVERIFY(db::hasCertificateTable(*c.t.db));
+    QVERIFY(db::hasCertificateTable(*c.t.db) && db::hasDeletionTable(*c.t.db));
     QCOMPARE(c.verdictOf(batch).status, BatchVerdict::Status::Consistent);
     QCOMPARE(c.verdictOf(old).status, BatchVerdict::Status::NoCertificate);
 }
@@ -283,6 +407,10 @@ void TestVerify::command() {
     Centre c;
     const int maths = c.draw(kMaths, allRulesOn(0));
     const int chinese = c.draw(kChinese, allRulesOn(1));
+    const qint64 rosterPage =
+        c.t.db->scalar(QStringLiteral("select rootpage from sqlite_master where name='人员安排'"))
+            .toLongLong();
+    const qint64 pageSize = c.t.db->scalar(QStringLiteral("pragma page_size")).toLongLong();
     c.t.db.reset(); // the file as the programs leave it
     const QByteArray before = fileDigest(c.t.path());
     const auto run = [&c](const QStringList& args, QString* output = nullptr) {
@@ -298,7 +426,8 @@ void TestVerify::command() {
     QCOMPARE(run({}, &out), 0);
     QVERIFY2(out.contains(QStringLiteral("批次 %1（项目 %2，数学，").arg(maths).arg(c.project)),
              qPrintable(out));
-    QVERIFY(out.endsWith(QStringLiteral("共 2 批：一致 2，不一致 0，仅核对规则 0，无校验数据 0\n")));
+    QVERIFY(out.endsWith(
+        QStringLiteral("共 2 批：一致 2，不一致 0，引擎版本未知 0，无校验数据 0；删除记录 0 条\n")));
     QCOMPARE(run({QStringLiteral("--batch"), QString::number(chinese)}, &out), 0);
     QCOMPARE(out.count(QStringLiteral("批次 ")), 1);
     QCOMPARE(run({QStringLiteral("--project"), QString::number(c.project + 1)}, &out), 1);
@@ -309,7 +438,26 @@ void TestVerify::command() {
          {QStringList{QStringLiteral("--batch")}, QStringList{QStringLiteral("--batch"), QStringLiteral("x")},
           QStringList{QStringLiteral("--all")}, QStringList{QStringLiteral("a"), QStringLiteral("b")}})
         QCOMPARE(run(wrong), 2);
-    QCOMPARE(run({c.t.folder() + QStringLiteral("/nowhere")}, &out), 1);
+    QCOMPARE(run({c.t.folder() + QStringLiteral("/nowhere")}, &out), 2);
+
+    // A file that is no database, and a copy damaged where no check reads: verify cannot run.
+    QTemporaryDir other;
+    QDir(other.path()).mkpath(QStringLiteral("Db"));
+    const QString copy = db::databasePath(other.path());
+    {
+        QFile f(copy);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("no database at all");
+    }
+    QCOMPARE(run({other.path()}, &out), 2);
+    QVERIFY(QFile::remove(copy) && QFile::copy(c.t.path(), copy));
+    {
+        QFile f(copy);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((rosterPage - 1) * pageSize));
+        f.write(QByteArray(64, '\xff'));
+    }
+    QCOMPARE(run({other.path()}, &out), 2);
+    QVERIFY2(out.contains(QStringLiteral("数据库文件已损坏")), qPrintable(out));
 
     {
         db::Database d(c.t.path());
