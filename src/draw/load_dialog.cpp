@@ -94,7 +94,7 @@ void Frm加载数据::deleteChosen() {
             common::Prompter::Icon::Information))
         return;
     try {
-        engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString());
+        engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString(), services_.clock.now());
     } catch (const db::DbError& e) {
         services_.prompter.message(this, QStringLiteral("删除失败，已保存的数据没有改变！\n") + e.text(),
                                    common::Prompter::Icon::Critical);
