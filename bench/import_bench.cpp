@@ -2,12 +2,13 @@
 // transaction from each format; the replacement alone (what follows the operator's Yes); the
 // template. Peak memory: run one benchmark at a time under /usr/bin/time -v.
 
+#include "db/create_database.h"
 #include "db/database.h"
-#include "db/init_command.h"
-#include "manager/import_preview_model.h"
-#include "manager/import_template.h"
-#include "manager/roster_import.h"
-#include "manager/xls_writer.h"
+#include "db/db_file.h"
+#include "roster_import/import_preview_model.h"
+#include "roster_import/import_template.h"
+#include "roster_import/roster_import.h"
+#include "workbook/xls_writer.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -59,7 +60,7 @@ QStringList rowOf(const std::pair<Person, Person>& r) {
 
 // Group numbers and telephones typed as numbers, the rest as text, as a site's file has them.
 QByteArray xlsFile() {
-    manager::XlsWriter w;
+    workbook::XlsWriter w;
     const int sheet = w.addSheet(QStringLiteral("监考员"));
     for (int c = 0; c < kHeader.size(); ++c)
         w.setText(sheet, 0, c, kHeader[c]);
@@ -167,7 +168,8 @@ struct Setup {
     std::unique_ptr<db::Database> db;
 
     Setup() {
-        db::initDatabase({dir.path(), true, false}, QDateTime::currentDateTime());
+        QDir(dir.path()).mkpath(QStringLiteral("Db"));
+        db::createDatabase(db::databasePath(dir.path()), true, QDateTime::currentDateTime());
         db = std::make_unique<db::Database>(QDir(dir.path()).filePath(QStringLiteral("Db/Exam.mdb")));
         xls = write(QStringLiteral("名单.xls"), xlsFile());
         xlsx = write(QStringLiteral("名单.xlsx"), xlsxFile());
@@ -186,14 +188,14 @@ Setup& setup() {
     return s;
 }
 
-const manager::Categories kInvigilators{true, false, false};
+const roster_import::Categories kInvigilators{true, false, false};
 
 void wholeImport(benchmark::State& state, const QString& path) {
     for (auto _ : state) {
-        const manager::StagedRoster staged = manager::prepareRosterImport(path, kInvigilators, 3);
+        const roster_import::StagedRoster staged = roster_import::prepareRosterImport(path, kInvigilators, 3);
         if (staged.people.size() != 2 * kRooms)
             state.SkipWithError("the file was not read");
-        benchmark::DoNotOptimize(manager::replaceRoster(*setup().db, 1, staged).ok);
+        benchmark::DoNotOptimize(roster_import::replaceRoster(*setup().db, 1, staged).has_value());
     }
 }
 
@@ -209,18 +211,20 @@ void BM_ImportCsv(benchmark::State& state) {
 
 // From the operator's Yes to the end of the transaction.
 void BM_ReplaceRoster(benchmark::State& state) {
-    const manager::StagedRoster staged = manager::prepareRosterImport(setup().xls, kInvigilators, 3);
+    const roster_import::StagedRoster staged =
+        roster_import::prepareRosterImport(setup().xls, kInvigilators, 3);
     for (auto _ : state)
-        benchmark::DoNotOptimize(manager::replaceRoster(*setup().db, 1, staged).ok);
+        benchmark::DoNotOptimize(roster_import::replaceRoster(*setup().db, 1, staged).has_value());
 }
 
 // What the preview adds before the question: the counts, the table and its filter, every
 // cell read once as a view scrolled through all of it would.
 void BM_Preview(benchmark::State& state) {
-    const manager::StagedRoster staged = manager::prepareRosterImport(setup().xls, kInvigilators, 3);
+    const roster_import::StagedRoster staged =
+        roster_import::prepareRosterImport(setup().xls, kInvigilators, 3);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(manager::previewSummary(staged).people);
-        manager::PreviewModel model(staged, manager::Category::Invigilator);
+        benchmark::DoNotOptimize(roster_import::previewSummary(staged).people);
+        roster_import::PreviewModel model(staged, roster_import::Category::Invigilator);
         benchmark::DoNotOptimize(model.title());
         for (int r = 0; r < model.rowCount(); ++r) {
             for (int c = 0; c < model.columnCount(); ++c)
@@ -233,7 +237,7 @@ void BM_Preview(benchmark::State& state) {
 void BM_Template(benchmark::State& state) {
     const QDateTime now(QDate(2009, 3, 4), QTime(5, 6, 7));
     for (auto _ : state)
-        benchmark::DoNotOptimize(manager::writeImportTemplate(setup().dir.path(), now).ok);
+        benchmark::DoNotOptimize(roster_import::writeImportTemplate(setup().dir.path(), now).has_value());
 }
 
 } // namespace

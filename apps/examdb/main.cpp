@@ -1,77 +1,27 @@
 // examdb: creates the exam database beside the programs, imports rosters into it, writes the
 // import template and checks the saved draws against their certificates.
-#include "db/init_command.h"
-#include "engine/verify_command.h"
-#include "manager/import_command.h"
-#include "manager/import_texts.h"
+#include "cli/command_line.h"
+#include "cli/import_command.h"
+#include "roster_import/import_texts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QStringList>
 #include <QTextStream>
-
-namespace {
-
-const QString kInitUsage =
-    QStringLiteral("examdb init [--demo] [--force] [FOLDER]\n"
-                   "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
-
-QString usage() {
-    return QStringLiteral("usage:\n") + kInitUsage + manager::kImportUsage + manager::kTemplateUsage +
-           engine::kVerifyUsage + QStringLiteral("examdb --help\n  Shows this text.\n");
-}
-
-int runInit(const QStringList& args, QTextStream& out, QTextStream& err) {
-    db::InitOptions options;
-    options.folder = QCoreApplication::applicationDirPath();
-    for (const QString& a : args) {
-        if (a == QStringLiteral("--demo"))
-            options.demo = true;
-        else if (a == QStringLiteral("--force"))
-            options.force = true;
-        else if (a.startsWith(QStringLiteral("-"))) {
-            err << "usage: " << kInitUsage;
-            return 2;
-        } else
-            options.folder = a;
-    }
-    const db::InitResult r = db::initDatabase(options, QDateTime::currentDateTime());
-    (r.ok ? out : err) << r.message << '\n';
-    return r.ok ? 0 : 1;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream in(stdin), out(stdout), err(stderr);
-    const QStringList args = app.arguments().mid(1);
-    const QString command = args.value(0);
-    const QString folder = QCoreApplication::applicationDirPath();
-    if (command == QStringLiteral("init"))
-        return runInit(args.mid(1), out, err);
-    if (command == QStringLiteral("import")) {
 #ifndef Q_OS_WIN
-        // Windows hands over UTF-16; elsewhere a file name is bytes, and one that is not UTF-8
-        // reaches Qt with those bytes replaced, naming no file.
-        for (int i = 2; i < argc; ++i) {
-            if (const auto shown = manager::undecodableArgument(argv[i])) {
-                err << manager::kNameNotUtf8Detail.arg(*shown) << '\n';
-                return 1;
-            }
+    // Windows hands over UTF-16; elsewhere a file name is bytes, and one that is not UTF-8
+    // reaches Qt with those bytes replaced, naming no file.
+    for (int i = 1; i < argc; ++i) {
+        if (const auto shown = cli::undecodableArgument(argv[i])) {
+            err << roster_import::kNameNotUtf8Detail.arg(*shown) << '\n';
+            return cli::kCouldNotRun;
         }
+    }
 #endif
-        return manager::runImportCommand(args.mid(1), folder, in, out, err);
-    }
-    if (command == QStringLiteral("template"))
-        return manager::runTemplateCommand(args.mid(1), folder, QDateTime::currentDateTime(), out, err);
-    if (command == QStringLiteral("verify"))
-        return engine::runVerifyCommand(args.mid(1), folder, out, err);
-    if (command == QStringLiteral("--help") || command == QStringLiteral("-h") ||
-        command == QStringLiteral("help")) {
-        out << usage();
-        return 0;
-    }
-    err << usage();
-    return 2;
+    const cli::Context context{
+        QCoreApplication::applicationDirPath(), QDateTime::currentDateTime(), {in, out, err}};
+    return cli::run(app.arguments().mid(1), context);
 }

@@ -1,7 +1,7 @@
+#include "db/create_database.h"
 #include "db/database.h"
 #include "db/date_text.h"
 #include "db/db_file.h"
-#include "db/init_command.h"
 #include "db/schema.h"
 #include "test_db.h"
 
@@ -22,7 +22,7 @@ private Q_SLOTS:
     void probeRecognisesFiles();
     void readOnlyLocations();
     void readOnlyDatabaseRefusesWrites();
-    void initCreatesRefusesAndForces();
+    void newDatabaseHoldsSettingsAndTimetables();
     void demoProjectIsReadyToDraw();
 };
 
@@ -182,42 +182,27 @@ void TestDatabase::readOnlyDatabaseRefusesWrites() {
     QVERIFY_THROWS_EXCEPTION(db::DbError, ro.exec(QStringLiteral("delete from 考点设置")));
 }
 
-void TestDatabase::initCreatesRefusesAndForces() {
+void TestDatabase::newDatabaseHoldsSettingsAndTimetables() {
     QTemporaryDir dir;
-    const QDateTime now(QDate(2026, 12, 8), QTime(9, 0));
-    db::InitResult r = db::initDatabase({dir.path(), false, false}, now);
-    QVERIFY2(r.ok, qPrintable(r.message));
-    {
-        db::Database d(db::databasePath(dir.path()));
-        const db::Rows s = d.query(QStringLiteral("select * from 系统设置 where 状态='正常'"));
-        QCOMPARE(s.size(), 1);
-        QCOMPARE(db::text(s[0], QStringLiteral("用户名")), QStringLiteral("admin"));
-        QCOMPARE(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin"));
-        QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='中考'")).toInt() >= 5);
-        QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='高考'")).toInt() >= 5);
-        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(),
-                 0);
-        QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 0);
-        d.exec(QStringLiteral("update 系统设置 set 单位名称='保留'"));
-    }
-    r = db::initDatabase({dir.path(), true, false}, now);
-    QVERIFY(!r.ok);
-    {
-        db::Database d(db::databasePath(dir.path()));
-        QCOMPARE(d.scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
-                 QStringLiteral("保留"));
-    }
-    r = db::initDatabase({dir.path(), true, true}, now);
-    QVERIFY2(r.ok, qPrintable(r.message));
-    db::Database d(db::databasePath(dir.path()));
-    QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+    const QString path = dir.filePath(QStringLiteral("Exam.mdb"));
+    QCOMPARE(db::createDatabase(path, false, QDateTime(QDate(2026, 12, 8), QTime(9, 0))), 0);
+    db::Database d(path);
+    const db::Rows s = d.query(QStringLiteral("select * from 系统设置 where 状态='正常'"));
+    QCOMPARE(s.size(), 1);
+    QCOMPARE(db::text(s[0], QStringLiteral("用户名")), QStringLiteral("admin"));
+    QCOMPARE(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin"));
+    QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='中考'")).toInt() >= 5);
+    QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='高考'")).toInt() >= 5);
+    QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(), 0);
+    QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 0);
 }
 
 void TestDatabase::demoProjectIsReadyToDraw() {
     QTemporaryDir dir;
     for (const QTime& at : {QTime(7, 5), QTime(11, 55), QTime(12, 0), QTime(23, 58), QTime(0, 1)}) {
-        QVERIFY(db::initDatabase({dir.path(), true, true}, QDateTime(QDate(2026, 12, 8), at)).ok);
-        db::Database d(db::databasePath(dir.path()));
+        const QString path = dir.filePath(at.toString(QStringLiteral("HHmm")) + QStringLiteral(".mdb"));
+        QVERIFY(db::createDatabase(path, true, QDateTime(QDate(2026, 12, 8), at)) > 0);
+        db::Database d(path);
         const int p =
             d.scalar(QStringLiteral("select 当前项目 from 系统设置 where 状态='正常' order by 编号")).toInt();
         QCOMPARE(

@@ -1,11 +1,9 @@
 // The database under faults: files that are not ours, saves still in a WAL that cannot be
 // read, network drives, and the engine's errors in the operator's words.
+#include "cli/command_line.h"
 #include "common/startup.h"
 #include "db/database.h"
 #include "db/db_file.h"
-#include "db/init_command.h"
-#include "engine/verify_command.h"
-#include "manager/import_command.h"
 #include "test_db.h"
 
 #include <QDir>
@@ -339,15 +337,18 @@ void TestDatabaseFaults::refusedFilesStayUntouched() {
         QVERIFY(!start.db);
         QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
     }
-    // The examdb commands that open the file.
+    // The examdb commands that open the file: none can run on it, and init does not replace it.
     QString out, err;
     QTextStream o(&out), e(&err), in(stdin);
-    QVERIFY(engine::runVerifyCommand({dir.path()}, dir.path(), o, e) != 0);
-    QVERIFY(manager::runImportCommand(
-                {QStringLiteral(TEST_DATA_DIR "/import/roster.xls"), dir.path(), QStringLiteral("--yes")},
-                dir.path(), in, o, e) != 0);
+    const cli::Context c{dir.path(), QDateTime::currentDateTime(), {in, o, e}};
+    QCOMPARE(cli::run({QStringLiteral("verify"), dir.path()}, c), int(cli::kCouldNotRun));
+    QCOMPARE(cli::run({QStringLiteral("import"), QStringLiteral(TEST_DATA_DIR "/import/roster.xls"),
+                       QStringLiteral("--yes"), dir.path()},
+                      c),
+             int(cli::kCouldNotRun));
     if (Kind(kind) != Kind::Missing)
-        QVERIFY(!db::initDatabase({dir.path(), true, false}, QDateTime::currentDateTime()).ok);
+        QCOMPARE(cli::run({QStringLiteral("init"), QStringLiteral("--demo"), dir.path()}, c),
+                 int(cli::kRefused));
     QVERIFY2(err.count(said) >= 2, qPrintable(err));
 
     const QMap<QString, QByteArray> after = snapshot(dir.filePath(QStringLiteral("Db")));

@@ -1,12 +1,12 @@
 // Saved draws checked against their certificates: draws saved through the run and verified,
 // every kind of tampering caught, another engine version reported as such, and the command.
+#include "cli/command_line.h"
 #include "db/db_file.h"
 #include "db/schema.h"
 #include "draw_fixtures.h"
 #include "engine/deletion_record.h"
 #include "engine/draw_run.h"
 #include "engine/verify.h"
-#include "engine/verify_command.h"
 #include "fakes.h"
 #include "test_db.h"
 
@@ -415,8 +415,9 @@ void TestVerify::command() {
     const QByteArray before = fileDigest(c.t.path());
     const auto run = [&c](const QStringList& args, QString* output = nullptr) {
         QString out, err;
-        QTextStream o(&out), e(&err);
-        const int code = runVerifyCommand(args, c.t.folder(), o, e);
+        QTextStream o(&out), e(&err), in(stdin);
+        const int code = cli::run(QStringList{QStringLiteral("verify")} + args,
+                                  {c.t.folder(), QDateTime::currentDateTime(), {in, o, e}});
         o.flush();
         if (output)
             *output = out + err;

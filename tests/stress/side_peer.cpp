@@ -10,6 +10,7 @@
 //                                   takes the folder for a network drive, as save_loop does
 //   side_peer import-loop FOLDER FILE  imports FILE into the current project again and again
 //   side_peer count FOLDER          prints how many side-K rows a fresh reader sees
+#include "cli/command_line.h"
 #include "common/single_instance.h"
 #include "db/db_file.h"
 #include "draw/draw_window.h"
@@ -17,8 +18,6 @@
 #include "draw/main_window.h"
 #include "draw/project_dialog.h"
 #include "fake_dialogs.h"
-#include "manager/import_command.h"
-#include "manager/ui/import_window.h"
 #include "manager/ui/manager_window.h"
 #include "manager/ui/password_dialog.h"
 #include "manager/ui/project_editor.h"
@@ -26,6 +25,7 @@
 #include "manager/ui/scope_editor.h"
 #include "manager/ui/timetable_editor.h"
 #include "reports/ui/report_window.h"
+#include "roster_import/ui/import_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -104,8 +104,8 @@ int main(int argc, char* argv[]) {
         while (role == QLatin1String("import-loop")) {
             QString ignored;
             QTextStream in(stdin), quiet(&ignored);
-            manager::runImportCommand({args.value(3), folder, QStringLiteral("--yes")}, folder, in, quiet,
-                                      quiet);
+            cli::run({QStringLiteral("import"), args.value(3), folder, QStringLiteral("--yes")},
+                     {folder, QDateTime::currentDateTime(), {in, quiet, quiet}});
             ignored.clear();
         }
         if (role == QLatin1String("count")) {
@@ -132,7 +132,7 @@ int main(int argc, char* argv[]) {
             openAndClose<Frm监考员>(w.state, s);
             openAndClose<Frm责任>(w.state, s);
             openAndClose<Frm密码>(w.state, s);
-            openAndClose<Frm数据导入>(w.state, s);
+            openAndClose<roster_import::ui::Frm数据导入>(w.state, s);
         });
     }
     if (role == QLatin1String("vardel")) {

@@ -6,11 +6,11 @@
 #include "common/ui/login_dialog.h"
 #include "common/ui/main_window_parts.h"
 #include "manager/manager_start.h"
-#include "manager/ui/import_window.h"
 #include "manager/ui/password_dialog.h"
 #include "manager/ui/project_editor.h"
 #include "manager/ui/roster_editor.h"
 #include "manager/ui/timetable_editor.h"
+#include "roster_import/ui/import_window.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -73,7 +73,7 @@ void Frm管理::buildControls() {
     connect(Command1, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
     connect(Cmd时间, &QPushButton::clicked, this, [this] { openEditor<Frm时间设置>(); });
     connect(Command3, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { openEditor<Frm数据导入>(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { openEditor<roster_import::ui::Frm数据导入>(); });
     connect(Command4, &QPushButton::clicked, this, [this] { startDrawProgram(); });
     connect(Command5, &QPushButton::clicked, this, [this] { openPassword(); });
 }

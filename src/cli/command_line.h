@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <functional>
+
+// examdb's front end: one parser for every command, the help texts and the exit codes.
+namespace cli {
+
+// The exit status of every command.
+enum ExitCode : int {
+    kDone = 0,        // done; everything checked is consistent
+    kRefused = 1,     // refused, cancelled, or an inconsistency found
+    kCouldNotRun = 2, // a usage error, or the command could not run (no usable database, ...)
+};
+
+struct Console {
+    QTextStream& in;
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// What a command needs besides its own arguments.
+struct Context {
+    QString defaultFolder; // FOLDER when none is given
+    QDateTime now;
+    Console io;
+};
+
+struct Command {
+    QString name;     // "init", or two words ("server init")
+    QString synopsis; // the arguments after the name
+    QString summary;  // what it does, one or more lines
+    QList<QCommandLineOption> options;
+    int minArguments = 0;
+    int maxArguments = 0;
+    std::function<int(const QCommandLineParser&, const Context&)> run;
+};
+
+// Runs "examdb ARGUMENTS" (without the program's name) and gives its exit status.
+int run(const QStringList& arguments, const Context& context);
+
+// The help of every command, or of one ("examdb COMMAND --help").
+QString helpText();
+QString helpText(const Command& command);
+
+// The positional arguments' FOLDER, or the default folder.
+QString folderArgument(const QCommandLineParser& parser, int index, const Context& context);
+
+} // namespace cli

@@ -1,0 +1,192 @@
+#include "cli/import_command.h"
+
+#include "common/run_state.h"
+#include "db/database.h"
+#include "db/db_file.h"
+#include "roster_import/import_template.h"
+#include "roster_import/import_texts.h"
+#include "roster_import/roster_import.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace cli {
+
+using namespace roster_import;
+
+namespace {
+
+const QCommandLineOption kOnly(QStringLiteral("only"), QStringLiteral("categories"), QStringLiteral("LIST"));
+const QCommandLineOption kYes(QStringList{QStringLiteral("y"), QStringLiteral("yes")});
+
+std::optional<Categories> parseCategories(const QString& list) {
+    Categories c{false, false, false};
+    for (const QString& name : list.split(QRegularExpression(QStringLiteral("[,，]")), Qt::SkipEmptyParts)) {
+        const std::optional<Category> named = categoryNamed(name);
+        if (!named)
+            return std::nullopt;
+        c.tick(*named);
+    }
+    if (c.list().isEmpty())
+        return std::nullopt;
+    return c;
+}
+
+struct CurrentProject {
+    int project = 0;
+    int width = 0;
+};
+
+std::optional<CurrentProject> currentProject(const db::Database& db) {
+    const db::Rows settings =
+        db.query(QStringLiteral("select 当前项目 from 系统设置 where 状态=? order by 编号 limit 1"),
+                 {QStringLiteral("正常")});
+    if (settings.isEmpty())
+        return std::nullopt;
+    CurrentProject p;
+    p.project = db::integer(settings.front(), QStringLiteral("当前项目"));
+    const db::Rows project =
+        db.query(QStringLiteral("select 考场号位数 from 考点设置 where 编号=?"), {p.project});
+    if (project.isEmpty())
+        return std::nullopt;
+    p.width = db::integer(project.front(), QStringLiteral("考场号位数"));
+    return p;
+}
+
+// The console shows the question's line breaks as its own.
+QString consoleText(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+bool confirmed(QTextStream& in, QTextStream& out) {
+    out << " [y/N] " << Qt::flush;
+    const QString answer = in.readLine().trimmed().toLower();
+    if (in.atEnd() && answer.isEmpty())
+        out << '\n'; // no answer came: end the question's line
+    return answer == QLatin1String("y") || answer == QLatin1String("yes") || answer == QStringLiteral("是");
+}
+
+int runImport(const QCommandLineParser& p, const Context& c) {
+    QTextStream& out = c.io.out;
+    QTextStream& err = c.io.err;
+    Categories only;
+    if (p.isSet(kOnly)) {
+        const std::optional<Categories> named = parseCategories(p.value(kOnly));
+        if (!named) {
+            err << QStringLiteral("usage: ") << helpText(importCommand());
+            return kCouldNotRun;
+        }
+        only = *named;
+    }
+    const QString file = p.positionalArguments().at(0);
+    const QString dbPath = db::databasePath(folderArgument(p, 1, c));
+    if (db::isReadOnlyLocation(dbPath) && db::probeFile(dbPath) == db::FileKind::Sqlite) {
+        err << common::readOnlyWriteText() << '\n';
+        return kCouldNotRun;
+    }
+    try {
+        db::Database db(dbPath);
+        const std::optional<CurrentProject> project = currentProject(db);
+        if (!project) {
+            err << kNoCurrentProjectText << '\n';
+            return kCouldNotRun;
+        }
+        StagedRoster staged = prepareRosterImport(file, only, project->width);
+        if (staged.status == StagedRoster::Status::Ready)
+            staged.scopesCleared = clearedScopes(db, project->project, staged);
+        for (const QString& line : staged.problemLines())
+            out << line << '\n';
+        if (staged.status == StagedRoster::Status::Refused) {
+            err << staged.message << '\n' << staged.detail << '\n';
+            return kRefused;
+        }
+        if (staged.status == StagedRoster::Status::Empty) {
+            out << staged.message << '\n';
+            return kRefused;
+        }
+        out << consoleText(confirmationText(file, staged.counts));
+        if (p.isSet(kYes)) {
+            out << '\n';
+        } else if (!confirmed(c.io.in, out)) {
+            out << kCancelledText << '\n';
+            return kRefused;
+        }
+        const common::Result<QString> replaced = replaceRoster(db, project->project, staged);
+        if (!replaced) {
+            err << replaced.error().text() << '\n';
+            return kRefused;
+        }
+        out << *replaced << '\n';
+        return kDone;
+    } catch (const db::DbError& e) {
+        err << kDatabaseErrorText << e.text() << '\n';
+        return kCouldNotRun;
+    }
+}
+
+int runTemplate(const QCommandLineParser& p, const Context& c) {
+    const common::Result<QString> written = writeImportTemplate(folderArgument(p, 0, c), c.now);
+    if (!written) {
+        c.io.err << written.error().text() << '\n';
+        return kCouldNotRun;
+    }
+    c.io.out << templateCreatedText(*written) << '\n' << *written << '\n';
+    return kDone;
+}
+
+} // namespace
+
+Command importCommand() {
+    return {QStringLiteral("import"),
+            QStringLiteral("FILE [--only 监考员,场外监考,验卷] [--yes] [FOLDER]"),
+            QStringLiteral(
+                "Replaces the roster of the current project by the people in FILE (.xls, .xlsx or .csv).\n"
+                "--only names the categories to replace (default: all three; a CSV file replaces its own).\n"
+                "--yes skips the question. FOLDER holds Db/Exam.mdb (default: the folder of examdb)."),
+            {kOnly, kYes},
+            1,
+            2,
+            runImport};
+}
+
+Command templateCommand() {
+    return {QStringLiteral("template"),
+            QStringLiteral("[FOLDER]"),
+            QStringLiteral("Writes the empty import workbook 空表_yyyyMMddHHmmss.xls into FOLDER."),
+            {},
+            0,
+            1,
+            runTemplate};
+}
+
+std::optional<QString> undecodableArgument(QByteArrayView raw) {
+    const auto decodes = [](QByteArrayView bytes, QString& text) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(bytes);
+        return !utf8.hasError();
+    };
+    QString shown;
+    if (decodes(raw, shown))
+        return std::nullopt;
+    shown.clear();
+    for (qsizetype at = 0; at < raw.size();) {
+        // The longest stretch of up to four bytes that is UTF-8, or else one byte escaped.
+        qsizetype n = std::min<qsizetype>(4, raw.size() - at);
+        QString piece;
+        while (n > 0 && !decodes(raw.sliced(at, n), piece))
+            --n;
+        if (n == 0) {
+            shown += QStringLiteral("\\x") +
+                     QString::number(quint8(raw[at]), 16).toUpper().rightJustified(2, u'0');
+            n = 1;
+        } else {
+            shown += piece;
+        }
+        at += n;
+    }
+    return shown;
+}
+
+} // namespace cli

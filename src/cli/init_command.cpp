@@ -1,0 +1,74 @@
+#include "cli/init_command.h"
+
+#include "db/create_database.h"
+#include "db/database.h"
+#include "db/db_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace cli {
+
+namespace {
+
+QString existsText(const QString& path) {
+    return QStringLiteral("%1 已存在，未作改动（用 --force 重新创建）。").arg(path);
+}
+
+int runInit(const QCommandLineParser& p, const Context& c) {
+    const InitOptions options{folderArgument(p, 0, c), p.isSet(QStringLiteral("demo")),
+                              p.isSet(QStringLiteral("force"))};
+    const QString path = db::databasePath(options.folder);
+    if (QFileInfo::exists(path) && !options.force) {
+        c.io.err << existsText(path) << '\n';
+        return kRefused;
+    }
+    const common::Result<QString> made = initDatabase(options, c.now);
+    if (!made) {
+        c.io.err << made.error().text() << '\n';
+        return kCouldNotRun;
+    }
+    c.io.out << *made << '\n';
+    return kDone;
+}
+
+} // namespace
+
+common::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now) {
+    const QString path = db::databasePath(options.folder);
+    if (QFileInfo::exists(path)) {
+        if (!options.force)
+            return common::failure(existsText(path));
+        // A journal left beside the old file would be taken for the new one's and played into it.
+        for (const QString& suffix :
+             {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
+            if (QFileInfo::exists(path + suffix) && !QFile::remove(path + suffix))
+                return common::failure(QStringLiteral("无法删除 %1。").arg(path + suffix));
+        }
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return common::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
+    try {
+        const int project = db::createDatabase(path, options.demo, now);
+        const QString extra =
+            project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString();
+        return QStringLiteral("已创建 %1%2。登录用户名 admin，密码 admin。").arg(path, extra);
+    } catch (const db::DbError& e) {
+        return common::failure(QStringLiteral("创建数据库失败："), e.text());
+    }
+}
+
+Command initCommand() {
+    return {QStringLiteral("init"),
+            QStringLiteral("[--demo] [--force] [FOLDER]"),
+            QStringLiteral("Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n"
+                           "--demo adds a demo project; --force replaces an existing file."),
+            {QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force"))},
+            0,
+            1,
+            runInit};
+}
+
+} // namespace cli

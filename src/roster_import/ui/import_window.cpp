@@ -1,0 +1,262 @@
+#include "roster_import/ui/import_window.h"
+
+#include "roster_import/import_files.h"
+#include "roster_import/import_template.h"
+#include "roster_import/import_texts.h"
+#include "roster_import/roster_import.h"
+#include "roster_import/ui/import_preview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+
+namespace roster_import::ui {
+
+namespace {
+
+const QString kCaption = QStringLiteral("数据导入");
+
+// Reading a workbook or writing 1,000 rows takes a moment; the cursor says so, and is back
+// before any message box appears.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QCheckBox* categoryBox(const QString& name, const QString& caption, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    box->setChecked(true);
+    return box;
+}
+
+} // namespace
+
+Frm数据导入::Frm数据导入(common::RunState& state, common::Services& services, QWidget* parent)
+    : QDialog(parent), state_(state), services_(services) {
+    setObjectName(QStringLiteral("Frm数据导入"));
+    setWindowTitle(kCaption);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // Names typed by the site: shown as they are, never read as markup.
+    Label7 = new QLabel(state.ksmc + QLatin1Char('\n') + state.kdmc, this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setTextFormat(Qt::PlainText);
+    Label7->setAlignment(Qt::AlignCenter);
+    QFont title = Label7->font();
+    title.setPointSizeF(title.pointSizeF() * 1.25);
+    title.setBold(true);
+    Label7->setFont(title);
+    Label1 = new QLabel(kImportNoticeText, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setWordWrap(true);
+
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Txt目录 = new QLineEdit(this);
+    Txt目录->setObjectName(QStringLiteral("Txt目录"));
+    Txt目录->setReadOnly(true);
+    Dir1 = new QListWidget(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleName(QStringLiteral("子文件夹"));
+    File1 = new QListWidget(this);
+    File1->setObjectName(QStringLiteral("File1"));
+
+    Check1 = categoryBox(QStringLiteral("Check1"), QStringLiteral("监考员"), this);
+    Check2 = categoryBox(QStringLiteral("Check2"), QStringLiteral("场外监考"), this);
+    Check3 = categoryBox(QStringLiteral("Check3"), QStringLiteral("验卷"), this);
+    Command1 = new QPushButton(QStringLiteral("导入数据"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setEnabled(false);
+    Command2 = new QPushButton(QStringLiteral("生成样表"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    // Each list is named by its own label, also for a screen reader.
+    const auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    auto* chooser = new QGridLayout;
+    chooser->addWidget(label(QStringLiteral("驱动器："), Drive1), 0, 0);
+    chooser->addWidget(Drive1, 0, 1);
+    chooser->addWidget(label(QStringLiteral("文件夹："), Txt目录), 1, 0);
+    chooser->addWidget(Txt目录, 1, 1);
+    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), File1), 1, 2);
+    chooser->addWidget(Dir1, 2, 0, 1, 2);
+    chooser->addWidget(File1, 2, 2);
+    chooser->setColumnStretch(1, 1);
+    chooser->setColumnStretch(2, 1);
+    chooser->setRowStretch(2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel(QStringLiteral("导入："), this));
+    buttons->addWidget(Check1);
+    buttons->addWidget(Check2);
+    buttons->addWidget(Check3);
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label7);
+    layout->addSpacing(4);
+    layout->addLayout(chooser, 1);
+    layout->addWidget(Label1);
+    layout->addLayout(buttons);
+    resize(680, 480);
+
+    connect(Drive1, &QComboBox::activated, this, [this](int index) { 选择驱动器(index); });
+    connect(Dir1, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { 进入目录(item->text()); });
+    connect(File1, &QListWidget::currentRowChanged, this, [this] { 选择文件(); });
+    connect(File1, &QListWidget::itemClicked, this, [this] { 选择文件(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { 导入数据(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { 生成样表(); });
+
+    显示目录(state.MyPath);
+}
+
+void Frm数据导入::显示目录(const QString& folder) {
+    folder_ = QDir::cleanPath(QDir(folder).absolutePath());
+    Txt目录->setText(QDir::toNativeSeparators(folder_));
+    列出驱动器();
+    Dir1->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const QString& entry : subfolderEntries(folder_))
+        Dir1->addItem(new QListWidgetItem(folderIcon, entry));
+    列出文件();
+}
+
+void Frm数据导入::列出驱动器() {
+    const QSignalBlocker quiet(Drive1);
+    Drive1->clear();
+    const QString current = volumeRootOf(folder_);
+    for (const QString& root : volumeRoots(folder_))
+        Drive1->addItem(QDir::toNativeSeparators(root), root);
+    Drive1->setCurrentIndex(Drive1->findData(current));
+}
+
+void Frm数据导入::选择驱动器(int index) {
+    const QString root = Drive1->itemData(index).toString();
+    if (!root.isEmpty() && root != volumeRootOf(folder_))
+        显示目录(root);
+}
+
+void Frm数据导入::进入目录(const QString& entry) {
+    显示目录(enterFolder(folder_, entry));
+}
+
+void Frm数据导入::列出文件(const QString& keep) {
+    {
+        const QSignalBlocker quiet(File1);
+        File1->clear();
+        const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+        const QStringList names = importableFiles(folder_);
+        for (const QString& name : names)
+            File1->addItem(new QListWidgetItem(fileIcon, name));
+        File1->setCurrentRow(keep.isEmpty() ? -1 : int(names.indexOf(keep)));
+    }
+    选择文件();
+}
+
+void Frm数据导入::选择文件() {
+    const QListWidgetItem* item = File1->currentItem();
+    path_ = chosenPath(folder_, item ? item->text() : QString());
+    Command1->setEnabled(importButtonEnabled(path_, state_.LoginSucceeded, Command1->isEnabled()));
+}
+
+void Frm数据导入::导入数据() {
+    if (!common::writeGuard(state_, services_.prompter, this))
+        return;
+    const Categories ticked{Check1->isChecked(), Check2->isChecked(), Check3->isChecked()};
+    StagedRoster staged;
+    {
+        const BusyCursor busy;
+        staged = prepareRosterImport(path_, ticked, state_.kchw);
+    }
+    switch (staged.status) {
+    case StagedRoster::Status::Refused:
+        // Rows with errors are shown first, all of them; the message names the first.
+        if (std::any_of(staged.people.cbegin(), staged.people.cend(),
+                        [](const StagedPerson& p) { return p.hasError(); }))
+            预览(staged);
+        say(common::Failure{staged.message, staged.detail}.text(), common::Prompter::Icon::Critical);
+        return;
+    case StagedRoster::Status::Empty:
+        // The rows left out are why nothing is usable; they are named first.
+        if (!staged.leftOut.isEmpty())
+            预览(staged);
+        say(staged.message, common::Prompter::Icon::Information);
+        return;
+    case StagedRoster::Status::Ready:
+        break;
+    }
+    if (!清除的责任范围(staged))
+        return;
+    if (!预览(staged) ||
+        !services_.prompter.confirm(this, confirmationText(QDir::toNativeSeparators(path_), staged.counts),
+                                    common::Prompter::Icon::Information, kCaption)) {
+        say(kCancelledText, common::Prompter::Icon::Information);
+        return;
+    }
+    写入(staged);
+}
+
+bool Frm数据导入::预览(const StagedRoster& staged) {
+    Frm导入预览 preview(staged, this);
+    return services_.dialogs.run(preview) == QDialog::Accepted;
+}
+
+bool Frm数据导入::清除的责任范围(StagedRoster& staged) {
+    try {
+        staged.scopesCleared = clearedScopes(common::runDatabase(state_), state_.DQXM, staged);
+    } catch (const db::DbError& e) {
+        say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void Frm数据导入::写入(const StagedRoster& staged) {
+    common::Result<QString> result;
+    try {
+        const BusyCursor busy;
+        result = replaceRoster(common::runDatabase(state_), state_.DQXM, staged);
+    } catch (const db::DbError& e) {
+        say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
+        return;
+    }
+    say(result ? *result : result.error().text(),
+        result ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
+}
+
+void Frm数据导入::生成样表() {
+    const common::Result<QString> written = writeImportTemplate(state_.MyPath, services_.clock.now());
+    // The new template shows up at once when the list is on the program folder.
+    if (written && QDir(folder_) == QDir(state_.MyPath))
+        列出文件(File1->currentItem() ? File1->currentItem()->text() : QString());
+    say(written ? templateCreatedText(*written) : written.error().message,
+        written ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
+}
+
+void Frm数据导入::say(const QString& text, common::Prompter::Icon icon) {
+    services_.prompter.message(this, text, icon, kCaption);
+}
+
+} // namespace roster_import::ui
