@@ -28,32 +28,13 @@ int countKind(const db::Database& db, int project, const QString& kind) {
 
 bool readProjectSettings(const db::Database& db, RunState& s, db::Row* rowOut) {
     const db::Rows rows = db.query(QStringLiteral("select * from 考点设置 where 编号=?"), {s.DQXM});
-    if (!rows.isEmpty()) {
-        const db::Row& r = rows.front();
-        s.ksmc = db::text(r, QStringLiteral("考试名称"));
-        s.kdmc = db::text(r, QStringLiteral("考点名称"));
-        // A project without colours of its own is drawn in the defaults below, never in
-        // the colours of the project read before it.
-        s.KjZs = db::text(r, QStringLiteral("文字色"));
-        s.KjDs = db::text(r, QStringLiteral("底色"));
-        s.cqms = db::integer(r, QStringLiteral("抽签模式"));
-        s.kchw = db::integer(r, QStringLiteral("考场号位数"));
-        s.XBZH = db::integer(r, QStringLiteral("最大性别组合"));
-        s.CHKS = db::integer(r, QStringLiteral("允许重回原考室"));
-        s.ZDD = db::integer(r, QStringLiteral("允许甲乙再搭档"));
-        s.cwjk = db::integer(r, QStringLiteral("场外与验卷抽签"));
-        s.txdd = db::integer(r, QStringLiteral("最大异校搭档"));
-        s.Fpxs = db::integer(r, QStringLiteral("分屏显示"));
-        s.xgcs = db::integer(r, QStringLiteral("允许抽签时修改参数"));
-        s.mrh1 = db::integer(r, QStringLiteral("默认行1"));
-        if (rowOut)
-            *rowOut = r;
-    }
-    if (s.KjZs.isEmpty())
-        s.KjZs = QStringLiteral("0,0,0");
-    if (s.KjDs.isEmpty())
-        s.KjDs = QStringLiteral("255,255,0");
-    return !rows.isEmpty();
+    // A project that is not there leaves the settings as they were.
+    if (rows.isEmpty())
+        return false;
+    s.project = projectSettingsOf(rows.front());
+    if (rowOut)
+        *rowOut = rows.front();
+    return true;
 }
 
 QVector<SubjectEntry> readTimetable(const db::Database& db, int project) {
@@ -70,23 +51,22 @@ QVector<SubjectEntry> readTimetable(const db::Database& db, int project) {
     return table;
 }
 
-QString parameterBlock(const RunState& s) {
+QString parameterBlock(const ProjectSettings& s) {
     QStringList lines;
-    lines << (s.cqms == 0   ? QStringLiteral(" 监考员抽签模式: 甲乙独立抽签")
-              : s.cqms == 1 ? QStringLiteral(" 监考员抽签模式: 仅抽乙不动甲")
-                            : QStringLiteral(" 监考员抽签模式: 仅抽甲不动乙"));
-    lines << (s.CHKS == 1 ? QStringLiteral(" 监考员重回考室: 未限制")
-                          : QStringLiteral(" 监考员重回考室: 不允许"));
-    lines << (s.ZDD == 1 ? QStringLiteral(" 已搭档监考员再搭档: 未限制")
-                         : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
-    lines << (s.XBZH != 0 ? QStringLiteral(" 异性组合: 尽量避免") : QStringLiteral(" 异性组合: 未限制"));
-    lines << (s.txdd != 0 ? QStringLiteral(" 异校组合: 尽量避免") : QStringLiteral(" 异校组合: 未限制"));
-    lines << (s.cwjk == 1 || s.cwjk == 2 ? QStringLiteral(" 抽场外: 同步抽签")
-                                         : QStringLiteral(" 抽场外: 不抽签"));
-    lines << (s.cwjk == 1 || s.cwjk == 3 ? QStringLiteral(" 抽验卷: 同步抽签")
-                                         : QStringLiteral(" 抽验卷: 不抽签"));
-    lines << (s.xgcs != 0 ? QStringLiteral(" 抽签时修改参数: 可以")
-                          : QStringLiteral(" 抽签时修改参数: 不允许"));
+    lines << (s.cqms == DrawMode::Independent ? QStringLiteral(" 监考员抽签模式: 甲乙独立抽签")
+              : s.cqms == DrawMode::OnlyB     ? QStringLiteral(" 监考员抽签模式: 仅抽乙不动甲")
+                                              : QStringLiteral(" 监考员抽签模式: 仅抽甲不动乙"));
+    lines << (s.CHKS == RuleState::On ? QStringLiteral(" 监考员重回考室: 未限制")
+                                      : QStringLiteral(" 监考员重回考室: 不允许"));
+    lines << (s.ZDD == RuleState::On ? QStringLiteral(" 已搭档监考员再搭档: 未限制")
+                                     : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
+    lines << (s.XBZH != RuleState::Off ? QStringLiteral(" 异性组合: 尽量避免")
+                                       : QStringLiteral(" 异性组合: 未限制"));
+    lines << (s.txdd != RuleState::Off ? QStringLiteral(" 异校组合: 尽量避免")
+                                       : QStringLiteral(" 异校组合: 未限制"));
+    lines << (s.drawsOutside() ? QStringLiteral(" 抽场外: 同步抽签") : QStringLiteral(" 抽场外: 不抽签"));
+    lines << (s.drawsCheckers() ? QStringLiteral(" 抽验卷: 同步抽签") : QStringLiteral(" 抽验卷: 不抽签"));
+    lines << (s.xgcs ? QStringLiteral(" 抽签时修改参数: 可以") : QStringLiteral(" 抽签时修改参数: 不允许"));
     return lines.join(kNl);
 }
 
@@ -98,8 +78,8 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
 
     QString t = kNl + QStringLiteral(" Vardel") + QString(13, QLatin1Char(' ')) +
                 QStringLiteral("监考员随机编排系统") + kNl + kRule;
-    t += kNl + QStringLiteral(" 考试名称: ") + s.ksmc;
-    t += kNl + QStringLiteral(" 考点名称: ") + s.kdmc;
+    t += kNl + QStringLiteral(" 考试名称: ") + s.project.ksmc;
+    t += kNl + QStringLiteral(" 考点名称: ") + s.project.kdmc;
     t += kNl + QStringLiteral(" 考点地点: ") + db::text(row, QStringLiteral("考点地点"));
     t += kNl + QStringLiteral(" 负 责 人: ") + db::text(row, QStringLiteral("负责人")) +
          QStringLiteral("  ") + db::text(row, QStringLiteral("联系电话"));
@@ -136,7 +116,7 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
         t += kNl + QStringLiteral(" 验　　卷: ") +
              QString::number(countKind(db, s.DQXM, QStringLiteral("验卷")));
         t += kNl + kRule;
-        t += kNl + parameterBlock(s);
+        t += kNl + parameterBlock(s.project);
         t += kNl + kRule;
         t += kNl + QStringLiteral(" 监考员抽签与打印等在抽签模块操作!");
         t += kNl + kRule;

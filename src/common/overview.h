@@ -17,10 +17,10 @@ struct Overview {
 Overview 读参数(const db::Database& db, RunState& state, OverviewProgram program);
 
 // The eight lines of draw parameters the data-management overview shows.
-QString parameterBlock(const RunState& state);
+QString parameterBlock(const ProjectSettings& settings);
 
-// Reads the settings row of project `state.DQXM` into the project members of `state`
-// (colours only when not NULL, then their defaults); false when there is no such row.
+// Reads the settings row of project `state.DQXM` into `state.project`; false, with the
+// settings left as they were, when there is no such row.
 bool readProjectSettings(const db::Database& db, RunState& state, db::Row* rowOut = nullptr);
 
 // The project's timetable in 开考时间 order.

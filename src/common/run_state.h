@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/project_settings.h"
+
 #include <QString>
 #include <QVector>
 
@@ -20,30 +22,31 @@ struct SubjectEntry {
 // The run's shared state: what the main window of each program holds for the whole run
 // and hands by reference to the windows it opens. Names are those the windows use.
 struct RunState {
-    QString MyPath; // program folder, ending in a separator
-    QString MyDb;   // MyPath + "Db/Exam.mdb"
+    // The short names are the pinyin initials of the Chinese terms the windows have always used.
+    QString MyPath; // 程序路径: the program folder, ending in a separator
+    QString MyDb;   // 数据库: MyPath + "Db/Exam.mdb"
     // The process's one connection to MyDb, owned by the main window (or the command) and shared
     // by every window: a second connection would be a second way to lose the file's locks.
     db::Database* db = nullptr;
-    QString Yhm;     // 用户名 of the active settings row
-    QString YhMm;    // 密码 of the active settings row
-    bool ZD = false; // the database is read-only: every write is refused
-    QString DWMC;    // 单位名称
-    int DQXM = 0;    // current project
-    int XTID = 0;    // 编号 of the active settings row (data management)
-    QString SoftBB;  // program version (data management)
+    QString Yhm;     // 用户名: the user name of the active settings row
+    QString YhMm;    // 用户密码: the password of the active settings row
+    bool ZD = false; // 只读: the database is read-only, every write is refused
+    QString DWMC;    // 单位名称: the organisation running the exam centre
+    int DQXM = 0;    // 当前项目: the current project's 编号
+    int XTID = 0;    // 系统ID: 编号 of the active settings row (data management)
+    QString SoftBB;  // 软件版本: the program version (data management)
 
-    // Project settings, refreshed by the overview and by the draw window.
-    QString ksmc, kdmc, KjZs, KjDs;
-    int cqms = 0, kchw = 0, XBZH = 0, CHKS = 0, ZDD = 0, cwjk = 0, txdd = 0, Fpxs = 0, xgcs = 0, mrh1 = 0;
-    int KSS = 0;  // room count
-    QString DQKM; // current subject (draw program)
+    // The current project's settings, refreshed by the overview and by the draw window.
+    ProjectSettings project;
+    int KSS = 0;  // 考室数: the room count of the current project
+    QString DQKM; // 当前科目: the current subject (draw program)
 
     // The login result; false at start-up, true after the first matching login of the run.
     bool LoginSucceeded = false;
 
     // The current project's timetable in 开考时间 order, every row kept.
     QVector<SubjectEntry> SubjectTable;
+    // A room lacks its 甲 or its 乙: the main window shows a warning instead of the clock.
     bool StaffMismatch = false;
 };
 

@@ -61,8 +61,8 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     setObjectName(QStringLiteral("Frm抽签"));
     buildControls();
 
-    Label1->setText(state.ksmc);
-    Label2->setText(state.kdmc + QStringLiteral("监考员安排表"));
+    Label1->setText(state.project.ksmc);
+    Label2->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
     // The subject this window draws for stays the one it opened with, even when the main
     // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
     subject_ = state.DQKM;
@@ -77,7 +77,7 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     if (!opened_)
         return;
     presetChecks();
-    boxes_->setColours(state.KjZs, state.KjDs);
+    boxes_->setColours(state.project.KjZs, state.project.KjDs);
     layoutBoxes();
     showInitial();
 }
@@ -143,10 +143,10 @@ bool Frm抽签::openData() {
 
 // The six boxes stand in the order of the rules they set.
 void Frm抽签::presetChecks() {
-    const engine::DrawSettings project = engine::projectSettings(state_);
+    const engine::DrawSettings project = engine::drawSettingsOf(state_.project);
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks_[i]->setCheckState(boxOf(project.rules[i]));
-    if (state_.xgcs == 0)
+    if (!state_.project.xgcs)
         panel_.setRuleBoxesEnabled(false);
 }
 
@@ -156,7 +156,7 @@ engine::RuleState Frm抽签::ruleState(engine::Rule rule) const {
 
 engine::DrawSettings Frm抽签::currentSettings() const {
     engine::DrawSettings s;
-    s.mode = static_cast<engine::DrawMode>(state_.cqms);
+    s.mode = state_.project.cqms;
     for (int i = 0; i < engine::kRuleCount; ++i)
         s[static_cast<engine::Rule>(i)] = ruleState(static_cast<engine::Rule>(i));
     return s;
@@ -304,7 +304,7 @@ void Frm抽签::finishStop() {
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
-    if (state_.xgcs == 1)
+    if (state_.project.xgcs)
         panel_.setRuleBoxesEnabled(true);
     const engine::DrawRun::Result& result = run_.result();
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
@@ -360,7 +360,7 @@ void Frm抽签::stopPick() {
     Cmd抽签->setDefault(true);
     Cmd加载->setEnabled(true);
     Cmd打印->setEnabled(true);
-    if (state_.xgcs == 1)
+    if (state_.project.xgcs)
         panel_.setRuleBoxesEnabled(true);
 }
 

@@ -51,7 +51,7 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     }
     // The box starts on the project in use, even when the list does not offer it.
     Cmb考点->setCurrentIndex(-1);
-    Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.ksmc);
+    Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.project.ksmc);
 
     connect(Command1, &QPushButton::clicked, this, [this] { choose(); });
 }

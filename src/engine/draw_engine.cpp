@@ -82,18 +82,15 @@ QString DrawSettings::parameterCode() const {
     return code;
 }
 
-DrawSettings projectSettings(const common::RunState& project) {
-    const auto state = [](int value) {
-        return value == 0 ? RuleState::Off : value == 2 ? RuleState::Undecided : RuleState::On;
-    };
+DrawSettings drawSettingsOf(const common::ProjectSettings& project) {
     DrawSettings s;
-    s.mode = static_cast<DrawMode>(project.cqms);
-    s[Rule::AllowReturn] = state(project.CHKS);
-    s[Rule::AllowRepartner] = state(project.ZDD);
-    s[Rule::FewerSameGender] = state(project.XBZH);
-    s[Rule::FewerSameUnit] = state(project.txdd);
-    s[Rule::DrawSupervisors] = project.cwjk == 1 || project.cwjk == 2 ? RuleState::On : RuleState::Off;
-    s[Rule::DrawCheckers] = project.cwjk == 1 || project.cwjk == 3 ? RuleState::On : RuleState::Off;
+    s.mode = project.cqms;
+    s[Rule::AllowReturn] = project.CHKS;
+    s[Rule::AllowRepartner] = project.ZDD;
+    s[Rule::FewerSameGender] = project.XBZH;
+    s[Rule::FewerSameUnit] = project.txdd;
+    s[Rule::DrawSupervisors] = project.drawsOutside() ? RuleState::On : RuleState::Off;
+    s[Rule::DrawCheckers] = project.drawsCheckers() ? RuleState::On : RuleState::Off;
     return s;
 }
 

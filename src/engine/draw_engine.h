@@ -4,8 +4,8 @@
 // outside supervisors and paper checkers. No widgets; the draw window drives it from a
 // timer, one bounded slice per tick, so Stop and Close always answer.
 
+#include "common/project_settings.h"
 #include "common/random_source.h"
-#include "common/run_state.h"
 #include "db/database.h"
 #include "engine/working_set.h"
 
@@ -23,9 +23,8 @@ namespace engine {
 // that examdb verify replays a saved batch only with the engine that drew it.
 inline constexpr int kEngineVersion = 1;
 
-// How the invigilators are drawn (the project's 抽签模式). A stored value other than these
-// draws nobody and is recorded as it stands.
-enum class DrawMode : int { Independent = 0, OnlyB = 1, OnlyA = 2 };
+using common::DrawMode;
+using common::RuleState;
 
 // The six rules of a run, in the order the parameter code records them.
 enum class Rule {
@@ -37,10 +36,6 @@ enum class Rule {
     DrawCheckers,    // 验卷员同步抽签
 };
 inline constexpr int kRuleCount = 6;
-
-// A rule is off, on, or undecided: an undecided rule neither restricts nor draws, and is
-// recorded as undecided.
-enum class RuleState : int { Off = 0, On = 1, Undecided = 2 };
 
 // The rules of one run.
 struct DrawSettings {
@@ -57,7 +52,7 @@ struct DrawSettings {
 
 // The rules a project sets for its draws (its draw mode, 允许重回原考室, 允许甲乙再搭档,
 // 最大性别组合, 最大异校搭档 and 场外与验卷抽签), before the operator changes any.
-DrawSettings projectSettings(const common::RunState& project);
+DrawSettings drawSettingsOf(const common::ProjectSettings& project);
 
 // A row of 抽签历史: 序号 (room or duty row), 甲 and 乙 (person or duty row indices), and the
 // saved batch it belongs to. The draw reads only the indices; the certificate names the batch,

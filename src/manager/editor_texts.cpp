@@ -18,7 +18,7 @@ QString deleteConfirmText() {
 }
 
 QString headerText(const common::RunState& state) {
-    return state.ksmc + QLatin1Char('\n') + state.kdmc;
+    return state.project.ksmc + QLatin1Char('\n') + state.project.kdmc;
 }
 
 } // namespace manager

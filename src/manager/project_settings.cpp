@@ -142,14 +142,14 @@ ProjectForm shownProject(const db::Row& row, common::RunState& state) {
         form.values[c.control] = shownValue(c, row.value(c.column));
     // A project without colours is drawn in the defaults, so it shows them here too, never
     // the colours of the project shown before it (which 修改 would then store into it).
-    state.KjZs = db::text(row, QStringLiteral("文字色"));
-    state.KjDs = db::text(row, QStringLiteral("底色"));
-    if (state.KjZs.isEmpty())
-        state.KjZs = kDefaultText;
-    if (state.KjDs.isEmpty())
-        state.KjDs = kDefaultBackground;
-    form.text = split(state.KjZs, ColourKind::Text);
-    form.background = split(state.KjDs, ColourKind::Background);
+    state.project.KjZs = db::text(row, QStringLiteral("文字色"));
+    state.project.KjDs = db::text(row, QStringLiteral("底色"));
+    if (state.project.KjZs.isEmpty())
+        state.project.KjZs = kDefaultText;
+    if (state.project.KjDs.isEmpty())
+        state.project.KjDs = kDefaultBackground;
+    form.text = split(state.project.KjZs, ColourKind::Text);
+    form.background = split(state.project.KjDs, ColourKind::Background);
     return form;
 }
 

@@ -70,8 +70,8 @@ void TestOverview::drawProgramText() {
     QCOMPARE(s.SubjectTable[0].subject, QStringLiteral("语文"));
     QCOMPARE(s.KSS, 2);
     QVERIFY(!s.StaffMismatch);
-    QCOMPARE(s.ksmc, QStringLiteral("2026年中考"));
-    QCOMPARE(s.mrh1, 25);
+    QCOMPARE(s.project.ksmc, QStringLiteral("2026年中考"));
+    QCOMPARE(s.project.mrh1, 25);
 }
 
 void TestOverview::managerProgramText() {
@@ -154,11 +154,11 @@ void TestOverview::dutyParameterLines() {
     QFETCH(int, cwjk);
     QFETCH(int, chks);
     QFETCH(QString, lines);
-    RunState s;
-    s.cwjk = cwjk;
-    s.CHKS = chks;
-    s.ZDD = 1;
-    s.cqms = 7;
+    ProjectSettings s;
+    s.cwjk = DutyDraw(cwjk);
+    s.CHKS = RuleState(chks);
+    s.ZDD = RuleState::On;
+    s.cqms = DrawMode(7);
     const QString block = parameterBlock(s);
     QCOMPARE(block, " 监考员抽签模式: 仅抽甲不动乙\n" + lines + "\n 抽签时修改参数: 不允许");
 }
@@ -167,12 +167,12 @@ void TestOverview::missingProjectKeepsMembers() {
     TestDb t;
     RunState s;
     s.DQXM = 99;
-    s.ksmc = QStringLiteral("旧名称");
+    s.project.ksmc = QStringLiteral("旧名称");
     const Overview o = 读参数(*t.db, s, OverviewProgram::Draw);
     QVERIFY(!o.projectFound);
-    QCOMPARE(s.ksmc, QStringLiteral("旧名称"));
-    QCOMPARE(s.KjZs, QStringLiteral("0,0,0"));
-    QCOMPARE(s.KjDs, QStringLiteral("255,255,0"));
+    QCOMPARE(s.project.ksmc, QStringLiteral("旧名称"));
+    QCOMPARE(s.project.KjZs, QStringLiteral("0,0,0"));
+    QCOMPARE(s.project.KjDs, QStringLiteral("255,255,0"));
     QVERIFY(o.text.contains(QStringLiteral("\n 考试名称: 旧名称\n")));
 }
 
@@ -186,10 +186,10 @@ void TestOverview::projectDataOnly() {
     RunState s;
     s.DQXM = coloured;
     读参数(*t.db, s, OverviewProgram::Draw);
-    QCOMPARE(s.KjZs + u'/' + s.KjDs, QStringLiteral("1,2,3/4,5,6"));
+    QCOMPARE(s.project.KjZs + u'/' + s.project.KjDs, QStringLiteral("1,2,3/4,5,6"));
     s.DQXM = plain;
     读参数(*t.db, s, OverviewProgram::Draw);
-    QCOMPARE(s.KjZs + u'/' + s.KjDs, QStringLiteral("0,0,0/255,255,0"));
+    QCOMPARE(s.project.KjZs + u'/' + s.project.KjDs, QStringLiteral("0,0,0/255,255,0"));
     // Without a current project the standard timetables are not its subjects.
     s.DQXM = 0;
     读参数(*t.db, s, OverviewProgram::Draw);

@@ -20,10 +20,10 @@ struct ReportFixture {
         state.MyDb = t.path();
         state.db = t.db.get();
         state.DQXM = project;
-        state.ksmc = QStringLiteral("测试考试");
-        state.kdmc = QStringLiteral("测试考点");
+        state.project.ksmc = QStringLiteral("测试考试");
+        state.project.kdmc = QStringLiteral("测试考点");
         state.DWMC = QStringLiteral("测试单位");
-        state.mrh1 = 25;
+        state.project.mrh1 = 25;
     }
 
     void addDrawRoom(const QString& subject, const QString& time, const QString& room, const QString& a,

@@ -232,7 +232,7 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
 void TestReportWriter::baseDataIsExact() {
     ReportFixture f;
     addRoster(f);
-    f.state.mrh1 = 36;
+    f.state.project.mrh1 = 36;
     f.state.KSS = 99;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
@@ -274,7 +274,7 @@ void TestReportWriter::paging() {
     QFETCH(int, rowsPerPage);
     QFETCH(QString, pages);
     ReportFixture f;
-    f.state.mrh1 = rowsPerPage;
+    f.state.project.mrh1 = rowsPerPage;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     reports::ReportResult r;

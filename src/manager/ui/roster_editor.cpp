@@ -227,7 +227,7 @@ std::optional<FieldError> Frm监考员::checkFields() {
 }
 
 RosterInput Frm监考员::normalise() {
-    const RosterInput saved = normalisedRoster(input(), state_.kchw);
+    const RosterInput saved = normalisedRoster(input(), state_.project.kchw);
     Txt编号->setText(saved.number);
     Txt姓名->setText(saved.name);
     return saved;

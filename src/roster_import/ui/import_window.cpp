@@ -55,7 +55,7 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     // Names typed by the site: shown as they are, never read as markup.
-    Label7 = new QLabel(state.ksmc + QLatin1Char('\n') + state.kdmc, this);
+    Label7 = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
     Label7->setObjectName(QStringLiteral("Label7"));
     Label7->setTextFormat(Qt::PlainText);
     Label7->setAlignment(Qt::AlignCenter);
@@ -188,7 +188,7 @@ void Frm数据导入::导入数据() {
     StagedRoster staged;
     {
         const BusyCursor busy;
-        staged = prepareRosterImport(path_, ticked, state_.kchw);
+        staged = prepareRosterImport(path_, ticked, state_.project.kchw);
     }
     switch (staged.status) {
     case StagedRoster::Status::Refused:

@@ -62,8 +62,8 @@ struct Env {
         st.db = t.db.get();
         st.DQXM = project;
         st.DQKM = QStringLiteral("语文");
-        st.ksmc = QStringLiteral("中考");
-        st.kdmc = QStringLiteral("一中");
+        st.project.ksmc = QStringLiteral("中考");
+        st.project.kdmc = QStringLiteral("一中");
         st.LoginSucceeded = true;
     }
     void addRooms(int p, int rooms) {
@@ -186,7 +186,7 @@ void TestDrawWindow::opening() {
     QCOMPARE(w->Label1->text(), QStringLiteral("中考"));
     QCOMPARE(w->Label2->text(), QStringLiteral("一中监考员安排表"));
     QCOMPARE(w->Label3->text(), QStringLiteral("语文"));
-    QCOMPARE(e.st.ksmc, QStringLiteral("新名称"));
+    QCOMPARE(e.st.project.ksmc, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
     for (QLabel* l : {w->Label1, w->Label2, w->Label3})
