@@ -70,7 +70,7 @@ void liveDraw(benchmark::State& bench) {
     double shown = 0, seconds = 0, stopMs = 0;
     for (auto _ : bench) {
         draw::Frm抽签 w(c.state, fake.services, nullptr);
-        w.Timer1->setInterval(1);
+        w.stopDelayTimer->setInterval(1);
         w.show();
         w.Cmd抽签->click();
         QElapsedTimer clock;

@@ -10,22 +10,22 @@
 namespace draw {
 
 DrawPanel::DrawPanel(QWidget* window) : window_(window) {
-    Frame1 = new QFrame(window);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    panelFrame = new QFrame(window);
+    panelFrame->setObjectName(QStringLiteral("Frame1"));
     const auto label = [this](const char* name) {
-        auto* l = new QLabel(Frame1);
+        auto* l = new QLabel(panelFrame);
         l->setObjectName(QString::fromUtf8(name));
         l->setTextFormat(Qt::PlainText); // names and subjects are data, never markup
         l->setAlignment(Qt::AlignCenter);
         return l;
     };
-    Label1 = label("Label1");
-    Label2 = label("Label2");
-    Label3 = label("Label3");
-    boxes = std::make_unique<RoomBoxes>(Frame1);
+    examLabel = label("Label1");
+    siteLabel = label("Label2");
+    subjectLabel = label("Label3");
+    boxes = std::make_unique<RoomBoxes>(panelFrame);
 
     const auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, Frame1);
+        auto* b = new QPushButton(text, panelFrame);
         b->setObjectName(QString::fromUtf8(name));
         b->setAutoDefault(false);
         return b;
@@ -42,7 +42,7 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
         QStringLiteral("最大性别组合"),     QStringLiteral("最大异校搭档"),
         QStringLiteral("场外监考同步抽签"), QStringLiteral("验卷员同步抽签")};
     for (int i = 0; i < engine::kRuleCount; ++i) {
-        checks[i] = new QCheckBox(texts[i], Frame1);
+        checks[i] = new QCheckBox(texts[i], panelFrame);
         checks[i]->setObjectName(QStringLiteral("Check%1").arg(i + 1));
     }
 }
@@ -76,8 +76,8 @@ double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)
     const auto px = [scale](int twips) {
         return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
     };
-    Frame1->setGeometry((size.width() - px(kFrameWidth)) / 2, (size.height() - px(kFrameHeight)) / 2,
-                        px(kFrameWidth), px(kFrameHeight));
+    panelFrame->setGeometry((size.width() - px(kFrameWidth)) / 2, (size.height() - px(kFrameHeight)) / 2,
+                            px(kFrameWidth), px(kFrameHeight));
     const auto put = [&](QWidget* w, const ControlPlace& at, bool bold) {
         QFont f = window_->font();
         f.setPixelSize(std::max(1, px(at.points * kTwipsPerPoint)));
@@ -85,7 +85,7 @@ double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)
         w->setFont(f);
         w->setGeometry(px(at.x), px(at.y), px(at.width), px(at.height));
     };
-    QLabel* const titles[3] = {Label1, Label2, Label3};
+    QLabel* const titles[3] = {examLabel, siteLabel, subjectLabel};
     for (int i = 0; i < 3; ++i)
         put(titles[i], titlePlace(i), i == 0);
     for (int i = 0; i < engine::kRuleCount; ++i)

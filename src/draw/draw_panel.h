@@ -25,10 +25,10 @@ class DrawPanel {
 public:
     explicit DrawPanel(QWidget* window);
 
-    QFrame* Frame1;
-    QLabel* Label1; // exam
-    QLabel* Label2; // site
-    QLabel* Label3; // subject
+    QFrame* panelFrame;
+    QLabel* examLabel;
+    QLabel* siteLabel;
+    QLabel* subjectLabel;
     QPushButton* Cmd抽签;
     QPushButton* Cmd选抽签人;
     QPushButton* Cmd保存;

@@ -61,12 +61,12 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     setObjectName(QStringLiteral("Frm抽签"));
     buildControls();
 
-    Label1->setText(state.project.ksmc);
-    Label2->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
+    examLabel->setText(state.project.ksmc);
+    siteLabel->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
     // The subject this window draws for stays the one it opened with, even when the main
     // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
     subject_ = state.DQKM;
-    Label3->setText(subject_);
+    subjectLabel->setText(subject_);
 
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen)
@@ -85,10 +85,10 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
 Frm抽签::~Frm抽签() = default;
 
 void Frm抽签::buildControls() {
-    Frame1 = panel_.Frame1;
-    Label1 = panel_.Label1;
-    Label2 = panel_.Label2;
-    Label3 = panel_.Label3;
+    panelFrame = panel_.panelFrame;
+    examLabel = panel_.examLabel;
+    siteLabel = panel_.siteLabel;
+    subjectLabel = panel_.subjectLabel;
     Cmd抽签 = panel_.Cmd抽签;
     Cmd选抽签人 = panel_.Cmd选抽签人;
     Cmd保存 = panel_.Cmd保存;
@@ -97,16 +97,16 @@ void Frm抽签::buildControls() {
     checks_ = panel_.checks;
     boxes_ = panel_.boxes.get();
     Txt监考员 = boxes_->boxes();
-    Check1 = checks_[0];
-    Check2 = checks_[1];
-    Check3 = checks_[2];
-    Check4 = checks_[3];
-    Check5 = checks_[4];
-    Check6 = checks_[5];
+    allowReturnBox = checks_[0];
+    allowRepartnerBox = checks_[1];
+    fewerSameGenderBox = checks_[2];
+    fewerSameUnitBox = checks_[3];
+    drawSupervisorsBox = checks_[4];
+    drawCheckersBox = checks_[5];
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
+    stopDelayTimer = new QTimer(this);
+    stopDelayTimer->setObjectName(QStringLiteral("Timer1"));
+    stopDelayTimer->setInterval(1000);
     runTimer_ = new QTimer(this);
     runTimer_->setInterval(kRunTickMs);
     pickTimer_ = new QTimer(this);
@@ -120,7 +120,7 @@ void Frm抽签::buildControls() {
         reports::ui::Frm报表 reports(state_, services_, this);
         services_.dialogs.run(reports);
     });
-    connect(Timer1, &QTimer::timeout, this, [this] { timer1Tick(); });
+    connect(stopDelayTimer, &QTimer::timeout, this, [this] { stopDelayTick(); });
     connect(runTimer_, &QTimer::timeout, this, [this] { runTick(); });
     connect(pickTimer_, &QTimer::timeout, this, [this] { pickTick(); });
 }
@@ -212,10 +212,10 @@ void Frm抽签::drawClicked() {
         startRun();
 }
 
-void Frm抽签::timer1Tick() {
+void Frm抽签::stopDelayTick() {
     if (run_.phase() == engine::DrawRun::Phase::Idle) {
         // A start that was declined leaves nothing to enable.
-        Timer1->stop();
+        stopDelayTimer->stop();
         return;
     }
     if (run_.phase() == engine::DrawRun::Phase::Running) {
@@ -227,7 +227,7 @@ void Frm抽签::timer1Tick() {
 void Frm抽签::startRun() {
     if (!db_)
         return;
-    Timer1->start();
+    stopDelayTimer->start();
     layoutBoxes();
     if (boxes_->tooMany())
         return;
@@ -281,7 +281,7 @@ void Frm抽签::runTick() {
 }
 
 void Frm抽签::stopRun() {
-    Timer1->stop();
+    stopDelayTimer->stop();
     Cmd抽签->setEnabled(false);
     engine::DrawResult r;
     try {
@@ -300,7 +300,7 @@ void Frm抽签::stopRun() {
 void Frm抽签::finishStop() {
     runTimer_->stop();
     Cmd抽签->setText(kStart);
-    Timer1->stop();
+    stopDelayTimer->stop();
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
@@ -314,7 +314,7 @@ void Frm抽签::finishStop() {
 
 void Frm抽签::abortRun(const QString& reason) {
     runTimer_->stop();
-    Timer1->stop();
+    stopDelayTimer->stop();
     run_.abort();
     Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
@@ -460,7 +460,7 @@ void Frm抽签::reject() {
     if (!closeConfirmed_ && !mayClose())
         return;
     pickTimer_->stop();
-    Timer1->stop();
+    stopDelayTimer->stop();
     db_ = nullptr;
     QDialog::reject();
 }

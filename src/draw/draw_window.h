@@ -37,23 +37,23 @@ public:
     // False when the database could not be read at construction: the window is not shown.
     bool isUsable() const { return opened_ && db_; }
 
-    QFrame* Frame1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QFrame* panelFrame;
+    QLabel* examLabel;
+    QLabel* siteLabel;
+    QLabel* subjectLabel;
     QVector<QLineEdit*> Txt监考员; // kRoomBoxes boxes; box i - 1 shows room i
     QPushButton* Cmd抽签;
     QPushButton* Cmd选抽签人;
     QPushButton* Cmd保存;
     QPushButton* Cmd加载;
     QPushButton* Cmd打印;
-    QCheckBox* Check1;
-    QCheckBox* Check2;
-    QCheckBox* Check3;
-    QCheckBox* Check4;
-    QCheckBox* Check5;
-    QCheckBox* Check6;
-    QTimer* Timer1;
+    QCheckBox* allowReturnBox;
+    QCheckBox* allowRepartnerBox;
+    QCheckBox* fewerSameGenderBox;
+    QCheckBox* fewerSameUnitBox;
+    QCheckBox* drawSupervisorsBox;
+    QCheckBox* drawCheckersBox;
+    QTimer* stopDelayTimer;
 
     bool saved() const { return run_.saved(); }
     bool drawing() const { return run_.phase() != engine::DrawRun::Phase::Idle; }
@@ -83,7 +83,7 @@ private:
     void stopRun();
     void finishStop();
     void abortRun(const QString& reason);
-    void timer1Tick();
+    void stopDelayTick();
 
     void pickClicked();
     void pickTick();

@@ -16,34 +16,34 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
     setWindowTitle(QStringLiteral("选择加载项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Label1 = new QLabel(QStringLiteral("选择项目："), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb项目 = new QComboBox(this);
     Cmb项目->setObjectName(QStringLiteral("Cmb项目"));
     Cmb项目->setMinimumContentsLength(28);
-    Command1 = new QPushButton(QStringLiteral("确定"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("取消"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command3 = new QPushButton(QStringLiteral("删除选中的抽签数据"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("Command1"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("Command2"));
+    deleteButton = new QPushButton(QStringLiteral("删除选中的抽签数据"), this);
+    deleteButton->setObjectName(QStringLiteral("Command3"));
 
     auto* choice = new QHBoxLayout;
-    choice->addWidget(Label1);
+    choice->addWidget(promptLabel);
     choice->addWidget(Cmb项目, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Command3);
+    buttons->addWidget(deleteButton);
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addSpacing(8);
     layout->addLayout(buttons);
 
     if (!state.LoginSucceeded)
-        Command3->setEnabled(false);
+        deleteButton->setEnabled(false);
     try {
         db_ = &common::runDatabase(state);
     } catch (const db::DbError& e) {
@@ -52,13 +52,13 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
     }
     fillList();
 
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connect(okButton, &QPushButton::clicked, this, [this] {
         JZX = Cmb项目->currentText();
         JZKM = Cmb项目->currentData().toString();
         accept();
     });
-    connect(Command2, &QPushButton::clicked, this, [this] { reject(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { deleteChosen(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { deleteChosen(); });
 }
 
 Frm加载数据::~Frm加载数据() = default;

@@ -23,11 +23,11 @@ public:
     Frm加载数据(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
     ~Frm加载数据() override;
 
-    QLabel* Label1;
+    QLabel* promptLabel;
     QComboBox* Cmb项目;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QPushButton* Command3;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* deleteButton;
 
     // The entry chosen with 确定; stays empty when the dialog is cancelled or closed.
     QString JZX;

@@ -38,20 +38,20 @@ void Frm参数::buildControls() {
     setWindowTitle(kDrawCaption);
 
     Txt基本情况 = common::ui::createOverviewBox(this, 520);
-    Label1 = common::ui::createTitleLabel(QStringLiteral("Vardel"), 26, this);
+    titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel"), 26, this);
 
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setWordWrap(true);
-    Label3->setMinimumHeight(48);
-    QFont clockFont = Label3->font();
+    clockLabel = new QLabel(this);
+    clockLabel->setObjectName(QStringLiteral("Label3"));
+    clockLabel->setAlignment(Qt::AlignCenter);
+    clockLabel->setWordWrap(true);
+    clockLabel->setMinimumHeight(48);
+    QFont clockFont = clockLabel->font();
     clockFont.setPointSize(12);
-    Label3->setFont(clockFont);
+    clockLabel->setFont(clockFont);
 
-    Check1 = new QCheckBox(QStringLiteral("自动科目选择"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setChecked(true);
+    autoSubjectBox = new QCheckBox(QStringLiteral("自动科目选择"), this);
+    autoSubjectBox->setObjectName(QStringLiteral("Check1"));
+    autoSubjectBox->setChecked(true);
     Cmb科目 = new QComboBox(this);
     Cmb科目->setObjectName(QStringLiteral("Cmb科目"));
     Cmb科目->setEditable(true);
@@ -73,25 +73,25 @@ void Frm参数::buildControls() {
     big.setBold(true);
     Cmd抽签->setFont(big);
     Cmd抽签->setMinimumHeight(52);
-    Command3 = button("Command3", QStringLiteral("打印报表"));
-    Command2 = button("Command2", QStringLiteral("项目切换"));
-    Command1 = button("Command1", QStringLiteral("系统设置"));
-    Command4 = button("Command4", QStringLiteral("考试Quillet"));
+    reportsButton = button("Command3", QStringLiteral("打印报表"));
+    switchProjectButton = button("Command2", QStringLiteral("项目切换"));
+    managerProgramButton = button("Command1", QStringLiteral("系统设置"));
+    countdownProgramButton = button("Command4", QStringLiteral("考试Quillet"));
 
     auto* subjectBox = new QGroupBox(QStringLiteral("当前科目"), this);
     auto* subjectLayout = new QVBoxLayout(subjectBox);
-    subjectLayout->addWidget(Check1);
+    subjectLayout->addWidget(autoSubjectBox);
     subjectLayout->addWidget(Cmb科目);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(Command3, 0, 0);
-    grid->addWidget(Command2, 0, 1);
-    grid->addWidget(Command1, 1, 0);
-    grid->addWidget(Command4, 1, 1);
+    grid->addWidget(reportsButton, 0, 0);
+    grid->addWidget(switchProjectButton, 0, 1);
+    grid->addWidget(managerProgramButton, 1, 0);
+    grid->addWidget(countdownProgramButton, 1, 1);
 
     auto* side = new QVBoxLayout;
-    side->addWidget(Label1);
-    side->addWidget(Label3);
+    side->addWidget(titleLabel);
+    side->addWidget(clockLabel);
     side->addSpacing(12);
     side->addWidget(subjectBox);
     side->addSpacing(12);
@@ -108,20 +108,22 @@ void Frm参数::buildControls() {
     layout->addLayout(side, 2);
     resize(960, 620);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(500);
-    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(QStringLiteral("Timer1"));
+    clockTimer->setInterval(500);
+    connect(clockTimer, &QTimer::timeout, this, [this] { tick(); });
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { openHelp(); });
 
-    connect(Check1, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
+    connect(autoSubjectBox, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
     connect(Cmd抽签, &QPushButton::clicked, this, [this] { openDrawWindow(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { openReports(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { chooseProject(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Morvek")); });
-    connect(Command4, &QPushButton::clicked, this, [this] { startSibling(QStringLiteral("Quillet")); });
+    connect(reportsButton, &QPushButton::clicked, this, [this] { openReports(); });
+    connect(switchProjectButton, &QPushButton::clicked, this, [this] { chooseProject(); });
+    connect(managerProgramButton, &QPushButton::clicked, this,
+            [this] { startSibling(QStringLiteral("Morvek")); });
+    connect(countdownProgramButton, &QPushButton::clicked, this,
+            [this] { startSibling(QStringLiteral("Quillet")); });
 }
 
 Frm参数::Start Frm参数::startUp(const QString& programFolder) {
@@ -140,7 +142,7 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
     try {
         if (!common::readActiveSettings(*db_, state)) {
             Txt基本情况->setPlainText(common::kNoProjectText);
-            Timer1->start();
+            clockTimer->start();
             return Start::Run;
         }
         state.LoginSucceeded = false;
@@ -153,12 +155,12 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
         return Start::Quit;
     }
     tick();
-    Timer1->start();
+    clockTimer->start();
     return Start::Run;
 }
 
 void Frm参数::showLogin(QWidget* parent) {
-    common::ui::askLogin(state, services_, Command1, common::ui::kDrawLoginCaption, parent);
+    common::ui::askLogin(state, services_, managerProgramButton, common::ui::kDrawLoginCaption, parent);
 }
 
 void Frm参数::读参数() {
@@ -173,7 +175,7 @@ void Frm参数::读参数() {
         return;
     }
     if (state.StaffMismatch)
-        Label3->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
+        clockLabel->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
     读科目信息();
     Cmd抽签->setEnabled(state.KSS != 0);
 }
@@ -188,7 +190,7 @@ void Frm参数::读科目信息() {
 }
 
 void Frm参数::获取当前科目() {
-    if (!Check1->isChecked()) {
+    if (!autoSubjectBox->isChecked()) {
         state.DQKM = Cmb科目->currentText();
         return;
     }
@@ -203,7 +205,7 @@ void Frm参数::tick() {
     获取当前科目();
     if (!state.StaffMismatch) {
         const QDateTime now = services_.clock.now();
-        Label3->setText(common::longDateText(now.date()) + common::ampmTimeText(now.time()));
+        clockLabel->setText(common::longDateText(now.date()) + common::ampmTimeText(now.time()));
     }
 }
 
@@ -215,7 +217,7 @@ void Frm参数::startSibling(const QString& baseName) {
 }
 
 void Frm参数::openDrawWindow() {
-    Frm抽签 draw(state, services_, Command1, this);
+    Frm抽签 draw(state, services_, managerProgramButton, this);
     if (draw.isUsable())
         services_.dialogs.run(draw);
 }

@@ -43,16 +43,16 @@ public:
     common::RunState state;
 
     QPlainTextEdit* Txt基本情况;
-    QLabel* Label1;
-    QLabel* Label3;
-    QCheckBox* Check1;
+    QLabel* titleLabel;
+    QLabel* clockLabel;
+    QCheckBox* autoSubjectBox;
     QComboBox* Cmb科目;
     QPushButton* Cmd抽签;
-    QPushButton* Command3;
-    QPushButton* Command2;
-    QPushButton* Command1;
-    QPushButton* Command4;
-    QTimer* Timer1;
+    QPushButton* reportsButton;
+    QPushButton* switchProjectButton;
+    QPushButton* managerProgramButton;
+    QPushButton* countdownProgramButton;
+    QTimer* clockTimer;
 
 private:
     void buildControls();

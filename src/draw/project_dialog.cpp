@@ -17,27 +17,27 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     setWindowTitle(QStringLiteral("选择抽签项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Label1 = new QLabel(QStringLiteral("选择项目："), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb考点 = new QComboBox(this);
     Cmb考点->setObjectName(QStringLiteral("Cmb考点"));
     Cmb考点->setEditable(true);
     Cmb考点->setInsertPolicy(QComboBox::NoInsert);
     Cmb考点->setMinimumContentsLength(32);
-    Command1 = new QPushButton(QStringLiteral("确定"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Label2 = new QLabel(QStringLiteral("说明:系统允许同时创建多个独立考试项目"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("　　 具体情况见参数设置相关项目"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("Command1"));
+    okButton->setDefault(true);
+    noteLabel = new QLabel(QStringLiteral("说明:系统允许同时创建多个独立考试项目"), this);
+    noteLabel->setObjectName(QStringLiteral("Label2"));
+    seeSettingsLabel = new QLabel(QStringLiteral("　　 具体情况见参数设置相关项目"), this);
+    seeSettingsLabel->setObjectName(QStringLiteral("Label3"));
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(Label1, 0, 0);
+    layout->addWidget(promptLabel, 0, 0);
     layout->addWidget(Cmb考点, 0, 1);
-    layout->addWidget(Command1, 0, 2);
-    layout->addWidget(Label2, 1, 0, 1, 3);
-    layout->addWidget(Label3, 2, 0, 1, 3);
+    layout->addWidget(okButton, 0, 2);
+    layout->addWidget(noteLabel, 1, 0, 1, 3);
+    layout->addWidget(seeSettingsLabel, 2, 0, 1, 3);
 
     try {
         const db::Database& db = common::runDatabase(state);
@@ -53,7 +53,7 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     Cmb考点->setCurrentIndex(-1);
     Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.project.ksmc);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { choose(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { choose(); });
 }
 
 void Frm选项目::choose() {

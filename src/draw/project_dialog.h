@@ -17,11 +17,11 @@ class Frm选项目 : public QDialog {
 public:
     Frm选项目(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QLabel* Label1;
+    QLabel* promptLabel;
     QComboBox* Cmb考点;
-    QPushButton* Command1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QPushButton* okButton;
+    QLabel* noteLabel;
+    QLabel* seeSettingsLabel;
 
 private:
     void choose();

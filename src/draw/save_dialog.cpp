@@ -13,40 +13,40 @@ Frm保存::Frm保存(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("保存抽签结论"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Frame1 = new QGroupBox(QStringLiteral("其他工作人员"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Option1 = new QRadioButton(QStringLiteral("不追加场外及验卷"), Frame1);
-    Option1->setObjectName(QStringLiteral("Option1"));
-    Option2 = new QRadioButton(QStringLiteral("按预选参数处理"), Frame1);
-    Option2->setObjectName(QStringLiteral("Option2"));
-    Option2->setChecked(true);
-    auto* options = new QVBoxLayout(Frame1);
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    othersFrame = new QGroupBox(QStringLiteral("其他工作人员"), this);
+    othersFrame->setObjectName(QStringLiteral("Frame1"));
+    invigilatorsOnlyOption = new QRadioButton(QStringLiteral("不追加场外及验卷"), othersFrame);
+    invigilatorsOnlyOption->setObjectName(QStringLiteral("Option1"));
+    withDutiesOption = new QRadioButton(QStringLiteral("按预选参数处理"), othersFrame);
+    withDutiesOption->setObjectName(QStringLiteral("Option2"));
+    withDutiesOption->setChecked(true);
+    auto* options = new QVBoxLayout(othersFrame);
+    options->addWidget(invigilatorsOnlyOption);
+    options->addWidget(withDutiesOption);
 
-    Command2 = new QPushButton(QStringLiteral("保存数据"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setDefault(true);
-    Command1 = new QPushButton(QStringLiteral("放弃数据"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    saveButton = new QPushButton(QStringLiteral("保存数据"), this);
+    saveButton->setObjectName(QStringLiteral("Command2"));
+    saveButton->setDefault(true);
+    discardButton = new QPushButton(QStringLiteral("放弃数据"), this);
+    discardButton->setObjectName(QStringLiteral("Command1"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command1);
+    buttons->addWidget(saveButton);
+    buttons->addWidget(discardButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Frame1);
+    layout->addWidget(othersFrame);
     layout->addLayout(buttons);
     setMinimumWidth(300);
 
-    connect(Command1, &QPushButton::clicked, this, [this] {
+    connect(discardButton, &QPushButton::clicked, this, [this] {
         BC = 0;
         reject();
     });
-    connect(Command2, &QPushButton::clicked, this, [this] {
-        if (Option1->isChecked())
+    connect(saveButton, &QPushButton::clicked, this, [this] {
+        if (invigilatorsOnlyOption->isChecked())
             BC = 1;
-        if (Option2->isChecked())
+        if (withDutiesOption->isChecked())
             BC = 2;
         accept();
     });

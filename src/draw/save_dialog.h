@@ -13,11 +13,11 @@ class Frm保存 : public QDialog {
 public:
     explicit Frm保存(QWidget* parent = nullptr);
 
-    QGroupBox* Frame1;
-    QRadioButton* Option1;
-    QRadioButton* Option2;
-    QPushButton* Command2;
-    QPushButton* Command1;
+    QGroupBox* othersFrame;
+    QRadioButton* invigilatorsOnlyOption;
+    QRadioButton* withDutiesOption;
+    QPushButton* saveButton;
+    QPushButton* discardButton;
 
     // 0 discard (also when closed by the frame), 1 the invigilators only, 2 with the duties.
     int BC = 0;

@@ -91,13 +91,13 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     Lbl日期 = makeLabel(this, QStringLiteral("Lbl日期"), sansFont(false), Qt::black);
     Lbl时间 = makeLabel(this, QStringLiteral("Lbl时间"), sansFont(true), Qt::red);
     Lbl科目 = makeLabel(this, QStringLiteral("Lbl科目"), calligraphicFont(), Qt::blue);
-    Label1 = makeLabel(this, QStringLiteral("Label1"), sansFont(true), Qt::red);
-    Label2 = makeLabel(this, QStringLiteral("Label2"), sansFont(true), Qt::red);
-    Label3 = makeLabel(this, QStringLiteral("Label3"), sansFont(false), Qt::darkGray);
-    Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label3->setWordWrap(true);
+    upperLineLabel = makeLabel(this, QStringLiteral("Label1"), sansFont(true), Qt::red);
+    lowerLineLabel = makeLabel(this, QStringLiteral("Label2"), sansFont(true), Qt::red);
+    noticeLabel = makeLabel(this, QStringLiteral("Label3"), sansFont(false), Qt::darkGray);
+    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noticeLabel->setWordWrap(true);
     Lbl科目->setText(kSubjectPrefix);
-    Label3->setText(kAccuracyNotice);
+    noticeLabel->setText(kAccuracyNotice);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -107,15 +107,15 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     layout->addStretch(1);
     layout->addWidget(Lbl科目);
     layout->addStretch(1);
-    layout->addWidget(Label1);
-    layout->addWidget(Label2);
+    layout->addWidget(upperLineLabel);
+    layout->addWidget(lowerLineLabel);
     layout->addStretch(2);
-    layout->addWidget(Label3);
+    layout->addWidget(noticeLabel);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { tick(); });
+    clockTimer = new QTimer(this);
+    clockTimer->setObjectName(QStringLiteral("Timer1"));
+    clockTimer->setInterval(1000);
+    connect(clockTimer, &QTimer::timeout, this, [this] { tick(); });
 
     placeOnScreen();
     fitFonts();
@@ -140,7 +140,7 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
     try {
         if (!common::readActiveSettings(*start.db, state_)) {
             // No current project: the design texts stay and every tick shows break time.
-            Timer1->start();
+            clockTimer->start();
             return true;
         }
         读考试时间(*start.db);
@@ -150,8 +150,8 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
         return false;
     }
     showDateAndTime(services_.clock.now());
-    Label3->setText(kAccuracyNotice);
-    Timer1->start();
+    noticeLabel->setText(kAccuracyNotice);
+    clockTimer->start();
     return true;
 }
 
@@ -164,8 +164,8 @@ void FrmQuillet::tick() {
     const CountdownLines lines = countdownLines(state_.SubjectTable, now);
     Lbl科目->setText(kSubjectPrefix + lines.subject);
     showDateAndTime(now);
-    Label1->setText(lines.upper);
-    Label2->setText(lines.lower);
+    upperLineLabel->setText(lines.upper);
+    lowerLineLabel->setText(lines.lower);
     fitFonts();
 }
 
@@ -192,9 +192,9 @@ void FrmQuillet::fitFonts() {
     scaleFont(Lbl日期, kDatePoints, scale, lineWidth, true);
     scaleFont(Lbl时间, kTimePoints, scale, lineWidth, true);
     scaleFont(Lbl科目, kSubjectPoints, scale, lineWidth, true);
-    scaleFont(Label1, kCountdownPoints, scale, lineWidth, true);
-    scaleFont(Label2, kCountdownPoints, scale, lineWidth, true);
-    scaleFont(Label3, kNoticePoints, scale, lineWidth, false);
+    scaleFont(upperLineLabel, kCountdownPoints, scale, lineWidth, true);
+    scaleFont(lowerLineLabel, kCountdownPoints, scale, lineWidth, true);
+    scaleFont(noticeLabel, kNoticePoints, scale, lineWidth, false);
 }
 
 void FrmQuillet::resizeEvent(QResizeEvent* event) {

@@ -22,7 +22,7 @@ public:
 
     // The form's load. False when the program must end; the reason has been shown.
     bool load(const QString& programFolder, common::SingleInstance& instance);
-    // Timer1: one second of the display.
+    // clockTimer: one second of the display.
     void tick();
 
     const common::RunState& state() const { return state_; }
@@ -30,10 +30,10 @@ public:
     QLabel* Lbl日期;
     QLabel* Lbl时间;
     QLabel* Lbl科目;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QTimer* Timer1;
+    QLabel* upperLineLabel;
+    QLabel* lowerLineLabel;
+    QLabel* noticeLabel;
+    QTimer* clockTimer;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

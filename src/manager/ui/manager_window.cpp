@@ -33,7 +33,7 @@ void Frm管理::buildControls() {
     setWindowTitle(QStringLiteral("Morvek"));
 
     Txt基本情况 = common::ui::createOverviewBox(this, 560);
-    Label1 = common::ui::createTitleLabel(QStringLiteral("Vardel数据管理"), 22, this);
+    titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel数据管理"), 22, this);
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -41,26 +41,26 @@ void Frm管理::buildControls() {
         b->setMinimumHeight(40);
         return b;
     };
-    Command1 = button("Command1", QStringLiteral("项目管理"));
+    projectsButton = button("Command1", QStringLiteral("项目管理"));
     Cmd时间 = button("Cmd时间", QStringLiteral("考试科目与时间"));
-    Command3 = button("Command3", QStringLiteral("人员管理"));
-    Command2 = button("Command2", QStringLiteral("数据导入"));
-    Command4 = button("Command4", QStringLiteral("打开抽签程序"));
-    Command5 = button("Command5", QStringLiteral("修改管理密码"));
+    staffButton = button("Command3", QStringLiteral("人员管理"));
+    importButton = button("Command2", QStringLiteral("数据导入"));
+    drawProgramButton = button("Command4", QStringLiteral("打开抽签程序"));
+    passwordButton = button("Command5", QStringLiteral("修改管理密码"));
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* buttons = new QVBoxLayout(frame);
     buttons->setSpacing(10);
-    for (QPushButton* b : {Command1, Cmd时间, Command3, Command2})
+    for (QPushButton* b : {projectsButton, Cmd时间, staffButton, importButton})
         buttons->addWidget(b);
     buttons->addSpacing(16);
-    buttons->addWidget(Command4);
-    buttons->addWidget(Command5);
+    buttons->addWidget(drawProgramButton);
+    buttons->addWidget(passwordButton);
     buttons->addStretch();
 
     auto* side = new QVBoxLayout;
-    side->addWidget(Label1);
+    side->addWidget(titleLabel);
     side->addSpacing(8);
     side->addWidget(frame, 1);
     auto* layout = new QHBoxLayout(this);
@@ -70,12 +70,13 @@ void Frm管理::buildControls() {
     layout->addLayout(side);
     resize(840, 700);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
+    connect(projectsButton, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
     connect(Cmd时间, &QPushButton::clicked, this, [this] { openEditor<Frm时间设置>(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { openEditor<roster_import::ui::Frm数据导入>(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { startDrawProgram(); });
-    connect(Command5, &QPushButton::clicked, this, [this] { openPassword(); });
+    connect(staffButton, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
+    connect(importButton, &QPushButton::clicked, this,
+            [this] { openEditor<roster_import::ui::Frm数据导入>(); });
+    connect(drawProgramButton, &QPushButton::clicked, this, [this] { startDrawProgram(); });
+    connect(passwordButton, &QPushButton::clicked, this, [this] { openPassword(); });
 }
 
 Frm管理::Start Frm管理::startUp(const QString& programFolder, common::SingleInstance& instance) {
@@ -105,7 +106,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
 }
 
 void Frm管理::showLogin() {
-    common::ui::askLogin(state, services_, Command1, common::ui::kManagerLoginCaption, this);
+    common::ui::askLogin(state, services_, projectsButton, common::ui::kManagerLoginCaption, this);
 }
 
 void Frm管理::读参数() {
@@ -120,7 +121,7 @@ void Frm管理::读参数() {
         services_.prompter.message(this, QStringLiteral("读取考试项目数据失败！\n") + e.text(),
                                    common::Prompter::Icon::Critical);
     }
-    for (QPushButton* b : {Command2, Command3, Command4, Cmd时间})
+    for (QPushButton* b : {importButton, staffButton, drawProgramButton, Cmd时间})
         b->setEnabled(found);
 }
 

@@ -34,13 +34,13 @@ public:
     common::RunState state;
 
     QPlainTextEdit* Txt基本情况;
-    QLabel* Label1;
-    QPushButton* Command1; // 项目管理
-    QPushButton* Cmd时间;  // 考试科目与时间
-    QPushButton* Command3; // 人员管理
-    QPushButton* Command2; // 数据导入
-    QPushButton* Command4; // 打开抽签程序
-    QPushButton* Command5; // 修改管理密码
+    QLabel* titleLabel;
+    QPushButton* projectsButton;
+    QPushButton* Cmd时间; // 考试科目与时间
+    QPushButton* staffButton;
+    QPushButton* importButton;
+    QPushButton* drawProgramButton;
+    QPushButton* passwordButton;
 
 private:
     void buildControls();

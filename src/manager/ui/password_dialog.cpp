@@ -22,41 +22,41 @@ Frm密码::Frm密码(common::RunState& state, common::Services& services, QWidge
         edit->setMinimumWidth(200);
         return edit;
     };
-    Text1 = password("Text1");
-    Text2 = password("Text2");
-    Text3 = password("Text3");
-    Command1 = new QPushButton(QStringLiteral("确定"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("取消"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    oldPasswordEdit = password("Text1");
+    newPasswordEdit = password("Text2");
+    newPasswordAgainEdit = password("Text3");
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("Command1"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("Command2"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("旧密码:"), Text1);
-    form->addRow(QStringLiteral("新密码:"), Text2);
-    form->addRow(QStringLiteral("再输入一次:"), Text3);
+    form->addRow(QStringLiteral("旧密码:"), oldPasswordEdit);
+    form->addRow(QStringLiteral("新密码:"), newPasswordEdit);
+    form->addRow(QStringLiteral("再输入一次:"), newPasswordAgainEdit);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 18, 18, 14);
     layout->addLayout(form);
     layout->addSpacing(10);
     layout->addLayout(buttons);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { change(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { reject(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { change(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 QLineEdit* Frm密码::box(PasswordBox which) const {
     switch (which) {
     case PasswordBox::Old:
-        return Text1;
+        return oldPasswordEdit;
     case PasswordBox::New:
-        return Text2;
+        return newPasswordEdit;
     case PasswordBox::Again:
-        return Text3;
+        return newPasswordAgainEdit;
     case PasswordBox::None:
         break;
     }
@@ -64,8 +64,8 @@ QLineEdit* Frm密码::box(PasswordBox which) const {
 }
 
 void Frm密码::change() {
-    if (const std::optional<PasswordRefusal> r =
-            checkPasswordChange({Text1->text(), Text2->text(), Text3->text()}, state_)) {
+    if (const std::optional<PasswordRefusal> r = checkPasswordChange(
+            {oldPasswordEdit->text(), newPasswordEdit->text(), newPasswordAgainEdit->text()}, state_)) {
         QLineEdit* edit = box(r->box);
         services_.prompter.message(
             this, r->text, edit ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
@@ -77,7 +77,7 @@ void Frm密码::change() {
     }
     bool saved = false;
     try {
-        saved = savePassword(common::runDatabase(state_), state_, Text2->text());
+        saved = savePassword(common::runDatabase(state_), state_, newPasswordEdit->text());
     } catch (const db::DbError& e) {
         services_.prompter.message(this, QStringLiteral("密码没有修改！\n") + e.text(),
                                    common::Prompter::Icon::Critical);

@@ -16,11 +16,11 @@ class Frm密码 : public QDialog {
 public:
     Frm密码(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QLineEdit* Text1; // old password
-    QLineEdit* Text2; // new password
-    QLineEdit* Text3; // new password again
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QLineEdit* oldPasswordEdit;
+    QLineEdit* newPasswordEdit;
+    QLineEdit* newPasswordAgainEdit;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 
 private:
     void change();

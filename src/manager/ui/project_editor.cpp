@@ -17,8 +17,8 @@ Frm项目::Frm项目(common::RunState& state, common::Services& services, QWidge
     setObjectName(QStringLiteral("Frm项目"));
     setWindowTitle(QStringLiteral("项目管理"));
 
-    Command1 = editorButton("Command1", QStringLiteral("设置为当前项目"), this);
-    connect(Command1, &QPushButton::clicked, this, [this] { setCurrent(); });
+    setCurrentButton = editorButton("Command1", QStringLiteral("设置为当前项目"), this);
+    connect(setCurrentButton, &QPushButton::clicked, this, [this] { setCurrent(); });
 
     auto* listTitle = new QLabel(QStringLiteral("考试项目"), this);
     QFont bold = listTitle->font();
@@ -28,7 +28,7 @@ Frm项目::Frm项目(common::RunState& state, common::Services& services, QWidge
     auto* left = new QVBoxLayout;
     left->addWidget(listTitle);
     left->addWidget(grid, 1);
-    left->addWidget(Command1);
+    left->addWidget(setCurrentButton);
 
     auto* right = new QVBoxLayout;
     right->addWidget(buildFields());
@@ -215,7 +215,8 @@ bool Frm项目::deleteAllowed() const {
 }
 
 void Frm项目::updateControls() {
-    Command1->setEnabled(isUsable() && page().hasCurrent() && canSetCurrent(page().currentId(), state_));
+    setCurrentButton->setEnabled(isUsable() && page().hasCurrent() &&
+                                 canSetCurrent(page().currentId(), state_));
 }
 
 void Frm项目::setCurrent() {

@@ -24,7 +24,7 @@ public:
     std::array<QLineEdit*, 3> Txt前景{}; // text colour red, green, blue ("Txt前景_0" ...)
     std::array<QLineEdit*, 3> Txt背景{}; // background colour
     QLineEdit* TxtYB;                    // the colour sample
-    QPushButton* Command1;               // 设置为当前项目
+    QPushButton* setCurrentButton;
 
     ProjectForm form() const;
     void setForm(const ProjectForm& form);

@@ -59,14 +59,14 @@ Frm监考员::Frm监考员(common::RunState& state, common::Services& services, 
     setWindowTitle(QStringLiteral("考务人员设置"));
 
     QLabel* header = addHeader(QStringLiteral("Label5"));
-    Label9 = plainLabel("Label9", this);
-    QFont bold = Label9->font();
+    listTitleLabel = plainLabel("Label9", this);
+    QFont bold = listTitleLabel->font();
     bold.setBold(true);
-    Label9->setFont(bold);
+    listTitleLabel->setFont(bold);
     grid->setMinimumWidth(420);
 
     auto* list = new QVBoxLayout;
-    list->addWidget(Label9);
+    list->addWidget(listTitleLabel);
     list->addWidget(grid, 1);
     auto* side = new QVBoxLayout;
     side->addWidget(buildView());
@@ -96,14 +96,14 @@ Frm监考员::Frm监考员(common::RunState& state, common::Services& services, 
 QWidget* Frm监考员::buildView() {
     auto* box = new QGroupBox(QStringLiteral("显示"), this);
     auto* categories = new QButtonGroup(box);
-    Option4 = option("Option4", QStringLiteral("监考员"), categories, box);
-    Option5 = option("Option5", QStringLiteral("场外与验卷人员"), categories, box);
-    Option4->setChecked(true);
+    invigilatorsOption = option("Option4", QStringLiteral("监考员"), categories, box);
+    outsideAndCheckersOption = option("Option5", QStringLiteral("场外与验卷人员"), categories, box);
+    invigilatorsOption->setChecked(true);
     auto* subsets = new QButtonGroup(box);
-    Option1 = option("Option1", QStringLiteral("显示全部"), subsets, box);
-    Option2 = option("Option2", QString(), subsets, box);
-    Option3 = option("Option3", QString(), subsets, box);
-    Option1->setChecked(true);
+    showAllOption = option("Option1", QStringLiteral("显示全部"), subsets, box);
+    firstDutyOption = option("Option2", QString(), subsets, box);
+    secondDutyOption = option("Option3", QString(), subsets, box);
+    showAllOption->setChecked(true);
     for (QButtonGroup* group : {categories, subsets}) {
         connect(group, &QButtonGroup::buttonClicked, this, [this] {
             pager().setTop(1);
@@ -112,11 +112,11 @@ QWidget* Frm监考员::buildView() {
         });
     }
     auto* layout = new QGridLayout(box);
-    layout->addWidget(Option4, 0, 0);
-    layout->addWidget(Option5, 0, 1, 1, 2);
-    layout->addWidget(Option1, 1, 0);
-    layout->addWidget(Option2, 1, 1);
-    layout->addWidget(Option3, 1, 2);
+    layout->addWidget(invigilatorsOption, 0, 0);
+    layout->addWidget(outsideAndCheckersOption, 0, 1, 1, 2);
+    layout->addWidget(showAllOption, 1, 0);
+    layout->addWidget(firstDutyOption, 1, 1);
+    layout->addWidget(secondDutyOption, 1, 2);
     return box;
 }
 
@@ -130,12 +130,12 @@ QWidget* Frm监考员::buildFields() {
     Txt电话 = lineEdit("Txt电话", box);
     Txt身份证号 = lineEdit("Txt身份证号", box);
     edits_ = {Txt编号, Txt姓名, Cmb性别, Cmb安排, Txt单位, Txt电话, Txt身份证号};
-    Label8 = plainLabel("Label8", box);
+    numberLabel = plainLabel("Label8", box);
 
     // A screen reader names each field by its own label, never by the box around them.
-    Label8->setBuddy(Txt编号);
+    numberLabel->setBuddy(Txt编号);
     auto* form = new QFormLayout;
-    form->addRow(Label8, Txt编号);
+    form->addRow(numberLabel, Txt编号);
     form->addRow(QStringLiteral("姓名："), Txt姓名);
     form->addRow(QStringLiteral("性别："), Cmb性别);
     form->addRow(QStringLiteral("安排："), Cmb安排);
@@ -161,22 +161,22 @@ QWidget* Frm监考员::buildFields() {
 }
 
 RosterCategory Frm监考员::category() const {
-    return Option5->isChecked() ? RosterCategory::Duties : RosterCategory::Invigilators;
+    return outsideAndCheckersOption->isChecked() ? RosterCategory::Duties : RosterCategory::Invigilators;
 }
 
 RosterSubset Frm监考员::subset() const {
-    if (Option2->isChecked())
+    if (firstDutyOption->isChecked())
         return RosterSubset::Second;
-    return Option3->isChecked() ? RosterSubset::Third : RosterSubset::All;
+    return secondDutyOption->isChecked() ? RosterSubset::Third : RosterSubset::All;
 }
 
 // The captions, titles and duty list of the chosen view, and the view the grid reads.
 void Frm监考员::applyView() {
     const RosterView& v = rosterView(category(), subset());
-    Option2->setText(v.option2);
-    Option3->setText(v.option3);
-    Label9->setText(v.title);
-    Label8->setText(v.numberLabel);
+    firstDutyOption->setText(v.option2);
+    secondDutyOption->setText(v.option3);
+    listTitleLabel->setText(v.title);
+    numberLabel->setText(v.numberLabel);
     Cmb安排->clear();
     Cmb安排->addItems(v.duties);
     Cmb安排->setCurrentText(v.dutyText);
@@ -246,7 +246,8 @@ void Frm监考员::updateControls() {
     for (QWidget* w : std::as_const(edits_))
         w->setEnabled(editing);
     // A view switched while a new person is typed would fill his fields with someone else.
-    for (QRadioButton* b : {Option4, Option5, Option1, Option2, Option3})
+    for (QRadioButton* b :
+         {invigilatorsOption, outsideAndCheckersOption, showAllOption, firstDutyOption, secondDutyOption})
         b->setEnabled(!mode().adding());
     Cmd责任->setEnabled(isUsable() && !mode().adding() && scopeButtonEnabled(category(), pager().count()));
 }

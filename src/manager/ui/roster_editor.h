@@ -19,13 +19,13 @@ class Frm监考员 : public RecordEditor {
 public:
     Frm监考员(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QRadioButton* Option4; // invigilators
-    QRadioButton* Option5; // outside supervisors and paper checkers
-    QRadioButton* Option1; // all of the category
-    QRadioButton* Option2;
-    QRadioButton* Option3;
-    QLabel* Label9; // the list's title
-    QLabel* Label8; // the label of Txt编号
+    QRadioButton* invigilatorsOption;
+    QRadioButton* outsideAndCheckersOption;
+    QRadioButton* showAllOption;
+    QRadioButton* firstDutyOption;  // only 甲, or only 场外监考
+    QRadioButton* secondDutyOption; // only 乙, or only 验卷
+    QLabel* listTitleLabel;
+    QLabel* numberLabel; // the label of Txt编号
     QPlainTextEdit* txt统计;
     QLineEdit* Txt编号;
     QLineEdit* Txt姓名;

@@ -18,20 +18,21 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     setWindowTitle(QStringLiteral("场外监考与验卷责任范围设置"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Option1 = new QRadioButton(categoryText(DutyCategory::Outside), this);
-    Option1->setObjectName(QStringLiteral("Option1"));
-    Option1->setChecked(true);
-    Option2 = new QRadioButton(categoryText(DutyCategory::PaperCheck), this);
-    Option2->setObjectName(QStringLiteral("Option2"));
-    connect(Option1, &QRadioButton::clicked, this, [this] { chooseCategory(DutyCategory::Outside); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { chooseCategory(DutyCategory::PaperCheck); });
-    Label7 = new QLabel(scopeHeading(DutyCategory::Outside), this);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setTextFormat(Qt::PlainText);
-    QFont heading = Label7->font();
+    outsideOption = new QRadioButton(categoryText(DutyCategory::Outside), this);
+    outsideOption->setObjectName(QStringLiteral("Option1"));
+    outsideOption->setChecked(true);
+    checkersOption = new QRadioButton(categoryText(DutyCategory::PaperCheck), this);
+    checkersOption->setObjectName(QStringLiteral("Option2"));
+    connect(outsideOption, &QRadioButton::clicked, this, [this] { chooseCategory(DutyCategory::Outside); });
+    connect(checkersOption, &QRadioButton::clicked, this,
+            [this] { chooseCategory(DutyCategory::PaperCheck); });
+    headingLabel = new QLabel(scopeHeading(DutyCategory::Outside), this);
+    headingLabel->setObjectName(QStringLiteral("Label7"));
+    headingLabel->setTextFormat(Qt::PlainText);
+    QFont heading = headingLabel->font();
     heading.setBold(true);
     heading.setPointSize(heading.pointSize() + 2);
-    Label7->setFont(heading);
+    headingLabel->setFont(heading);
 
     grid = new RecordGrid(ScopeModel::kPageSize, 1, this);
     grid->setMinimumWidth(200);
@@ -46,20 +47,20 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
             refresh();
     });
 
-    Command1 = editorButton("Command1", QStringLiteral("保存"), this);
-    Command2 = editorButton("Command2", QStringLiteral("反选"), this);
-    Command3 = editorButton("Command3", QStringLiteral("全选"), this);
-    Command4 = editorButton("Command4", QStringLiteral("一对一自动匹配"), this);
-    connect(Command1, &QPushButton::clicked, this, [this] { save(); });
-    connect(Command2, &QPushButton::clicked, this, [this] {
+    saveButton = editorButton("Command1", QStringLiteral("保存"), this);
+    invertButton = editorButton("Command2", QStringLiteral("反选"), this);
+    selectAllButton = editorButton("Command3", QStringLiteral("全选"), this);
+    oneToOneButton = editorButton("Command4", QStringLiteral("一对一自动匹配"), this);
+    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    connect(invertButton, &QPushButton::clicked, this, [this] {
         for (QCheckBox* box : std::as_const(Chk考室))
             box->setChecked(!box->isChecked());
     });
-    connect(Command3, &QPushButton::clicked, this, [this] {
+    connect(selectAllButton, &QPushButton::clicked, this, [this] {
         for (QCheckBox* box : std::as_const(Chk考室))
             box->setChecked(true);
     });
-    connect(Command4, &QPushButton::clicked, this, [this] { oneToOne(); });
+    connect(oneToOneButton, &QPushButton::clicked, this, [this] { oneToOne(); });
 
     Lbl超出 = new QLabel(this);
     Lbl超出->setObjectName(QStringLiteral("Lbl超出"));
@@ -69,8 +70,8 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     Lbl超出->hide();
 
     auto* options = new QHBoxLayout;
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    options->addWidget(outsideOption);
+    options->addWidget(checkersOption);
     options->addStretch();
     auto* people = new QVBoxLayout;
     people->addLayout(options);
@@ -81,12 +82,12 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     body->addWidget(buildRooms(), 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {Command1, Command2, Command3, Command4})
+    for (QPushButton* b : {saveButton, invertButton, selectAllButton, oneToOneButton})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(10);
-    layout->addWidget(Label7);
+    layout->addWidget(headingLabel);
     layout->addLayout(body, 1);
     layout->addWidget(Lbl超出);
     layout->addLayout(buttons);
@@ -138,10 +139,10 @@ void Frm责任::refresh() {
     }
     showRooms();
     const bool writable = read && state_.LoginSucceeded;
-    Command1->setEnabled(writable && model_->editEnabled());
-    Command2->setEnabled(read && model_->editEnabled());
-    Command3->setEnabled(read && model_->editEnabled());
-    Command4->setEnabled(writable && model_->oneToOneEnabled());
+    saveButton->setEnabled(writable && model_->editEnabled());
+    invertButton->setEnabled(read && model_->editEnabled());
+    selectAllButton->setEnabled(read && model_->editEnabled());
+    oneToOneButton->setEnabled(writable && model_->oneToOneEnabled());
     Lbl超出->setText(read ? model_->overflowText() : QString());
     Lbl超出->setVisible(!Lbl超出->text().isEmpty());
 }
@@ -172,7 +173,7 @@ QVector<bool> Frm责任::ticks() const {
 }
 
 void Frm责任::chooseCategory(DutyCategory category) {
-    Label7->setText(scopeHeading(category));
+    headingLabel->setText(scopeHeading(category));
     if (!model_)
         return;
     model_->setCategory(category);

@@ -29,16 +29,16 @@ public:
     // False when the editor's connection could not be opened (the reason was said).
     bool isUsable() const { return model_ != nullptr; }
 
-    QRadioButton* Option1; // 场外监考
-    QRadioButton* Option2; // 验卷
-    QLabel* Label7;
+    QRadioButton* outsideOption;
+    QRadioButton* checkersOption;
+    QLabel* headingLabel;
     RecordGrid* grid;
     QVector<QCheckBox*> Chk考室; // 9 columns of 18, box k for room k+1
-    QPushButton* Command1;       // 保存
-    QPushButton* Command2;       // 反选
-    QPushButton* Command3;       // 全选
-    QPushButton* Command4;       // 一对一自动匹配
-    QLabel* Lbl超出;             // says when rooms lie beyond the grid
+    QPushButton* saveButton;
+    QPushButton* invertButton;
+    QPushButton* selectAllButton;
+    QPushButton* oneToOneButton;
+    QLabel* Lbl超出; // says when rooms lie beyond the grid
 
     // 读场外, 读考室, 显示考室 and the buttons.
     void refresh();

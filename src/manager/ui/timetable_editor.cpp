@@ -46,53 +46,53 @@ Frm时间设置::Frm时间设置(common::RunState& state, common::Services& serv
 }
 
 QFrame* Frm时间设置::buildFields() {
-    Frame2 = new QFrame(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Txt科目 = field("Txt科目", Frame2);
-    Txt开考时间 = field("Txt开考时间", Frame2);
+    fieldsFrame = new QFrame(this);
+    fieldsFrame->setObjectName(QStringLiteral("Frame2"));
+    Txt科目 = field("Txt科目", fieldsFrame);
+    Txt开考时间 = field("Txt开考时间", fieldsFrame);
     Txt开考时间->setToolTip(kStartToolTip);
     Txt开考时间->installEventFilter(this);
-    Txt持续时间 = field("Txt持续时间", Frame2);
+    Txt持续时间 = field("Txt持续时间", fieldsFrame);
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("科目："), Txt科目);
     fields->addRow(QStringLiteral("开考时间："), Txt开考时间);
     fields->addRow(QStringLiteral("持续时间(分)："), Txt持续时间);
-    auto* layout = new QVBoxLayout(Frame2);
+    auto* layout = new QVBoxLayout(fieldsFrame);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(fields);
     layout->addLayout(writeButtons());
-    return Frame2;
+    return fieldsFrame;
 }
 
 QFrame* Frm时间设置::buildFillOffer() {
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameShape(QFrame::StyledPanel);
-    auto* text = new QLabel(kEmptyTimetableText, Frame1);
-    Option1 = new QRadioButton(QStringLiteral("标准中考时间表"), Frame1);
-    Option1->setObjectName(QStringLiteral("Option1"));
-    Option1->setChecked(true);
-    Option2 = new QRadioButton(QStringLiteral("标准高考时间表"), Frame1);
-    Option2->setObjectName(QStringLiteral("Option2"));
-    Command1 = editorButton("Command1", QStringLiteral("确认填充"), Frame1);
-    Command2 = editorButton("Command2", QStringLiteral("单个追加"), Frame1);
-    connect(Command1, &QPushButton::clicked, this, [this] { fill(); });
+    fillFrame = new QFrame(this);
+    fillFrame->setObjectName(QStringLiteral("Frame1"));
+    fillFrame->setFrameShape(QFrame::StyledPanel);
+    auto* text = new QLabel(kEmptyTimetableText, fillFrame);
+    zhongkaoOption = new QRadioButton(QStringLiteral("标准中考时间表"), fillFrame);
+    zhongkaoOption->setObjectName(QStringLiteral("Option1"));
+    zhongkaoOption->setChecked(true);
+    gaokaoOption = new QRadioButton(QStringLiteral("标准高考时间表"), fillFrame);
+    gaokaoOption->setObjectName(QStringLiteral("Option2"));
+    fillButton = editorButton("Command1", QStringLiteral("确认填充"), fillFrame);
+    addOneButton = editorButton("Command2", QStringLiteral("单个追加"), fillFrame);
+    connect(fillButton, &QPushButton::clicked, this, [this] { fill(); });
     // One by one is the first press of 追加, from the offer.
-    connect(Command2, &QPushButton::clicked, Cmd追加, &QPushButton::click);
+    connect(addOneButton, &QPushButton::clicked, Cmd追加, &QPushButton::click);
 
     auto* options = new QHBoxLayout;
-    options->addWidget(Option1);
-    options->addWidget(Option2);
+    options->addWidget(zhongkaoOption);
+    options->addWidget(gaokaoOption);
     options->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto* layout = new QVBoxLayout(Frame1);
+    buttons->addWidget(fillButton);
+    buttons->addWidget(addOneButton);
+    auto* layout = new QVBoxLayout(fillFrame);
     layout->addWidget(text);
     layout->addLayout(options);
     layout->addLayout(buttons);
-    return Frame1;
+    return fillFrame;
 }
 
 TimetableInput Frm时间设置::input() const {
@@ -132,11 +132,11 @@ Fields Frm时间设置::fieldsToModify() {
 void Frm时间设置::updateControls() {
     const TimetablePanels panels = timetablePanels(pager().count());
     // A subject typed one by one into an empty project needs the fields.
-    Frame2->setVisible(panels.fieldsVisible || mode().adding());
-    Frame1->setVisible(panels.fillVisible && !mode().adding());
+    fieldsFrame->setVisible(panels.fieldsVisible || mode().adding());
+    fillFrame->setVisible(panels.fillVisible && !mode().adding());
     const bool writable = state_.LoginSucceeded && isUsable();
-    Command1->setEnabled(writable);
-    Command2->setEnabled(writable);
+    fillButton->setEnabled(writable);
+    addOneButton->setEnabled(writable);
 }
 
 // A double click on the start puts in the present moment, to be edited from there.
@@ -152,7 +152,7 @@ void Frm时间设置::fill() {
     if (!guard())
         return;
     const StandardTimetable kind =
-        Option1->isChecked() ? StandardTimetable::Zhongkao : StandardTimetable::Gaokao;
+        zhongkaoOption->isChecked() ? StandardTimetable::Zhongkao : StandardTimetable::Gaokao;
     const int year = services_.clock.now().date().year();
     if (attempt([&] { fillFromStandard(database(), state_.DQXM, kind, year); },
                 QStringLiteral("数据没有保存！")))

@@ -18,12 +18,12 @@ public:
     QLineEdit* Txt科目;
     QLineEdit* Txt开考时间;
     QLineEdit* Txt持续时间;
-    QFrame* Frame2;        // the fields and the write buttons
-    QFrame* Frame1;        // the offer to fill an empty project
-    QRadioButton* Option1; // standard 中考 timetable
-    QRadioButton* Option2; // standard 高考 timetable
-    QPushButton* Command1; // 确认填充
-    QPushButton* Command2; // 单个追加
+    QFrame* fieldsFrame; // the fields and the write buttons
+    QFrame* fillFrame;   // the offer to fill an empty project
+    QRadioButton* zhongkaoOption;
+    QRadioButton* gaokaoOption;
+    QPushButton* fillButton;
+    QPushButton* addOneButton;
 
 protected:
     void showRecord(const Page& page) override;

@@ -25,42 +25,42 @@ Frm报表::Frm报表(common::RunState& state, common::Services& services, QWidge
     setWindowTitle(kCaption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    Label1 = new QLabel(QStringLiteral("选择项目："), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb报表 = new QComboBox(this);
     Cmb报表->setObjectName(QStringLiteral("Cmb报表"));
     Cmb报表->setMinimumWidth(300);
-    Check1 = new QCheckBox(QStringLiteral("仅打印场外与验卷"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setChecked(false);
-    Label2 = new QLabel(QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("打印页面文件在Report目录，用浏览器打开。"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Command1 = new QPushButton(QStringLiteral("确定"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("取消"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    dutiesOnlyBox = new QCheckBox(QStringLiteral("仅打印场外与验卷"), this);
+    dutiesOnlyBox->setObjectName(QStringLiteral("Check1"));
+    dutiesOnlyBox->setChecked(false);
+    paperNoteLabel = new QLabel(QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"), this);
+    paperNoteLabel->setObjectName(QStringLiteral("Label2"));
+    folderNoteLabel = new QLabel(QStringLiteral("打印页面文件在Report目录，用浏览器打开。"), this);
+    folderNoteLabel->setObjectName(QStringLiteral("Label3"));
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("Command1"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("Command2"));
 
     auto* choice = new QHBoxLayout;
-    choice->addWidget(Label1);
+    choice->addWidget(promptLabel);
     choice->addWidget(Cmb报表, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Check1);
+    buttons->addWidget(dutiesOnlyBox);
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choice);
     layout->addSpacing(6);
-    layout->addWidget(Label2);
-    layout->addWidget(Label3);
+    layout->addWidget(paperNoteLabel);
+    layout->addWidget(folderNoteLabel);
     layout->addSpacing(6);
     layout->addLayout(buttons);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { 输出报表(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { reject(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { 输出报表(); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { reject(); });
 
     列出报表();
     if (!openError_.isEmpty()) {
@@ -107,9 +107,9 @@ void Frm报表::输出报表() {
     ReportWriter writer(*db_, state_, services_.clock);
     const QStringList draw = Cmb报表->itemData(index).toStringList();
     if (draw.size() != 2)
-        finish(Check1->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
-                                   : writer.打印基础数据());
-    else if (Check1->isChecked())
+        finish(dutiesOnlyBox->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
+                                          : writer.打印基础数据());
+    else if (dutiesOnlyBox->isChecked())
         finish(writer.打印验卷(draw[0], draw[1]));
     else
         finish(writer.打印抽签结论(draw[0], draw[1]));

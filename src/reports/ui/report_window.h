@@ -24,12 +24,12 @@ public:
     ~Frm报表() override;
 
     QComboBox* Cmb报表;
-    QCheckBox* Check1;
-    QPushButton* Command1;
-    QPushButton* Command2;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
+    QCheckBox* dutiesOnlyBox;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QLabel* promptLabel;
+    QLabel* paperNoteLabel;
+    QLabel* folderNoteLabel;
 
 private:
     void 列出报表();

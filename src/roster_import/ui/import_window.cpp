@@ -55,38 +55,38 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     // Names typed by the site: shown as they are, never read as markup.
-    Label7 = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
-    Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setTextFormat(Qt::PlainText);
-    Label7->setAlignment(Qt::AlignCenter);
-    QFont title = Label7->font();
+    examLabel = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
+    examLabel->setObjectName(QStringLiteral("Label7"));
+    examLabel->setTextFormat(Qt::PlainText);
+    examLabel->setAlignment(Qt::AlignCenter);
+    QFont title = examLabel->font();
     title.setPointSizeF(title.pointSizeF() * 1.25);
     title.setBold(true);
-    Label7->setFont(title);
-    Label1 = new QLabel(kImportNoticeText, this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
+    examLabel->setFont(title);
+    noticeLabel = new QLabel(kImportNoticeText, this);
+    noticeLabel->setObjectName(QStringLiteral("Label1"));
+    noticeLabel->setTextFormat(Qt::PlainText);
+    noticeLabel->setWordWrap(true);
 
-    Drive1 = new QComboBox(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
+    driveCombo = new QComboBox(this);
+    driveCombo->setObjectName(QStringLiteral("Drive1"));
     Txt目录 = new QLineEdit(this);
     Txt目录->setObjectName(QStringLiteral("Txt目录"));
     Txt目录->setReadOnly(true);
-    Dir1 = new QListWidget(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setAccessibleName(QStringLiteral("子文件夹"));
-    File1 = new QListWidget(this);
-    File1->setObjectName(QStringLiteral("File1"));
+    folderList = new QListWidget(this);
+    folderList->setObjectName(QStringLiteral("Dir1"));
+    folderList->setAccessibleName(QStringLiteral("子文件夹"));
+    fileList = new QListWidget(this);
+    fileList->setObjectName(QStringLiteral("File1"));
 
-    Check1 = categoryBox(QStringLiteral("Check1"), QStringLiteral("监考员"), this);
-    Check2 = categoryBox(QStringLiteral("Check2"), QStringLiteral("场外监考"), this);
-    Check3 = categoryBox(QStringLiteral("Check3"), QStringLiteral("验卷"), this);
-    Command1 = new QPushButton(QStringLiteral("导入数据"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setEnabled(false);
-    Command2 = new QPushButton(QStringLiteral("生成样表"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    invigilatorsBox = categoryBox(QStringLiteral("Check1"), QStringLiteral("监考员"), this);
+    outsideBox = categoryBox(QStringLiteral("Check2"), QStringLiteral("场外监考"), this);
+    checkersBox = categoryBox(QStringLiteral("Check3"), QStringLiteral("验卷"), this);
+    importButton = new QPushButton(QStringLiteral("导入数据"), this);
+    importButton->setObjectName(QStringLiteral("Command1"));
+    importButton->setEnabled(false);
+    templateButton = new QPushButton(QStringLiteral("生成样表"), this);
+    templateButton->setObjectName(QStringLiteral("Command2"));
 
     // Each list is named by its own label, also for a screen reader.
     const auto label = [this](const QString& text, QWidget* buddy) {
@@ -95,39 +95,39 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
         return l;
     };
     auto* chooser = new QGridLayout;
-    chooser->addWidget(label(QStringLiteral("驱动器："), Drive1), 0, 0);
-    chooser->addWidget(Drive1, 0, 1);
+    chooser->addWidget(label(QStringLiteral("驱动器："), driveCombo), 0, 0);
+    chooser->addWidget(driveCombo, 0, 1);
     chooser->addWidget(label(QStringLiteral("文件夹："), Txt目录), 1, 0);
     chooser->addWidget(Txt目录, 1, 1);
-    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), File1), 1, 2);
-    chooser->addWidget(Dir1, 2, 0, 1, 2);
-    chooser->addWidget(File1, 2, 2);
+    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), fileList), 1, 2);
+    chooser->addWidget(folderList, 2, 0, 1, 2);
+    chooser->addWidget(fileList, 2, 2);
     chooser->setColumnStretch(1, 1);
     chooser->setColumnStretch(2, 1);
     chooser->setRowStretch(2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(new QLabel(QStringLiteral("导入："), this));
-    buttons->addWidget(Check1);
-    buttons->addWidget(Check2);
-    buttons->addWidget(Check3);
+    buttons->addWidget(invigilatorsBox);
+    buttons->addWidget(outsideBox);
+    buttons->addWidget(checkersBox);
     buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    buttons->addWidget(importButton);
+    buttons->addWidget(templateButton);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label7);
+    layout->addWidget(examLabel);
     layout->addSpacing(4);
     layout->addLayout(chooser, 1);
-    layout->addWidget(Label1);
+    layout->addWidget(noticeLabel);
     layout->addLayout(buttons);
     resize(680, 480);
 
-    connect(Drive1, &QComboBox::activated, this, [this](int index) { 选择驱动器(index); });
-    connect(Dir1, &QListWidget::itemActivated, this,
+    connect(driveCombo, &QComboBox::activated, this, [this](int index) { 选择驱动器(index); });
+    connect(folderList, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { 进入目录(item->text()); });
-    connect(File1, &QListWidget::currentRowChanged, this, [this] { 选择文件(); });
-    connect(File1, &QListWidget::itemClicked, this, [this] { 选择文件(); });
-    connect(Command1, &QPushButton::clicked, this, [this] { 导入数据(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { 生成样表(); });
+    connect(fileList, &QListWidget::currentRowChanged, this, [this] { 选择文件(); });
+    connect(fileList, &QListWidget::itemClicked, this, [this] { 选择文件(); });
+    connect(importButton, &QPushButton::clicked, this, [this] { 导入数据(); });
+    connect(templateButton, &QPushButton::clicked, this, [this] { 生成样表(); });
 
     显示目录(state.MyPath);
 }
@@ -136,24 +136,24 @@ void Frm数据导入::显示目录(const QString& folder) {
     folder_ = QDir::cleanPath(QDir(folder).absolutePath());
     Txt目录->setText(QDir::toNativeSeparators(folder_));
     列出驱动器();
-    Dir1->clear();
+    folderList->clear();
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     for (const QString& entry : subfolderEntries(folder_))
-        Dir1->addItem(new QListWidgetItem(folderIcon, entry));
+        folderList->addItem(new QListWidgetItem(folderIcon, entry));
     列出文件();
 }
 
 void Frm数据导入::列出驱动器() {
-    const QSignalBlocker quiet(Drive1);
-    Drive1->clear();
+    const QSignalBlocker quiet(driveCombo);
+    driveCombo->clear();
     const QString current = volumeRootOf(folder_);
     for (const QString& root : volumeRoots(folder_))
-        Drive1->addItem(QDir::toNativeSeparators(root), root);
-    Drive1->setCurrentIndex(Drive1->findData(current));
+        driveCombo->addItem(QDir::toNativeSeparators(root), root);
+    driveCombo->setCurrentIndex(driveCombo->findData(current));
 }
 
 void Frm数据导入::选择驱动器(int index) {
-    const QString root = Drive1->itemData(index).toString();
+    const QString root = driveCombo->itemData(index).toString();
     if (!root.isEmpty() && root != volumeRootOf(folder_))
         显示目录(root);
 }
@@ -164,27 +164,27 @@ void Frm数据导入::进入目录(const QString& entry) {
 
 void Frm数据导入::列出文件(const QString& keep) {
     {
-        const QSignalBlocker quiet(File1);
-        File1->clear();
+        const QSignalBlocker quiet(fileList);
+        fileList->clear();
         const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
         const QStringList names = importableFiles(folder_);
         for (const QString& name : names)
-            File1->addItem(new QListWidgetItem(fileIcon, name));
-        File1->setCurrentRow(keep.isEmpty() ? -1 : int(names.indexOf(keep)));
+            fileList->addItem(new QListWidgetItem(fileIcon, name));
+        fileList->setCurrentRow(keep.isEmpty() ? -1 : int(names.indexOf(keep)));
     }
     选择文件();
 }
 
 void Frm数据导入::选择文件() {
-    const QListWidgetItem* item = File1->currentItem();
+    const QListWidgetItem* item = fileList->currentItem();
     path_ = chosenPath(folder_, item ? item->text() : QString());
-    Command1->setEnabled(importButtonEnabled(path_, state_.LoginSucceeded, Command1->isEnabled()));
+    importButton->setEnabled(importButtonEnabled(path_, state_.LoginSucceeded, importButton->isEnabled()));
 }
 
 void Frm数据导入::导入数据() {
     if (!common::writeGuard(state_, services_.prompter, this))
         return;
-    const Categories ticked{Check1->isChecked(), Check2->isChecked(), Check3->isChecked()};
+    const Categories ticked{invigilatorsBox->isChecked(), outsideBox->isChecked(), checkersBox->isChecked()};
     StagedRoster staged;
     {
         const BusyCursor busy;
@@ -250,7 +250,7 @@ void Frm数据导入::生成样表() {
     const common::Result<QString> written = writeImportTemplate(state_.MyPath, services_.clock.now());
     // The new template shows up at once when the list is on the program folder.
     if (written && QDir(folder_) == QDir(state_.MyPath))
-        列出文件(File1->currentItem() ? File1->currentItem()->text() : QString());
+        列出文件(fileList->currentItem() ? fileList->currentItem()->text() : QString());
     say(written ? templateCreatedText(*written) : written.error().message,
         written ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
 }

@@ -23,17 +23,17 @@ public:
     // The window reads the database only when an import is confirmed, so it always opens.
     bool isUsable() const { return true; }
 
-    QLabel* Label7; // ksmc, kdmc
-    QLabel* Label1; // the notice
-    QComboBox* Drive1;
-    QLineEdit* Txt目录; // the folder Dir1 shows
-    QListWidget* Dir1;
-    QListWidget* File1;
-    QCheckBox* Check1; // 监考员
-    QCheckBox* Check2; // 场外监考
-    QCheckBox* Check3; // 验卷
-    QPushButton* Command1;
-    QPushButton* Command2;
+    QLabel* examLabel; // ksmc, kdmc
+    QLabel* noticeLabel;
+    QComboBox* driveCombo;
+    QLineEdit* Txt目录; // the folder folderList shows
+    QListWidget* folderList;
+    QListWidget* fileList;
+    QCheckBox* invigilatorsBox;
+    QCheckBox* outsideBox;
+    QCheckBox* checkersBox;
+    QPushButton* importButton;
+    QPushButton* templateButton;
 
     // Moves the folder and file lists (and the drive list with them) to `folder`.
     void 显示目录(const QString& folder);

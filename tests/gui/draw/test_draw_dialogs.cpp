@@ -88,11 +88,11 @@ void TestDrawDialogs::chooseAndCancel() {
     Env e;
     e.saved(QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"));
     Frm加载数据 cancelled(e.st, e.fake.services);
-    cancelled.Command2->click();
+    cancelled.cancelButton->click();
     QVERIFY(cancelled.JZX.isEmpty());
 
     Frm加载数据 chosen(e.st, e.fake.services);
-    chosen.Command1->click();
+    chosen.okButton->click();
     QCOMPARE(chosen.JZX, QStringLiteral("语文 # 2026-06-07 09:00:00"));
     QCOMPARE(chosen.JZKM, QStringLiteral("语文"));
 }
@@ -124,10 +124,10 @@ void TestDrawDialogs::deleteGuards() {
     e.st.ZD = readOnly;
     e.prompter.answers = {yes};
     Frm加载数据 d(e.st, e.fake.services);
-    QCOMPARE(d.Command3->isEnabled(), login);
+    QCOMPARE(d.deleteButton->isEnabled(), login);
     if (initial)
         d.Cmb项目->setCurrentIndex(1);
-    d.Command3->click();
+    d.deleteButton->click();
     QCOMPARE(e.prompter.last(), said);
     QCOMPARE(e.rows(QStringLiteral("语文")), 2);
 }
@@ -140,7 +140,7 @@ void TestDrawDialogs::deleteRemovesTheSubject() {
     e.prompter.answers = {true};
     Frm加载数据 d(e.st, e.fake.services);
     d.Cmb项目->setCurrentIndex(1);
-    d.Command3->click();
+    d.deleteButton->click();
     QCOMPARE(e.prompter.said.size(), 1);
     QCOMPARE(e.rows(quoted), 0);
     QCOMPARE(e.rows(QStringLiteral("数学")), 2);
@@ -157,17 +157,17 @@ void TestDrawDialogs::projectChoiceList() {
     e.st.project.ksmc = QStringLiteral("旧考试");
     Frm选项目 d(e.st, e.fake.services);
     QCOMPARE(d.windowTitle(), QStringLiteral("选择抽签项目"));
-    QCOMPARE(d.Label3->text(), QStringLiteral("　　 具体情况见参数设置相关项目"));
+    QCOMPARE(d.seeSettingsLabel->text(), QStringLiteral("　　 具体情况见参数设置相关项目"));
     QCOMPARE(e.entries(d.Cmb考点), (QStringList{QStringLiteral("%1#.中考").arg(e.project),
                                                 QStringLiteral("%1#.高考").arg(second)}));
     // The project in use is shown even when it is no longer offered.
     QCOMPARE(d.Cmb考点->currentText(), QStringLiteral("%1#.旧考试").arg(retired));
-    d.Command1->click();
+    d.okButton->click();
     QCOMPARE(e.st.DQXM, retired);
 
     Frm选项目 again(e.st, e.fake.services);
     again.Cmb考点->setCurrentIndex(1);
-    again.Command1->click();
+    again.okButton->click();
     QCOMPARE(e.st.DQXM, second);
     // For this run only: the stored current project stays.
     QCOMPARE(e.t.db->scalar(QStringLiteral("select 当前项目 from 系统设置")).toInt(), 1);
@@ -192,7 +192,7 @@ void TestDrawDialogs::projectChoiceText() {
     QCOMPARE(e.project, 1);
     Frm选项目 d(e.st, e.fake.services);
     d.Cmb考点->setEditText(typed);
-    d.Command1->click();
+    d.okButton->click();
     QCOMPARE(e.st.DQXM, project);
 }
 

@@ -80,7 +80,7 @@ struct Env {
         auto w = std::make_unique<Frm抽签>(st, fake.services, nullptr);
         answerDialogs();
         if (quickStop)
-            w->Timer1->setInterval(5);
+            w->stopDelayTimer->setInterval(5);
         w->show();
         return w;
     }
@@ -132,8 +132,8 @@ void drawOnce(Frm抽签& w) {
 void saveWith(Env& e, Frm抽签& w, int option) {
     e.onSave = [option](Frm保存& s) {
         if (option == 1)
-            s.Option1->setChecked(true);
-        s.Command2->click();
+            s.invigilatorsOnlyOption->setChecked(true);
+        s.saveButton->click();
     };
     w.Cmd保存->click();
 }
@@ -183,13 +183,13 @@ void TestDrawWindow::opening() {
     e.set(QStringLiteral("底色"), QStringLiteral("0,128,255"));
     auto w = e.open();
     // The labels show what the main window held; the project's settings are refreshed.
-    QCOMPARE(w->Label1->text(), QStringLiteral("中考"));
-    QCOMPARE(w->Label2->text(), QStringLiteral("一中监考员安排表"));
-    QCOMPARE(w->Label3->text(), QStringLiteral("语文"));
+    QCOMPARE(w->examLabel->text(), QStringLiteral("中考"));
+    QCOMPARE(w->siteLabel->text(), QStringLiteral("一中监考员安排表"));
+    QCOMPARE(w->subjectLabel->text(), QStringLiteral("语文"));
     QCOMPARE(e.st.project.ksmc, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
-    for (QLabel* l : {w->Label1, w->Label2, w->Label3})
+    for (QLabel* l : {w->examLabel, w->siteLabel, w->subjectLabel})
         QCOMPARE(l->textFormat(), Qt::PlainText);
     QCOMPARE(boxTexts(*w, 3),
              (QStringList{QStringLiteral("001.甲1,乙1,外1"), QStringLiteral("002.甲2,乙2,外2"),
@@ -238,7 +238,8 @@ void TestDrawWindow::checkBoxesFromTheProject() {
     e.set(QStringLiteral("最大性别组合"), 1);
     e.set(QStringLiteral("最大异校搭档"), 0);
     auto w = e.open();
-    const QCheckBox* boxes[6] = {w->Check1, w->Check2, w->Check3, w->Check4, w->Check5, w->Check6};
+    const QCheckBox* boxes[6] = {w->allowReturnBox,   w->allowRepartnerBox,  w->fewerSameGenderBox,
+                                 w->fewerSameUnitBox, w->drawSupervisorsBox, w->drawCheckersBox};
     QString seen;
     for (const QCheckBox* c : boxes) {
         seen += QString::number(c->checkState() == Qt::Checked            ? 1
@@ -294,7 +295,7 @@ void TestDrawWindow::layoutBands() {
             QVERIFY(qAbs(box->x() - (margin + pitch * column) * scale) <= 1);
             QVERIFY(qAbs(box->y() - (top0 + step * row) * scale) <= 1);
             QVERIFY(box->width() >= width * scale - 1);
-            QVERIFY(box->geometry().bottom() < w->Frame1->height());
+            QVERIFY(box->geometry().bottom() < w->panelFrame->height());
             QVERIFY(box->fontMetrics().horizontalAdvance(box->text()) < box->width());
             shown << box->geometry();
         }
@@ -309,7 +310,7 @@ void TestDrawWindow::layoutFollowsCheck5AtTheNextStart() {
     Env e(20);
     auto w = e.open();
     const int narrowX = w->Txt监考员[5]->x();
-    w->Check5->setChecked(true);
+    w->drawSupervisorsBox->setChecked(true);
     QCOMPARE(w->Txt监考员[5]->x(), narrowX);
     drawOnce(*w);
     // Three columns of seven: box 5 is still in the first column, box 7 opens the second.
@@ -330,7 +331,7 @@ void TestDrawWindow::tooManyRooms() {
     QVERIFY(!w->Cmd抽签->isEnabled());
     QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled());
 
-    e.onLoad = [](Frm加载数据& d) { d.Command1->click(); }; // the initial arrangement
+    e.onLoad = [](Frm加载数据& d) { d.okButton->click(); }; // the initial arrangement
     w->Cmd加载->click();
     QCOMPARE(e.prompter.said.size(), 2);
     QCOMPARE(w->Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
@@ -343,7 +344,7 @@ void TestDrawWindow::tooManyRooms() {
 void TestDrawWindow::stopIsUsableOneSecondAfterTheStart() {
     Env e;
     auto w = e.open(false);
-    QCOMPARE(w->Timer1->interval(), 1000);
+    QCOMPARE(w->stopDelayTimer->interval(), 1000);
     w->Cmd抽签->click();
     QCOMPARE(w->Cmd抽签->text(), QStringLiteral("停止"));
     QTest::qWait(500);
@@ -362,7 +363,7 @@ void TestDrawWindow::runAndStop() {
     w->Cmd抽签->click();
     QVERIFY(w->drawing());
     for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd选抽签人, w->Cmd加载, w->Cmd保存, w->Cmd打印,
-                                                      w->Check1, w->Check6})
+                                                      w->allowReturnBox, w->drawCheckersBox})
         QVERIFY(!c->isEnabled());
     QTRY_VERIFY(w->Cmd抽签->isEnabled() && w->resultCounter() > 1);
     QCOMPARE(w->windowTitle(), QStringLiteral("已随机产生 %1 组符合要求的抽签结论").arg(w->resultCounter()));
@@ -377,7 +378,7 @@ void TestDrawWindow::runAndStop() {
     QCOMPARE(w->resultCounter(), counter);
     QCOMPARE(w->Cmd抽签->text(), QStringLiteral("开始抽签"));
     QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd选抽签人->isEnabled() && w->Cmd加载->isEnabled() &&
-            w->Cmd保存->isEnabled() && w->Check1->isEnabled());
+            w->Cmd保存->isEnabled() && w->allowReturnBox->isEnabled());
     QVERIFY(!w->Cmd打印->isEnabled());
     QVERIFY(!w->saved());
     // The boxes show the result, in the project's colours again.
@@ -486,14 +487,14 @@ void TestDrawWindow::saveDialogResults() {
     drawOnce(*w);
     e.onSave = [answer](Frm保存& s) {
         QCOMPARE(s.windowTitle(), QStringLiteral("保存抽签结论"));
-        QVERIFY(s.Option2->isChecked());
+        QVERIFY(s.withDutiesOption->isChecked());
         if (answer == QStringLiteral("discard"))
-            s.Command1->click();
+            s.discardButton->click();
         else if (answer == QStringLiteral("close"))
             s.close();
         else {
-            s.Option1->setChecked(answer == QStringLiteral("option1"));
-            s.Command2->click();
+            s.invigilatorsOnlyOption->setChecked(answer == QStringLiteral("option1"));
+            s.saveButton->click();
         }
     };
     w->Cmd保存->click();
@@ -545,7 +546,7 @@ void TestDrawWindow::parameterCode() {
     auto w = e.open();
     drawOnce(*w);
     // The code is the one in force at the start, whatever the boxes say at saving.
-    w->Check2->setChecked(true);
+    w->allowRepartnerBox->setChecked(true);
     saveWith(e, *w, 2);
     QCOMPARE(e.t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
              code);
@@ -558,7 +559,7 @@ void TestDrawWindow::savesUnderTheSubjectItShows() {
     // The main window's clock moves on past the subject's window while the draw is shown.
     e.st.DQKM = QStringLiteral("非考试时间");
     saveWith(e, *w, 1);
-    QCOMPARE(w->Label3->text(), QStringLiteral("语文"));
+    QCOMPARE(w->subjectLabel->text(), QStringLiteral("语文"));
     QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签总表 where 科目='语文'")).toInt(), 4);
     QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签历史 where 科目<>'语文'")).toInt(), 0);
 }
@@ -676,7 +677,7 @@ void TestDrawWindow::loadSavedAndInitial() {
     e.prompter.answers = {true};
     const QStringList shown = boxTexts(*w, 4);
     const QString caption = w->windowTitle();
-    e.onLoad = [](Frm加载数据& d) { d.Command2->click(); };
+    e.onLoad = [](Frm加载数据& d) { d.cancelButton->click(); };
     w->Cmd加载->click();
     QCOMPARE(boxTexts(*w, 4), shown);
     QCOMPARE(w->windowTitle(), caption);
@@ -686,7 +687,7 @@ void TestDrawWindow::loadSavedAndInitial() {
         QCOMPARE(d.Cmb项目->count(), 2);
         QCOMPARE(d.Cmb项目->currentText(), QStringLiteral("语文 # 2026-06-07 09:00:00"));
         QCOMPARE(d.Cmb项目->itemText(1), QStringLiteral("初始数据 # 考前初始安排数据"));
-        d.Command1->click();
+        d.okButton->click();
     };
     e.prompter.answers = {true};
     w->Cmd加载->click();
@@ -697,7 +698,7 @@ void TestDrawWindow::loadSavedAndInitial() {
     // Loading leaves the unsaved result unsaved.
     QVERIFY(!w->saved());
 
-    w->Check5->setChecked(true);
+    w->drawSupervisorsBox->setChecked(true);
     e.prompter.answers = {true};
     w->Cmd加载->click();
     QVERIFY(w->Txt监考员[0]->text().endsWith(QStringLiteral(",外1")) ||
@@ -705,10 +706,10 @@ void TestDrawWindow::loadSavedAndInitial() {
 
     e.onLoad = [](Frm加载数据& d) {
         d.Cmb项目->setCurrentIndex(1);
-        d.Command1->click();
+        d.okButton->click();
     };
     e.prompter.answers = {true};
-    w->Check5->setChecked(false);
+    w->drawSupervisorsBox->setChecked(false);
     w->Cmd加载->click();
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
     QCOMPARE(boxTexts(*w, 4), initial);
@@ -721,15 +722,15 @@ void TestDrawWindow::pickThePerformer() {
     QCOMPARE(w->Cmd选抽签人->text(), QStringLiteral("停止"));
     QCOMPARE(w->windowTitle(), QStringLiteral("选抽签人"));
     QVERIFY(w->Cmd选抽签人->isDefault());
-    for (QWidget* c :
-         std::initializer_list<QWidget*>{w->Cmd抽签, w->Cmd加载, w->Cmd保存, w->Cmd打印, w->Check3})
+    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd抽签, w->Cmd加载, w->Cmd保存, w->Cmd打印,
+                                                      w->fewerSameGenderBox})
         QVERIFY(!c->isEnabled());
     QTest::qWait(200);
     w->Cmd选抽签人->click();
     QCOMPARE(w->Cmd选抽签人->text(), QStringLiteral("选抽签人"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Vardel"));
     QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd抽签->isDefault());
-    QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled() && w->Check3->isEnabled());
+    QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled() && w->fewerSameGenderBox->isEnabled());
     QVERIFY(!w->Cmd保存->isEnabled());
     // Exactly one box stays highlighted: the text colour as background.
     int highlighted = 0;

@@ -98,9 +98,9 @@ void TestMainWindow::normalStartUp() {
     QCOMPARE(f.w->state.DQKM, QStringLiteral("语文"));
     QCOMPARE(f.w->Cmb科目->currentText(), QStringLiteral("语文"));
     // The long date immediately followed by the 12-hour time, the long date as Quillet's.
-    QCOMPARE(f.w->Label3->text(), QStringLiteral("2026年6月7日上午 08:30:00"));
-    QVERIFY(f.w->Timer1->isActive());
-    QCOMPARE(f.w->Timer1->interval(), 500);
+    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("2026年6月7日上午 08:30:00"));
+    QVERIFY(f.w->clockTimer->isActive());
+    QCOMPARE(f.w->clockTimer->interval(), 500);
     QVERIFY(f.prompter.said.isEmpty());
 }
 
@@ -184,7 +184,7 @@ void TestMainWindow::staffWarningStaysOnTheClockLine() {
     QVERIFY(f.w->state.StaffMismatch);
     QVERIFY(f.w->Cmd抽签->isEnabled());
     f.w->tick();
-    QCOMPARE(f.w->Label3->text(), QStringLiteral("监考员设置有误，请注意提示信息！"));
+    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("监考员设置有误，请注意提示信息！"));
 }
 
 void TestMainWindow::automaticAndManualSubject() {
@@ -196,8 +196,8 @@ void TestMainWindow::automaticAndManualSubject() {
     f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(13, 1));
     f.w->tick();
     QCOMPARE(f.w->state.DQKM, QStringLiteral("数学"));
-    QCOMPARE(f.w->Label3->text(), QStringLiteral("2026年6月7日下午 01:01:00"));
-    f.w->Check1->setChecked(false);
+    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("2026年6月7日下午 01:01:00"));
+    f.w->autoSubjectBox->setChecked(false);
     QVERIFY(f.w->Cmb科目->isEnabled());
     f.w->Cmb科目->setEditText(QStringLiteral("补考's科目"));
     f.w->tick();
@@ -212,25 +212,25 @@ void TestMainWindow::failedLoginDisablesSystemSettings() {
         l.cmdCancel->click();
     });
     QVERIFY(!f.w->state.LoginSucceeded);
-    QVERIFY(!f.w->Command1->isEnabled());
+    QVERIFY(!f.w->managerProgramButton->isEnabled());
     f.answerLogin([](FrmLogin& l) {
         l.txtPassword->setText(QStringLiteral("admin"));
         l.cmdOK->click();
     });
     f.w->showLogin(f.w.get());
-    QVERIFY(f.w->Command1->isEnabled());
+    QVERIFY(f.w->managerProgramButton->isEnabled());
     QVERIFY(f.w->state.LoginSucceeded);
 }
 
 void TestMainWindow::siblingPrograms() {
     Fixture f;
     f.start();
-    f.w->Command4->click();
+    f.w->countdownProgramButton->click();
     QCOMPARE(f.shell.started.size(), 1);
     QVERIFY(f.shell.started[0].startsWith(f.w->state.MyPath));
     QVERIFY(f.prompter.said.isEmpty());
     f.shell.startResult = false;
-    f.w->Command1->click();
+    f.w->managerProgramButton->click();
 #ifdef Q_OS_WIN
     QCOMPARE(f.prompter.last(), QStringLiteral("没找到（Morvek.exe）文件！"));
 #else
@@ -249,7 +249,7 @@ void TestMainWindow::projectChoiceRebuildsOverview() {
         d.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         return d.result();
     };
-    f.w->Command2->click();
+    f.w->switchProjectButton->click();
     QVERIFY(f.w->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 高考")));
     QCOMPARE(f.w->state.KSS, 0);
     QVERIFY(!f.w->Cmd抽签->isEnabled());
@@ -261,7 +261,7 @@ void TestMainWindow::projectChoiceRebuildsOverview() {
 void TestMainWindow::windowsOpenAndMissingHelpIsSaid() {
     Fixture f;
     f.start();
-    f.w->Command3->click();
+    f.w->reportsButton->click();
     f.w->Cmd抽签->click();
     QCOMPARE(f.fake.dialogs.ran,
              (QStringList{QStringLiteral("FrmLogin"), QStringLiteral("Frm报表"), QStringLiteral("Frm抽签")}));

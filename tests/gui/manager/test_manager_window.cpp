@@ -168,16 +168,16 @@ void TestManagerWindow::otherButtons() {
     f.loginWith({});
     f.start();
     f.w->show();
-    f.w->Command5->click();
+    f.w->passwordButton->click();
     QCOMPARE(f.s.dialogs.ran, (QStringList{u"FrmLogin"_qs, u"Frm密码"_qs}));
 
     f.s.shell.startResult = false;
-    f.w->Command4->click();
+    f.w->drawProgramButton->click();
     QCOMPARE(f.s.prompter.last(),
              u"没找到（%1）文件！"_qs.arg(QFileInfo(f.s.shell.started.back()).fileName()));
     QVERIFY(!f.w->isMinimized());
     f.s.shell.startResult = true;
-    f.w->Command4->click();
+    f.w->drawProgramButton->click();
     QCOMPARE(QFileInfo(f.s.shell.started.back()).completeBaseName(), u"Vardel"_qs);
     QVERIFY(f.w->isMinimized());
 }
@@ -187,9 +187,9 @@ void TestManagerWindow::missingProjectDisablesItsButtons() {
     f.t.setCurrentProject(99);
     f.loginWith(u"admin"_qs);
     f.start();
-    for (QPushButton* b : {f.w->Command2, f.w->Command3, f.w->Command4, f.w->Cmd时间})
+    for (QPushButton* b : {f.w->importButton, f.w->staffButton, f.w->drawProgramButton, f.w->Cmd时间})
         QVERIFY(!b->isEnabled());
-    QVERIFY(f.w->Command1->isEnabled() && f.w->Command5->isEnabled());
+    QVERIFY(f.w->projectsButton->isEnabled() && f.w->passwordButton->isEnabled());
 }
 
 QTEST_MAIN(TestManagerWindow)

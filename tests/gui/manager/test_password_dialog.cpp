@@ -48,24 +48,24 @@ void TestPasswordDialog::refusalClearsAndFocusesItsBox() {
     Frm密码 w(f.state, f.s.services);
     w.show();
     QApplication::setActiveWindow(&w);
-    w.Text1->setText(u"Admin"_qs);
-    w.Text2->setText(u"abcd"_qs);
-    w.Command1->click();
+    w.oldPasswordEdit->setText(u"Admin"_qs);
+    w.newPasswordEdit->setText(u"abcd"_qs);
+    w.okButton->click();
     QCOMPARE(f.s.prompter.last(), u"旧密码不正确！"_qs);
     QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Information);
     QVERIFY(f.s.prompter.said.back().title.isEmpty());
-    QVERIFY(w.Text1->text().isEmpty());
-    QCOMPARE(w.Text2->text(), u"abcd"_qs);
-    QCOMPARE(QApplication::focusWidget(), w.Text1);
+    QVERIFY(w.oldPasswordEdit->text().isEmpty());
+    QCOMPARE(w.newPasswordEdit->text(), u"abcd"_qs);
+    QCOMPARE(QApplication::focusWidget(), w.oldPasswordEdit);
 }
 
 void TestPasswordDialog::newPasswordLogsInTheSameRun() {
     Fixture f;
     Frm密码 w(f.state, f.s.services);
-    w.Text1->setText(u"admin"_qs);
-    w.Text2->setText(u"n'ew1"_qs);
-    w.Text3->setText(u"n'ew1"_qs);
-    w.Command1->click();
+    w.oldPasswordEdit->setText(u"admin"_qs);
+    w.newPasswordEdit->setText(u"n'ew1"_qs);
+    w.newPasswordAgainEdit->setText(u"n'ew1"_qs);
+    w.okButton->click();
     QCOMPARE(f.s.prompter.last(), u"密码被成功修改！"_qs);
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
@@ -78,10 +78,10 @@ void TestPasswordDialog::withoutActiveRowNothingChanges() {
     Fixture f;
     f.t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
     Frm密码 w(f.state, f.s.services);
-    w.Text1->setText(u"admin"_qs);
-    w.Text2->setText(u"abcd"_qs);
-    w.Text3->setText(u"abcd"_qs);
-    w.Command1->click();
+    w.oldPasswordEdit->setText(u"admin"_qs);
+    w.newPasswordEdit->setText(u"abcd"_qs);
+    w.newPasswordAgainEdit->setText(u"abcd"_qs);
+    w.okButton->click();
     QCOMPARE(f.s.prompter.last(), manager::kPasswordNotSavedText);
     QCOMPARE(f.state.YhMm, u"admin"_qs);
     QVERIFY(f.login(u"admin"_qs));

@@ -154,17 +154,17 @@ void TestProjectEditor::setCurrentWritesTheActiveSettingsRow() {
     f.state.XTID = 2;
     const int second = f.t.addProject(u"第二项目"_qs, u"二中"_qs);
     Frm项目& w = f.open();
-    QVERIFY(!w.Command1->isEnabled());
+    QVERIFY(!w.setCurrentButton->isEnabled());
     QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
     QCOMPARE(w.texts[u"Txt考试名称"_qs]->text(), u"第二项目"_qs);
-    QVERIFY(w.Command1->isEnabled());
-    w.Command1->click();
+    QVERIFY(w.setCurrentButton->isEnabled());
+    w.setCurrentButton->click();
     QCOMPARE(f.s.prompter.last(), u"已经将当前项目设置为 #%1"_qs.arg(second));
     QCOMPARE(f.state.DQXM, second);
     QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 状态='正常' order by 编号"_qs).toInt(),
              second);
     QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
-    QVERIFY(!w.Command1->isEnabled());
+    QVERIFY(!w.setCurrentButton->isEnabled());
 }
 
 void TestProjectEditor::readOnlyRefusesEveryWrite() {
@@ -178,7 +178,7 @@ void TestProjectEditor::readOnlyRefusesEveryWrite() {
     Frm项目& w = f.open();
     QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
     f.s.prompter.answers = {true};
-    for (QPushButton* b : {w.Cmd追加, w.Cmd修改, w.Cmd删除, w.Command1}) {
+    for (QPushButton* b : {w.Cmd追加, w.Cmd修改, w.Cmd删除, w.setCurrentButton}) {
         QVERIFY(b->isEnabled());
         b->click();
         QCOMPARE(f.s.prompter.last(), common::readOnlyWriteText());
@@ -197,7 +197,7 @@ void TestProjectEditor::withoutLoginOnlySetCurrent() {
     Frm项目& w = f.open();
     QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
     QVERIFY(!w.Cmd追加->isEnabled() && !w.Cmd修改->isEnabled() && !w.Cmd删除->isEnabled());
-    QVERIFY(w.Command1->isEnabled());
+    QVERIFY(w.setCurrentButton->isEnabled());
 }
 
 void TestProjectEditor::databaseErrorIsOneMessage() {

@@ -83,8 +83,8 @@ void TestRosterEditor::views() {
     QStringList duties;
     for (int i = 0; i < w.Cmb安排->count(); ++i)
         duties << w.Cmb安排->itemText(i);
-    QTEST((QStringList{w.Option2->text(), w.Option3->text(), w.Label9->text(), w.Label8->text(),
-                       duties.join(u',')}),
+    QTEST((QStringList{w.firstDutyOption->text(), w.secondDutyOption->text(), w.listTitleLabel->text(),
+                       w.numberLabel->text(), duties.join(u',')}),
           "captions");
     QTEST(w.grid->rowText(0), "first");
     QCOMPARE(w.txt统计->toPlainText(),
@@ -109,7 +109,7 @@ void TestRosterEditor::addChecksAndNormalises() {
     QCOMPARE(f.s.prompter.last(), u"安排请在列表中选择！"_qs);
     QCOMPARE(f.focused(), u"Cmb安排"_qs);
     QCOMPARE(f.shown(), typed);
-    QVERIFY(!w.Option5->isEnabled());
+    QVERIFY(!w.outsideAndCheckersOption->isEnabled());
 
     w.Cmb安排->setCurrentText(u"乙"_qs);
     w.Cmd追加->click();
@@ -131,7 +131,7 @@ void TestRosterEditor::scopeButtonFollowsTheView() {
     f.addRooms(2);
     Frm监考员& w = f.open();
     QVERIFY(!w.Cmd责任->isEnabled());
-    w.Option5->click();
+    w.outsideAndCheckersOption->click();
     QVERIFY(!w.Cmd责任->isEnabled());
     w.Cmd追加->click();
     w.Txt编号->setText(u"12"_qs);

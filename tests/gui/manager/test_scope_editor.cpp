@@ -61,13 +61,13 @@ void TestScopeEditor::scopesOfTheCurrentAndOthers() {
     QCOMPARE(w.grid->rowText(0), u"002 场外监考2 男"_qs);
     QCOMPARE(tickedRooms(w), QString());
     QVERIFY(!w.Chk考室[2]->isEnabled() && !w.Chk考室[3]->isEnabled() && w.Chk考室[4]->isEnabled());
-    w.Command3->click();
-    w.Command1->click();
+    w.selectAllButton->click();
+    w.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考2"_qs), u"001,002,005,006,007,008,010,011,012"_qs);
     QVERIFY(w.Chk考室[2]->isChecked());
-    w.Command2->click();
+    w.invertButton->click();
     QCOMPARE(tickedRooms(w), QString());
-    w.Command1->click();
+    w.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考2"_qs), QString());
     QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"003,004"_qs);
     QVERIFY(f.s.prompter.said.isEmpty());
@@ -86,14 +86,14 @@ void TestScopeEditor::oneToOne() {
     f.addRooms(12);
     f.addDuty(u"验卷"_qs, people);
     Frm责任& w = f.open();
-    QVERIFY(!w.Command4->isEnabled());
-    w.Option2->click();
-    QCOMPARE(w.Label7->text(), u"验卷责任范围"_qs);
-    QTEST(w.Command4->isEnabled(), "enabled");
-    if (!w.Command4->isEnabled())
+    QVERIFY(!w.oneToOneButton->isEnabled());
+    w.checkersOption->click();
+    QCOMPARE(w.headingLabel->text(), u"验卷责任范围"_qs);
+    QTEST(w.oneToOneButton->isEnabled(), "enabled");
+    if (!w.oneToOneButton->isEnabled())
         return;
     QTest::mouseClick(w.grid->row(3), Qt::LeftButton);
-    w.Command4->click();
+    w.oneToOneButton->click();
     for (int j = 1; j <= people; ++j)
         QCOMPARE(scopeOf(f, u"验卷"_qs + QString::number(j)), Fixture::room(j));
     QCOMPARE(w.grid->rowText(0), u"001 验卷1 男"_qs);
@@ -108,7 +108,7 @@ void TestScopeEditor::emptyCategory() {
     QCOMPARE(w.grid->rowText(0), QString());
     for (int k = 0; k < 12; ++k)
         QVERIFY(w.Chk考室[k]->isVisibleTo(&w) && !w.Chk考室[k]->isEnabled());
-    QVERIFY(!w.Command1->isEnabled() && !w.Command2->isEnabled() && !w.Command3->isEnabled());
+    QVERIFY(!w.saveButton->isEnabled() && !w.invertButton->isEnabled() && !w.selectAllButton->isEnabled());
 }
 
 // Box k stands in column k div 18, row k mod 18; rooms beyond the 162 places are said once,
@@ -130,7 +130,7 @@ void TestScopeEditor::gridPlacesAndMoreRooms() {
     QVERIFY(w.Lbl超出->isVisible() && w.Lbl超出->text().contains(u"200"_qs));
 
     w.Chk考室[1]->setChecked(true);
-    w.Command1->click();
+    w.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"001,002,170"_qs);
 }
 
@@ -138,7 +138,7 @@ void TestScopeEditor::writeGuard() {
     Fixture f;
     f.addRooms(2);
     f.addDuty(kOutside, 2);
-    f.checkWriteGuard([](Frm责任& w) { return QList<QPushButton*>{w.Command1, w.Command4}; });
+    f.checkWriteGuard([](Frm责任& w) { return QList<QPushButton*>{w.saveButton, w.oneToOneButton}; });
 }
 
 QTEST_MAIN(TestScopeEditor)

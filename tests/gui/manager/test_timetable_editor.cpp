@@ -89,17 +89,17 @@ void TestTimetableEditor::fillFromStandardSwapsThePanels() {
     Fixture f;
     db::insertTemplateTimetables(*f.t.db);
     Frm时间设置& w = f.open();
-    const auto offered = [&w] { return w.Frame1->isVisibleTo(&w) && !w.Frame2->isVisibleTo(&w); };
+    const auto offered = [&w] { return w.fillFrame->isVisibleTo(&w) && !w.fieldsFrame->isVisibleTo(&w); };
     QVERIFY(offered());
-    QVERIFY(!w.grid->scrollBar()->isEnabled() && w.Option1->isChecked());
-    w.Command2->click();
-    QVERIFY(!offered() && w.Frame2->isVisibleTo(&w));
+    QVERIFY(!w.grid->scrollBar()->isEnabled() && w.zhongkaoOption->isChecked());
+    w.addOneButton->click();
+    QVERIFY(!offered() && w.fieldsFrame->isVisibleTo(&w));
     QCOMPARE(w.Cmd追加->text() + w.Cmd修改->text(), u"确定放弃"_qs);
     w.Cmd修改->click();
     QVERIFY(offered());
 
-    w.Option2->click();
-    w.Command1->click();
+    w.gaokaoOption->click();
+    w.fillButton->click();
     QVERIFY(f.s.prompter.said.isEmpty());
     const db::Rows standard =
         f.t.db->query(u"select * from 时间安排 where 分类='高考' order by 开考时间, 编号"_qs);
@@ -112,7 +112,7 @@ void TestTimetableEditor::fillFromStandardSwapsThePanels() {
         QCOMPARE(db::text(copied[i], u"时长"_qs), db::text(standard[i], u"时长"_qs));
         QVERIFY(copied[i].value(u"分类"_qs).isNull());
     }
-    QVERIFY(!w.Frame1->isVisibleTo(&w) && w.Frame2->isVisibleTo(&w));
+    QVERIFY(!w.fillFrame->isVisibleTo(&w) && w.fieldsFrame->isVisibleTo(&w));
     QVERIFY(w.grid->scrollBar()->isEnabled());
     QCOMPARE(w.Txt科目->text(), u"语文"_qs);
 
@@ -125,7 +125,7 @@ void TestTimetableEditor::writeGuard() {
     f.t.addSubject(f.project, u"语文"_qs, u"2031-06-07 08:00:00"_qs, 120);
     db::insertTemplateTimetables(*f.t.db);
     f.checkWriteGuard([](Frm时间设置& w) {
-        return QList<QPushButton*>{w.Cmd追加, w.Cmd修改, w.Cmd删除, w.Command1, w.Command2};
+        return QList<QPushButton*>{w.Cmd追加, w.Cmd修改, w.Cmd删除, w.fillButton, w.addOneButton};
     });
 }
 

@@ -58,7 +58,7 @@ void TestReportWindow::listsDrawsNewestFirst() {
                           QStringLiteral("语文 # 2026-06-07 09:00:00"), QStringLiteral("初始安排数据")}));
     QCOMPARE(w.Cmb报表->currentIndex(), 0);
     QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("英语 # 2026-06-08 09:00:00"));
-    QVERIFY(!w.Check1->isChecked());
+    QVERIFY(!w.dutiesOnlyBox->isChecked());
 }
 
 void TestReportWindow::withoutDrawsNothingIsChosen() {
@@ -69,7 +69,7 @@ void TestReportWindow::withoutDrawsNothingIsChosen() {
     Frm报表 w(f.state, fs.services);
     QCOMPARE(items(w.Cmb报表), QStringList{QStringLiteral("初始安排数据")});
     QCOMPARE(w.Cmb报表->currentText(), QString());
-    w.Command1->click();
+    w.okButton->click();
     QVERIFY(shell.opened.isEmpty());
     QVERIFY(prompter.said.isEmpty());
 }
@@ -106,8 +106,8 @@ void TestReportWindow::dispatch() {
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
     w.Cmb报表->setCurrentIndex(entry);
-    w.Check1->setChecked(onlyDuties);
-    w.Command1->click();
+    w.dutiesOnlyBox->setChecked(onlyDuties);
+    w.okButton->click();
     QCOMPARE(prompter.said.size(), 0);
     QCOMPARE(shell.opened, QStringList{f.reportPath(file)});
     QVERIFY(readReport(f.reportPath(file)).contains(marker));
@@ -120,7 +120,7 @@ void TestReportWindow::subjectWithHashIsKept() {
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
     QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("理#综 # 2026-06-09 09:00:00"));
-    w.Command1->click();
+    w.okButton->click();
     const QString path = f.reportPath(QStringLiteral("-抽签结论（理#综）.htm"));
     QCOMPARE(shell.opened, QStringList{path});
     const QString text = readReport(path);
@@ -142,7 +142,7 @@ void TestReportWindow::folderThatCannotBeMadeIsSaid() {
     for (int entry : {0, 3}) {
         prompter.said.clear();
         w.Cmb报表->setCurrentIndex(entry);
-        w.Command1->click();
+        w.okButton->click();
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(prompter.said.size(), 1);
         QCOMPARE(prompter.said[0].icon, Prompter::Icon::Critical);
@@ -158,7 +158,7 @@ void TestReportWindow::browserThatCannotOpenIsSaid() {
     FakePrompter& prompter = fs.prompter;
     fs.shell.openResult = false;
     Frm报表 w(f.state, fs.services);
-    w.Command1->click();
+    w.okButton->click();
     QCOMPARE(prompter.said.size(), 1);
     QVERIFY(prompter.last().startsWith(QStringLiteral("报表已生成，但无法自动打开：")));
     QVERIFY(QFile::exists(f.reportPath(QStringLiteral("-抽签结论（英语）.htm"))));
@@ -177,7 +177,7 @@ void TestReportWindow::unreadableDatabaseIsSaid() {
 
     // The roster is still there: the base data can be written.
     w.Cmb报表->setCurrentIndex(0);
-    w.Command1->click();
+    w.okButton->click();
     QCOMPARE(shell.opened, QStringList{f.reportPath(QStringLiteral("-基础数据.htm"))});
 }
 

@@ -76,9 +76,9 @@ struct ImportFixture {
     // The window on the names folder with `name` chosen in its file list.
     void choose(Frm数据导入& w, const QString& name) {
         w.显示目录(folder);
-        const QList<QListWidgetItem*> found = w.File1->findItems(name, Qt::MatchExactly);
+        const QList<QListWidgetItem*> found = w.fileList->findItems(name, Qt::MatchExactly);
         QVERIFY2(found.size() == 1, qPrintable(name));
-        w.File1->setCurrentItem(found.front());
+        w.fileList->setCurrentItem(found.front());
     }
 
     QStringList roster() const {
@@ -129,32 +129,32 @@ private Q_SLOTS:
         ImportFixture f;
         Frm数据导入 w(f.state, f.fs.services);
         QCOMPARE(w.windowTitle(), u"数据导入"_s);
-        QCOMPARE(w.Label7->text(), u"2026年<b>高考</b>\n第一考点"_s);
-        QCOMPARE(w.Label7->textFormat(), Qt::PlainText);
-        QCOMPARE(w.Label1->text(), kImportNoticeText);
-        QVERIFY(w.Check1->isChecked() && w.Check2->isChecked() && w.Check3->isChecked());
-        QVERIFY(!w.Command1->isEnabled());
+        QCOMPARE(w.examLabel->text(), u"2026年<b>高考</b>\n第一考点"_s);
+        QCOMPARE(w.examLabel->textFormat(), Qt::PlainText);
+        QCOMPARE(w.noticeLabel->text(), kImportNoticeText);
+        QVERIFY(w.invigilatorsBox->isChecked() && w.outsideBox->isChecked() && w.checkersBox->isChecked());
+        QVERIFY(!w.importButton->isEnabled());
         QCOMPARE(QDir(w.Txt目录->text()), QDir(f.t.folder()));
-        QCOMPARE(w.Dir1->item(0)->text(), u".."_s);
-        QVERIFY(!w.Dir1->findItems(u"名单"_s, Qt::MatchExactly).isEmpty());
-        QCOMPARE(w.File1->count(), 0);
+        QCOMPARE(w.folderList->item(0)->text(), u".."_s);
+        QVERIFY(!w.folderList->findItems(u"名单"_s, Qt::MatchExactly).isEmpty());
+        QCOMPARE(w.fileList->count(), 0);
 
         // Entering the names folder lists what the import reads, and nothing is chosen yet.
-        Q_EMIT w.Dir1->itemActivated(w.Dir1->findItems(u"名单"_s, Qt::MatchExactly).front());
+        Q_EMIT w.folderList->itemActivated(w.folderList->findItems(u"名单"_s, Qt::MatchExactly).front());
         QStringList files;
-        for (int i = 0; i < w.File1->count(); ++i)
-            files << w.File1->item(i)->text();
+        for (int i = 0; i < w.fileList->count(); ++i)
+            files << w.fileList->item(i)->text();
         QCOMPARE(files, (QStringList{u"damaged.xls"_s, u"empty.xls"_s, u"errors.xls"_s, u"no_groups.xls"_s,
                                      u"roster.xls"_s, u"roster.xlsx"_s, u"ROSTER2.XLS"_s,
                                      u"roster_场外监考.csv"_s}));
-        QVERIFY(!w.Command1->isEnabled());
+        QVERIFY(!w.importButton->isEnabled());
 
         // A chosen file is dropped when the folder changes.
         f.choose(w, u"roster.xls"_s);
-        QVERIFY(w.Command1->isEnabled());
-        Q_EMIT w.Dir1->itemActivated(w.Dir1->item(0));
+        QVERIFY(w.importButton->isEnabled());
+        Q_EMIT w.folderList->itemActivated(w.folderList->item(0));
         QCOMPARE(QDir(w.Txt目录->text()), QDir(f.t.folder()));
-        QVERIFY(!w.Command1->isEnabled());
+        QVERIFY(!w.importButton->isEnabled());
     }
 
     void enabling_data() {
@@ -175,7 +175,7 @@ private Q_SLOTS:
         f.state.LoginSucceeded = loggedIn;
         Frm数据导入 w(f.state, f.fs.services);
         f.choose(w, file);
-        QCOMPARE(w.Command1->isEnabled(), enabled);
+        QCOMPARE(w.importButton->isEnabled(), enabled);
     }
 
     // The whole import as the operator meets it: the messages in order, the preview's tabs,
@@ -278,11 +278,11 @@ private Q_SLOTS:
         f.choose(w, QFileInfo(path).fileName());
         QFile::remove(f.file(u"gone.xls"_s));
         f.state.ZD = readOnly;
-        w.Check1->setChecked(ticked[0] == u'1');
-        w.Check2->setChecked(ticked[1] == u'1');
-        w.Check3->setChecked(ticked[2] == u'1');
+        w.invigilatorsBox->setChecked(ticked[0] == u'1');
+        w.outsideBox->setChecked(ticked[1] == u'1');
+        w.checkersBox->setChecked(ticked[2] == u'1');
 
-        w.Command1->click();
+        w.importButton->click();
 
         for (QString& m : messages) {
             if (m.startsWith(u"Q:{"_s)) {
@@ -315,11 +315,12 @@ private Q_SLOTS:
         Frm数据导入 w(f.state, f.fs.services);
         if (!writable)
             f.state.MyPath = f.t.folder() + u"/gone/"_s;
-        w.Command2->click();
+        w.templateButton->click();
         QCOMPARE(said(f.fs.prompter), QStringList{message});
         const QString made = f.t.dir.filePath(u"空表_20090304050607.xls"_s);
         QCOMPARE(QFile::exists(made), writable);
-        QCOMPARE(w.File1->findItems(u"空表_20090304050607.xls"_s, Qt::MatchExactly).size(), writable ? 1 : 0);
+        QCOMPARE(w.fileList->findItems(u"空表_20090304050607.xls"_s, Qt::MatchExactly).size(),
+                 writable ? 1 : 0);
     }
 };
 
