@@ -1,5 +1,7 @@
-// examdb: creates the exam database beside the programs, imports rosters into it, writes the
-// import template and checks the saved draws against their certificates.
+// examdb: creates the exam database where the programs look for it, imports rosters into it,
+// writes the import template and checks the saved draws against their certificates.
+#include "common/data_folder.h"
+#include "db/db_file.h"
 #include "db/init_command.h"
 #include "engine/verify_command.h"
 #include "manager/import_command.h"
@@ -12,9 +14,11 @@
 
 namespace {
 
-const QString kInitUsage =
-    QStringLiteral("examdb init [--demo] [--force] [FOLDER]\n"
-                   "  Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n");
+const QString kInitUsage = QStringLiteral(
+    "examdb init [--demo] [--force] [FOLDER]\n"
+    "  Creates FOLDER/Db/Exam.mdb. Without FOLDER it creates Exam.mdb where the programs look:\n"
+    "  $EXAM_DATA_DIR when set, else Db/ beside examdb when it is there, else the installed\n"
+    "  package's data folder when it is there, else Db/ beside examdb.\n");
 
 QString usage() {
     return QStringLiteral("usage:\n") + kInitUsage + manager::kImportUsage + manager::kTemplateUsage +
@@ -23,7 +27,6 @@ QString usage() {
 
 int runInit(const QStringList& args, QTextStream& out, QTextStream& err) {
     db::InitOptions options;
-    options.folder = QCoreApplication::applicationDirPath();
     for (const QString& a : args) {
         if (a == QStringLiteral("--demo"))
             options.demo = true;
@@ -35,7 +38,10 @@ int runInit(const QStringList& args, QTextStream& out, QTextStream& err) {
         } else
             options.folder = a;
     }
-    const db::InitResult r = db::initDatabase(options, QDateTime::currentDateTime());
+    const QString path = options.folder.isEmpty()
+                             ? common::databaseFile(QCoreApplication::applicationDirPath())
+                             : db::databasePath(options.folder);
+    const db::InitResult r = db::initDatabase(path, options, QDateTime::currentDateTime());
     (r.ok ? out : err) << r.message << '\n';
     return r.ok ? 0 : 1;
 }

@@ -21,7 +21,7 @@ struct SubjectEntry {
 // and hands by reference to the windows it opens. Names are those the windows use.
 struct RunState {
     QString MyPath; // program folder, ending in a separator
-    QString MyDb;   // MyPath + "Db/Exam.mdb"
+    QString MyDb;   // the database file, common::databaseFile(MyPath): MyPath + "Db/Exam.mdb" as a rule
     // The process's one connection to MyDb, owned by the main window (or the command) and shared
     // by every window: a second connection would be a second way to lose the file's locks.
     db::Database* db = nullptr;

@@ -12,8 +12,11 @@
 namespace db {
 
 InitResult initDatabase(const InitOptions& options, const QDateTime& now) {
+    return initDatabase(databasePath(options.folder), options, now);
+}
+
+InitResult initDatabase(const QString& path, const InitOptions& options, const QDateTime& now) {
     InitResult r;
-    const QString path = databasePath(options.folder);
     if (QFileInfo::exists(path)) {
         if (!options.force) {
             r.message = QStringLiteral("%1 已存在，未作改动（用 --force 重新创建）。").arg(path);
@@ -49,6 +52,11 @@ InitResult initDatabase(const InitOptions& options, const QDateTime& now) {
     } catch (const DbError& e) {
         r.message = QStringLiteral("创建数据库失败：%1").arg(e.text());
     }
+    // The creator's umask would leave the file to its creator alone; SQLite gives the journal
+    // files beside it the file's own permissions, so this one change serves every member.
+    const QFile::Permissions folder = QFileInfo(QFileInfo(path).absolutePath()).permissions();
+    if (r.ok && folder.testFlag(QFile::WriteGroup))
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadGroup | QFile::WriteGroup);
     return r;
 }
 

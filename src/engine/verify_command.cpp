@@ -1,5 +1,6 @@
 #include "engine/verify_command.h"
 
+#include "common/data_folder.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "engine/verify.h"
@@ -11,7 +12,7 @@ namespace engine {
 namespace {
 
 struct VerifyOptions {
-    QString folder;
+    QString folder; // empty: the programs' own data folder
     int project = 0;
     int batch = 0;
 };
@@ -22,9 +23,8 @@ std::optional<int> positiveNumber(const QString& text) {
     return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
 }
 
-std::optional<VerifyOptions> parseOptions(const QStringList& args, const QString& defaultFolder) {
+std::optional<VerifyOptions> parseOptions(const QStringList& args) {
     VerifyOptions o;
-    o.folder = defaultFolder;
     bool folderGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -45,14 +45,15 @@ std::optional<VerifyOptions> parseOptions(const QStringList& args, const QString
 
 } // namespace
 
-int runVerifyCommand(const QStringList& args, const QString& defaultFolder, QTextStream& out,
+int runVerifyCommand(const QStringList& args, const QString& programFolder, QTextStream& out,
                      QTextStream& err) {
-    const std::optional<VerifyOptions> o = parseOptions(args, defaultFolder);
+    const std::optional<VerifyOptions> o = parseOptions(args);
     if (!o) {
         err << "usage: " << kVerifyUsage;
         return 2;
     }
-    const QString path = db::databasePath(o->folder);
+    const QString path =
+        o->folder.isEmpty() ? common::databaseFile(programFolder) : db::databasePath(o->folder);
     if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << '\n';
         return 2;

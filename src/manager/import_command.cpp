@@ -1,5 +1,6 @@
 #include "manager/import_command.h"
 
+#include "common/data_folder.h"
 #include "common/run_state.h"
 #include "db/database.h"
 #include "db/db_file.h"
@@ -18,7 +19,7 @@ namespace {
 
 struct ImportOptions {
     QString file;
-    QString folder;
+    QString folder;  // empty: the programs' own data folder
     Categories only; // all three unless --only names some
     bool yes = false;
 };
@@ -36,7 +37,7 @@ std::optional<Categories> parseCategories(const QString& list) {
     return c;
 }
 
-std::optional<ImportOptions> parseImportOptions(const QStringList& args, const QString& defaultFolder) {
+std::optional<ImportOptions> parseImportOptions(const QStringList& args) {
     ImportOptions o;
     QStringList positional;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -59,7 +60,7 @@ std::optional<ImportOptions> parseImportOptions(const QStringList& args, const Q
     if (positional.isEmpty() || positional.size() > 2)
         return std::nullopt;
     o.file = positional[0];
-    o.folder = positional.value(1, defaultFolder);
+    o.folder = positional.value(1);
     return o;
 }
 
@@ -99,14 +100,15 @@ bool confirmed(QTextStream& in, QTextStream& out) {
 
 } // namespace
 
-int runImportCommand(const QStringList& args, const QString& defaultFolder, QTextStream& in, QTextStream& out,
+int runImportCommand(const QStringList& args, const QString& programFolder, QTextStream& in, QTextStream& out,
                      QTextStream& err) {
-    const std::optional<ImportOptions> o = parseImportOptions(args, defaultFolder);
+    const std::optional<ImportOptions> o = parseImportOptions(args);
     if (!o) {
         err << "usage: " << kImportUsage;
         return 2;
     }
-    const QString dbPath = db::databasePath(o->folder);
+    const QString dbPath =
+        o->folder.isEmpty() ? common::databaseFile(programFolder) : db::databasePath(o->folder);
     if (const db::FileKind kind = db::probeFile(dbPath); kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << '\n';
         return 1;

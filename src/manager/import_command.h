@@ -16,14 +16,14 @@ inline const QString kImportUsage = QStringLiteral(
     "examdb import FILE [--only 监考员,场外监考,验卷] [--yes] [FOLDER]\n"
     "  Replaces the roster of the current project by the people in FILE (.xls, .xlsx or .csv).\n"
     "  --only names the categories to replace (default: all three; a CSV file replaces its own).\n"
-    "  --yes skips the question. FOLDER holds Db/Exam.mdb (default: the folder of examdb).\n");
+    "  --yes skips the question. FOLDER holds Db/Exam.mdb (default: the database the programs use).\n");
 inline const QString kTemplateUsage =
     QStringLiteral("examdb template [FOLDER]\n"
                    "  Writes the empty import workbook 空表_yyyyMMddHHmmss.xls into FOLDER.\n");
 
 // `args` follow the command word. Asks on `in` unless --yes is given. 0 only when the roster
 // was replaced; 2 for a usage error; 1 for anything else.
-int runImportCommand(const QStringList& args, const QString& defaultFolder, QTextStream& in, QTextStream& out,
+int runImportCommand(const QStringList& args, const QString& programFolder, QTextStream& in, QTextStream& out,
                      QTextStream& err);
 
 // A command-line argument that is not valid UTF-8 names a file the program cannot open by that

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void readOnlyLocations();
     void readOnlyDatabaseRefusesWrites();
     void initCreatesRefusesAndForces();
+    void initSharesWithTheFolderGroup();
     void demoProjectIsReadyToDraw();
 };
 
@@ -211,6 +212,22 @@ void TestDatabase::initCreatesRefusesAndForces() {
     QVERIFY2(r.ok, qPrintable(r.message));
     db::Database d(db::databasePath(dir.path()));
     QCOMPARE(d.scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+}
+
+// Whatever the creator's umask, every member of the data folder's group must be able to save.
+void TestDatabase::initSharesWithTheFolderGroup() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows shares a folder through its access lists, not a group's mode bits");
+#endif
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                              QFile::ReadOther | QFile::ExeOther));
+    const QString path = QDir(folder).filePath(QStringLiteral("Exam.mdb"));
+    QVERIFY(db::initDatabase(path, {}, QDateTime::currentDateTime()).ok);
+    QVERIFY(QFile::permissions(path).testFlag(QFile::WriteGroup));
 }
 
 void TestDatabase::demoProjectIsReadyToDraw() {

@@ -1,0 +1,50 @@
+#include "common/data_folder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace common {
+
+QString dataFolder(const QString& programFolder, const QString& named, const QString& machineFolder) {
+    if (!named.isEmpty())
+        return QDir(named).absolutePath();
+    const QString beside = QDir(programFolder).absoluteFilePath(QStringLiteral("Db"));
+    if (QFileInfo(beside).isDir())
+        return beside;
+    if (!machineFolder.isEmpty() && QFileInfo(machineFolder).isDir())
+        return machineFolder;
+    return beside;
+}
+
+QString machineDataFolder() {
+#ifdef EXAM_MACHINE_DATA_DIR
+    return QStringLiteral(EXAM_MACHINE_DATA_DIR);
+#else
+    return {};
+#endif
+}
+
+QString dataFolder(const QString& programFolder) {
+    return dataFolder(programFolder, qEnvironmentVariable("EXAM_DATA_DIR"), machineDataFolder());
+}
+
+QString databaseFile(const QString& programFolder) {
+    return QDir(dataFolder(programFolder)).filePath(QStringLiteral("Exam.mdb"));
+}
+
+QString reportFolder(const QString& programFolder) {
+    const QString beside = QDir(programFolder).absoluteFilePath(QStringLiteral("Report"));
+    const QFileInfo report(beside);
+    // Where the program folder can be written, Report/ belongs there; a file in its way is
+    // reported when the report is written, never worked around.
+    if ((report.isDir() && report.isWritable()) || QFileInfo(QDir(programFolder).absolutePath()).isWritable())
+        return beside;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/考务报表");
+}
+
+QString databaseStatusText(const RunState& state) {
+    return QStringLiteral("数据库：") + QDir::toNativeSeparators(state.MyDb);
+}
+
+} // namespace common

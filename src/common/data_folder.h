@@ -1,0 +1,33 @@
+#pragma once
+
+#include "common/run_state.h"
+
+#include <QString>
+
+namespace common {
+
+// The folder that holds Exam.mdb, looked for in this order:
+//  1. the folder named by EXAM_DATA_DIR;
+//  2. Db/ beside the programs, when it is there (the build tree, a portable folder, Windows);
+//  3. the machine-wide folder of the installed package, when it is there;
+//  4. otherwise Db/ beside the programs, where `examdb init` makes it.
+QString dataFolder(const QString& programFolder);
+
+// The same order with its two outside inputs given: the value of EXAM_DATA_DIR (empty: unset)
+// and the machine-wide folder (empty: none on this platform).
+QString dataFolder(const QString& programFolder, const QString& named, const QString& machineFolder);
+
+// The installed package's folder for the data of the whole machine; empty where there is none.
+QString machineDataFolder();
+
+// Exam.mdb in dataFolder(programFolder).
+QString databaseFile(const QString& programFolder);
+
+// Report/ beside the programs, or 考务报表/ in the user's documents when the program folder
+// cannot be written (an installed package). `programFolder` may end in a separator.
+QString reportFolder(const QString& programFolder);
+
+// The status line of the main windows that says which database the run uses.
+QString databaseStatusText(const RunState& state);
+
+} // namespace common
