@@ -53,6 +53,7 @@ public:
     QPushButton* Command1;
     QPushButton* Command4;
     QTimer* Timer1;
+    QLabel* databaseLabel;
 
 private:
     void buildControls();

@@ -33,6 +33,7 @@ public:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
+    QLabel* databaseLabel;
     QTimer* Timer1;
 
 protected:

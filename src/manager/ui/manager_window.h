@@ -41,6 +41,7 @@ public:
     QPushButton* Command2; // 数据导入
     QPushButton* Command4; // 打开抽签程序
     QPushButton* Command5; // 修改管理密码
+    QLabel* databaseLabel;
 
 private:
     void buildControls();
