@@ -7,9 +7,9 @@
 #   share/applications/     the menu entries;  share/icons/hicolor/scalable/apps/  their icons
 #   share/doc/<package>/    copyright, changelog, notes and the screenshot
 # /opt is for add-on software from outside the distribution, and lintian flags a package there.
-# The data live in /var/lib/<package> (EXAM_MACHINE_DATA_DIR), made by the postinst for the group.
+# The data live in /var/lib/<package> (EXAM_MACHINE_DATA_DIR), made by the postinst for the group;
+# only programs that run from /usr/lib/<package> look there.
 
-set(EXAM_PROGRAM_DIR lib/${EXAM_PACKAGE})
 set(EXAM_DOC_DIR share/doc/${EXAM_PACKAGE})
 set(EXAM_GROUP examcentre)
 set(EXAM_PACKAGE_RELEASE 1)
@@ -68,6 +68,7 @@ if(UNIX AND NOT APPLE)
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGE_NAME ${EXAM_PACKAGE})
     set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+    # /usr, where the programs look for themselves (EXAM_INSTALLED_PROGRAM_DIR)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
     set(CPACK_STRIP_FILES ON)
     set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ

@@ -17,16 +17,21 @@ QString dataFolder(const QString& programFolder, const QString& named, const QSt
     return beside;
 }
 
-QString machineDataFolder() {
-#ifdef EXAM_MACHINE_DATA_DIR
-    return QStringLiteral(EXAM_MACHINE_DATA_DIR);
+QString machineDataFolder(const QString& programFolder) {
+#if defined(EXAM_MACHINE_DATA_DIR) && defined(EXAM_INSTALLED_PROGRAM_DIR)
+    const QString installed = QStringLiteral(EXAM_INSTALLED_PROGRAM_DIR);
+    const QFileInfo here(programFolder);
+    if (QDir::cleanPath(here.absoluteFilePath()) == installed ||
+        (here.exists() && here.canonicalFilePath() == QFileInfo(installed).canonicalFilePath()))
+        return QStringLiteral(EXAM_MACHINE_DATA_DIR);
 #else
-    return {};
+    Q_UNUSED(programFolder)
 #endif
+    return {};
 }
 
 QString dataFolder(const QString& programFolder) {
-    return dataFolder(programFolder, qEnvironmentVariable("EXAM_DATA_DIR"), machineDataFolder());
+    return dataFolder(programFolder, qEnvironmentVariable("EXAM_DATA_DIR"), machineDataFolder(programFolder));
 }
 
 QString databaseFile(const QString& programFolder) {

@@ -9,16 +9,18 @@ namespace common {
 // The folder that holds Exam.mdb, looked for in this order:
 //  1. the folder named by EXAM_DATA_DIR;
 //  2. Db/ beside the programs, when it is there (the build tree, a portable folder, Windows);
-//  3. the machine-wide folder of the installed package, when it is there;
+//  3. the machine-wide folder, for the installed package's programs, when it is there;
 //  4. otherwise Db/ beside the programs, where `examdb init` makes it.
 QString dataFolder(const QString& programFolder);
 
 // The same order with its two outside inputs given: the value of EXAM_DATA_DIR (empty: unset)
-// and the machine-wide folder (empty: none on this platform).
+// and the machine-wide folder (empty: none).
 QString dataFolder(const QString& programFolder, const QString& named, const QString& machineFolder);
 
-// The installed package's folder for the data of the whole machine; empty where there is none.
-QString machineDataFolder();
+// The machine-wide data folder (/var/lib/<package>) when `programFolder` is the installed
+// package's own program folder; empty for a build tree, a portable copy, the tests' folders and
+// Windows, which must never reach the machine's database by accident.
+QString machineDataFolder(const QString& programFolder);
 
 // Exam.mdb in dataFolder(programFolder).
 QString databaseFile(const QString& programFolder);

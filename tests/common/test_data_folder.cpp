@@ -14,6 +14,7 @@ private Q_SLOTS:
     void order_data();
     void order();
     void environmentNamesTheFile();
+    void machineFolderOnlyForTheInstalledPrograms();
     void reportFolder_data();
     void reportFolder();
 };
@@ -90,6 +91,18 @@ void TestDataFolder::environmentNamesTheFile() {
     QDir::setCurrent(started);
     QCOMPARE(named, QDir(dir.path()).filePath(QStringLiteral("shared/Exam.mdb")));
     QCOMPARE(beside, QDir(dir.path()).filePath(QStringLiteral("Db/Exam.mdb")));
+}
+
+// A build tree or a test's folder without Db/ must never open the database of a machine where
+// the package happens to be installed.
+void TestDataFolder::machineFolderOnlyForTheInstalledPrograms() {
+    QTemporaryDir dir;
+    QCOMPARE(machineDataFolder(dir.path()), QString());
+    QCOMPARE(databaseFile(dir.path()), QDir(dir.path()).filePath(QStringLiteral("Db/Exam.mdb")));
+#ifdef Q_OS_LINUX
+    QCOMPARE(machineDataFolder(QStringLiteral("/usr/lib/exam-invigilation/")),
+             QStringLiteral("/var/lib/exam-invigilation"));
+#endif
 }
 
 void TestDataFolder::reportFolder_data() {
