@@ -17,8 +17,8 @@ namespace {
 const QString kInitUsage = QStringLiteral(
     "examdb init [--demo] [--force] [FOLDER]\n"
     "  Creates FOLDER/Db/Exam.mdb. Without FOLDER it creates Exam.mdb where the programs look:\n"
-    "  $EXAM_DATA_DIR when set, else Db/ beside examdb when it is there, else the installed\n"
-    "  package's data folder when it is there, else Db/ beside examdb.\n");
+    "  $EXAM_DATA_DIR when set, else Db/ beside examdb when it is there, else (for the installed\n"
+    "  package's examdb) its data folder when it is there, else Db/ beside examdb.\n");
 
 QString usage() {
     return QStringLiteral("usage:\n") + kInitUsage + manager::kImportUsage + manager::kTemplateUsage +
