@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BIN := $(BUILD_DIR)/bin
 
-.PHONY: run test build deps bench format clean
+.PHONY: run test build deps bench format clean package
 
 deps:
 	@scripts/install-deps
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+# The Debian package, in $(BUILD_DIR): exam-invigilation_<version>-1_<arch>.deb
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/*; do if [ -f "$$b" ] && [ -x "$$b" ]; then "$$b" || exit 1; fi; done

@@ -3,6 +3,8 @@
 #include "cli/import_command.h"
 #include "cli/init_command.h"
 #include "cli/verify_command.h"
+#include "common/data_folder.h"
+#include "db/db_file.h"
 
 namespace cli {
 
@@ -50,8 +52,10 @@ QString helpText() {
            kExitStatus;
 }
 
-QString folderArgument(const QCommandLineParser& parser, int index, const Context& context) {
-    return parser.positionalArguments().value(index, context.defaultFolder);
+QString databaseArgument(const QCommandLineParser& parser, int index, const Context& context) {
+    const QStringList given = parser.positionalArguments();
+    return index < given.size() ? db::databasePath(given.at(index))
+                                : common::databaseFile(context.programFolder);
 }
 
 int run(const QStringList& arguments, const Context& context) {

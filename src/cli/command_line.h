@@ -28,7 +28,7 @@ struct Console {
 
 // What a command needs besides its own arguments.
 struct Context {
-    QString defaultFolder; // FOLDER when none is given
+    QString programFolder; // where examdb runs from; the data folder's order starts there
     QDateTime now;
     Console io;
 };
@@ -50,7 +50,8 @@ int run(const QStringList& arguments, const Context& context);
 QString helpText();
 QString helpText(const Command& command);
 
-// The positional arguments' FOLDER, or the default folder.
-QString folderArgument(const QCommandLineParser& parser, int index, const Context& context);
+// The database a command works on: FOLDER/Db/Exam.mdb when the positional argument at `index`
+// names a FOLDER, else Exam.mdb in the data folder the programs use (common::databaseFile).
+QString databaseArgument(const QCommandLineParser& parser, int index, const Context& context);
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "cli/import_command.h"
 
+#include "common/data_folder.h"
 #include "common/run_state.h"
 #include "db/database.h"
 #include "db/db_file.h"
@@ -81,7 +82,7 @@ int runImport(const QCommandLineParser& p, const Context& c) {
         only = *named;
     }
     const QString file = p.positionalArguments().at(0);
-    const QString dbPath = db::databasePath(folderArgument(p, 1, c));
+    const QString dbPath = databaseArgument(p, 1, c);
     if (db::isReadOnlyLocation(dbPath) && db::probeFile(dbPath) == db::FileKind::Sqlite) {
         err << common::readOnlyWriteText() << '\n';
         return kCouldNotRun;
@@ -127,12 +128,14 @@ int runImport(const QCommandLineParser& p, const Context& c) {
 }
 
 int runTemplate(const QCommandLineParser& p, const Context& c) {
-    const common::Result<QString> written = writeImportTemplate(folderArgument(p, 0, c), c.now);
+    const QStringList given = p.positionalArguments();
+    const common::Result<QString> written = writeImportTemplate(
+        given.isEmpty() ? common::userFilesFolder(c.programFolder) : given.front(), c.now);
     if (!written) {
         c.io.err << written.error().text() << '\n';
         return kCouldNotRun;
     }
-    c.io.out << templateCreatedText(*written) << '\n' << *written << '\n';
+    c.io.out << templateCreatedText(*written, c.programFolder) << '\n' << *written << '\n';
     return kDone;
 }
 
@@ -144,7 +147,8 @@ Command importCommand() {
             QStringLiteral(
                 "Replaces the roster of the current project by the people in FILE (.xls, .xlsx or .csv).\n"
                 "--only names the categories to replace (default: all three; a CSV file replaces its own).\n"
-                "--yes skips the question. FOLDER holds Db/Exam.mdb (default: the folder of examdb)."),
+                "--yes skips the question. FOLDER holds Db/Exam.mdb (default: the data folder the programs "
+                "use)."),
             {kOnly, kYes},
             1,
             2,
@@ -154,7 +158,9 @@ Command importCommand() {
 Command templateCommand() {
     return {QStringLiteral("template"),
             QStringLiteral("[FOLDER]"),
-            QStringLiteral("Writes the empty import workbook 空表_yyyyMMddHHmmss.xls into FOLDER."),
+            QStringLiteral(
+                "Writes the empty import workbook 空表_yyyyMMddHHmmss.xls into FOLDER (default: the\n"
+                "folder of examdb, or 考务报表 in the documents folder where that cannot be written)."),
             {},
             0,
             1,

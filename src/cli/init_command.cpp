@@ -17,11 +17,10 @@ QString existsText(const QString& path) {
 }
 
 int runInit(const QCommandLineParser& p, const Context& c) {
-    const InitOptions options{folderArgument(p, 0, c), p.isSet(QStringLiteral("demo")),
+    const InitOptions options{databaseArgument(p, 0, c), p.isSet(QStringLiteral("demo")),
                               p.isSet(QStringLiteral("force"))};
-    const QString path = db::databasePath(options.folder);
-    if (QFileInfo::exists(path) && !options.force) {
-        c.io.err << existsText(path) << '\n';
+    if (QFileInfo::exists(options.path) && !options.force) {
+        c.io.err << existsText(options.path) << '\n';
         return kRefused;
     }
     const common::Result<QString> made = initDatabase(options, c.now);
@@ -36,7 +35,7 @@ int runInit(const QCommandLineParser& p, const Context& c) {
 } // namespace
 
 common::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now) {
-    const QString path = db::databasePath(options.folder);
+    const QString& path = options.path;
     if (QFileInfo::exists(path)) {
         if (!options.force)
             return common::failure(existsText(path));
@@ -50,21 +49,28 @@ common::Result<QString> initDatabase(const InitOptions& options, const QDateTime
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return common::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
+    int project = 0;
     try {
-        const int project = db::createDatabase(path, options.demo, now);
-        const QString extra =
-            project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString();
-        return QStringLiteral("已创建 %1%2。登录用户名 admin，密码 admin。").arg(path, extra);
+        project = db::createDatabase(path, options.demo, now);
     } catch (const db::DbError& e) {
         return common::failure(QStringLiteral("创建数据库失败："), e.text());
     }
+    // The creator's umask would leave the file to its creator alone; SQLite gives the journal
+    // files beside it the file's own permissions, so this one change serves every member.
+    if (QFileInfo(folder).permissions().testFlag(QFile::WriteGroup))
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadGroup | QFile::WriteGroup);
+    const QString extra = project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString();
+    return QStringLiteral("已创建 %1%2。登录用户名 admin，密码 admin。").arg(path, extra);
 }
 
 Command initCommand() {
     return {QStringLiteral("init"),
             QStringLiteral("[--demo] [--force] [FOLDER]"),
-            QStringLiteral("Creates FOLDER/Db/Exam.mdb (FOLDER defaults to the folder of examdb).\n"
-                           "--demo adds a demo project; --force replaces an existing file."),
+            QStringLiteral(
+                "Creates FOLDER/Db/Exam.mdb. Without FOLDER it creates Exam.mdb where the programs\n"
+                "look: $EXAM_DATA_DIR when set, else Db/ beside examdb when it is there, else (for the\n"
+                "installed package's examdb) its data folder when it is there, else Db/ beside examdb.\n"
+                "--demo adds a demo project; --force replaces an existing file."),
             {QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force"))},
             0,
             1,

@@ -10,13 +10,14 @@
 namespace cli {
 
 struct InitOptions {
-    QString folder; // the file goes to folder/Db/Exam.mdb
+    QString path; // the database file to make
     bool demo = false;
     bool force = false;
 };
 
-// Creates folder/Db/Exam.mdb (with a demo project when asked) and says what it made. An
-// existing file is replaced only when forced, together with what lies beside it.
+// Creates the database file (with a demo project when asked) and says what it made. An
+// existing file is replaced only when forced, together with what lies beside it. In a folder
+// its group may write (the installed package's shared folder) the group may write the file too.
 common::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now);
 
 Command initCommand();

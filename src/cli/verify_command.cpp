@@ -30,7 +30,7 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
         err << QStringLiteral("usage: ") << helpText(verifyCommand());
         return kCouldNotRun;
     }
-    const QString path = db::databasePath(folderArgument(p, 0, c));
+    const QString path = databaseArgument(p, 0, c);
     if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << '\n';
         return kCouldNotRun;
@@ -83,7 +83,7 @@ Command verifyCommand() {
             "Checks every saved draw batch (or those of project N, or batch B) against its certificate:\n"
             "the stored inputs, a replay of the draw, the draw rules and the history on the saved rows;\n"
             "every saved row must belong to a certified batch. Deleted batches are listed with their code.\n"
-            "FOLDER holds Db/Exam.mdb (default: the folder of examdb); the file is only read.\n"
+            "FOLDER holds Db/Exam.mdb (default: the data folder the programs use); the file is only read.\n"
             "Exit status: 0 all consistent; 1 an inconsistency, rows without a certificate, an unknown\n"
             "engine version, or no batch where --project or --batch asks for one; 2 verify could not run\n"
             "(wrong arguments; the file missing, refused, damaged or unreadable)."),

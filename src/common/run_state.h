@@ -24,7 +24,7 @@ struct SubjectEntry {
 struct RunState {
     // The short names are the pinyin initials of the Chinese terms the windows have always used.
     QString MyPath; // 程序路径: the program folder, ending in a separator
-    QString MyDb;   // 数据库: MyPath + "Db/Exam.mdb"
+    QString MyDb; // 数据库: the database file, common::databaseFile(MyPath); MyPath + "Db/Exam.mdb" as a rule
     // The process's one connection to MyDb, owned by the main window (or the command) and shared
     // by every window: a second connection would be a second way to lose the file's locks.
     db::Database* db = nullptr;

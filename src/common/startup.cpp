@@ -1,5 +1,6 @@
 #include "common/startup.h"
 
+#include "common/data_folder.h"
 #include "db/db_file.h"
 
 #include <QDir>
@@ -9,7 +10,7 @@ namespace common {
 StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly) {
     StartupDatabase out;
     state.MyPath = QDir(programFolder).absolutePath() + QLatin1Char('/');
-    state.MyDb = db::databasePath(programFolder);
+    state.MyDb = databaseFile(programFolder);
     QDir::setCurrent(state.MyPath);
 
     try {

@@ -1,5 +1,6 @@
 #include "draw/main_window.h"
 
+#include "common/data_folder.h"
 #include "common/date_format.h"
 #include "common/overview.h"
 #include "common/startup.h"
@@ -103,8 +104,13 @@ void Frm参数::buildControls() {
     hint->setAlignment(Qt::AlignCenter);
     side->addWidget(hint);
 
+    databaseLabel = common::ui::createDatabaseLabel(this);
+    auto* overview = new QVBoxLayout;
+    overview->addWidget(Txt基本情况, 1);
+    overview->addWidget(databaseLabel);
+
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Txt基本情况, 3);
+    layout->addLayout(overview, 3);
     layout->addLayout(side, 2);
     resize(960, 620);
 
@@ -130,6 +136,7 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
     state.ZD = false;
     setWindowTitle(kDrawCaption);
     common::StartupDatabase opened = common::openStartupDatabase(state, programFolder);
+    databaseLabel->setText(common::databaseStatusText(state));
     if (!opened.db) {
         services_.prompter.message(this, opened.fatalText, common::Prompter::Icon::Warning,
                                    common::kFatalTitle);

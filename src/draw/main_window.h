@@ -53,6 +53,7 @@ public:
     QPushButton* managerProgramButton;
     QPushButton* countdownProgramButton;
     QTimer* clockTimer;
+    QLabel* databaseLabel;
 
 private:
     void buildControls();

@@ -1,5 +1,7 @@
 #include "reports/report_html.h"
 
+#include "common/data_folder.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -152,7 +154,7 @@ QByteArray HtmlReport::bytes() const {
 
 ReportResult saveReport(const QString& programFolder, const QString& fileName, const HtmlReport& report) {
     ReportResult result;
-    const QString folder = programFolder + QStringLiteral("Report");
+    const QString folder = common::reportFolder(programFolder);
     result.path = folder + u'/' + fileName;
     if (nameLength(fileName) + kSaveFileEnding > kMaxFileName) {
         result.error = QStringLiteral("报表文件名过长，无法写入：\n") + fileName +

@@ -86,8 +86,8 @@ struct ReportResult {
     QString error;
 };
 
-// Writes `report` as `fileName` into the Report folder below `programFolder` (which ends in
-// a separator), creating the folder. The file is replaced whole or not at all.
+// Writes `report` as `fileName` into common::reportFolder(programFolder) (`programFolder` ends
+// in a separator), creating the folder. The file is replaced whole or not at all.
 ReportResult saveReport(const QString& programFolder, const QString& fileName, const HtmlReport& report);
 
 } // namespace reports

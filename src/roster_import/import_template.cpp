@@ -70,8 +70,14 @@ common::Result<QString> writeImportTemplate(const QString& programFolder, const 
     return path;
 }
 
-QString templateCreatedText(const QString& path) {
-    return QStringLiteral("“") + QFileInfo(path).fileName() + QStringLiteral("”成功创建在程序安装目录！");
+QString templateCreatedText(const QString& path, const QString& programFolder) {
+    const QFileInfo file(path);
+    const QString where =
+        file.absoluteDir() == QDir(programFolder)
+            ? QStringLiteral("程序安装目录")
+            : QStringLiteral("“") + QDir::toNativeSeparators(file.absolutePath()) + QStringLiteral("”");
+    return QStringLiteral("“") + file.fileName() + QStringLiteral("”成功创建在") + where +
+           QStringLiteral("！");
 }
 
 } // namespace roster_import

@@ -19,7 +19,7 @@ QByteArray importTemplateWorkbook();
 // stays behind; a failure is kTemplateFailedText.
 common::Result<QString> writeImportTemplate(const QString& programFolder, const QDateTime& now);
 
-// "“空表_….xls”成功创建在程序安装目录！"
-QString templateCreatedText(const QString& path);
+// "“空表_….xls”成功创建在程序安装目录！", or with the folder named where it is another.
+QString templateCreatedText(const QString& path, const QString& programFolder);
 
 } // namespace roster_import

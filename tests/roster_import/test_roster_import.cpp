@@ -387,7 +387,9 @@ private Q_SLOTS:
         QCOMPARE(examdb({u"template"_qs, t.folder()}, {}, output, errors,
                         QDateTime(QDate(2009, 3, 4), QTime(5, 6, 7))),
                  0);
-        QVERIFY(output.startsWith(u"“空表_20090304050607.xls”成功创建在程序安装目录！\n"_qs));
+        QVERIFY2(output.startsWith(u"“空表_20090304050607.xls”成功创建在“"_qs +
+                                   QDir::toNativeSeparators(t.folder()) + u"”！\n"_qs),
+                 qPrintable(output));
         QVERIFY(QFile::exists(t.dir.filePath(u"空表_20090304050607.xls"_qs)));
         QCOMPARE(examdb({u"template"_qs, t.dir.filePath(u"no/such/folder"_qs)}, {}, output, errors), 2);
         QVERIFY2(errors.startsWith(kTemplateFailedText), qPrintable(errors));

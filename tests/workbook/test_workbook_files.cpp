@@ -396,7 +396,8 @@ private Q_SLOTS:
             writeImportTemplate(t.folder(), QDateTime(QDate(2009, 3, 4), QTime(5, 6, 7)));
         QVERIFY(path);
         QCOMPARE(QFileInfo(*path).fileName(), u"空表_20090304050607.xls"_qs);
-        QCOMPARE(templateCreatedText(*path), u"“空表_20090304050607.xls”成功创建在程序安装目录！"_qs);
+        QCOMPARE(templateCreatedText(*path, t.folder()),
+                 u"“空表_20090304050607.xls”成功创建在程序安装目录！"_qs);
         const workbook::WorkbookContent c = readRosterFile(*path, Categories{}.sheetNames()).content;
         QVERIFY(c.ok());
         QStringList headers;

@@ -10,6 +10,8 @@ namespace common::ui {
 
 void setUpApplication(const QString& name) {
     QApplication::setApplicationName(name);
+    // Ties the windows to the menu entry (vardel.desktop ...), so the desktop shows its icon.
+    QGuiApplication::setDesktopFileName(name.toLower());
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     auto* translator = new QTranslator(qApp);
     if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

@@ -30,4 +30,15 @@ QLabel* createTitleLabel(const QString& text, int points, QWidget* parent) {
     return label;
 }
 
+QLabel* createDatabaseLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("LblDatabase"));
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setStyleSheet(QStringLiteral("color: #555;"));
+    // A long path must not widen the window; the overview sets the width.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
 } // namespace common::ui

@@ -15,4 +15,8 @@ QPlainTextEdit* createOverviewBox(QWidget* parent, int minimumHeight);
 // The program's name at the top of a main window (`Label1`).
 QLabel* createTitleLabel(const QString& text, int points, QWidget* parent);
 
+// The status line under the overview that says which database the run uses; its text can be
+// selected, so a path can be copied into a message to support.
+QLabel* createDatabaseLabel(QWidget* parent);
+
 } // namespace common::ui

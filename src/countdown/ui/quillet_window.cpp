@@ -1,5 +1,6 @@
 #include "countdown/ui/quillet_window.h"
 
+#include "common/data_folder.h"
 #include "common/overview.h"
 #include "common/startup.h"
 #include "countdown/countdown_rules.h"
@@ -28,6 +29,7 @@ constexpr double kTimePoints = 50;
 constexpr double kSubjectPoints = 42;
 constexpr double kCountdownPoints = 24;
 constexpr double kNoticePoints = 10.5;
+constexpr double kDatabasePoints = 8;
 
 QFont sansFont(bool bold) {
     QFont f;
@@ -96,6 +98,8 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     noticeLabel = makeLabel(this, QStringLiteral("Label3"), sansFont(false), Qt::darkGray);
     noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     noticeLabel->setWordWrap(true);
+    databaseLabel = makeLabel(this, QStringLiteral("LblDatabase"), sansFont(false), Qt::darkGray);
+    databaseLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Lbl科目->setText(kSubjectPrefix);
     noticeLabel->setText(kAccuracyNotice);
 
@@ -111,6 +115,7 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     layout->addWidget(lowerLineLabel);
     layout->addStretch(2);
     layout->addWidget(noticeLabel);
+    layout->addWidget(databaseLabel);
 
     clockTimer = new QTimer(this);
     clockTimer->setObjectName(QStringLiteral("Timer1"));
@@ -132,6 +137,7 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
     // The program only reads, so the file is opened read-only and never checked for writing.
     const common::StartupDatabase start =
         common::openStartupDatabase(state_, programFolder, /*detectReadOnly=*/false);
+    databaseLabel->setText(common::databaseStatusText(state_));
     if (!start.db) {
         services_.prompter.message(nullptr, start.fatalText, common::Prompter::Icon::Warning,
                                    common::kFatalTitle);
@@ -195,6 +201,7 @@ void FrmQuillet::fitFonts() {
     scaleFont(upperLineLabel, kCountdownPoints, scale, lineWidth, true);
     scaleFont(lowerLineLabel, kCountdownPoints, scale, lineWidth, true);
     scaleFont(noticeLabel, kNoticePoints, scale, lineWidth, false);
+    scaleFont(databaseLabel, kDatabasePoints, scale, lineWidth, true);
 }
 
 void FrmQuillet::resizeEvent(QResizeEvent* event) {

@@ -33,6 +33,7 @@ public:
     QLabel* upperLineLabel;
     QLabel* lowerLineLabel;
     QLabel* noticeLabel;
+    QLabel* databaseLabel;
     QTimer* clockTimer;
 
 protected:

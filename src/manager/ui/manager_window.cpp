@@ -1,5 +1,6 @@
 #include "manager/ui/manager_window.h"
 
+#include "common/data_folder.h"
 #include "common/overview.h"
 #include "common/shell.h"
 #include "common/startup.h"
@@ -63,10 +64,14 @@ void Frm管理::buildControls() {
     side->addWidget(titleLabel);
     side->addSpacing(8);
     side->addWidget(frame, 1);
+    databaseLabel = common::ui::createDatabaseLabel(this);
+    auto* overview = new QVBoxLayout;
+    overview->addWidget(Txt基本情况, 1);
+    overview->addWidget(databaseLabel);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(14);
-    layout->addWidget(Txt基本情况, 1);
+    layout->addLayout(overview, 1);
     layout->addLayout(side);
     resize(840, 700);
 
@@ -87,6 +92,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
         return Start::Quit;
     }
     setWindowTitle(mainCaption(state));
+    databaseLabel->setText(common::databaseStatusText(state));
     if (start.outcome == Outcome::Fatal) {
         services_.prompter.message(this, start.message, common::Prompter::Icon::Warning, common::kFatalTitle);
         return Start::Quit;

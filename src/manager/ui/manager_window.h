@@ -41,6 +41,7 @@ public:
     QPushButton* importButton;
     QPushButton* drawProgramButton;
     QPushButton* passwordButton;
+    QLabel* databaseLabel;
 
 private:
     void buildControls();

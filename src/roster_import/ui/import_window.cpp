@@ -1,5 +1,6 @@
 #include "roster_import/ui/import_window.h"
 
+#include "common/data_folder.h"
 #include "roster_import/import_files.h"
 #include "roster_import/import_template.h"
 #include "roster_import/import_texts.h"
@@ -247,11 +248,12 @@ void Frm数据导入::写入(const StagedRoster& staged) {
 }
 
 void Frm数据导入::生成样表() {
-    const common::Result<QString> written = writeImportTemplate(state_.MyPath, services_.clock.now());
+    const common::Result<QString> written =
+        writeImportTemplate(common::userFilesFolder(state_.MyPath), services_.clock.now());
     // The new template shows up at once when the list is on the program folder.
-    if (written && QDir(folder_) == QDir(state_.MyPath))
+    if (written && QDir(folder_) == QFileInfo(*written).absoluteDir())
         列出文件(fileList->currentItem() ? fileList->currentItem()->text() : QString());
-    say(written ? templateCreatedText(*written) : written.error().message,
+    say(written ? templateCreatedText(*written, state_.MyPath) : written.error().message,
         written ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
 }
 

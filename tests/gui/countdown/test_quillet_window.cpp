@@ -61,6 +61,7 @@ private Q_SLOTS:
         QCOMPARE(s.label("Lbl日期"), QStringLiteral("2026年6月7日下午"));
         QCOMPARE(s.label("Lbl时间"), QStringLiteral("14:05:09"));
         QCOMPARE(s.label("Label3"), kAccuracyNotice);
+        QCOMPARE(s.label("LblDatabase"), u"数据库：" + QDir::toNativeSeparators(hall.data.path()));
         auto* timer = s.window.findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer && timer->isActive());
         QCOMPARE(timer->interval(), 1000);

@@ -89,6 +89,7 @@ void TestMainWindow::normalStartUp() {
     QCOMPARE(f.w->windowTitle(), QStringLiteral("Vardel V17.6.3"));
     QVERIFY(f.w->state.MyPath.endsWith(QLatin1Char('/')));
     QCOMPARE(f.w->state.MyDb, f.t.path());
+    QCOMPARE(f.w->databaseLabel->text(), QStringLiteral("数据库：") + QDir::toNativeSeparators(f.t.path()));
     QVERIFY(!f.w->state.ZD);
     QCOMPARE(f.w->state.DWMC, QStringLiteral("测试单位"));
     QCOMPARE(f.w->state.KSS, 3);

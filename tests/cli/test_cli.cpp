@@ -1,0 +1,114 @@
+// examdb's front end: the commands, their options and arguments, the help and the exit status;
+// init's refusal and replacement of an existing file.
+#include "cli/command_line.h"
+#include "db/database.h"
+#include "db/db_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int status = 0;
+    QString out, err;
+};
+
+Run examdb(const QStringList& args, const QString& programFolder) {
+    Run r;
+    QString input;
+    QTextStream in(&input), out(&r.out), err(&r.err);
+    r.status = cli::run(args, {programFolder, QDateTime(QDate(2026, 12, 8), QTime(9, 0)), {in, out, err}});
+    out.flush();
+    err.flush();
+    return r;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { qunsetenv("EXAM_DATA_DIR"); }
+    void commandLines_data();
+    void commandLines();
+    void initRefusesReplacesAndShares();
+};
+
+void TestCli::commandLines_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // in what it printed, out or err
+    const QString usage = QStringLiteral("usage:");
+    QTest::newRow("help") << QStringList{"help"} << 0 << QStringLiteral("Exit status: 0 done");
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << QStringLiteral("examdb verify [--project N]");
+    QTest::newRow("no command") << QStringList{} << 2 << usage;
+    QTest::newRow("unknown command") << QStringList{"drop"} << 2 << QStringLiteral("未知的命令：drop");
+    QTest::newRow("a command's help")
+        << QStringList{"import", "--help"} << 0 << QStringLiteral("examdb import FILE [--only");
+    QTest::newRow("unknown option") << QStringList{"init", "--everything"} << 2
+                                    << QStringLiteral("Unknown option 'everything'");
+    QTest::newRow("too many arguments") << QStringList{"verify", "a", "b"} << 2 << usage;
+    QTest::newRow("import without a file") << QStringList{"import"} << 2 << usage;
+    QTest::newRow("option without its value")
+        << QStringList{"verify", "--batch"} << 2 << QStringLiteral("Missing value after '--batch'");
+    QTest::newRow("a batch that is no number") << QStringList{"verify", "--batch", "x"} << 2 << usage;
+    QTest::newRow("verify, no database") << QStringList{"verify"} << 2 << QStringLiteral("数据库文件未找到");
+    QTest::newRow("import, no database")
+        << QStringList{"import", "名单.xls", "--yes"} << 2 << QStringLiteral("数据库文件未找到");
+    QTest::newRow("template") << QStringList{"template"} << 0 << QStringLiteral("成功创建在程序安装目录");
+}
+
+void TestCli::commandLines() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QTemporaryDir programs;
+    const Run r = examdb(args, programs.path());
+    QCOMPARE(r.status, status);
+    const QString printed = r.out + r.err;
+    QVERIFY2(printed.contains(said), qPrintable(printed));
+}
+
+void TestCli::initRefusesReplacesAndShares() {
+    QTemporaryDir programs;
+    const QString path = db::databasePath(programs.path());
+    Run r = examdb({"init"}, programs.path());
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.contains(path), qPrintable(r.out));
+    {
+        db::Database d(path);
+        d.exec(QStringLiteral("update 系统设置 set 单位名称='保留'"));
+    }
+    r = examdb({"init", "--demo"}, programs.path());
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("已存在，未作改动")), qPrintable(r.err));
+    QCOMPARE(db::Database(path).scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
+             QStringLiteral("保留"));
+
+    // A journal left beside the old file goes with it, so it is never played into the new one.
+    QFile journal(path + QStringLiteral("-journal"));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write(QByteArray(512, 'x'));
+    journal.close();
+    r = examdb({"init", "--demo", "--force"}, programs.path());
+    QCOMPARE(r.status, 0);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
+    QCOMPARE(db::Database(path).scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+
+#if !defined(Q_OS_WIN)
+    // In a folder its group may write (the installed package's), every member can save.
+    QTemporaryDir shared;
+    QVERIFY(QFile::setPermissions(shared.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                     QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup));
+    qputenv("EXAM_DATA_DIR", shared.path().toLocal8Bit());
+    QCOMPARE(examdb({"init"}, programs.path()).status, 0);
+    const QString sharedFile = QDir(shared.path()).filePath(QStringLiteral("Exam.mdb"));
+    QVERIFY(QFile::permissions(sharedFile).testFlag(QFile::WriteGroup));
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
