@@ -95,7 +95,7 @@ struct Centre {
         r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0)).addSecs(60 * saves++);
         r.withDuties = true;
         r.drawCheckers = engine::RuleState::On;
-        return engine::saveDraw(*db, ws, d, r).batch;
+        return engine::saveDraw(*db, ws, d, r).value_or(0);
     }
     int save(const QString& subject) { return save(subject, stopped()); }
 };

@@ -1,6 +1,7 @@
 #include "draw/draw_window.h"
 
 #include "common/overview.h"
+#include "common/ui/action_runner.h"
 #include "common/ui/login_dialog.h"
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
@@ -33,7 +34,8 @@ const QString kPick = QStringLiteral("选抽签人");
 const QString kTooManyMessage = QStringLiteral("参与抽签的考室数量154大于设计最高数量，需要重新定制软件！");
 const QString kTooManyBox = QStringLiteral(" 抽签总数不能大于154");
 const QString kDiscardTail = QStringLiteral("\n是否真要放弃之前数据？");
-const QString kSaveFailed = QStringLiteral("抽签结论没有保存，原有数据保持不变！\n");
+const QString kSaveFailed = QStringLiteral("抽签结论没有保存，原有数据保持不变！");
+const QString kHistoryUnreadable = QStringLiteral("无法读取抽签历史！");
 
 constexpr int kRunTickMs = 20; // one candidate shown per tick
 constexpr int kSliceMs = 8;    // the engine's share of a tick at most; the rest paints and answers clicks
@@ -126,14 +128,16 @@ void Frm抽签::buildControls() {
 }
 
 bool Frm抽签::openData() {
-    try {
-        db_ = &common::runDatabase(state_);
-        common::readProjectSettings(*db_, state_);
-        ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
-    } catch (const db::DbError& e) {
+    const bool read = common::ui::attemptAction(
+        services_.prompter, parentWidget(),
+        [this] {
+            db_ = &common::runDatabase(state_);
+            common::readProjectSettings(*db_, state_);
+            ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
+        },
+        QStringLiteral("无法读取抽签数据！"));
+    if (!read) {
         db_ = nullptr;
-        services_.prompter.message(parentWidget(), QStringLiteral("无法读取抽签数据！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
         return false;
     }
     state_.KSS = ws_.roomCount();
@@ -248,14 +252,13 @@ void Frm抽签::startRun() {
     boxes_->paintNormal(kRoomBoxes - 1);
 
     engine::DrawResult begun;
-    try {
+    const auto start = [&] {
         begun = run_.start(
             currentSettings(), engine::loadPairingHistory(*db_, state_.DQXM),
             engine::loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
-    } catch (const db::DbError& e) {
-        abortRun(QStringLiteral("无法读取抽签历史！\n") + e.text());
+    };
+    if (!common::ui::attemptAction(start, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
-    }
     if (begun.status == engine::DrawStatus::Impossible) {
         abortRun(begun.reason);
         return;
@@ -284,13 +287,10 @@ void Frm抽签::stopRun() {
     stopDelayTimer->stop();
     Cmd抽签->setEnabled(false);
     engine::DrawResult r;
-    try {
-        // Saves made meanwhile by another program count for the result.
-        r = run_.stop(engine::loadPairingHistory(*db_, state_.DQXM), kSliceMs);
-    } catch (const db::DbError& e) {
-        abortRun(QStringLiteral("无法读取抽签历史！\n") + e.text());
+    // Saves made meanwhile by another program count for the result.
+    const auto stop = [&] { r = run_.stop(engine::loadPairingHistory(*db_, state_.DQXM), kSliceMs); };
+    if (!common::ui::attemptAction(stop, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
-    }
     if (r.status == engine::DrawStatus::Impossible)
         abortRun(r.reason);
     else if (r.candidates > 0)
@@ -388,14 +388,12 @@ void Frm抽签::saveClicked() {
     request.allowReturn = ruleState(engine::Rule::AllowReturn);
     request.drawCheckers = ruleState(engine::Rule::DrawCheckers);
     engine::SaveOutcome outcome;
-    try {
-        outcome = run_.save(*db_, request);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, kSaveFailed + e.text(), common::Prompter::Icon::Critical);
+    if (!common::ui::attemptAction(
+            services_.prompter, this, [&] { outcome = run_.save(*db_, request); }, kSaveFailed))
         return;
-    }
-    if (!outcome.refusal.isEmpty())
-        services_.prompter.message(this, kSaveFailed + outcome.refusal, common::Prompter::Icon::Warning);
+    if (!outcome)
+        services_.prompter.message(this, kSaveFailed + u'\n' + outcome.error().text(),
+                                   common::Prompter::Icon::Warning);
 }
 
 void Frm抽签::loadClicked() {
@@ -417,14 +415,12 @@ void Frm抽签::loadClicked() {
         return;
     }
     QVector<engine::SavedRoom> saved;
-    try {
+    const auto load = [&] {
         saved = engine::loadSavedDraw(*db_, state_.DQXM, subject,
                                       ruleState(engine::Rule::DrawSupervisors) == engine::RuleState::On);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("无法读取抽签结论！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
+    };
+    if (!common::ui::attemptAction(services_.prompter, this, load, QStringLiteral("无法读取抽签结论！")))
         return;
-    }
     setWindowTitle(QStringLiteral("抽签  加载[") + subject + QStringLiteral("]数据"));
     for (int i = 0; i < saved.size(); ++i) {
         const QString text = saved[i].boxText();

@@ -1,5 +1,6 @@
 #include "draw/load_dialog.h"
 
+#include "common/ui/action_runner.h"
 #include "engine/draw_repository.h"
 
 #include <QComboBox>
@@ -44,12 +45,9 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
 
     if (!state.LoginSucceeded)
         deleteButton->setEnabled(false);
-    try {
-        db_ = &common::runDatabase(state);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(parent, QStringLiteral("无法打开数据库！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
-    }
+    common::ui::attemptAction(
+        services_.prompter, parent, [&] { db_ = &common::runDatabase(state); },
+        QStringLiteral("无法打开数据库！"));
     fillList();
 
     connect(okButton, &QPushButton::clicked, this, [this] {
@@ -66,13 +64,12 @@ Frm加载数据::~Frm加载数据() = default;
 void Frm加载数据::fillList() {
     Cmb项目->clear();
     if (db_) {
-        try {
+        const auto list = [this] {
             for (const engine::SavedDraw& d : engine::savedDraws(*db_, state_.DQXM))
                 Cmb项目->addItem(d.entry(), d.subject);
-        } catch (const db::DbError& e) {
-            services_.prompter.message(this, QStringLiteral("无法读取已保存的抽签结论！\n") + e.text(),
-                                       common::Prompter::Icon::Critical);
-        }
+        };
+        common::ui::attemptAction(services_.prompter, this, list,
+                                  QStringLiteral("无法读取已保存的抽签结论！"));
     }
     Cmb项目->addItem(kLoadInitialEntry, common::kInitialSubject);
     Cmb项目->setCurrentIndex(0);
@@ -93,12 +90,13 @@ void Frm加载数据::deleteChosen() {
             this, QStringLiteral("将删除“") + entry + QStringLiteral("”，该操作不可恢复！\n是否真的要删除？"),
             common::Prompter::Icon::Information))
         return;
-    try {
-        engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString(), services_.clock.now());
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("删除失败，已保存的数据没有改变！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
-    }
+    common::ui::attemptAction(
+        services_.prompter, this,
+        [this] {
+            engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString(),
+                                    services_.clock.now());
+        },
+        QStringLiteral("删除失败，已保存的数据没有改变！"));
     fillList();
 }
 

@@ -5,6 +5,7 @@
 #include "common/overview.h"
 #include "common/startup.h"
 #include "common/subject_rule.h"
+#include "common/ui/action_runner.h"
 #include "common/ui/login_dialog.h"
 #include "common/ui/main_window_parts.h"
 #include "draw/draw_window.h"
@@ -146,21 +147,20 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
         services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
     db_ = std::move(opened.db);
     state.db = db_.get();
-    try {
-        if (!common::readActiveSettings(*db_, state)) {
-            Txt基本情况->setPlainText(common::kNoProjectText);
-            clockTimer->start();
-            return Start::Run;
-        }
-        state.LoginSucceeded = false;
-        showLogin(this);
-        读参数();
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this,
-                                   QStringLiteral("读取数据库失败，程序无法正常运行！\n%1").arg(e.text()),
-                                   common::Prompter::Icon::Critical, common::kFatalTitle);
+    bool project = false;
+    if (!common::ui::attemptAction(
+            services_.prompter, this, [&] { project = common::readActiveSettings(*db_, state); },
+            QStringLiteral("读取数据库失败，程序无法正常运行！"), common::Prompter::Icon::Critical,
+            common::kFatalTitle))
         return Start::Quit;
+    if (!project) {
+        Txt基本情况->setPlainText(common::kNoProjectText);
+        clockTimer->start();
+        return Start::Run;
     }
+    state.LoginSucceeded = false;
+    showLogin(this);
+    读参数();
     tick();
     clockTimer->start();
     return Start::Run;
@@ -173,14 +173,11 @@ void Frm参数::showLogin(QWidget* parent) {
 void Frm参数::读参数() {
     if (!db_)
         return;
-    try {
-        const common::Overview o = common::读参数(*db_, state, common::OverviewProgram::Draw);
-        Txt基本情况->setPlainText(o.text);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("读取考试项目数据失败！\n%1").arg(e.text()),
-                                   common::Prompter::Icon::Critical);
+    const auto read = [this] {
+        Txt基本情况->setPlainText(common::读参数(*db_, state, common::OverviewProgram::Draw).text);
+    };
+    if (!common::ui::attemptAction(services_.prompter, this, read, QStringLiteral("读取考试项目数据失败！")))
         return;
-    }
     if (state.StaffMismatch)
         clockLabel->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
     读科目信息();

@@ -1,5 +1,6 @@
 #include "draw/project_dialog.h"
 
+#include "common/ui/action_runner.h"
 #include "db/database.h"
 
 #include <QComboBox>
@@ -39,16 +40,14 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     layout->addWidget(noteLabel, 1, 0, 1, 3);
     layout->addWidget(seeSettingsLabel, 2, 0, 1, 3);
 
-    try {
+    const auto list = [&] {
         const db::Database& db = common::runDatabase(state);
         for (const db::Row& row :
              db.query(QStringLiteral("select * from 考点设置 where 状态='正常' order by 编号")))
             Cmb考点->addItem(db::text(row, QStringLiteral("编号")) + QStringLiteral("#.") +
                              db::text(row, QStringLiteral("考试名称")));
-    } catch (const db::DbError& e) {
-        services.prompter.message(parent, QStringLiteral("无法读取考试项目！\n") + e.text(),
-                                  common::Prompter::Icon::Critical);
-    }
+    };
+    common::ui::attemptAction(services.prompter, parent, list, QStringLiteral("无法读取考试项目！"));
     // The box starts on the project in use, even when the list does not offer it.
     Cmb考点->setCurrentIndex(-1);
     Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.project.ksmc);

@@ -151,7 +151,7 @@ SavePlan planSave(const DrawInputs& in, const Candidate& result) {
 
 SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
     if (!candidateCovers(draw.candidate, ws.roomCount()))
-        return {0, QStringLiteral("抽签结论与考室数量不符，无法保存！")};
+        return common::failure(QStringLiteral("抽签结论与考室数量不符，无法保存！"));
     db::Transaction tx(db);
     db::createCertificateTable(db); // files from before the certificates
     removeSubject(db, r.project, r.subject, r.time, kDeletedBySave);
@@ -166,12 +166,12 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
     }
     const SavePlan plan = planSave(in, draw.candidate);
     if (!plan.refusal.isEmpty())
-        return {0, plan.refusal};
+        return common::failure(plan.refusal);
     insertRows(db, QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
     insertRows(db, QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
     writeCertificate(db, makeCertificate(in, plan.rows));
     tx.commit();
-    return {in.batch, {}};
+    return in.batch;
 }
 
 QVector<SavedDraw> savedDraws(const db::Database& db, int project) {

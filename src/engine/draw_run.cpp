@@ -110,9 +110,9 @@ const QVector<QString>& DrawRun::shownSupervisors() const {
 
 SaveOutcome DrawRun::save(db::Database& db, const SaveRequest& request) {
     if (!hasResult_)
-        return {0, QStringLiteral("没有可保存的抽签结论！")};
+        return common::failure(QStringLiteral("没有可保存的抽签结论！"));
     const SaveOutcome outcome = saveDraw(db, ws_, result_, request);
-    if (outcome.refusal.isEmpty())
+    if (outcome)
         saved_ = true;
     return outcome;
 }

@@ -153,30 +153,23 @@ QByteArray HtmlReport::bytes() const {
 }
 
 ReportResult saveReport(const QString& programFolder, const QString& fileName, const HtmlReport& report) {
-    ReportResult result;
     const QString folder = common::reportFolder(programFolder);
-    result.path = folder + u'/' + fileName;
-    if (nameLength(fileName) + kSaveFileEnding > kMaxFileName) {
-        result.error = QStringLiteral("报表文件名过长，无法写入：\n") + fileName +
-                       QStringLiteral("\n请缩短科目名称后重试！");
-        return result;
-    }
-    if (!QDir().mkpath(folder)) {
-        result.error = QStringLiteral("无法创建报表目录：\n") + QDir::toNativeSeparators(folder) +
-                       QStringLiteral("\n请检查该位置是否存在同名文件或是否有写入权限！");
-        return result;
-    }
-    QSaveFile file(result.path);
+    const QString path = folder + u'/' + fileName;
+    if (nameLength(fileName) + kSaveFileEnding > kMaxFileName)
+        return common::failure(QStringLiteral("报表文件名过长，无法写入：\n") + fileName +
+                               QStringLiteral("\n请缩短科目名称后重试！"));
+    if (!QDir().mkpath(folder))
+        return common::failure(QStringLiteral("无法创建报表目录：\n") + QDir::toNativeSeparators(folder) +
+                               QStringLiteral("\n请检查该位置是否存在同名文件或是否有写入权限！"));
+    QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(report.bytes());
-        if (file.commit()) {
-            result.ok = true;
-            return result;
-        }
+        if (file.commit())
+            return path;
     }
-    result.error = QStringLiteral("无法写入报表文件：\n") + QDir::toNativeSeparators(result.path) + u'\n' +
-                   file.errorString() + QStringLiteral("\n请关闭正在使用该文件的程序或检查写入权限！");
-    return result;
+    return common::failure(QStringLiteral("无法写入报表文件：\n") + QDir::toNativeSeparators(path) + u'\n' +
+                           file.errorString() +
+                           QStringLiteral("\n请关闭正在使用该文件的程序或检查写入权限！"));
 }
 
 } // namespace reports

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/failure.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -80,11 +82,8 @@ private:
 };
 
 // The end of every report: path written or what went wrong, in words for the operator.
-struct ReportResult {
-    bool ok = false;
-    QString path;
-    QString error;
-};
+// The path of a written report, or why none was written.
+using ReportResult = common::Result<QString>;
 
 // Writes `report` as `fileName` into common::reportFolder(programFolder) (`programFolder` ends
 // in a separator), creating the folder. The file is replaced whole or not at all.

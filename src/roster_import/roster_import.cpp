@@ -9,13 +9,13 @@ namespace roster_import {
 StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, int width) {
     RosterFile file = readRosterFile(path, ticked.sheetNames());
     Categories replaced = ticked;
-    if (file.format == workbook::Format::Csv && file.content.sheets.size() == 1) {
-        const QString name = file.content.sheets.front().name;
+    if (file.format == workbook::Format::Csv && file.content && file.content->sheets.size() == 1) {
+        const QString name = file.content->sheets.front().name;
         const std::optional<Category> own = categoryNamed(name);
         if (own && ticked.contains(*own))
             replaced = Categories::only(*own);
         else if (own)
-            file.content.failure = kCsvNotTickedDetail.arg(name);
+            file.content = common::failure(kCsvNotTickedDetail.arg(name));
     }
     return stageRoster(file.content, file.format, replaced, width);
 }

@@ -50,7 +50,7 @@ bool isIdNumber(const QString& text) {
 
 class Stager {
 public:
-    Stager(const workbook::WorkbookContent& content, const Categories& ticked, int width)
+    Stager(const workbook::Workbook& content, const Categories& ticked, int width)
         : content_(content), ticked_(ticked), width_(width) {}
 
     void run(StagedRoster& out) {
@@ -253,7 +253,7 @@ private:
         }
     }
 
-    const workbook::WorkbookContent& content_;
+    const workbook::Workbook& content_;
     const Categories& ticked_;
     int width_;
     QHash<QString, int> groupRows_;
@@ -344,9 +344,9 @@ StagedRoster stageRoster(const workbook::WorkbookContent& content, workbook::For
     out.format = format;
     out.ticked = ticked;
     try {
-        if (!content.ok())
-            throw Refusal{content.failure};
-        Stager(content, ticked, width).run(out);
+        if (!content)
+            throw Refusal{content.error().message};
+        Stager(*content, ticked, width).run(out);
     } catch (const Refusal& r) {
         out.status = StagedRoster::Status::Refused;
         out.message = notAcceptedText(workbook::formatName(format));

@@ -59,8 +59,7 @@ WorkbookContent readCsv(const QByteArray& file, const QString& fileName) {
     WorkbookContent content;
     const std::optional<QString> decoded = decode(file);
     if (!decoded) {
-        content.failure = kCsvEncodingDetail;
-        return content;
+        return common::failure(kCsvEncodingDetail);
     }
     QStringView text(*decoded);
     QChar separator = detectSeparator(text);
@@ -110,26 +109,23 @@ WorkbookContent readCsv(const QByteArray& file, const QString& fileName) {
                 ++i;
             ++line;
             if (!endRow()) {
-                content.failure = sheetTooLargeDetail(fileName);
-                return content;
+                return common::failure(sheetTooLargeDetail(fileName));
             }
         } else {
             field += c;
         }
     }
     if (quoted) {
-        content.failure = kCsvQuoteDetail.arg(quoteLine);
-        return content;
+        return common::failure(kCsvQuoteDetail.arg(quoteLine));
     }
     if ((!field.isEmpty() || !row.isEmpty()) && !endRow()) {
-        content.failure = sheetTooLargeDetail(fileName);
-        return content;
+        return common::failure(sheetTooLargeDetail(fileName));
     }
     while (!sheet.rows.isEmpty() && sheet.rows.back().isEmpty())
         sheet.rows.pop_back();
 
     sheet.name = QFileInfo(fileName).completeBaseName();
-    content.sheets.push_back(sheet);
+    content->sheets.push_back(sheet);
     return content;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/failure.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -25,13 +27,11 @@ enum class Format { Xls, Xlsx, Csv };
 // "XLS", "XLSX", "CSV": how the operator's messages name the format.
 QString formatName(Format format);
 
-// What a reader gives back: the sheets it was asked for that the file holds, or why the file
-// cannot be read at all (a sheet that is not there is no failure here; staging decides).
-struct WorkbookContent {
+// The sheets a reader was asked for that the file holds (a sheet that is not there is no
+// failure here; staging decides).
+struct Workbook {
     QVector<Sheet> sheets;
-    QString failure;
 
-    bool ok() const { return failure.isEmpty(); }
     const Sheet* sheet(const QString& name) const {
         for (const Sheet& s : sheets) {
             if (s.name == name)
@@ -40,6 +40,9 @@ struct WorkbookContent {
         return nullptr;
     }
 };
+
+// What a reader gives back: the workbook, or why the file cannot be read at all.
+using WorkbookContent = common::Result<Workbook>;
 
 // Bounds that keep a damaged or hostile file from taking the machine's memory or time. A
 // roster of 1,000 people is a few hundred kilobytes in any of the formats.

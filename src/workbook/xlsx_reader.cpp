@@ -165,10 +165,8 @@ public:
 
     WorkbookContent read(const QStringList& wanted) {
         WorkbookContent content;
-        if (!package_.open()) {
-            content.failure = kDamagedDetail; // a zip's signature, but no readable zip
-            return content;
-        }
+        if (!package_.open())
+            return common::failure(kDamagedDetail); // a zip's signature, but no readable zip
         try {
             const QString workbook =
                 targetOfType(package_.relationships(QString()), QLatin1StringView("/officeDocument"))
@@ -177,16 +175,15 @@ public:
             readStrings(targetOfType(rels, QLatin1StringView("/sharedStrings")));
             readStyles(targetOfType(rels, QLatin1StringView("/styles")));
             for (const auto& [name, id] : readSheetList(workbook)) {
-                if (!wanted.contains(name) || content.sheet(name))
+                if (!wanted.contains(name) || content->sheet(name))
                     continue;
                 const auto rel = rels.constFind(id);
                 if (rel == rels.constEnd())
                     fail();
-                content.sheets.push_back(readSheet(name, rel->target));
+                content->sheets.push_back(readSheet(name, rel->target));
             }
         } catch (const Failure& f) {
-            content.sheets.clear();
-            content.failure = f.detail;
+            return common::failure(f.detail);
         }
         return content;
     }
@@ -360,12 +357,10 @@ private:
 
 WorkbookContent readXlsx(const QByteArray& file, const QStringList& wantedSheets) {
     if (!file.startsWith("PK\x03\x04")) {
-        WorkbookContent content;
         const CompoundFileReader container(file);
-        content.failure = !container.isValid()                                    ? kNotXlsxDetail
-                          : container.hasStream(QStringLiteral("EncryptionInfo")) ? kPasswordDetail
-                                                                                  : kXlsNamedXlsxDetail;
-        return content;
+        return common::failure(!container.isValid()                                    ? kNotXlsxDetail
+                               : container.hasStream(QStringLiteral("EncryptionInfo")) ? kPasswordDetail
+                                                                                       : kXlsNamedXlsxDetail);
     }
     return XlsxReader(file).read(wantedSheets);
 }

@@ -177,14 +177,14 @@ private Q_SLOTS:
         request.project = project;
         request.subject = QStringLiteral("语文");
         request.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0));
-        QVERIFY(!run.save(*t.db, request).refusal.isEmpty());
+        QVERIFY(!run.save(*t.db, request));
         run.start(fixture::settings(1, {1, 1, 0, 0, 0, 0}), {}, {});
         run.stop({}, kSlice);
         t.db->exec(QStringLiteral("drop table 抽签历史"));
         QVERIFY_THROWS_EXCEPTION(db::DbError, run.save(*t.db, request));
         QVERIFY(!run.saved());
         db::createSchema(*t.db);
-        QCOMPARE(run.save(*t.db, request).batch, 1);
+        QCOMPARE(run.save(*t.db, request).value_or(0), 1);
         QVERIFY(run.saved());
         QCOMPARE(t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
                  QStringLiteral("1110000"));

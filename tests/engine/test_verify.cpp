@@ -84,9 +84,9 @@ struct Centre {
         r.allowReturn = settings[Rule::AllowReturn];
         r.drawCheckers = settings[Rule::DrawCheckers];
         const SaveOutcome saved = run.save(*t.db, r);
-        if (!saved.refusal.isEmpty())
-            qWarning() << saved.refusal;
-        return saved.refusal.isEmpty() ? saved.batch : -1;
+        if (!saved)
+            qWarning() << saved.error().text();
+        return saved.value_or(-1);
     }
 
     QVector<BatchVerdict> verify() const { return verifyDraws(*t.db); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/report_html.h"
+
 #include "common/run_state.h"
 #include "test_db.h"
 
@@ -107,3 +109,11 @@ inline QString crlf(const QStringList& lines) {
     return s;
 }
 } // namespace expect
+
+// What a report result says: its failure's text (empty on success) and its path (empty on failure).
+inline QString failureOf(const reports::ReportResult& r) {
+    return r ? QString() : r.error().text();
+}
+inline QString pathOf(const reports::ReportResult& r) {
+    return r ? *r : QString();
+}

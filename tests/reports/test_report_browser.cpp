@@ -40,7 +40,7 @@ void TestReportBrowser::browserReadsTheConclusion() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), t);
-    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY2(r, qPrintable(failureOf(r)));
 
     QTemporaryDir profile;
     QProcess chromium;
@@ -48,7 +48,7 @@ void TestReportBrowser::browserReadsTheConclusion() {
                              QStringLiteral("--disable-gpu"), QStringLiteral("--no-first-run"),
                              QStringLiteral("--disable-background-networking"),
                              QStringLiteral("--user-data-dir=") + profile.path(),
-                             QStringLiteral("--dump-dom"), QUrl::fromLocalFile(r.path).toString()});
+                             QStringLiteral("--dump-dom"), QUrl::fromLocalFile(pathOf(r)).toString()});
     QVERIFY2(chromium.waitForFinished(120000), "chromium did not finish within two minutes");
     const QString dom = QString::fromUtf8(chromium.readAllStandardOutput());
     QVERIFY2(!dom.isEmpty(), chromium.readAllStandardError().constData());

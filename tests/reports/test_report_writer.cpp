@@ -162,10 +162,10 @@ void TestReportWriter::conclusionIsExact() {
 
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(pathOf(r), f.reportPath(QStringLiteral("-抽签结论（语文）.htm")));
 
-    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("conclusion.htm")));
+    QCOMPARE(readReport(pathOf(r)), expectedReport(QStringLiteral("conclusion.htm")));
 }
 
 void TestReportWriter::certificateCodeAtTheFoot_data() {
@@ -188,8 +188,8 @@ void TestReportWriter::certificateCodeAtTheFoot() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult before = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY2(before.ok, qPrintable(before.error));
-    const QString plain = readReport(before.path);
+    QVERIFY2(before, qPrintable(failureOf(before)));
+    const QString plain = readReport(pathOf(before));
     if (subject.isEmpty())
         f.t.db->exec(QStringLiteral("drop table 抽签校验"));
     else
@@ -198,8 +198,8 @@ void TestReportWriter::certificateCodeAtTheFoot() {
                 "insert into 抽签校验 (项目编号, 科目, 时间, 数据批次, 结果摘要) values (?, ?, ?, 1, ?)"),
             {f.project, subject, time, QStringLiteral("3f2a9c1b77e0d415").leftJustified(64, u'0')});
     const reports::ReportResult after = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY2(after.ok, qPrintable(after.error));
-    QCOMPARE(readReport(after.path),
+    QVERIFY2(after, qPrintable(failureOf(after)));
+    QCOMPARE(readReport(pathOf(after)),
              printed ? plain + QStringLiteral("<div align=right>校验码:3F2A-9C1B-77E0-D415</div>\r\n")
                      : plain);
 }
@@ -210,10 +210,10 @@ void TestReportWriter::dutyReportOfDrawIsExact() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印验卷(QStringLiteral("语文"), T);
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(pathOf(r), f.reportPath(QStringLiteral("-场外与验卷（语文）.htm")));
 
-    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("duty-draw.htm")));
+    QCOMPARE(readReport(pathOf(r)), expectedReport(QStringLiteral("duty-draw.htm")));
 }
 
 void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
@@ -223,10 +223,10 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印验卷(kInitialSubject, QString());
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.path, f.reportPath(QStringLiteral("-场外与验卷（初始数据）.htm")));
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(pathOf(r), f.reportPath(QStringLiteral("-场外与验卷（初始数据）.htm")));
 
-    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("duty-initial.htm")));
+    QCOMPARE(readReport(pathOf(r)), expectedReport(QStringLiteral("duty-initial.htm")));
 }
 
 void TestReportWriter::baseDataIsExact() {
@@ -237,17 +237,17 @@ void TestReportWriter::baseDataIsExact() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印基础数据();
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.path, f.reportPath(QStringLiteral("-基础数据.htm")));
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(pathOf(r), f.reportPath(QStringLiteral("-基础数据.htm")));
     QCOMPARE(f.state.KSS, 3);
 
     const QString nb = QStringLiteral("&nbsp;");
     const QString span = QStringLiteral("<td rowspan='2'") + styleCell;
     const QString cols = QStringLiteral("<td colspan='3'") + styleCell;
-    QCOMPARE(readReport(r.path), expectedReport(QStringLiteral("base-data.htm")));
+    QCOMPARE(readReport(pathOf(r)), expectedReport(QStringLiteral("base-data.htm")));
 
     // GBK characters keep their GBK bytes ("考场").
-    QFile file(r.path);
+    QFile file(pathOf(r));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains(QByteArray::fromHex("bfbcb3a1")));
 }
@@ -286,8 +286,8 @@ void TestReportWriter::paging() {
         r = w.打印基础数据();
         QCOMPARE(f.state.KSS, rooms);
     }
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(outline(readReport(r.path)), pagedOutline(pages, conclusion));
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(outline(readReport(pathOf(r))), pagedOutline(pages, conclusion));
 }
 
 void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
@@ -297,8 +297,8 @@ void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult r = w.打印抽签结论(QStringLiteral("英语"), T);
-    QVERIFY2(r.ok, qPrintable(r.error));
-    const QString text = readReport(r.path);
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    const QString text = readReport(pathOf(r));
     const QString row =
         crlf(conclusionRow(34, QStringLiteral("001"), QStringLiteral("张一"), QStringLiteral("李一"),
                            QStringLiteral("&nbsp;"), QStringLiteral("&nbsp;")));
@@ -306,8 +306,8 @@ void TestReportWriter::drawWithoutDutiesOrParametersPrintsBlanks() {
     QVERIFY(text.endsWith(QStringLiteral("<tr><td colspan=2><hr></td></tr></table>\r\n")));
 
     const reports::ReportResult duties = w.打印验卷(QStringLiteral("英语"), T);
-    QVERIFY2(duties.ok, qPrintable(duties.error));
-    QVERIFY(!readReport(duties.path).contains(QStringLiteral("<tr>\r\n")));
+    QVERIFY2(duties, qPrintable(failureOf(duties)));
+    QVERIFY(!readReport(pathOf(duties)).contains(QStringLiteral("<tr>\r\n")));
 }
 
 void TestReportWriter::nameOutsideGbkSurvives() {
@@ -318,11 +318,11 @@ void TestReportWriter::nameOutsideGbkSurvives() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     const reports::ReportResult base = w.打印基础数据();
-    QVERIFY2(base.ok, qPrintable(base.error));
-    QVERIFY(readReport(base.path).contains(td(QStringLiteral("刘䶮"))));
+    QVERIFY2(base, qPrintable(failureOf(base)));
+    QVERIFY(readReport(pathOf(base)).contains(td(QStringLiteral("刘䶮"))));
     const reports::ReportResult conclusion = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY2(conclusion.ok, qPrintable(conclusion.error));
-    QVERIFY(readReport(conclusion.path)
+    QVERIFY2(conclusion, qPrintable(failureOf(conclusion)));
+    QVERIFY(readReport(pathOf(conclusion))
                 .contains(td(QStringLiteral("刘䶮")) + QStringLiteral("\r\n") + td(QStringLiteral("𠀋明"))));
 }
 
@@ -337,9 +337,9 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
     ReportWriter w(*f.t.db, f.state, clock);
 
     const reports::ReportResult r = w.打印抽签结论(subject, T);
-    QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.path, f.reportPath(QStringLiteral("-抽签结论（化学'实验__1_）.htm")));
-    const QString text = readReport(r.path);
+    QVERIFY2(r, qPrintable(failureOf(r)));
+    QCOMPARE(pathOf(r), f.reportPath(QStringLiteral("-抽签结论（化学'实验__1_）.htm")));
+    const QString text = readReport(pathOf(r));
     QCOMPARE(outline(text), pagedOutline(QStringLiteral("1-3"), true));
     QVERIFY(text.contains(QStringLiteral("<td class=xx>科目:化学'实验\"&lt;1&gt;</td>")));
     QVERIFY(text.contains(td(QStringLiteral("吴卷"))));
@@ -348,9 +348,9 @@ void TestReportWriter::quoteInSubjectBreaksNothing() {
         QStringLiteral("<!--抽签程序自动报表 考点监考员随机编排系统 化学'实验\"&lt;1&gt; 抽签时间:")));
 
     const reports::ReportResult duties = w.打印验卷(subject, T);
-    QVERIFY2(duties.ok, qPrintable(duties.error));
-    QCOMPARE(duties.path, f.reportPath(QStringLiteral("-场外与验卷（化学'实验__1_）.htm")));
-    QVERIFY(readReport(duties.path).contains(td(QStringLiteral("吴卷"))));
+    QVERIFY2(duties, qPrintable(failureOf(duties)));
+    QCOMPARE(pathOf(duties), f.reportPath(QStringLiteral("-场外与验卷（化学'实验__1_）.htm")));
+    QVERIFY(readReport(pathOf(duties)).contains(td(QStringLiteral("吴卷"))));
 }
 
 void TestReportWriter::longSubjectGetsAReport_data() {
@@ -371,21 +371,21 @@ void TestReportWriter::longSubjectGetsAReport() {
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     for (const reports::ReportResult& r : {w.打印抽签结论(subject, T), w.打印验卷(subject, T)}) {
-        QVERIFY2(r.ok, qPrintable(r.error));
-        const QString name = QFileInfo(r.path).fileName();
-        QVERIFY(QFile::exists(r.path));
+        QVERIFY2(r, qPrintable(failureOf(r)));
+        const QString name = QFileInfo(pathOf(r)).fileName();
+        QVERIFY(QFile::exists(pathOf(r)));
         QVERIFY2(QFile::encodeName(name).size() <= 255 - 7, qPrintable(name));
         QCOMPARE(QString::fromUtf8(name.toUtf8()), name); // no half of a surrogate pair
         QVERIFY(name.contains(subject.left(20)));
         QCOMPARE(name.contains(subject), !shortened);
         QCOMPARE(name.contains(QRegularExpression(QStringLiteral("~[0-9a-f]{8}）\\.htm$"))), shortened);
-        QVERIFY(readReport(r.path).contains(subject));
+        QVERIFY(readReport(pathOf(r)).contains(subject));
     }
     // Another subject with the same start gets a file of its own, the same subject the same one.
     const QString sibling = subject.chopped(1) + u'B';
     f.addDrawRooms(sibling, T, 2);
-    QVERIFY(w.打印抽签结论(sibling, T).path != w.打印抽签结论(subject, T).path);
-    QCOMPARE(w.打印抽签结论(subject, T).path, w.打印抽签结论(subject, T).path);
+    QVERIFY(pathOf(w.打印抽签结论(sibling, T)) != pathOf(w.打印抽签结论(subject, T)));
+    QCOMPARE(pathOf(w.打印抽签结论(subject, T)), pathOf(w.打印抽签结论(subject, T)));
 }
 
 void TestReportWriter::databaseErrorWritesNothing() {
@@ -399,9 +399,9 @@ void TestReportWriter::databaseErrorWritesNothing() {
                                                  w.打印验卷(QStringLiteral("语文"), T),
                                                  w.打印验卷(kInitialSubject, {}), w.打印基础数据()};
     for (const reports::ReportResult& r : results) {
-        QVERIFY(!r.ok);
-        QVERIFY2(r.error.startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")),
-                 qPrintable(r.error));
+        QVERIFY(!r);
+        QVERIFY2(failureOf(r).startsWith(QStringLiteral("读取报表数据时数据库出错，报表未生成：\n")),
+                 qPrintable(failureOf(r)));
     }
     QVERIFY(!QDir(f.state.MyPath + QStringLiteral("Report")).exists());
 }
@@ -416,14 +416,14 @@ void TestReportWriter::unwritableTargetIsReported() {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     reports::ReportResult r = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY(!r.ok);
-    QVERIFY2(r.error.startsWith(QStringLiteral("无法创建报表目录：")), qPrintable(r.error));
+    QVERIFY(!r);
+    QVERIFY2(failureOf(r).startsWith(QStringLiteral("无法创建报表目录：")), qPrintable(failureOf(r)));
 
     QVERIFY(blocker.remove());
     QVERIFY(QDir().mkpath(f.reportPath(QStringLiteral("-抽签结论（语文）.htm"))));
     r = w.打印抽签结论(QStringLiteral("语文"), T);
-    QVERIFY(!r.ok);
-    QVERIFY2(r.error.startsWith(QStringLiteral("无法写入报表文件：")), qPrintable(r.error));
+    QVERIFY(!r);
+    QVERIFY2(failureOf(r).startsWith(QStringLiteral("无法写入报表文件：")), qPrintable(failureOf(r)));
 }
 
 QTEST_GUILESS_MAIN(TestReportWriter)

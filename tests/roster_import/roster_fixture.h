@@ -142,3 +142,8 @@ inline int examdb(const QStringList& args, QString input, QString& output, QStri
     err.flush();
     return status;
 }
+
+// Why a workbook could not be read; empty when it could.
+inline QString failureOf(const workbook::WorkbookContent& content) {
+    return content ? QString() : content.error().text();
+}

@@ -27,10 +27,10 @@ const StagedRoster& fixtureRoster() {
 // A roster with both kinds of error and a clean row.
 StagedRoster rosterWithErrors() {
     return stageRoster(
-        {{sheet(u"监考员"_s, {invigilatorHeader(), room(u"1"_s, u"甲一"_s, u"乙一"_s),
-                              room(u"2"_s, u"甲二"_s, QString(), u"男"_s, QString())}),
-          sheet(u"验卷"_s, {singleHeader(), single(u"1"_s, QString()), single(u"2"_s, u"验卷二"_s)})},
-         {}},
+        workbook::Workbook{
+            {sheet(u"监考员"_s, {invigilatorHeader(), room(u"1"_s, u"甲一"_s, u"乙一"_s),
+                                 room(u"2"_s, u"甲二"_s, QString(), u"男"_s, QString())}),
+             sheet(u"验卷"_s, {singleHeader(), single(u"1"_s, QString()), single(u"2"_s, u"验卷二"_s)})}},
         workbook::Format::Xls, Categories{true, false, true}, 3);
 }
 
@@ -143,8 +143,9 @@ private Q_SLOTS:
             << rosterWithErrors() << 2 << 1 << u"监考员2组（4人）；验卷2人"_s
             << u"错误2处：姓名为空1，甲乙不全1；警告1处：性别不规范1"_s;
         QTest::newRow("no problems, one category ticked")
-            << stageRoster({{sheet(u"场外监考"_s, {singleHeader(), single(u"1"_s, u"王小五"_s)})}, {}},
-                           workbook::Format::Csv, Categories::only(Category::Outside), 3)
+            << stageRoster(
+                   workbook::Workbook{{sheet(u"场外监考"_s, {singleHeader(), single(u"1"_s, u"王小五"_s)})}},
+                   workbook::Format::Csv, Categories::only(Category::Outside), 3)
             << 0 << 0 << u"场外监考1人"_s << u"未发现问题"_s;
     }
     void summary() {

@@ -33,7 +33,7 @@ QVector<workbook::Sheet> fullRoster() {
 workbook::Sheet edgeRows(const QString& name, const QVector<int>& rows) {
     static const workbook::WorkbookContent edges =
         readRosterFile(TEST_DATA_DIR "/import/edges.xls", Categories{}.sheetNames()).content;
-    const workbook::Sheet* all = edges.sheet(name);
+    const workbook::Sheet* all = edges->sheet(name);
     workbook::Sheet out{name, {all->rows.value(0)}};
     for (const int r : rows)
         out.rows << all->rows.value(r - 1);

@@ -83,11 +83,11 @@ int main(int argc, char* argv[]) {
             QElapsedTimer took;
             took.start();
             const engine::SaveOutcome saved = engine::saveDraw(d, ws, draw, r);
-            if (!saved.refusal.isEmpty()) {
-                err << saved.refusal << '\n';
+            if (!saved) {
+                err << saved.error().text() << '\n';
                 return 1;
             }
-            out << r.subject << '\t' << saved.batch << '\t' << took.nsecsElapsed() / 1e6 << '\n';
+            out << r.subject << '\t' << *saved << '\t' << took.nsecsElapsed() / 1e6 << '\n';
             out.flush();
         }
         return 0;

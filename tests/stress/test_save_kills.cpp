@@ -47,7 +47,7 @@ struct Confirmed {
 
 // What is wrong with the file after a kill; empty when nothing is. `unreported` is set when a
 // save committed after the last one the loop confirmed (the kill fell between the two).
-QStringList problems(const QString& path, const Staff& s, const Confirmed& last, bool& unreported) {
+QStringList problemsOf(const QString& path, const Staff& s, const Confirmed& last, bool& unreported) {
     QStringList found;
     // Opened as the next program start opens it: an interrupted save is rolled back here.
     const db::Database d(path, db::Database::Mode::ReadWrite);
@@ -115,6 +115,14 @@ QStringList problems(const QString& path, const Staff& s, const Confirmed& last,
         unreported = maxBatch == last.batch + 1;
     }
     return found;
+}
+
+QStringList problems(const QString& path, const Staff& s, const Confirmed& last, bool& unreported) {
+    try {
+        return problemsOf(path, s, last, unreported);
+    } catch (const db::DbError& e) {
+        return {QStringLiteral("the file cannot be checked: ") + e.text()};
+    }
 }
 
 // Another program beside the saver: it opens, reads and closes the file until it is dropped.

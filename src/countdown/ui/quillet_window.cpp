@@ -3,6 +3,7 @@
 #include "common/data_folder.h"
 #include "common/overview.h"
 #include "common/startup.h"
+#include "common/ui/action_runner.h"
 #include "countdown/countdown_rules.h"
 #include "db/database.h"
 
@@ -143,17 +144,20 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
                                    common::kFatalTitle);
         return false;
     }
-    try {
-        if (!common::readActiveSettings(*start.db, state_)) {
-            // No current project: the design texts stay and every tick shows break time.
-            clockTimer->start();
-            return true;
-        }
-        读考试时间(*start.db);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(nullptr, QStringLiteral("数据库无法读取，程序无法正常运行！\n") + e.text(),
-                                   common::Prompter::Icon::Warning, common::kFatalTitle);
+    bool project = false;
+    const auto read = [&] {
+        project = common::readActiveSettings(*start.db, state_);
+        if (project)
+            读考试时间(*start.db);
+    };
+    if (!common::ui::attemptAction(services_.prompter, nullptr, read,
+                                   QStringLiteral("数据库无法读取，程序无法正常运行！"),
+                                   common::Prompter::Icon::Warning, common::kFatalTitle))
         return false;
+    if (!project) {
+        // No current project: the design texts stay and every tick shows break time.
+        clockTimer->start();
+        return true;
     }
     showDateAndTime(services_.clock.now());
     noticeLabel->setText(kAccuracyNotice);

@@ -4,6 +4,7 @@
 #include "common/overview.h"
 #include "common/shell.h"
 #include "common/startup.h"
+#include "common/ui/action_runner.h"
 #include "common/ui/login_dialog.h"
 #include "common/ui/main_window_parts.h"
 #include "manager/manager_start.h"
@@ -119,14 +120,12 @@ void Frm管理::读参数() {
     if (!db_)
         return;
     bool found = false;
-    try {
+    const auto read = [&] {
         const common::Overview o = common::读参数(*db_, state, common::OverviewProgram::Manager);
         Txt基本情况->setPlainText(o.text);
         found = o.projectFound;
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("读取考试项目数据失败！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
-    }
+    };
+    common::ui::attemptAction(services_.prompter, this, read, QStringLiteral("读取考试项目数据失败！"));
     for (QPushButton* b : {importButton, staffButton, drawProgramButton, Cmd时间})
         b->setEnabled(found);
 }

@@ -1,5 +1,6 @@
 #include "manager/ui/password_dialog.h"
 
+#include "common/ui/action_runner.h"
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -76,13 +77,11 @@ void Frm密码::change() {
         return;
     }
     bool saved = false;
-    try {
-        saved = savePassword(common::runDatabase(state_), state_, newPasswordEdit->text());
-    } catch (const db::DbError& e) {
-        services_.prompter.message(this, QStringLiteral("密码没有修改！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
+    if (!common::ui::attemptAction(
+            services_.prompter, this,
+            [&] { saved = savePassword(common::runDatabase(state_), state_, newPasswordEdit->text()); },
+            QStringLiteral("密码没有修改！")))
         return;
-    }
     if (saved) {
         services_.prompter.message(this, kPasswordSavedText, common::Prompter::Icon::Information);
         accept();

@@ -1,5 +1,7 @@
 #include "manager/ui/record_editor.h"
 
+#include "common/ui/action_runner.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,17 +20,6 @@ QPushButton* editorButton(const char* objectName, const QString& caption, QWidge
     return b;
 }
 
-bool attemptAction(common::Prompter& prompter, QWidget* window, const std::function<void()>& action,
-                   const QString& what) {
-    try {
-        action();
-        return true;
-    } catch (const db::DbError& e) {
-        prompter.message(window, what + QLatin1Char('\n') + e.text(), common::Prompter::Icon::Critical);
-        return false;
-    }
-}
-
 RecordEditor::RecordEditor(common::RunState& state, common::Services& services, SourceDefinition source,
                            int pageSize, int linesPerRow, QWidget* parent)
     : QDialog(parent), state_(state), services_(services), pager_(pageSize) {
@@ -37,14 +28,15 @@ RecordEditor::RecordEditor(common::RunState& state, common::Services& services, 
     Cmd追加 = editorButton("Cmd追加", QStringLiteral("追加"), this);
     Cmd修改 = editorButton("Cmd修改", QStringLiteral("修改"), this);
     Cmd删除 = editorButton("Cmd删除", QStringLiteral("删除"), this);
-    try {
-        db_ = &common::runDatabase(state);
-        source_ = std::make_unique<RecordSource>(*db_, std::move(source));
-    } catch (const db::DbError& e) {
+    const bool opened = common::ui::attemptAction(
+        services_.prompter, parent,
+        [&] {
+            db_ = &common::runDatabase(state);
+            source_ = std::make_unique<RecordSource>(*db_, std::move(source));
+        },
+        QStringLiteral("数据库无法打开！"));
+    if (!opened)
         db_ = nullptr;
-        services_.prompter.message(parent, QStringLiteral("数据库无法打开！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
-    }
 
     connect(grid, &RecordGrid::scrolled, this, [this](int top) {
         pager_.setTop(top);
@@ -118,7 +110,7 @@ bool RecordEditor::guard() {
 }
 
 bool RecordEditor::attempt(const std::function<void()>& action, const QString& what) {
-    return attemptAction(services_.prompter, this, action, what);
+    return common::ui::attemptAction(services_.prompter, this, action, what);
 }
 
 void RecordEditor::focusField(const QString& objectName) {

@@ -22,11 +22,6 @@ namespace manager::ui {
 // long Chinese caption is never cut.
 QPushButton* editorButton(const char* objectName, const QString& caption, QWidget* parent);
 
-// Runs one database action of a window; a failure becomes one message (`what` and the reason)
-// and false.
-bool attemptAction(common::Prompter& prompter, QWidget* window, const std::function<void()>& action,
-                   const QString& what);
-
 // What every data-management editor shares: its own connection, the record grid, the
 // header label, the write guard, the delete confirmation and the 追加/修改/删除 protocol.
 // An editor supplies its table, its fields and its checks:

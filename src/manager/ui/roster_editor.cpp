@@ -1,5 +1,6 @@
 #include "manager/ui/roster_editor.h"
 
+#include "common/ui/action_runner.h"
 #include "manager/ui/scope_editor.h"
 
 #include <QButtonGroup>
@@ -201,12 +202,9 @@ void Frm监考员::setInput(const RosterInput& in) {
 
 void Frm监考员::showRecord(const Page& page) {
     setInput(page.hasCurrent() ? shownRoster(page.current()) : RosterInput{});
-    try {
-        txt统计->setPlainText(rosterSummary(database(), state_.DQXM));
-    } catch (const db::DbError&) {
-        // The page of the same refresh read the same table and has said what went wrong.
-        txt统计->clear();
-    }
+    // The page of the same refresh read the same table and has said what went wrong.
+    common::ui::attemptAction([this] { txt统计->setPlainText(rosterSummary(database(), state_.DQXM)); }, {},
+                              [this](const QString&) { txt统计->clear(); });
 }
 
 void Frm监考员::clearFields() {

@@ -1,5 +1,7 @@
 #include "manager/ui/scope_editor.h"
 
+#include "common/ui/action_runner.h"
+
 #include "manager/ui/record_editor.h"
 
 #include <QCheckBox>
@@ -92,13 +94,13 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     layout->addWidget(Lbl超出);
     layout->addLayout(buttons);
 
-    try {
-        db_ = &common::runDatabase(state);
-        model_ = std::make_unique<ScopeModel>(*db_, state.DQXM);
-    } catch (const db::DbError& e) {
-        services_.prompter.message(parent, QStringLiteral("数据库无法打开！\n") + e.text(),
-                                   common::Prompter::Icon::Critical);
-    }
+    common::ui::attemptAction(
+        services_.prompter, parent,
+        [&] {
+            db_ = &common::runDatabase(state);
+            model_ = std::make_unique<ScopeModel>(*db_, state.DQXM);
+        },
+        QStringLiteral("数据库无法打开！"));
     refresh();
 }
 
@@ -200,7 +202,7 @@ bool Frm责任::guard() {
 }
 
 bool Frm责任::attempt(const std::function<void()>& action, const QString& what) {
-    return attemptAction(services_.prompter, this, action, what);
+    return common::ui::attemptAction(services_.prompter, this, action, what);
 }
 
 } // namespace manager::ui

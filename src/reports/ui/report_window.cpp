@@ -1,5 +1,6 @@
 #include "reports/ui/report_window.h"
 
+#include "common/ui/action_runner.h"
 #include "reports/report_writer.h"
 
 #include <QCheckBox>
@@ -75,7 +76,7 @@ Frm报表::~Frm报表() = default;
 
 void Frm报表::列出报表() {
     Cmb报表->clear();
-    try {
+    const auto list = [this] {
         db_ = &common::runDatabase(state_);
         const db::Rows draws = db_->query(
             QStringLiteral(
@@ -87,9 +88,9 @@ void Frm报表::列出报表() {
             // The parts travel as item data: a subject holding "#" must not be cut.
             Cmb报表->addItem(subject + QStringLiteral(" # ") + time, QStringList{subject, time});
         }
-    } catch (const db::DbError& e) {
-        openError_ = QStringLiteral("无法读取已保存的抽签数据：\n") + e.text();
-    }
+    };
+    common::ui::attemptAction(list, QStringLiteral("无法读取已保存的抽签数据："),
+                              [this](const QString& why) { openError_ = why; });
     const bool anyDraw = Cmb报表->count() > 0;
     Cmb报表->addItem(kReportInitialEntry);
     // Without a saved draw nothing is preselected; the operator picks the initial arrangement.
@@ -116,14 +117,14 @@ void Frm报表::输出报表() {
 }
 
 void Frm报表::finish(const ReportResult& result) {
-    if (!result.ok) {
-        services_.prompter.message(this, result.error, common::Prompter::Icon::Critical, kCaption);
+    if (!result) {
+        services_.prompter.message(this, result.error().text(), common::Prompter::Icon::Critical, kCaption);
         return;
     }
-    if (!services_.shell.openFile(result.path)) {
+    if (!services_.shell.openFile(*result)) {
         services_.prompter.message(this,
                                    QStringLiteral("报表已生成，但无法自动打开：\n") +
-                                       QDir::toNativeSeparators(result.path) +
+                                       QDir::toNativeSeparators(*result) +
                                        QStringLiteral("\n请用浏览器打开该文件。"),
                                    common::Prompter::Icon::Warning, kCaption);
     }

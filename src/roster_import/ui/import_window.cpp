@@ -1,6 +1,7 @@
 #include "roster_import/ui/import_window.h"
 
 #include "common/data_folder.h"
+#include "common/ui/action_runner.h"
 #include "roster_import/import_files.h"
 #include "roster_import/import_template.h"
 #include "roster_import/import_texts.h"
@@ -225,24 +226,21 @@ bool Frm数据导入::预览(const StagedRoster& staged) {
 }
 
 bool Frm数据导入::清除的责任范围(StagedRoster& staged) {
-    try {
-        staged.scopesCleared = clearedScopes(common::runDatabase(state_), state_.DQXM, staged);
-    } catch (const db::DbError& e) {
-        say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
-        return false;
-    }
-    return true;
+    return common::ui::attemptAction(
+        services_.prompter, this,
+        [&] { staged.scopesCleared = clearedScopes(common::runDatabase(state_), state_.DQXM, staged); },
+        kDatabaseErrorText, common::Prompter::Icon::Critical, kCaption);
 }
 
 void Frm数据导入::写入(const StagedRoster& staged) {
     common::Result<QString> result;
-    try {
+    const auto replace = [&] {
         const BusyCursor busy;
         result = replaceRoster(common::runDatabase(state_), state_.DQXM, staged);
-    } catch (const db::DbError& e) {
-        say(kDatabaseErrorText + e.text(), common::Prompter::Icon::Critical);
+    };
+    if (!common::ui::attemptAction(services_.prompter, this, replace, kDatabaseErrorText,
+                                   common::Prompter::Icon::Critical, kCaption))
         return;
-    }
     say(result ? *result : result.error().text(),
         result ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
 }

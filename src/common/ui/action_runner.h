@@ -1,0 +1,24 @@
+#pragma once
+
+#include "common/prompter.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace common::ui {
+
+// Runs one database action of a window. A failure becomes one message box, `what`, a line break
+// and the reason (with `icon` and `title`), and false; the window goes on.
+bool attemptAction(Prompter& prompter, QWidget* window, const std::function<void()>& action,
+                   const QString& what, Prompter::Icon icon = Prompter::Icon::Critical,
+                   const QString& title = {});
+
+// The same for a window that says a failure in its own way (its status line, the run's end):
+// `failed` gets what the message box would show.
+bool attemptAction(const std::function<void()>& action, const QString& what,
+                   const std::function<void(const QString& text)>& failed);
+
+} // namespace common::ui
