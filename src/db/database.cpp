@@ -221,6 +221,23 @@ void refuseUnlessCompleteWithWal(const QString& path) {
     refuseUnlessComplete(Glance(copied, Glance::Way::Private));
 }
 
+// A file left with an interrupted save: its main file may be half written, so it is looked at
+// the way the next program to write will find it, in a copy of both where the save is rolled
+// back. A copy taken while another program rolls it back shows as damage, which the caller
+// looks at again because the file changed meanwhile.
+void lookInsideRolledBack(const QString& path) {
+    QTemporaryDir copy;
+    const QString copied = copy.filePath(QStringLiteral("look.db"));
+    if (!copy.isValid() || !QFile::copy(path, copied) ||
+        !QFile::copy(path + QStringLiteral("-journal"), copied + QStringLiteral("-journal")))
+        throw DbError(ErrorKind::HotJournal, operatorWording(ErrorKind::HotJournal),
+                      QStringLiteral("copy of the file and its journal"));
+    const Glance look(copied, Glance::Way::Private);
+    refuseUnlessComplete(look);
+    // Only the rolled-back copy itself: the main file on the disk is still half written.
+    refuseIfDamaged(look, OnDisk::of(copied));
+}
+
 // Tables, columns and damage, looked at in the way the file's journal allows.
 void lookInside(const QString& path, bool walMode, const OnDisk& before) {
     std::optional<Glance> look;
@@ -228,12 +245,11 @@ void lookInside(const QString& path, bool walMode, const OnDisk& before) {
         look.emplace(path, walMode ? Glance::Way::Immutable : Glance::Way::Locking);
         look->column(kTablesSql);
     } catch (const DbError& e) {
-        // An interrupted save: the write-mode open rolls it back, once the main file's own
-        // schema shows the file is ours.
         if (e.kind() != ErrorKind::HotJournal)
             throw;
         look.reset();
-        look.emplace(path, Glance::Way::Immutable);
+        lookInsideRolledBack(path);
+        return;
     }
     try {
         refuseUnlessComplete(*look);
@@ -263,8 +279,10 @@ void requireExamFile(const QString& path) {
             lookInside(path, walMode, before);
             return;
         } catch (const DbError& e) {
-            // Damage seen while another program changed the file is no finding: look again.
-            if (e.kind() != ErrorKind::Corrupt || attempt == 3 || OnDisk::of(path) == before)
+            // Damage, or a journal gone before it was copied, seen while another program changed
+            // the file is no finding: look again.
+            const bool changing = e.kind() == ErrorKind::Corrupt || e.kind() == ErrorKind::HotJournal;
+            if (!changing || attempt == 3 || OnDisk::of(path) == before)
                 throw;
             QThread::msleep(50 * attempt);
         }

@@ -276,6 +276,7 @@ private Q_SLOTS:
 
     void refusedFilesStayUntouched_data();
     void refusedFilesStayUntouched();
+    void interruptedSaveIsRolledBack();
     void readOnlyRoute_data();
     void readOnlyRoute();
     void readOnlyFolderNeverShowsAnOlderState();
@@ -355,6 +356,34 @@ void TestDatabaseFaults::refusedFilesStayUntouched() {
     QCOMPARE(after.keys(), before.keys());
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + QStringLiteral(" changed")));
+}
+
+void TestDatabaseFaults::interruptedSaveIsRolledBack() {
+    // A save stopped halfway on a rollback-journal file, while the first page was being
+    // written: the main file alone looks damaged, the journal holds what was there before.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Db")));
+    const QString path = db::databasePath(dir.path()), scratch = dir.filePath(QStringLiteral("scratch.db"));
+    examFile(scratch);
+    {
+        db::Database d(scratch, Mode::ReadWrite);
+        d.exec(QStringLiteral("pragma journal_mode=delete"));
+        d.exec(QStringLiteral("pragma cache_size=10"));
+        d.begin();
+        d.exec(
+            QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 1, hex(randomblob(2000)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+                           "select i from n)"));
+        copyAsCrashed(scratch, path);
+        d.rollback();
+    }
+    QVERIFY(QFile::exists(path + QStringLiteral("-journal")));
+    damage(path, 100, 3000);
+    // Opened as the next program start opens it: the save is rolled back, nothing refused.
+    const db::Database d(path, Mode::ReadWrite);
+    QCOMPARE(d.scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+    QCOMPARE(d.scalar(QStringLiteral("select count(*) from 人员安排")).toInt(), 80);
+    QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
 }
 
 void TestDatabaseFaults::readOnlyRoute_data() {
