@@ -83,9 +83,12 @@ if(UNIX AND NOT APPLE)
     string(CONFIGURE "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION @ONLY)
     string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
     # dpkg-shlibdeps finds the libraries the programs link; what Qt loads at run time it cannot
-    # see: the SQLite driver, the platform plugins, Qt's own Chinese texts and the CJK fonts.
+    # see: the SQLite driver, the PostgreSQL driver of the server mode, the platform plugins,
+    # Qt's own Chinese texts and the CJK fonts. The server itself runs elsewhere: suggested.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6sql6-sqlite, libqt6sql6-psql, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql")
     set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${EXAM_STAGING_DIR}/control/postinst
                                            ${EXAM_STAGING_DIR}/control/postrm)
     set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/db_file.h"
+#include "db/server.h"
 #include "engine/verify.h"
 
 #include <optional>
@@ -31,17 +32,16 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
         return kCouldNotRun;
     }
     const QString path = databaseArgument(p, 0, c);
-    if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
+    if (const db::FileKind kind = db::server::isServerPath(path) ? db::FileKind::Sqlite : db::probeFile(path);
+        kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << '\n';
         return kCouldNotRun;
     }
     try {
         const db::Database db(path, db::Database::Mode::ReadOnly);
         // A damaged page that none of the checks reads would otherwise pass unnoticed.
-        const db::Rows damage = db.query(QStringLiteral("pragma quick_check"));
-        if (damage.size() != 1 || damage.front().value(0).toString() != QLatin1String("ok")) {
-            err << QStringLiteral("数据库文件已损坏，无法核验：")
-                << (damage.isEmpty() ? QString() : damage.front().value(0).toString()) << '\n';
+        if (const QStringList damage = db.damage(); !damage.isEmpty()) {
+            err << QStringLiteral("数据库文件已损坏，无法核验：") << damage.front() << '\n';
             return kCouldNotRun;
         }
         const QVector<engine::BatchVerdict> verdicts = engine::verifyDraws(db, *project, *batch);

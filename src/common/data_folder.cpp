@@ -1,5 +1,8 @@
 #include "common/data_folder.h"
 
+#include "db/database.h"
+#include "db/server.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -35,7 +38,9 @@ QString dataFolder(const QString& programFolder) {
 }
 
 QString databaseFile(const QString& programFolder) {
-    return QDir(dataFolder(programFolder)).filePath(QStringLiteral("Exam.mdb"));
+    const QDir folder(dataFolder(programFolder));
+    const QString server = folder.filePath(QLatin1String(db::server::kFileName));
+    return QFileInfo(server).isFile() ? server : folder.filePath(QStringLiteral("Exam.mdb"));
 }
 
 QString reportFolder(const QString& programFolder) {
@@ -60,6 +65,16 @@ QString userFilesFolder(const QString& programFolder) {
 }
 
 QString databaseStatusText(const RunState& state) {
+    if (state.db && state.db->isServer())
+        return QStringLiteral("数据库：服务器 ") + state.db->server();
+    if (db::server::isServerPath(state.MyDb)) {
+        try {
+            return QStringLiteral("数据库：服务器 ") +
+                   db::server::describe(db::server::readConnection(state.MyDb));
+        } catch (const db::DbError&) {
+            // The file cannot be used; the start-up says why.
+        }
+    }
     return QStringLiteral("数据库：") + QDir::toNativeSeparators(state.MyDb);
 }
 

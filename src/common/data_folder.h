@@ -22,7 +22,8 @@ QString dataFolder(const QString& programFolder, const QString& named, const QSt
 // Windows, which must never reach the machine's database by accident.
 QString machineDataFolder(const QString& programFolder);
 
-// Exam.mdb in dataFolder(programFolder).
+// Exam.server in dataFolder(programFolder) when there is one (the database is on a server),
+// else Exam.mdb there.
 QString databaseFile(const QString& programFolder);
 
 // Report/ beside the programs, or 考务报表/ in the user's documents when the program folder
@@ -33,7 +34,8 @@ QString reportFolder(const QString& programFolder);
 // folder, or 考务报表/ in the user's documents when the program folder cannot be written.
 QString userFilesFolder(const QString& programFolder);
 
-// The status line of the main windows that says which database the run uses.
+// The status line of the main windows that says which database the run uses: the file, or
+// the server's host and database name.
 QString databaseStatusText(const RunState& state);
 
 } // namespace common

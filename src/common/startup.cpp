@@ -20,6 +20,9 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
         out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly
                                                                 ? db::Database::Mode::ReadOnly
                                                                 : db::Database::Mode::ReadWrite);
+        // A server account that may only read: the same warning and guard as a read-only file.
+        if (detectReadOnly && !state.ZD && out.db->readOnly())
+            state.ZD = out.readOnlyWarning = true;
     } catch (const db::DbError& e) {
         out.db.reset();
         out.fatalText = e.kind() == db::ErrorKind::Refused

@@ -2,6 +2,7 @@
 
 #include "db/db_file.h"
 #include "db/schema.h"
+#include "db/server.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -152,6 +153,7 @@ public:
             throw DbError::fromEngine(q.lastError());
         return values;
     }
+    QStringList tables() const { return column(kTablesSql); }
     QStringList columnsOf(const QString& table) const {
         QSqlQuery q(QSqlDatabase::database(name_, false));
         QStringList names;
@@ -173,8 +175,9 @@ private:
     QString name_;
 };
 
-void refuseUnlessComplete(const Glance& look) {
-    const QStringList tables = look.column(kTablesSql);
+// `Look` gives tables() and columnsOf(table): a glance at a file, or the server's database.
+template <typename Look> void refuseUnlessComplete(const Look& look) {
+    const QStringList tables = look.tables();
     QStringList missing;
     for (const QString& t : requiredTables()) {
         if (!tables.contains(t))
@@ -264,6 +267,9 @@ void lookInside(const QString& path, bool walMode, const OnDisk& before) {
 } // namespace
 
 void requireExamFile(const QString& path) {
+    // A server's database is looked at once connected (Database::openServer).
+    if (server::isServerPath(path))
+        return;
     // Looked at when this process's connection opened it; a look now would drop its locks.
     if (OpenFiles::instance().contains(fileKey(path)))
         return;
@@ -289,8 +295,20 @@ void requireExamFile(const QString& path) {
     }
 }
 
+Database::Database(const Server& server, Mode mode)
+    : name_(QStringLiteral("exam-%1").arg(++connectionCounter)), mode_(mode), connection_(server.connection) {
+    if (const QString problem = server::connectionProblem(connection_); !problem.isEmpty())
+        throw DbError(ErrorKind::Refused, problem, {});
+    openServer();
+}
+
 Database::Database(const QString& path, Mode mode)
     : path_(path), name_(QStringLiteral("exam-%1").arg(++connectionCounter)), mode_(mode) {
+    if (server::isServerPath(path)) {
+        connection_ = server::readConnection(path);
+        openServer();
+        return;
+    }
     // Rolling back another program's interrupted save needs the file to itself, and the
     // engine says "busy" at once rather than waiting: opening tries again for as long as a
     // save would wait.
@@ -329,6 +347,73 @@ void Database::open() {
     if (!d.open())
         throw failure(d.lastError());
     chooseJournal();
+}
+
+namespace {
+
+// The server's database as refuseUnlessComplete looks at it.
+struct ServerLook {
+    const Database& db;
+    QStringList tables() const { return db.tables(); }
+    QStringList columnsOf(const QString& table) const { return db.columns(table); }
+};
+
+} // namespace
+
+void Database::openServer() {
+    server_ = server::describe(connection_);
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+        QString options = connection_;
+        // A server that does not answer is given up after ten seconds, never waited for.
+        if (!options.contains(QLatin1String("connect_timeout")))
+            options += QStringLiteral(" connect_timeout=10");
+        d.setConnectOptions(options);
+        if (!d.isValid() || !d.open()) {
+            const DbError e = d.isValid() ? server::error(d.lastError(), server_)
+                                          : DbError(ErrorKind::Other,
+                                                    QStringLiteral("数据库服务器的驱动程序（QPSQL）未安装！"),
+                                                    QStringLiteral("libqt6sql6-psql"));
+            d = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name_);
+            throw e;
+        }
+    }
+    try {
+        // A writer waits for another program's save as long as on the file, then says so.
+        exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds));
+        if (mode_ == Mode::Create)
+            return;
+        try {
+            refuseUnlessComplete(ServerLook{*this});
+        } catch (const DbError& e) {
+            if (e.kind() != ErrorKind::Refused)
+                throw;
+            throw DbError(
+                ErrorKind::Refused,
+                QStringLiteral("数据库服务器 %1 上的数据库不是本系统的数据库，程序无法使用（未作任何改动）！")
+                    .arg(server_),
+                e.detail());
+        }
+        // An account that may only read works as on a read-only file.
+        if (mode_ == Mode::ReadWrite) {
+            const int refused =
+                scalar(
+                    QStringLiteral("select count(*) from pg_class c where "
+                                   "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and not "
+                                   "(has_table_privilege(c.oid, 'INSERT') and has_table_privilege(c.oid, "
+                                   "'UPDATE') and has_table_privilege(c.oid, 'DELETE'))"))
+                    .toInt();
+            if (refused > 0)
+                mode_ = Mode::ReadOnly;
+        }
+        if (mode_ == Mode::ReadOnly)
+            exec(QStringLiteral("set default_transaction_read_only = on"));
+    } catch (...) {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+        throw;
+    }
 }
 
 void Database::openReadOnly(QSqlDatabase& d) {
@@ -370,15 +455,45 @@ void Database::chooseJournal() {
 }
 
 DbError Database::failure(const QSqlError& error) const {
+    failedInTransaction_ = inTransaction_;
+    if (isServer())
+        return server::error(error, server_);
     return engineError(error, QFileInfo(path_).absolutePath());
 }
 
 QStringList Database::tables() const {
+    if (isServer()) {
+        QStringList names;
+        for (const Row& r : query(server::tablesSql()))
+            names << r.value(0).toString();
+        return names;
+    }
     QStringList names;
     const QSqlError error = readTableNames(handle(), names);
     if (error.isValid())
         throw failure(error);
     return names;
+}
+
+QStringList Database::columns(const QString& table) const {
+    QStringList names;
+    if (isServer()) {
+        for (const Row& r : query(server::columnsSql(), {table}))
+            names << r.value(0).toString();
+        return names;
+    }
+    for (const Row& r : query(QStringLiteral("select name from pragma_table_info(?)"), {table}))
+        names << r.value(0).toString();
+    return names;
+}
+
+QStringList Database::damage() const {
+    if (isServer())
+        return {};
+    QStringList found;
+    for (const Row& r : query(QStringLiteral("pragma quick_check")))
+        found << r.value(0).toString();
+    return found == QStringList{QStringLiteral("ok")} ? QStringList() : found;
 }
 
 Database::~Database() {
@@ -388,28 +503,53 @@ Database::~Database() {
             d.close();
     }
     QSqlDatabase::removeDatabase(name_);
-    OpenFiles::instance().remove(key_);
+    if (!key_.isEmpty())
+        OpenFiles::instance().remove(key_);
 }
 
 QSqlDatabase Database::handle() const {
     return QSqlDatabase::database(name_, false);
 }
 
-Rows Database::query(const QString& sql, const QVariantList& values) const {
+Rows Database::run(const QString& statement, const QVariantList& values, int* changed) const {
+    const bool onServer = isServer();
+    const QString sql = onServer ? server::translate(statement) : statement;
     QSqlQuery q(handle());
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw failure(q.lastError());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw failure(q.lastError());
+    // The server prepares only queries and changes of rows; what else it runs (a transaction's
+    // start, a table's definition) goes as it is, and never has values.
+    if (onServer && values.isEmpty()) {
+        if (!q.exec(sql))
+            throw failure(q.lastError());
+    } else {
+        if (!q.prepare(sql))
+            throw failure(q.lastError());
+        for (const QVariant& v : values)
+            q.addBindValue(onServer ? server::boundValue(v) : v);
+        if (!q.exec())
+            throw failure(q.lastError());
+    }
     Rows rows;
-    while (q.next())
+    while (q.next()) {
         rows.push_back(q.record());
+        if (onServer)
+            server::normalise(rows.back());
+    }
     if (q.lastError().isValid())
         throw failure(q.lastError());
+    if (changed) {
+        *changed = q.numRowsAffected();
+        // The file gives an inserted row's number by itself; the server returns it (translate).
+        const QVariant id =
+            onServer ? (rows.isEmpty() ? QVariant() : rows.back().value(0)) : q.lastInsertId();
+        if (id.isValid() && !id.isNull())
+            const_cast<Database*>(this)->lastInsertId_ = id.toLongLong();
+    }
     return rows;
+}
+
+Rows Database::query(const QString& sql, const QVariantList& values) const {
+    return run(sql, values, nullptr);
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& values) const {
@@ -420,31 +560,47 @@ QVariant Database::scalar(const QString& sql, const QVariantList& values) const 
 }
 
 int Database::exec(const QString& sql, const QVariantList& values) {
-    QSqlQuery q(handle());
-    if (!q.prepare(sql))
-        throw failure(q.lastError());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw failure(q.lastError());
-    const QVariant id = q.lastInsertId();
-    if (id.isValid())
-        lastInsertId_ = id.toLongLong();
-    return q.numRowsAffected();
+    int changed = 0;
+    run(sql, values, &changed);
+    return changed;
 }
 
 void Database::begin() {
+    if (isServer()) {
+        // Every writer takes the same lock for its transaction: saves follow one another, so
+        // a batch number is never given twice and nothing waits on a half-written batch.
+        exec(QStringLiteral("begin"));
+        inTransaction_ = true;
+        failedInTransaction_ = false;
+        try {
+            exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(server::kWriteLock));
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        return;
+    }
     // Taking the write lock at once lets the busy timeout cover the wait for it; a deferred
     // transaction that first reads cannot wait when its first write finds another writer.
     exec(QStringLiteral("begin immediate"));
 }
 
 void Database::commit() {
+    // The server ends a transaction in which a statement failed with a rollback, and calls
+    // it a commit: that is no save.
+    if (isServer() && failedInTransaction_) {
+        rollback();
+        throw DbError(ErrorKind::Other, QStringLiteral("数据库操作未完成，所做的修改已撤销！"),
+                      QStringLiteral("commit after a failed statement"));
+    }
     exec(QStringLiteral("commit"));
+    inTransaction_ = false;
 }
 
 void Database::rollback() {
     QSqlQuery(handle()).exec(QStringLiteral("rollback"));
+    inTransaction_ = false;
+    failedInTransaction_ = false;
 }
 
 Transaction::~Transaction() {

@@ -14,8 +14,9 @@ namespace db {
 using Row = QSqlRecord;
 using Rows = QVector<QSqlRecord>;
 
-// One connection to the exam database file. A program opens one at start-up and every window
-// shares it (RunState::db); a command opens one for its run.
+// One connection to the exam database: the file, or a PostgreSQL server when the path is an
+// Exam.server file naming one (db/server.h); both take the same statements. A program opens one at start-up
+// and every window shares it (RunState::db); a command opens one for its run.
 //
 // ReadWrite opens an existing exam database. Before anything may write to it, the file is
 // looked at read-only: a file that is not one (another program's SQLite file, a look-alike,
@@ -29,6 +30,11 @@ public:
     enum class Mode { ReadWrite, ReadOnly, Create };
 
     explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
+    // A server named by its connection string rather than by an Exam.server file.
+    struct Server {
+        QString connection;
+    };
+    Database(const Server& server, Mode mode);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -41,30 +47,45 @@ public:
     int exec(const QString& sql, const QVariantList& values = {});
     qint64 lastInsertId() const { return lastInsertId_; }
 
+    // A server account without the right to write opens read-only, as a read-only file does.
     bool readOnly() const { return mode_ == Mode::ReadOnly; }
     const QString& path() const { return path_; }
+    bool isServer() const { return !server_.isEmpty(); }
+    // "host/dbname" of the server, empty for the file.
+    const QString& server() const { return server_; }
     QSqlDatabase handle() const;
 
-    // A write transaction: it takes the write lock at once (BEGIN IMMEDIATE), waiting for
-    // another program's save up to the busy timeout. Reads need none.
+    // A write transaction: it takes the write lock at once (BEGIN IMMEDIATE; on the server a
+    // lock every writer takes), waiting for another program's save up to the busy timeout.
+    // Reads need none.
     void begin();
     void commit();
     void rollback();
 
-    // The names of the file's tables.
+    // The names of the database's tables, and a table's columns in their order.
     QStringList tables() const;
+    QStringList columns(const QString& table) const;
+    // What the file's own check finds damaged (empty when nothing); the server keeps its own.
+    QStringList damage() const;
 
 private:
     void open();
     void openReadOnly(QSqlDatabase& d);
+    void openServer();
     void chooseJournal();
+    // Runs a statement as the server takes it: translated, values bound as the file stores
+    // them, rows given back as the file gives them.
+    Rows run(const QString& sql, const QVariantList& values, int* changed) const;
     DbError failure(const QSqlError& error) const;
 
     QString path_;
     QString name_;
     QString key_;
     Mode mode_;
+    QString connection_, server_;
     qint64 lastInsertId_ = -1;
+    mutable bool failedInTransaction_ = false;
+    bool inTransaction_ = false;
 };
 
 // All or nothing: rolls back unless commit() was reached.

@@ -97,6 +97,10 @@ QString operatorWording(ErrorKind kind) {
         return QStringLiteral("数据库上次保存未正常完成（留有 Exam.mdb-journal），需要先恢复才能读取。\n"
                               "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
                               "或数据管理程序，再重新打开。");
+    case ErrorKind::Unreachable:
+        return QStringLiteral("无法连接数据库服务器！\n请检查网络连接和服务器。");
+    case ErrorKind::Login:
+        return QStringLiteral("数据库服务器拒绝登录：用户名或密码不正确！");
     case ErrorKind::BadValue:
     case ErrorKind::Other:
         break;

@@ -22,6 +22,8 @@ enum class ErrorKind {
     UnreadableWal, // saved data waits in "-wal" and cannot be read from this location
     HotJournal,    // an interrupted save must be rolled back before anyone reads the file
     BadValue,      // a stored value the programs cannot use (a number beyond their range)
+    Unreachable,   // the database server cannot be reached, or has no such database
+    Login,         // the database server refused the user name or password
 };
 
 // The kind of an engine error: from SQLite's extended result code when there is one (code

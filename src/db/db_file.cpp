@@ -1,5 +1,7 @@
 #include "db/db_file.h"
 
+#include "db/server.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -147,6 +149,9 @@ const QStringList& requiredTables() {
 }
 
 bool isReadOnlyLocation(const QString& path) {
+    // What the server lets an account do is asked once connected (Database::readOnly).
+    if (server::isServerPath(path))
+        return false;
     const QFileInfo info(path);
     // The owner's write bit is the file's read-only attribute.
     if (!(info.permissions() & QFileDevice::WriteOwner))
@@ -189,6 +194,10 @@ ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes) {
 }
 
 QString databasePath(const QString& programFolder) {
+    const QString server =
+        QDir(programFolder).filePath(QStringLiteral("Db/") + QLatin1String(server::kFileName));
+    if (QFileInfo(server).isFile())
+        return server;
     return QDir(programFolder).filePath(QStringLiteral("Db/Exam.mdb"));
 }
 

@@ -46,7 +46,8 @@ NetworkProbe setNetworkProbe(NetworkProbe probe);
 enum class ReadOnlyRoute { Fail, Immutable, RefuseWal };
 ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes);
 
-// "Db/Exam.mdb" below the program folder.
+// "Db/Exam.server" below the program folder when there is one (the database is on a server),
+// else "Db/Exam.mdb".
 QString databasePath(const QString& programFolder);
 
 } // namespace db

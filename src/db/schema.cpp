@@ -106,6 +106,9 @@ void createSchema(Database& db) {
 }
 
 void createCertificateTable(Database& db) {
+    // Made once; an account that may write rows but not make tables meets no statement here.
+    if (hasCertificateTable(db))
+        return;
     for (const char* sql : kCertificateSchema)
         db.exec(QString::fromUtf8(sql));
 }
@@ -115,6 +118,8 @@ bool hasCertificateTable(const Database& db) {
 }
 
 void createDeletionTable(Database& db) {
+    if (hasDeletionTable(db))
+        return;
     for (const char* sql : kDeletionSchema)
         db.exec(QString::fromUtf8(sql));
 }

@@ -154,12 +154,15 @@ QString rosterSummary(const db::Database& db, int project) {
     const db::Row g =
         db.query(QStringLiteral(
                      "select count(*) as 考场, sum(a) as 甲, sum(af) as 甲女, sum(b) as 乙, sum(bf) as "
-                     "乙女 from (select max(工作任务=?) a, max(工作任务=? and 性别=?) af, "
-                     "max(工作任务=?) b, max(工作任务=? and 性别=?) bf from 人员安排 "
+                     "乙女 from (select max(case when 工作任务=? then 1 else 0 end) a, "
+                     "max(case when 工作任务=? and 性别=? then 1 else 0 end) af, "
+                     "max(case when 工作任务=? then 1 else 0 end) b, "
+                     "max(case when 工作任务=? and 性别=? then 1 else 0 end) bf from 人员安排 "
                      "where 项目编号=? and 分类=? group by 分组号) temp"),
                  {kA, kA, female, kB, kB, female, project, db::kInvigilatorCategory})
             .front();
-    const db::Row p = db.query(QStringLiteral("select sum(分类=?) as 场外, sum(分类=?) as 验卷 from 人员安排 "
+    const db::Row p = db.query(QStringLiteral("select sum(case when 分类=? then 1 else 0 end) as 场外, "
+                                              "sum(case when 分类=? then 1 else 0 end) as 验卷 from 人员安排 "
                                               "where 项目编号=? and 分类 in (?, ?)"),
                                {db::kOutsideCategory, db::kPaperCheckCategory, project, db::kOutsideCategory,
                                 db::kPaperCheckCategory})

@@ -87,7 +87,14 @@ void TestDatabase::storedNumbers() {
     QFETCH(int, read);
     TestDb t;
     const int p = t.addProject();
-    t.db->exec(QStringLiteral("update 考点设置 set 默认行1=%1 where 编号=?").arg(stored), {p});
+    try {
+        t.db->exec(QStringLiteral("update 考点设置 set 默认行1=%1 where 编号=?").arg(stored), {p});
+    } catch (const db::DbError& e) {
+        // The server's integer column takes no value the programs could not read back.
+        QVERIFY2(t.db->isServer() && read <= 0, qPrintable(e.text()));
+        QCOMPARE(e.kind(), db::ErrorKind::BadValue);
+        return;
+    }
     const db::Row row = t.db->query(QStringLiteral("select * from 考点设置 where 编号=?"), {p}).front();
     if (read >= 0) {
         QCOMPARE(db::integer(row, QStringLiteral("默认行1")), read);
@@ -163,6 +170,8 @@ void TestDatabase::probeRecognisesFiles() {
 
 void TestDatabase::readOnlyLocations() {
     TestDb t;
+    if (t.server)
+        QSKIP("what a server account may write is asked of the server");
     QVERIFY(!db::isReadOnlyLocation(t.path()));
     QFile::setPermissions(t.path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     QVERIFY(db::isReadOnlyLocation(t.path()));

@@ -197,8 +197,8 @@ void TestDrawRepository::failedSaveKeepsThePreviousOne() {
         return rows;
     };
     const QStringList before = snapshot();
-    f.t.db->exec(QStringLiteral("create trigger 写满 before insert on 抽签历史 when new.分类='监考员' "
-                                "begin select raise(abort, 'disk is full'); end"));
+    f.t.failInserts(QStringLiteral("抽签历史"), QStringLiteral("disk is full"),
+                    QStringLiteral("new.分类='监考员'"));
     try {
         f.save(kChinese, true);
         QFAIL("the save should fail");

@@ -302,11 +302,10 @@ private Q_SLOTS:
     // The engine refuses one insert half-way: the deletes and the earlier inserts are undone.
     void failureDuringInsertsLeavesTheRosterAsItWas() {
         const QStringList before = rosterDump(*t.db);
-        t.db->exec(u"create trigger refuse before insert on 人员安排 when new.姓名='乙\u3000二' "
-                   u"begin select raise(abort, 'disk full'); end"_qs);
+        t.failInserts(u"人员安排"_qs, u"disk full"_qs, u"new.姓名='乙\u3000二'"_qs);
         const StagedRoster staged = prepareRosterImport(workbookFile(fullRoster()), kAll, 3);
         const common::Result<QString> r = replaceRoster(*t.db, project, staged);
-        t.db->exec(u"drop trigger refuse"_qs);
+        t.stopFailingInserts(u"人员安排"_qs);
         QVERIFY(!r);
         QCOMPARE(r.error().message, kWriteFailedText);
         QVERIFY(r.error().detail.contains(u"disk full"_qs));

@@ -2,7 +2,10 @@
 
 #include "common/run_state.h"
 #include "db/database.h"
+#include "db/db_file.h"
 #include "db/schema.h"
+#include "db/server.h"
+#include "test_server.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -10,13 +13,19 @@
 #include <memory>
 
 // A program folder in a temporary directory with Db/Exam.mdb holding the schema and the
-// settings row; rows are added by each test.
+// settings row; rows are added by each test. With EXAM_TEST_SERVER set (the test runs named
+// *_server), the folder's Db/Exam.server names a new database on the test cluster instead.
 struct TestDb {
     QTemporaryDir dir;
+    std::unique_ptr<TestServerDatabase> server;
     std::unique_ptr<db::Database> db;
 
     TestDb() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
+        if (TestServerDatabase::wanted()) {
+            server = std::make_unique<TestServerDatabase>();
+            db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")), server->connection());
+        }
         db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
         db::createSchema(*db);
         db::insertSystemSettings(*db, QStringLiteral("测试单位"));
@@ -34,7 +43,8 @@ struct TestDb {
         s.LoginSucceeded = true;
         return s;
     }
-    QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
+    // Db/Exam.mdb, or Db/Exam.server on the server.
+    QString path() const { return db::databasePath(folder()); }
 
     // A project row with the usual settings; returns its number.
     int addProject(const QString& exam = QStringLiteral("测试考试"),
@@ -66,6 +76,28 @@ struct TestDb {
     void addSubject(int project, const QString& subject, const QString& start, int minutes) {
         db->exec(QStringLiteral("insert into 时间安排 (项目编号, 科目, 开考时间, 时长) values (?, ?, ?, ?)"),
                  {project, subject, start, minutes});
+    }
+    // From now on an insert into `table` for which `when` holds (a condition on new.<column>)
+    // fails with `message`, as a full disk would make it; in the dialect of the file or server.
+    void failInserts(const QString& table, const QString& message,
+                     const QString& when = QStringLiteral("1=1")) {
+        if (db->isServer()) {
+            db->exec(
+                QStringLiteral("create or replace function 写入失败() returns trigger language plpgsql as "
+                               "$$ begin raise exception '%1' using errcode = '53100'; end $$")
+                    .arg(message));
+            db->exec(QStringLiteral("create trigger 写入失败 before insert on %1 for each row when (%2) "
+                                    "execute function 写入失败()")
+                         .arg(table, when));
+        } else {
+            db->exec(QStringLiteral("create trigger 写入失败 before insert on %1 when %2 begin select "
+                                    "raise(abort, '%3'); end")
+                         .arg(table, when, message));
+        }
+    }
+    void stopFailingInserts(const QString& table) {
+        db->exec(db->isServer() ? QStringLiteral("drop trigger 写入失败 on %1").arg(table)
+                                : QStringLiteral("drop trigger 写入失败"));
     }
     void setCurrentProject(int project) {
         db->exec(QStringLiteral("update 系统设置 set 当前项目=?"), {project});

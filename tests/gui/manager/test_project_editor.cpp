@@ -137,11 +137,12 @@ void TestProjectEditor::unitBoxesTakeOnlyTheirList() {
     if (!refusal.isEmpty())
         QCOMPARE(f.s.prompter.last(), refusal);
     const QString column = control == u"Cmb考场号位"_qs ? u"考场号位数"_qs : u"默认行1"_qs;
-    const db::Row row = f.t.db
-                            ->query(u"select typeof("_qs + column + u") as t, "_qs + column +
-                                        u" as v from 考点设置 where 编号=?"_qs,
-                                    {f.first})
-                            .front();
+    const QString type = f.t.db->isServer() ? u"pg_typeof(%1)::text"_qs : u"typeof(%1)"_qs;
+    const db::Row row =
+        f.t.db
+            ->query(u"select %1 as t, %2 as v from 考点设置 where 编号=?"_qs.arg(type.arg(column), column),
+                    {f.first})
+            .front();
     QCOMPARE(db::text(row, u"t"_qs), u"integer"_qs);
     QCOMPARE(db::integer(row, u"v"_qs), stored);
 }

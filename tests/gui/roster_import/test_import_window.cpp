@@ -270,8 +270,7 @@ private Q_SLOTS:
         if (!QFile::exists(path))
             writeFile(path, readFile(kData + u"roster.xls"_s));
         if (fault == u"write"_s)
-            f.t.db->exec(
-                u"create trigger 满盘 before insert on 人员安排 begin select raise(abort, '磁盘已满'); end"_s);
+            f.t.failInserts(u"人员安排"_s, u"磁盘已满"_s);
         f.previewAnswer = previewAnswer;
         f.fs.prompter.answers = answers;
         Frm数据导入 w(f.state, f.fs.services);

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "db/db_error.h"
+
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class QSqlError;
+
+// The database server: where the exam database lives in a PostgreSQL database that the PCs
+// of a centre share, named by Db/Exam.server instead of the file Db/Exam.mdb. What differs
+// from the embedded file (the statements that make tables, the stored form of dates, how an
+// inserted row's number comes back, the engine's errors) is translated here and nowhere else.
+namespace db::server {
+
+// The file beside Exam.mdb that switches the programs to a server.
+inline constexpr char kFileName[] = "Exam.server";
+
+// True for the path of an Exam.server file.
+bool isServerPath(const QString& path);
+
+// The libpq connection string held in an Exam.server file: its first line that is neither
+// empty nor a comment ("#..."). A password in it, or a missing file, is a DbError: passwords
+// belong in libpq's own password file.
+QString readConnection(const QString& serverFile);
+// Writes `connection` as the file's one line, after a comment on what it is; false when the
+// file cannot be written.
+bool writeConnection(const QString& serverFile, const QString& connection);
+// The same check for a connection string given on the command line: empty when it can be
+// used, else why not.
+QString connectionProblem(const QString& connection);
+
+// "host/dbname" of a connection string, with libpq's defaults for what it leaves out, for the
+// status line and messages.
+QString describe(const QString& connection);
+
+// The statement as the server takes it: a table's definition gets the server's types, an
+// insert gives back the new row's 编号.
+QString translate(const QString& sql);
+// Values as bound on the server: true and false become 1 and 0, as the file stores them.
+QVariant boundValue(const QVariant& value);
+// A row as the file gives it: dates as "yyyy-MM-dd HH:mm:ss" text.
+void normalise(QSqlRecord& row);
+
+// The engine's error (SQLSTATE in the native code) in the operator's words; `server` is
+// describe() of the connection.
+DbError error(const QSqlError& error, const QString& server);
+
+// The statements that list the current schema's tables and a table's columns.
+QString tablesSql();
+QString columnsSql();
+
+// A key for the lock every writer takes for its transaction, so that saves follow one
+// another and a batch number is never given twice.
+inline constexpr qint64 kWriteLock = 0x4558414d44524157; // "EXAMDRAW"
+
+} // namespace db::server
