@@ -4,7 +4,8 @@
 # in DIR only, never on TCP; stopped at the end.
 #   cluster.sh start DIR    starts it (a cluster left in DIR is stopped first)
 #   cluster.sh stop DIR     stops it
-# The tests reach it as "host=DIR user=examtest".
+# The tests reach it as "host=DIR user=examtest" (the owner of everything); the roles examlocked
+# (password "right") and examreader (no rights of its own) stand for a centre's other accounts.
 set -euo pipefail
 command=${1:?start or stop}
 dir=$(realpath -m "${2:?cluster folder}")
@@ -27,9 +28,14 @@ start)
     mkdir -p "$dir"
     [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$dir"
     as_owner "$bin/initdb" -D "$dir/data" -U examtest --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
+    # examlocked must give its password ("right"); everyone else is trusted on the socket.
+    as_owner sed -i '1i local all examlocked scram-sha-256' "$dir/data/pg_hba.conf"
     # fsync off: a test cluster need not survive a power cut, and the tests run faster.
     as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
         -o "-k $dir -c listen_addresses= -c fsync=off -c max_connections=200" start >/dev/null
+    # examreader may log in and is given only the right to read, database by database.
+    as_owner "$bin/psql" -X -q -h "$dir" -U examtest -d postgres \
+        -c "create role examlocked login password 'right'" -c "create role examreader login" >/dev/null
     echo "host=$dir user=examtest"
     ;;
 stop)
