@@ -11,26 +11,11 @@
 #include "db/database.h"
 #include "db/db_file.h"
 #include "engine/draw_repository.h"
+#include "engine/draw_run.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
-
-#include <numeric>
-#include <utility>
-
-namespace {
-
-// 1..n in a random order, at index 1..n.
-QVector<int> shuffled(int n, common::RandomSource& random) {
-    QVector<int> p(n + 1);
-    std::iota(p.begin(), p.end(), 0);
-    for (int i = n; i > 1; --i)
-        std::swap(p[i], p[random.index(i)]);
-    return p;
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -65,24 +50,32 @@ int main(int argc, char* argv[]) {
                                                           "(select max(数据批次) from 抽签历史)"))
                                       .toString();
         common::SeededRandom random;
-        engine::StoppedDraw draw;
+        engine::DrawSettings settings;
         for (int k : {0, 1, 4, 5})
-            draw.settings.rules[k] = engine::RuleState::On;
+            settings.rules[k] = engine::RuleState::On;
         for (qint64 i = subjects.indexOf(lastSaved) + 1, done = 0; saves < 0 || done < saves; ++i, ++done) {
-            draw.candidate.a = shuffled(ws.roomCount(), random);
-            draw.candidate.b = shuffled(ws.roomCount(), random);
-            draw.candidate.supervisor = shuffled(ws.supervisorCount(), random);
-            draw.seed = random.next64();
+            // A draw as the window makes it, so that its certificate replays.
+            engine::DrawRun run(ws, random);
+            const engine::DrawResult started = run.start(
+                settings, engine::loadPairingHistory(d, project),
+                engine::loadDutyHistory(d, project, QStringLiteral("场外监考"), ws.supervisorCount()));
+            const engine::DrawResult stopped = started.status == engine::DrawStatus::Impossible
+                                                   ? started
+                                                   : run.stop(engine::loadPairingHistory(d, project), 10'000);
+            if (stopped.status != engine::DrawStatus::Done) {
+                err << stopped.reason << '\n';
+                return 1;
+            }
             engine::SaveRequest r;
             r.project = project;
             r.subject = subjects.at(int(i % subjects.size()));
             r.time = QDateTime::currentDateTime();
             r.withDuties = i % 2 == 0;
-            r.allowReturn = engine::RuleState::On;
-            r.drawCheckers = engine::RuleState::On;
+            r.allowReturn = settings[engine::Rule::AllowReturn];
+            r.drawCheckers = settings[engine::Rule::DrawCheckers];
             QElapsedTimer took;
             took.start();
-            const engine::SaveOutcome saved = engine::saveDraw(d, ws, draw, r);
+            const engine::SaveOutcome saved = run.save(d, r);
             if (!saved) {
                 err << saved.error().text() << '\n';
                 return 1;
