@@ -365,9 +365,14 @@ void Database::openServer() {
     {
         QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
         QString options = connection_;
-        // A server that does not answer is given up after ten seconds, never waited for.
-        if (!options.contains(QLatin1String("connect_timeout")))
-            options += QStringLiteral(" connect_timeout=10");
+        // A server that does not answer is given up after ten seconds, and a network that
+        // drops out while a statement waits is noticed within half a minute: never a hang.
+        for (const char* option : {"connect_timeout=10", "keepalives_idle=10", "keepalives_interval=5",
+                                   "keepalives_count=3", "tcp_user_timeout=30000"}) {
+            const QString o = QString::fromLatin1(option);
+            if (!options.contains(o.section(u'=', 0, 0) + u'='))
+                options += u' ' + o;
+        }
         d.setConnectOptions(options);
         if (!d.isValid() || !d.open()) {
             const DbError e = d.isValid() ? server::error(d.lastError(), server_)
@@ -456,8 +461,11 @@ void Database::chooseJournal() {
 
 DbError Database::failure(const QSqlError& error) const {
     failedInTransaction_ = inTransaction_;
-    if (isServer())
-        return server::error(error, server_);
+    if (isServer()) {
+        DbError e = server::error(error, server_);
+        lost_ = lost_ || e.kind() == ErrorKind::Io || e.kind() == ErrorKind::Unreachable;
+        return e;
+    }
     return engineError(error, QFileInfo(path_).absolutePath());
 }
 
@@ -511,8 +519,27 @@ QSqlDatabase Database::handle() const {
     return QSqlDatabase::database(name_, false);
 }
 
+void Database::reconnect() const {
+    QSqlDatabase d = handle();
+    d.close();
+    if (!d.open())
+        throw server::error(d.lastError(), server_);
+    lost_ = false;
+    QSqlQuery q(d);
+    const bool ok =
+        q.exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds)) &&
+        (mode_ != Mode::ReadOnly || q.exec(QStringLiteral("set default_transaction_read_only = on")));
+    if (!ok)
+        throw failure(q.lastError());
+}
+
 Rows Database::run(const QString& statement, const QVariantList& values, int* changed) const {
     const bool onServer = isServer();
+    // The connection to the server broke during an earlier action, which failed and said so;
+    // this one starts on a new connection (a server restarted meanwhile is no reason to
+    // restart the programs).
+    if (onServer && lost_)
+        reconnect();
     const QString sql = onServer ? server::translate(statement) : statement;
     QSqlQuery q(handle());
     q.setForwardOnly(true);

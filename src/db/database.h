@@ -51,7 +51,7 @@ public:
     bool readOnly() const { return mode_ == Mode::ReadOnly; }
     const QString& path() const { return path_; }
     bool isServer() const { return !server_.isEmpty(); }
-    // "host/dbname" of the server, empty for the file.
+    // The server's host and database name (server::describe), empty for the file.
     const QString& server() const { return server_; }
     QSqlDatabase handle() const;
 
@@ -72,6 +72,7 @@ private:
     void open();
     void openReadOnly(QSqlDatabase& d);
     void openServer();
+    void reconnect() const;
     void chooseJournal();
     // Runs a statement as the server takes it: translated, values bound as the file stores
     // them, rows given back as the file gives them.
@@ -85,6 +86,7 @@ private:
     QString connection_, server_;
     qint64 lastInsertId_ = -1;
     mutable bool failedInTransaction_ = false;
+    mutable bool lost_ = false; // the server's connection broke; the next statement opens it anew
     bool inTransaction_ = false;
 };
 

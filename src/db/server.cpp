@@ -178,7 +178,7 @@ QString describe(const QString& connection) {
     if (name.isEmpty())
         name = qEnvironmentVariable("PGDATABASE",
                                     keys.value(QStringLiteral("user"), qEnvironmentVariable("PGUSER")));
-    return host + QLatin1Char('/') + name;
+    return QStringLiteral("%1（数据库 %2）").arg(host, name);
 }
 
 QString translate(const QString& sql) {
@@ -237,7 +237,7 @@ DbError error(const QSqlError& e, const QString& server) {
                                         "terminating connection"}))
         return DbError(ErrorKind::Io,
                        QStringLiteral("与") + where +
-                           QStringLiteral(" 的连接已中断，操作未完成！\n请检查网络后重新加载程序。"),
+                           QStringLiteral(" 的连接已中断，操作未完成！\n请检查网络后重试。"),
                        text);
     if (state == QLatin1String("42501") || state == QLatin1String("25006"))
         return DbError(ErrorKind::ReadOnly,

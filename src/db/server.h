@@ -32,8 +32,8 @@ bool writeConnection(const QString& serverFile, const QString& connection);
 // used, else why not.
 QString connectionProblem(const QString& connection);
 
-// "host/dbname" of a connection string, with libpq's defaults for what it leaves out, for the
-// status line and messages.
+// "host（数据库 dbname）" of a connection string, with libpq's defaults for what it leaves
+// out, for the status line and messages.
 QString describe(const QString& connection);
 
 // The statement as the server takes it: a table's definition gets the server's types, an

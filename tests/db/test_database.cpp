@@ -1,3 +1,4 @@
+#include "common/startup.h"
 #include "db/create_database.h"
 #include "db/database.h"
 #include "db/date_text.h"
@@ -6,6 +7,7 @@
 #include "test_db.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTest>
 
 class TestDatabase : public QObject {
@@ -24,6 +26,10 @@ private Q_SLOTS:
     void readOnlyDatabaseRefusesWrites();
     void newDatabaseHoldsSettingsAndTimetables();
     void demoProjectIsReadyToDraw();
+    void serverAccountThatMayOnlyRead();
+    void serverConnectionLostAndBack();
+    void serverProblemsAtStartUp_data();
+    void serverProblemsAtStartUp();
 };
 
 void TestDatabase::boundValuesKeepQuotesAndStopInjection() {
@@ -241,6 +247,103 @@ void TestDatabase::demoProjectIsReadyToDraw() {
         QCOMPARE(s.date(), QDate(2026, 12, 8));
         QCOMPARE(s.time().hour() < 12, at.hour() < 12);
     }
+}
+
+void TestDatabase::serverAccountThatMayOnlyRead() {
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    t.db->exec(QStringLiteral("grant select on all tables in schema public to examreader"));
+    QTemporaryDir other;
+    QDir(other.path()).mkpath(QStringLiteral("Db"));
+    QString connection = t.server->connection();
+    db::server::writeConnection(
+        other.filePath(QStringLiteral("Db/Exam.server")),
+        connection.replace(QStringLiteral("user=examtest"), QStringLiteral("user=examreader")));
+    // The programs start as on a read-only file: the same warning, and every write refused.
+    common::RunState state;
+    const common::StartupDatabase start = common::openStartupDatabase(state, other.path(), true);
+    QVERIFY2(start.db, qPrintable(start.fatalText));
+    QVERIFY(start.readOnlyWarning && state.ZD && start.db->readOnly());
+    QCOMPARE(start.db->scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
+             QStringLiteral("测试单位"));
+    try {
+        start.db->exec(QStringLiteral("update 系统设置 set 单位名称=?"), {QStringLiteral("改")});
+        QFAIL("written by an account that may only read");
+    } catch (const db::DbError& e) {
+        QCOMPARE(e.kind(), db::ErrorKind::ReadOnly);
+        QVERIFY2(e.text().contains(QStringLiteral("没有写入权限")), qPrintable(e.text()));
+    }
+}
+
+void TestDatabase::serverConnectionLostAndBack() {
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    // The server ends the connection (a restart, a network that dropped out): the action that
+    // meets it fails and says so, the next one works on a new connection.
+    TestServerDatabase::admin(
+        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname='%1'")
+            .arg(t.server->name()));
+    try {
+        t.db->scalar(QStringLiteral("select count(*) from 系统设置"));
+        QFAIL("read through a connection the server ended");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.kind() == db::ErrorKind::Io && e.text().contains(QStringLiteral("连接已中断")),
+                 qPrintable(e.text()));
+    }
+    QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
+    t.addProject();
+    QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+}
+
+void TestDatabase::serverProblemsAtStartUp_data() {
+    QTest::addColumn<QString>("connection"); // %1: the test cluster's socket folder
+    QTest::addColumn<QString>("password");   // PGPASSWORD, empty for none
+    QTest::addColumn<QString>("said");
+    const QString untouched = QStringLiteral("本机的数据库文件（Exam.mdb）未作任何改动");
+    QTest::newRow("no server listens") << "host=%1/nowhere user=examtest dbname=exam"
+                                       << "" << untouched;
+    QTest::newRow("no such database") << "host=%1 user=examtest dbname=nosuchdb"
+                                      << ""
+                                      << "上没有这个数据库";
+    QTest::newRow("no password") << "host=%1 user=examlocked dbname=postgres"
+                                 << ""
+                                 << "拒绝登录";
+    QTest::newRow("wrong password") << "host=%1 user=examlocked dbname=postgres"
+                                    << "wrong"
+                                    << "拒绝登录";
+    QTest::newRow("right password, not ours") << "host=%1 user=examlocked dbname=postgres"
+                                              << "right"
+                                              << "不是本系统的数据库";
+    QTest::newRow("password in the file") << "host=%1 user=examlocked password=right"
+                                          << ""
+                                          << "不能写密码";
+    QTest::newRow("a URI") << "postgresql://examtest@localhost/exam"
+                           << ""
+                           << "host=… port=…";
+}
+
+void TestDatabase::serverProblemsAtStartUp() {
+    QFETCH(QString, connection);
+    QFETCH(QString, password);
+    QFETCH(QString, said);
+    if (!TestServerDatabase::wanted())
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    const QString socketFolder = TestServerDatabase::cluster().section(u'=', 1, 1).section(u' ', 0, 0);
+    const QByteArray before = qgetenv("PGPASSWORD");
+    qputenv("PGPASSWORD", password.toUtf8());
+    const auto restore = qScopeGuard([&before] { qputenv("PGPASSWORD", before); });
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Db"));
+    db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")), connection.arg(socketFolder));
+    for (const bool writes : {true, false}) {
+        common::RunState state;
+        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
+        QVERIFY(!start.db);
+        QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
+    }
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Db/Exam.mdb"))));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -62,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(s.label("Lbl时间"), QStringLiteral("14:05:09"));
         QCOMPARE(s.label("Label3"), kAccuracyNotice);
         const QString where =
-            hall.data.server ? QStringLiteral("服务器 %1/%2")
+            hall.data.server ? QStringLiteral("服务器 %1（数据库 %2）")
                                    .arg(TestServerDatabase::cluster().section(u'=', 1, 1).section(u' ', 0, 0),
                                         hall.data.server->name())
                              : QDir::toNativeSeparators(hall.data.path());
