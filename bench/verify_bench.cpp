@@ -1,16 +1,22 @@
 // The cost of the draw certificate at the largest centre (154 rooms, ten outside supervisors,
 // ten paper checkers, twenty earlier batches): a whole save with it and with the record of the
 // batch it replaces, the certificate and the deletion record alone, and examdb verify of one
-// batch and of the whole file.
+// batch and of the whole file; the load of a saved batch. With EXAM_BENCH_SERVER (a libpq
+// connection string to a PostgreSQL server where the user may create databases) the same runs
+// go against a database of their own on that server too (argument 1), in the same run.
 
 #include "db/database.h"
+#include "db/db_file.h"
 #include "db/schema.h"
+#include "db/server.h"
 #include "engine/deletion_record.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -21,8 +27,29 @@ constexpr int kRooms = 154;
 constexpr int kEarlierBatches = 20;
 const char* const kUnits[] = {"一中", "二中", "三中", "四中", "五中", "六中"};
 
+// A database of its own on the server, made for the run and dropped after it.
+struct ServerDatabase {
+    QString name;
+    explicit ServerDatabase(const QString& wanted) : name(wanted) {
+        admin(QStringLiteral("create database ") + name);
+    }
+    ~ServerDatabase() { admin(QStringLiteral("drop database if exists %1 with (force)").arg(name)); }
+    static void admin(const QString& sql) {
+        {
+            QSqlDatabase d =
+                QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
+            d.setConnectOptions(qEnvironmentVariable("EXAM_BENCH_SERVER") +
+                                QStringLiteral(" dbname=postgres"));
+            if (d.open())
+                QSqlQuery(d).exec(sql);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("bench-admin"));
+    }
+};
+
 struct Centre {
     QTemporaryDir dir;
+    std::unique_ptr<ServerDatabase> server;
     std::unique_ptr<db::Database> db;
     int project = 0;
     engine::WorkingSet ws;
@@ -30,8 +57,16 @@ struct Centre {
     std::uint64_t seed = 1;
     int saves = 0;
 
-    Centre() {
+    explicit Centre(bool onServer) {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
+        if (onServer) {
+            static int made = 0;
+            server = std::make_unique<ServerDatabase>(
+                QStringLiteral("exam_bench_%1_%2").arg(QCoreApplication::applicationPid()).arg(++made));
+            db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")),
+                                        qEnvironmentVariable("EXAM_BENCH_SERVER") +
+                                            QStringLiteral(" dbname=") + server->name);
+        }
         db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
         db::createSchema(*db);
         db::Transaction tx(*db);
@@ -70,7 +105,8 @@ struct Centre {
         for (int k = 1; k <= kEarlierBatches; ++k)
             save(QStringLiteral("科目%1").arg(k));
     }
-    QString path() const { return dir.filePath(QStringLiteral("Db/Exam.mdb")); }
+    ~Centre() { db.reset(); }
+    QString path() const { return db::databasePath(dir.path()); }
 
     // What the run hands to the save: a candidate drawn from a fresh seed against the history.
     engine::StoppedDraw stopped() {
@@ -100,27 +136,31 @@ struct Centre {
     int save(const QString& subject) { return save(subject, stopped()); }
 };
 
-Centre& centre() {
-    static Centre c;
-    return c;
+// The file (argument 0) or the server (1).
+Centre& centre(const benchmark::State& state) {
+    static Centre file(false);
+    if (state.range(0) == 0)
+        return file;
+    static Centre server(true);
+    return server;
 }
 
-// A file of its own for verify: the saves measured above add a deletion record each.
-Centre& verifyCentre() {
-    static Centre c;
-    static const bool twiceReplaced = [] {
+// One of its own for verify: the saves measured above add a deletion record each.
+Centre& verifyCentre(const benchmark::State& state) {
+    static std::unique_ptr<Centre> made[2];
+    auto& c = made[state.range(0)];
+    if (!c) {
+        c = std::make_unique<Centre>(state.range(0) == 1);
         for (int k = 0; k < 3; ++k)
-            c.save(QStringLiteral("语文"));
-        return true;
-    }();
-    Q_UNUSED(twiceReplaced);
-    return c;
+            c->save(QStringLiteral("语文"));
+    }
+    return *c;
 }
 
 // The save of 语文 over and over: each replaces the one before, certificate included, and
 // records what it replaced.
 void saveWithCertificate(benchmark::State& state) {
-    Centre& c = centre();
+    Centre& c = centre(state);
     const engine::StoppedDraw d = c.stopped();
     for (auto _ : state)
         benchmark::DoNotOptimize(c.save(QStringLiteral("语文"), d));
@@ -128,7 +168,7 @@ void saveWithCertificate(benchmark::State& state) {
 
 // The certificate's share of a save: the canonical inputs and rows and their two digests.
 void certificateAlone(benchmark::State& state) {
-    Centre& c = centre();
+    Centre& c = centre(state);
     const int batch = c.save(QStringLiteral("语文"));
     const engine::Certificate saved = engine::readCertificates(*c.db, 0, batch).front();
     const engine::DrawInputs in = *engine::decodeInputs(saved.inputs);
@@ -140,7 +180,7 @@ void certificateAlone(benchmark::State& state) {
 // The deletion record's share of a save that replaces a batch: reading the rows, their text and
 // digest, and the insert (rolled back, so that every round records the same batch).
 void deletionRecordAlone(benchmark::State& state) {
-    Centre& c = centre();
+    Centre& c = centre(state);
     c.save(QStringLiteral("语文"));
     const QDateTime when(QDate(2026, 6, 7), QTime(10, 0));
     for (auto _ : state) {
@@ -151,7 +191,7 @@ void deletionRecordAlone(benchmark::State& state) {
 
 // examdb verify of one batch on a file opened read-only: reading, digests, replay, rules, history.
 void verifyOneBatch(benchmark::State& state) {
-    Centre& c = verifyCentre();
+    Centre& c = verifyCentre(state);
     const int batch = engine::readCertificates(*c.db).back().batch;
     const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
     for (auto _ : state) {
@@ -165,7 +205,7 @@ void verifyOneBatch(benchmark::State& state) {
 
 // examdb verify of the whole file: 21 batches and two deletion records; per batch, divide by 21.
 void verifyWholeFile(benchmark::State& state) {
-    Centre& c = verifyCentre();
+    Centre& c = verifyCentre(state);
     const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
     for (auto _ : state) {
         for (const engine::BatchVerdict& v : engine::verifyDraws(readOnly))
@@ -174,13 +214,29 @@ void verifyWholeFile(benchmark::State& state) {
     }
 }
 
+// The load of a saved batch, as the load dialog shows it: 154 rooms with their people.
+void loadSavedBatch(benchmark::State& state) {
+    Centre& c = verifyCentre(state);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            engine::loadSavedDraw(*c.db, c.project, QStringLiteral("语文"), true).size());
+}
+
+// The file, and the server when one is named.
+void backends(benchmark::internal::Benchmark* b) {
+    b->Arg(0);
+    if (qEnvironmentVariableIsSet("EXAM_BENCH_SERVER"))
+        b->Arg(1);
+}
+
 } // namespace
 
-BENCHMARK(saveWithCertificate)->Unit(benchmark::kMillisecond);
-BENCHMARK(certificateAlone)->Unit(benchmark::kMillisecond);
-BENCHMARK(deletionRecordAlone)->Unit(benchmark::kMillisecond);
-BENCHMARK(verifyOneBatch)->Unit(benchmark::kMillisecond);
-BENCHMARK(verifyWholeFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(saveWithCertificate)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(certificateAlone)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(deletionRecordAlone)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(verifyOneBatch)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(verifyWholeFile)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(loadSavedBatch)->Apply(backends)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
