@@ -110,6 +110,11 @@ int runServerInit(const QCommandLineParser& p, const Context& c) {
                              project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString())
                  << '\n'
                  << switchedText(folder) << '\n';
+        if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Exam.mdb"))))
+            c.io.out << QStringLiteral(
+                            "这里的 Exam.mdb 从此不再使用，未作改动。要改用其中的数据：删除 Exam.server，"
+                            "在服务器上新建一个空数据库，再用 examdb server copy。")
+                     << '\n';
         return kDone;
     } catch (const db::DbError& e) {
         c.io.err << e.text() << '\n';
