@@ -1,7 +1,9 @@
 #include "cli/command_line.h"
 
+#include "cli/backup_command.h"
 #include "cli/import_command.h"
 #include "cli/init_command.h"
+#include "cli/server_command.h"
 #include "cli/verify_command.h"
 #include "common/data_folder.h"
 #include "db/db_file.h"
@@ -11,7 +13,9 @@ namespace cli {
 namespace {
 
 const QList<Command>& commands() {
-    static const QList<Command> all{initCommand(), importCommand(), templateCommand(), verifyCommand()};
+    static const QList<Command> all{initCommand(),   importCommand(),     templateCommand(),
+                                    verifyCommand(), serverInitCommand(), serverCopyCommand(),
+                                    backupCommand()};
     return all;
 }
 

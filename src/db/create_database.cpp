@@ -6,13 +6,17 @@
 
 namespace db {
 
-int createDatabase(const QString& path, bool demo, const QDateTime& now) {
-    Database db(path, Database::Mode::Create);
-    Transaction tx(db);
+int initialiseDatabase(Database& db, bool demo, const QDateTime& now) {
     createSchema(db);
     insertSystemSettings(db, QStringLiteral("城关镇教育办公室"));
     insertTemplateTimetables(db);
-    const int project = demo ? insertDemoProject(db, now) : 0;
+    return demo ? insertDemoProject(db, now) : 0;
+}
+
+int createDatabase(const QString& path, bool demo, const QDateTime& now) {
+    Database db(path, Database::Mode::Create);
+    Transaction tx(db);
+    const int project = initialiseDatabase(db, demo, now);
     tx.commit();
     return project;
 }

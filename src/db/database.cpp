@@ -612,6 +612,15 @@ void Database::begin() {
     exec(QStringLiteral("begin immediate"));
 }
 
+void Database::beginSnapshot() {
+    // The file's deferred transaction takes its snapshot (WAL) or its shared lock (rollback
+    // journal) at the first read and keeps it to the end.
+    exec(isServer() ? QStringLiteral("begin isolation level repeatable read read only")
+                    : QStringLiteral("begin"));
+    inTransaction_ = true;
+    failedInTransaction_ = false;
+}
+
 void Database::commit() {
     // The server ends a transaction in which a statement failed with a rollback, and calls
     // it a commit: that is no save.

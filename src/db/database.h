@@ -59,6 +59,10 @@ public:
     // lock every writer takes), waiting for another program's save up to the busy timeout.
     // Reads need none.
     void begin();
+    // A transaction that only reads, and reads the database as it stood at its first
+    // statement whatever others save meanwhile: one consistent state for a copy or a backup.
+    // Ended by commit() or rollback().
+    void beginSnapshot();
     void commit();
     void rollback();
 

@@ -3,30 +3,12 @@
 #include "cli/command_line.h"
 #include "db/database.h"
 #include "db/db_file.h"
+#include "run_examdb.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct Run {
-    int status = 0;
-    QString out, err;
-};
-
-Run examdb(const QStringList& args, const QString& programFolder) {
-    Run r;
-    QString input;
-    QTextStream in(&input), out(&r.out), err(&r.err);
-    r.status = cli::run(args, {programFolder, QDateTime(QDate(2026, 12, 8), QTime(9, 0)), {in, out, err}});
-    out.flush();
-    err.flush();
-    return r;
-}
-
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -59,6 +41,13 @@ void TestCli::commandLines_data() {
     QTest::newRow("import, no database")
         << QStringList{"import", "名单.xls", "--yes"} << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("template") << QStringList{"template"} << 0 << QStringLiteral("成功创建在程序安装目录");
+    QTest::newRow("server without its word")
+        << QStringList{"server"} << 2 << QStringLiteral("未知的命令：server");
+    QTest::newRow("server init without CONNINFO") << QStringList{"server", "init"} << 2 << usage;
+    QTest::newRow("server copy's help") << QStringList{"server", "copy", "--help"} << 0
+                                        << QStringLiteral("examdb server copy CONNINFO [FOLDER]");
+    QTest::newRow("backup, no database")
+        << QStringList{"backup", "备份.mdb"} << 2 << QStringLiteral("数据库文件未找到");
 }
 
 void TestCli::commandLines() {
@@ -66,7 +55,7 @@ void TestCli::commandLines() {
     QFETCH(int, status);
     QFETCH(QString, said);
     QTemporaryDir programs;
-    const Run r = examdb(args, programs.path());
+    const ExamdbRun r = examdb(args, programs.path());
     QCOMPARE(r.status, status);
     const QString printed = r.out + r.err;
     QVERIFY2(printed.contains(said), qPrintable(printed));
@@ -75,7 +64,7 @@ void TestCli::commandLines() {
 void TestCli::initRefusesReplacesAndShares() {
     QTemporaryDir programs;
     const QString path = db::databasePath(programs.path());
-    Run r = examdb({"init"}, programs.path());
+    ExamdbRun r = examdb({"init"}, programs.path());
     QCOMPARE(r.status, 0);
     QVERIFY2(r.out.contains(path), qPrintable(r.out));
     {

@@ -1,0 +1,160 @@
+#include "cli/backup_command.h"
+
+#include "cli/copy_check.h"
+#include "db/copy_rows.h"
+#include "db/database.h"
+#include "db/db_file.h"
+#include "db/schema.h"
+#include "db/server.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace cli {
+
+namespace {
+
+// The backup as it is written: a file of its own beside the backup's name, which becomes the
+// backup only when complete. Whatever is left of it (and of SQLite's journals beside it) goes
+// when the backup fails.
+class PartFile {
+public:
+    explicit PartFile(const QString& target) : target_(target) {
+        QTemporaryFile f(target + QStringLiteral(".XXXXXX.part"));
+        f.setAutoRemove(false);
+        // SQLite opens it next; this handle must be closed first, or closing it later would
+        // drop SQLite's locks on the file.
+        if (f.open())
+            path_ = f.fileName();
+    }
+    ~PartFile() {
+        if (path_.isEmpty() || done_)
+            return;
+        for (const QString& suffix :
+             {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+            QFile::remove(path_ + suffix);
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    const QString& path() const { return path_; }
+    // Gives the part the backup's name; never replaces a file that appeared there meanwhile.
+    bool complete() {
+        done_ = QFile::rename(path_, target_);
+        return done_;
+    }
+
+private:
+    QString target_, path_;
+    bool done_ = false;
+};
+
+// The file as it stands in one moment, copied by the engine itself.
+CopyCheck backupFile(db::Database& from, const QString& part) {
+    if (const QStringList damage = from.damage(); !damage.isEmpty())
+        throw db::DbError(db::ErrorKind::Corrupt, QStringLiteral("数据库文件已损坏，无法备份。"),
+                          damage.front());
+    from.exec(QStringLiteral("vacuum into ?"), {part});
+    const db::Database copy(part, db::Database::Mode::ReadOnly);
+    return checkCopy(copy);
+}
+
+// The server's rows as they stood when the copy began: one read-only snapshot.
+CopyCheck backupServer(db::Database& from, const QString& part, QStringList& left) {
+    db::Database copy(part, db::Database::Mode::Create);
+    from.beginSnapshot();
+    CopyCheck check;
+    {
+        db::Transaction tx(copy);
+        db::createSchema(copy);
+        left = db::notCopied(from, copy);
+        db::copyRows(from, copy);
+        check = checkCopy(copy, &from);
+        if (!check.difference.isEmpty())
+            return check;
+        tx.commit();
+    }
+    from.rollback();
+    // One file that stands alone, with nothing waiting in a WAL beside it.
+    copy.exec(QStringLiteral("pragma journal_mode=delete"));
+    return check;
+}
+
+int runBackup(const QCommandLineParser& p, const Context& c) {
+    QTextStream& err = c.io.err;
+    const QFileInfo target(p.positionalArguments().at(0));
+    if (target.exists() || target.isSymLink()) {
+        err << QStringLiteral("%1 已存在，未作改动。请给备份另取一个文件名。")
+                   .arg(QDir::toNativeSeparators(target.filePath()))
+            << '\n';
+        return kRefused;
+    }
+    const QString source = databaseArgument(p, 1, c);
+    const bool onServer = db::server::isServerPath(source);
+    if (const db::FileKind kind = onServer ? db::FileKind::Sqlite : db::probeFile(source);
+        kind != db::FileKind::Sqlite) {
+        err << db::refusalText(kind) << QLatin1Char(' ') << QDir::toNativeSeparators(source) << '\n';
+        return kCouldNotRun;
+    }
+    try {
+        db::Database from(source, db::Database::Mode::ReadOnly);
+        PartFile part(target.absoluteFilePath());
+        if (part.path().isEmpty()) {
+            err << QStringLiteral("无法在 %1 中写入备份文件，未作改动。")
+                       .arg(QDir::toNativeSeparators(target.absolutePath()))
+                << '\n';
+            return kCouldNotRun;
+        }
+        QStringList left;
+        const CopyCheck check =
+            onServer ? backupServer(from, part.path(), left) : backupFile(from, part.path());
+        if (!check.difference.isEmpty()) {
+            err << QStringLiteral("备份后核对不符，未写入备份：") << check.difference << '\n';
+            return kRefused;
+        }
+        // What the programs would refuse is no backup.
+        db::requireExamFile(part.path());
+        if (!part.complete()) {
+            err << QStringLiteral("无法把备份写成 %1，未作改动。")
+                       .arg(QDir::toNativeSeparators(target.filePath()))
+                << '\n';
+            return kCouldNotRun;
+        }
+        c.io.out << QStringLiteral("已备份到 %1：%2。")
+                        .arg(QDir::toNativeSeparators(target.filePath()), copySummary(check))
+                 << '\n';
+        if (onServer)
+            c.io.out << QStringLiteral("数据取自数据库服务器 %1 的同一时刻。").arg(from.server()) << '\n';
+        if (!left.isEmpty())
+            c.io.out << QStringLiteral("未备份本系统以外的数据表或字段：") << left.join(QStringLiteral("、"))
+                     << '\n';
+        c.io.out << QStringLiteral(
+                        "要使用这个备份，把它改名为 Exam.mdb 放进程序的 Db 文件夹（并移走 Exam.server）。")
+                 << '\n';
+        return kDone;
+    } catch (const db::DbError& e) {
+        err << QStringLiteral("备份未完成，未写入任何文件：") << e.text() << '\n';
+        return kCouldNotRun;
+    }
+}
+
+} // namespace
+
+Command backupCommand() {
+    return {
+        QStringLiteral("backup"),
+        QStringLiteral("FILE [FOLDER]"),
+        QStringLiteral(
+            "Writes a consistent SQLite copy of the database FOLDER uses (Db/Exam.mdb, or the server\n"
+            "Db/Exam.server names; without FOLDER: the database the programs use) to FILE, which must not\n"
+            "exist. The copy opens as Exam.mdb. A failed backup leaves nothing behind; the database is\n"
+            "only read."),
+        {},
+        1,
+        2,
+        runBackup};
+}
+
+} // namespace cli

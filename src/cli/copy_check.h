@@ -1,0 +1,25 @@
+#pragma once
+
+#include "db/database.h"
+
+#include <QString>
+
+// What examdb server copy and examdb backup say about a copy they made.
+namespace cli {
+
+struct CopyCheck {
+    qint64 rows = 0;    // in the copy's tables
+    int batches = 0;    // saved batches (not counting deletion records)
+    int consistent = 0; // of them, those whose certificate holds
+    QString difference; // where the copy differs from the original; empty when it does not
+};
+
+// The rows and the verdicts on the saved batches of `copy`; with `original`, each table's rows
+// and each batch's verdict compared with it. Both are read as they stand: in the transactions
+// the copy was made in, so that nobody's save falls between the two.
+CopyCheck checkCopy(const db::Database& copy, const db::Database* original = nullptr);
+
+// "8 张数据表，共 1234 行；抽签批次 3 批（一致 3 批）"
+QString copySummary(const CopyCheck& check);
+
+} // namespace cli

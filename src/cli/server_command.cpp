@@ -1,0 +1,225 @@
+#include "cli/server_command.h"
+
+#include "cli/copy_check.h"
+#include "db/copy_rows.h"
+#include "db/create_database.h"
+#include "db/database.h"
+#include "db/db_file.h"
+#include "db/schema.h"
+#include "db/server.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace cli {
+
+namespace {
+
+const QString kUndone =
+    QStringLiteral("复制未完成，已全部撤销：服务器上的数据库仍是空的，Exam.mdb 未作任何改动。");
+
+// The folder that holds Exam.mdb, and gets Exam.server: FOLDER/Db, or where the programs look.
+QString dataFolderArgument(const QCommandLineParser& p, int index, const Context& c) {
+    return QFileInfo(databaseArgument(p, index, c)).absolutePath();
+}
+
+// Refuses what can be seen before connecting: a connection string that cannot be used, a
+// folder that already names a server, a folder where Exam.server cannot be written.
+int refuseTarget(const QString& connection, const QString& folder, QTextStream& err) {
+    if (const QString problem = db::server::connectionProblem(connection); !problem.isEmpty()) {
+        err << problem << QStringLiteral("未作任何改动。") << '\n';
+        return kRefused;
+    }
+    const QString serverFile = QDir(folder).filePath(QLatin1String(db::server::kFileName));
+    if (QFileInfo::exists(serverFile)) {
+        err << QStringLiteral("%1 已存在：这个文件夹的程序已在使用数据库服务器，未作任何改动。\n"
+                              "要改用另一个服务器，请先删除该文件。")
+                   .arg(QDir::toNativeSeparators(serverFile))
+            << '\n';
+        return kRefused;
+    }
+    // The folder is made once the database is; whatever part of it stands must take the file.
+    QFileInfo standing(folder);
+    while (!standing.exists() && !standing.isRoot())
+        standing = QFileInfo(standing.absolutePath());
+    if (!standing.isDir() || !standing.isWritable()) {
+        err << QStringLiteral("无法在 %1 中写入 Exam.server，未作任何改动。")
+                   .arg(QDir::toNativeSeparators(folder))
+            << '\n';
+        return kCouldNotRun;
+    }
+    return kDone;
+}
+
+// Why the server's database cannot take a new exam database; empty when it is empty.
+QString notEmpty(const db::Database& server) {
+    QStringList tables = server.tables();
+    if (tables.isEmpty())
+        return {};
+    const QStringList& ours = db::requiredTables();
+    if (std::all_of(ours.cbegin(), ours.cend(), [&tables](const QString& t) { return tables.contains(t); }))
+        return QStringLiteral("数据库服务器 %1 上的数据库已经是本系统的数据库，未作任何改动。\n"
+                              "要让本机的程序使用它，请把已在使用它的电脑上的 Db/Exam.server 复制过来。")
+            .arg(server.server());
+    tables.sort();
+    const QString shown = tables.mid(0, 5).join(QStringLiteral("、")) +
+                          (tables.size() > 5 ? QStringLiteral(" 等 %1 张").arg(tables.size()) : QString());
+    return QStringLiteral(
+               "数据库服务器 %1 上的数据库不是空的（已有数据表 %2），不是本系统的数据库，未作任何改动。\n"
+               "请在服务器上新建一个空的数据库。")
+        .arg(server.server(), shown);
+}
+
+// Writes Exam.server once the server's database is complete; exit status.
+int switchFolder(const QString& folder, const QString& connection, QTextStream& err) {
+    const QString serverFile = QDir(folder).filePath(QLatin1String(db::server::kFileName));
+    if (QDir().mkpath(folder) && db::server::writeConnection(serverFile, connection))
+        return kDone;
+    err << QStringLiteral("服务器上的数据库已建好，但无法写入 %1。请在这个文件中写入下面一行：\n%2")
+               .arg(QDir::toNativeSeparators(serverFile), connection)
+        << '\n';
+    return kCouldNotRun;
+}
+
+QString switchedText(const QString& folder) {
+    return QStringLiteral("已写入 %1：这个文件夹的程序从此使用数据库服务器。")
+        .arg(QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(db::server::kFileName))));
+}
+
+int runServerInit(const QCommandLineParser& p, const Context& c) {
+    const QString connection = p.positionalArguments().at(0);
+    const QString folder = dataFolderArgument(p, 1, c);
+    if (const int refused = refuseTarget(connection, folder, c.io.err); refused != kDone)
+        return refused;
+    try {
+        db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
+        // Looked at under the writers' lock: another init or copy may have just finished.
+        db::Transaction tx(server);
+        if (const QString why = notEmpty(server); !why.isEmpty()) {
+            c.io.err << why << '\n';
+            return kRefused;
+        }
+        const int project = db::initialiseDatabase(server, p.isSet(QStringLiteral("demo")), c.now);
+        tx.commit();
+        if (const int written = switchFolder(folder, connection, c.io.err); written != kDone)
+            return written;
+        c.io.out << QStringLiteral("已在数据库服务器 %1 上创建考务数据库%2。登录用户名 admin，密码 admin。")
+                        .arg(server.server(),
+                             project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString())
+                 << '\n'
+                 << switchedText(folder) << '\n';
+        if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Exam.mdb"))))
+            c.io.out << QStringLiteral(
+                            "这里的 Exam.mdb 从此不再使用，未作改动。要改用其中的数据：删除 Exam.server，"
+                            "在服务器上新建一个空数据库，再用 examdb server copy。")
+                     << '\n';
+        return kDone;
+    } catch (const db::DbError& e) {
+        c.io.err << e.text() << '\n';
+        return kCouldNotRun;
+    }
+}
+
+int runServerCopy(const QCommandLineParser& p, const Context& c) {
+    QTextStream& err = c.io.err;
+    const QString connection = p.positionalArguments().at(0);
+    const QString folder = dataFolderArgument(p, 1, c);
+    const QString path = QDir(folder).filePath(QStringLiteral("Exam.mdb"));
+    if (const int refused = refuseTarget(connection, folder, err); refused != kDone)
+        return refused;
+    if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
+        err << db::refusalText(kind) << QLatin1Char(' ') << QDir::toNativeSeparators(path) << '\n';
+        return kCouldNotRun;
+    }
+    bool copying = false;
+    try {
+        db::Database file(path, db::Database::Mode::ReadOnly);
+        if (const QStringList damage = file.damage(); !damage.isEmpty()) {
+            err << QStringLiteral("数据库文件已损坏，无法复制：") << damage.front() << '\n';
+            return kCouldNotRun;
+        }
+        db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
+        db::Transaction tx(server);
+        if (const QString why = notEmpty(server); !why.isEmpty()) {
+            err << why << '\n';
+            return kRefused;
+        }
+        copying = true;
+        file.beginSnapshot();
+        db::createSchema(server);
+        if (const QStringList left = db::notCopied(file, server); !left.isEmpty()) {
+            err << QStringLiteral("Exam.mdb 中有本系统以外的数据表或字段（%1），服务器上的数据库没有它们，"
+                                  "复制会丢掉其中的数据。")
+                       .arg(left.join(QStringLiteral("、")))
+                << '\n'
+                << kUndone << '\n';
+            return kRefused;
+        }
+        const QVector<db::CopiedTable> copied = db::copyRows(file, server);
+        const CopyCheck check = checkCopy(server, &file);
+        if (!check.difference.isEmpty()) {
+            err << QStringLiteral("复制后核对不符：") << check.difference << '\n' << kUndone << '\n';
+            return kRefused;
+        }
+        tx.commit();
+        file.rollback();
+        if (const int written = switchFolder(folder, connection, err); written != kDone)
+            return written;
+        QStringList tables;
+        for (const db::CopiedTable& t : copied)
+            tables << QStringLiteral("%1 %2").arg(t.table).arg(t.rows);
+        c.io.out << QStringLiteral("已把 %1 复制到数据库服务器 %2：%3，核验结果与文件相同。")
+                        .arg(QDir::toNativeSeparators(path), server.server(), copySummary(check))
+                 << '\n'
+                 << QStringLiteral("各表行数：") << tables.join(QStringLiteral("，")) << '\n'
+                 << switchedText(folder) << QStringLiteral("Exam.mdb 保持原样。") << '\n';
+        return kDone;
+    } catch (const db::DbError& e) {
+        if (copying)
+            err << kUndone << '\n';
+        err << e.text() << '\n';
+        return e.kind() == db::ErrorKind::BadValue ? kRefused : kCouldNotRun;
+    }
+}
+
+const QString kConnection = QStringLiteral(
+    "CONNINFO is a libpq connection string without a password, such as\n"
+    "\"host=192.168.1.10 port=5432 dbname=exam user=centre\"; the password comes from libpq's\n"
+    "password file (~/.pgpass; on Windows %APPDATA%\\postgresql\\pgpass.conf) or PGPASSWORD.\n");
+
+} // namespace
+
+Command serverInitCommand() {
+    return {QStringLiteral("server init"),
+            QStringLiteral("CONNINFO [--demo] [FOLDER]"),
+            QStringLiteral(
+                "Creates the exam database in an empty database of a PostgreSQL server, in one\n"
+                "transaction, and writes FOLDER/Db/Exam.server (without FOLDER: Exam.server where the\n"
+                "programs look for Exam.mdb), so that the programs there use the server.\n") +
+                kConnection + QStringLiteral("--demo adds the demo project."),
+            {QCommandLineOption(QStringLiteral("demo"))},
+            1,
+            2,
+            runServerInit};
+}
+
+Command serverCopyCommand() {
+    return {QStringLiteral("server copy"),
+            QStringLiteral("CONNINFO [FOLDER]"),
+            QStringLiteral(
+                "Copies FOLDER/Db/Exam.mdb (without FOLDER: the file the programs use) into an empty\n"
+                "database of a PostgreSQL server in one transaction, checks that every table has as many\n"
+                "rows and every saved batch the same verdict, and only then writes Exam.server beside\n"
+                "the file. Exam.mdb is only read. A value the server cannot take (text in a number\n"
+                "column, a date that is no date) undoes everything and is named with its table,\n"
+                "column and row.\n") +
+                kConnection.chopped(1),
+            {},
+            1,
+            2,
+            runServerCopy};
+}
+
+} // namespace cli
