@@ -3,6 +3,7 @@
 #include "db/create_database.h"
 #include "db/database.h"
 #include "db/db_file.h"
+#include "db/server.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +18,17 @@ QString existsText(const QString& path) {
 }
 
 int runInit(const QCommandLineParser& p, const Context& c) {
-    const InitOptions options{databaseArgument(p, 0, c), p.isSet(QStringLiteral("demo")),
-                              p.isSet(QStringLiteral("force"))};
+    const QString database = databaseArgument(p, 0, c);
+    // A folder that uses a server is never switched back (nor its Exam.server deleted) by a
+    // command that makes a file, with --force or not.
+    if (db::server::isServerPath(database)) {
+        c.io.err << QStringLiteral("%1 已指定数据库服务器，未作改动。examdb init 只创建数据库文件；"
+                                   "如要改回使用数据库文件，请先删除 Exam.server。")
+                        .arg(database)
+                 << '\n';
+        return kRefused;
+    }
+    const InitOptions options{database, p.isSet(QStringLiteral("demo")), p.isSet(QStringLiteral("force"))};
     if (QFileInfo::exists(options.path) && !options.force) {
         c.io.err << existsText(options.path) << '\n';
         return kRefused;

@@ -3,12 +3,23 @@
 #include "cli/command_line.h"
 #include "db/database.h"
 #include "db/db_file.h"
+#include "db/server.h"
 #include "run_examdb.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -86,6 +97,16 @@ void TestCli::initRefusesReplacesAndShares() {
     QCOMPARE(r.status, 0);
     QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
     QCOMPARE(db::Database(path).scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+
+    // A folder that uses a server keeps its Exam.server, --force or not.
+    const QString server = QFileInfo(path).dir().filePath(QStringLiteral("Exam.server"));
+    QVERIFY(db::server::writeConnection(server, QStringLiteral("host=db.example user=exam")));
+    const QByteArray named = fileBytes(server);
+    r = examdb({"init", "--demo", "--force"}, programs.path());
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("已指定数据库服务器，未作改动")), qPrintable(r.err));
+    QCOMPARE(fileBytes(server), named);
+    QVERIFY(QFile::remove(server));
 
 #if !defined(Q_OS_WIN)
     // In a folder its group may write (the installed package's), every member can save.
