@@ -209,7 +209,9 @@ void normalise(QSqlRecord& row) {
 
 DbError error(const QSqlError& e, const QString& server) {
     const QString state = e.nativeErrorCode();
-    const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    const QString full = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    // libpq's connection failures come as indented lines: one line reads better in a message.
+    const QString text = e.type() == QSqlError::ConnectionError ? full.simplified() : full;
     const QString where = QStringLiteral("数据库服务器 ") + server;
     const auto is = [&state](const char* prefix) { return state.startsWith(QLatin1String(prefix)); };
     if (state == QLatin1String("28P01") || state == QLatin1String("28000") ||
