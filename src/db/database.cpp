@@ -564,6 +564,9 @@ Rows Database::run(const QString& statement, const QVariantList& values, int* ch
     }
     if (q.lastError().isValid())
         throw failure(q.lastError());
+    // A savepoint rolled back to makes the server's transaction whole again.
+    if (onServer && failedInTransaction_ && sql.startsWith(QLatin1String("rollback to savepoint")))
+        failedInTransaction_ = false;
     if (changed) {
         *changed = q.numRowsAffected();
         // The file gives an inserted row's number by itself; the server returns it (translate).

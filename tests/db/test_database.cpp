@@ -28,6 +28,7 @@ private Q_SLOTS:
     void demoProjectIsReadyToDraw();
     void serverAccountThatMayOnlyRead();
     void serverConnectionLostAndBack();
+    void serverCommitAfterAFailedStatement();
     void serverProblemsAtStartUp_data();
     void serverProblemsAtStartUp();
 };
@@ -295,6 +296,31 @@ void TestDatabase::serverConnectionLostAndBack() {
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
     t.addProject();
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+}
+
+void TestDatabase::serverCommitAfterAFailedStatement() {
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    const auto projects = [&t] {
+        return t.db->scalar(QStringLiteral("select count(*) from 考点设置")).toInt();
+    };
+    // The server ends a transaction whose statement failed; its commit is no save.
+    t.db->begin();
+    t.addProject();
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             t.db->exec(QStringLiteral("insert into 考点设置 (默认行1) values ('x')")));
+    QVERIFY_THROWS_EXCEPTION(db::DbError, t.db->commit());
+    QCOMPARE(projects(), 0);
+    // Back at a savepoint, the transaction is whole again and commits.
+    t.db->begin();
+    t.addProject();
+    t.db->exec(QStringLiteral("savepoint probe"));
+    QVERIFY_THROWS_EXCEPTION(db::DbError,
+                             t.db->exec(QStringLiteral("insert into 考点设置 (默认行1) values ('x')")));
+    t.db->exec(QStringLiteral("rollback to savepoint probe"));
+    t.db->commit();
+    QCOMPARE(projects(), 1);
 }
 
 void TestDatabase::serverProblemsAtStartUp_data() {
