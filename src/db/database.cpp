@@ -215,11 +215,19 @@ void refuseIfDamaged(const Glance& look, const OnDisk& before) {
 // The tables of a file whose main file alone lacks them while its WAL holds changes (a database
 // made a moment ago, not yet joined into the main file): looked at in a copy of both, so that
 // nothing beside the file itself is created or changed.
+// A copy of the file and of its `sidecar` ("-wal", "-journal") in `folder`, so that a look
+// inside changes nothing beside the file itself; empty when it cannot be made.
+QString privateCopy(const QTemporaryDir& folder, const QString& path, const QString& sidecar) {
+    const QString copied = folder.filePath(QStringLiteral("look.db"));
+    const bool made =
+        folder.isValid() && QFile::copy(path, copied) && QFile::copy(path + sidecar, copied + sidecar);
+    return made ? copied : QString();
+}
+
 void refuseUnlessCompleteWithWal(const QString& path) {
-    QTemporaryDir copy;
-    const QString copied = copy.filePath(QStringLiteral("look.db"));
-    if (!copy.isValid() || !QFile::copy(path, copied) ||
-        !QFile::copy(path + QStringLiteral("-wal"), copied + QStringLiteral("-wal")))
+    const QTemporaryDir copy;
+    const QString copied = privateCopy(copy, path, QStringLiteral("-wal"));
+    if (copied.isEmpty())
         throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite), QStringLiteral("WAL"));
     refuseUnlessComplete(Glance(copied, Glance::Way::Private));
 }
@@ -229,10 +237,9 @@ void refuseUnlessCompleteWithWal(const QString& path) {
 // back. A copy taken while another program rolls it back shows as damage, which the caller
 // looks at again because the file changed meanwhile.
 void lookInsideRolledBack(const QString& path) {
-    QTemporaryDir copy;
-    const QString copied = copy.filePath(QStringLiteral("look.db"));
-    if (!copy.isValid() || !QFile::copy(path, copied) ||
-        !QFile::copy(path + QStringLiteral("-journal"), copied + QStringLiteral("-journal")))
+    const QTemporaryDir copy;
+    const QString copied = privateCopy(copy, path, QStringLiteral("-journal"));
+    if (copied.isEmpty())
         throw DbError(ErrorKind::HotJournal, operatorWording(ErrorKind::HotJournal),
                       QStringLiteral("copy of the file and its journal"));
     const Glance look(copied, Glance::Way::Private);
@@ -385,39 +392,38 @@ void Database::openServer() {
         }
     }
     try {
-        // A writer waits for another program's save as long as on the file, then says so.
-        exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds));
-        if (mode_ == Mode::Create)
-            return;
-        try {
-            refuseUnlessComplete(ServerLook{*this});
-        } catch (const DbError& e) {
-            if (e.kind() != ErrorKind::Refused)
-                throw;
-            throw DbError(
-                ErrorKind::Refused,
-                QStringLiteral("数据库服务器 %1 上的数据库不是本系统的数据库，程序无法使用（未作任何改动）！")
-                    .arg(server_),
-                e.detail());
-        }
-        // An account that may only read works as on a read-only file.
-        if (mode_ == Mode::ReadWrite) {
-            const int refused =
-                scalar(
-                    QStringLiteral("select count(*) from pg_class c where "
-                                   "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and not "
-                                   "(has_table_privilege(c.oid, 'INSERT') and has_table_privilege(c.oid, "
-                                   "'UPDATE') and has_table_privilege(c.oid, 'DELETE'))"))
-                    .toInt();
-            if (refused > 0)
-                mode_ = Mode::ReadOnly;
-        }
-        if (mode_ == Mode::ReadOnly)
-            exec(QStringLiteral("set default_transaction_read_only = on"));
+        if (mode_ != Mode::Create)
+            requireExamServer();
+        applySession();
     } catch (...) {
         QSqlDatabase::database(name_, false).close();
         QSqlDatabase::removeDatabase(name_);
         throw;
+    }
+}
+
+void Database::requireExamServer() {
+    try {
+        refuseUnlessComplete(ServerLook{*this});
+    } catch (const DbError& e) {
+        if (e.kind() != ErrorKind::Refused)
+            throw;
+        throw DbError(
+            ErrorKind::Refused,
+            QStringLiteral("数据库服务器 %1 上的数据库不是本系统的数据库，程序无法使用（未作任何改动）！")
+                .arg(server_),
+            e.detail());
+    }
+    // An account that may only read works as on a read-only file.
+    if (mode_ == Mode::ReadWrite) {
+        const int refused =
+            scalar(QStringLiteral("select count(*) from pg_class c where "
+                                  "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and not "
+                                  "(has_table_privilege(c.oid, 'INSERT') and has_table_privilege(c.oid, "
+                                  "'UPDATE') and has_table_privilege(c.oid, 'DELETE'))"))
+                .toInt();
+        if (refused > 0)
+            mode_ = Mode::ReadOnly;
     }
 }
 
@@ -519,18 +525,24 @@ QSqlDatabase Database::handle() const {
     return QSqlDatabase::database(name_, false);
 }
 
+void Database::applySession() const {
+    // A writer waits for another program's save as long as on the file, then says so; an
+    // account that may only read works as on a read-only file.
+    QSqlQuery q(handle());
+    const bool ok =
+        q.exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds)) &&
+        (mode_ != Mode::ReadOnly || q.exec(QStringLiteral("set default_transaction_read_only = on")));
+    if (!ok)
+        throw failure(q.lastError());
+}
+
 void Database::reconnect() const {
     QSqlDatabase d = handle();
     d.close();
     if (!d.open())
         throw server::error(d.lastError(), server_);
     lost_ = false;
-    QSqlQuery q(d);
-    const bool ok =
-        q.exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds)) &&
-        (mode_ != Mode::ReadOnly || q.exec(QStringLiteral("set default_transaction_read_only = on")));
-    if (!ok)
-        throw failure(q.lastError());
+    applySession();
 }
 
 Rows Database::run(const QString& statement, const QVariantList& values, int* changed) const {

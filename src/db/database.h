@@ -76,6 +76,11 @@ private:
     void open();
     void openReadOnly(QSqlDatabase& d);
     void openServer();
+    // Refuses a server database that is not an exam database; an account that may not write
+    // makes the connection read-only.
+    void requireExamServer();
+    // The settings of every connection to the server, made anew on reconnecting.
+    void applySession() const;
     void reconnect() const;
     void chooseJournal();
     // Runs a statement as the server takes it: translated, values bound as the file stores

@@ -356,7 +356,7 @@ void TestDatabase::serverProblemsAtStartUp() {
     QFETCH(QString, said);
     if (!TestServerDatabase::wanted())
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
-    const QString socketFolder = TestServerDatabase::cluster().section(u'=', 1, 1).section(u' ', 0, 0);
+    const QString socketFolder = TestServerDatabase::socketFolder();
     const QByteArray before = qgetenv("PGPASSWORD");
     qputenv("PGPASSWORD", password.toUtf8());
     const auto restore = qScopeGuard([&before] { qputenv("PGPASSWORD", before); });

@@ -168,10 +168,7 @@ struct DemoFolder {
 
     DemoFolder() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
-        if (TestServerDatabase::wanted()) {
-            server = std::make_unique<TestServerDatabase>();
-            db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")), server->connection());
-        }
+        server = TestServerDatabase::forFolder(dir.path());
         db::createDatabase(path(), true, QDateTime::currentDateTime());
     }
     QString folder() const { return dir.path(); }

@@ -22,10 +22,7 @@ struct TestDb {
 
     TestDb() {
         QDir(dir.path()).mkpath(QStringLiteral("Db"));
-        if (TestServerDatabase::wanted()) {
-            server = std::make_unique<TestServerDatabase>();
-            db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")), server->connection());
-        }
+        server = TestServerDatabase::forFolder(dir.path());
         db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
         db::createSchema(*db);
         db::insertSystemSettings(*db, QStringLiteral("测试单位"));

@@ -7,6 +7,10 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include "db/server.h"
+
+#include <memory>
+
 #include <stdexcept>
 
 // A database of its own on the test cluster that CTest starts (tests/postgres/cluster.sh), for
@@ -15,6 +19,17 @@ class TestServerDatabase {
 public:
     static QString cluster() { return qEnvironmentVariable("EXAM_TEST_SERVER"); }
     static bool wanted() { return !cluster().isEmpty(); }
+    // The cluster's socket folder, its "host".
+    static QString socketFolder() { return cluster().section(u'=', 1, 1).section(u' ', 0, 0); }
+
+    // When the run wants the server: a new database, named by `programFolder`/Db/Exam.server.
+    static std::unique_ptr<TestServerDatabase> forFolder(const QString& programFolder) {
+        if (!wanted())
+            return nullptr;
+        auto made = std::make_unique<TestServerDatabase>();
+        db::server::writeConnection(programFolder + QStringLiteral("/Db/Exam.server"), made->connection());
+        return made;
+    }
 
     TestServerDatabase() {
         static QAtomicInt counter;

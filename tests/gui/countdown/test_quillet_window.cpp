@@ -61,11 +61,10 @@ private Q_SLOTS:
         QCOMPARE(s.label("Lbl日期"), QStringLiteral("2026年6月7日下午"));
         QCOMPARE(s.label("Lbl时间"), QStringLiteral("14:05:09"));
         QCOMPARE(s.label("Label3"), kAccuracyNotice);
-        const QString where =
-            hall.data.server ? QStringLiteral("服务器 %1（数据库 %2）")
-                                   .arg(TestServerDatabase::cluster().section(u'=', 1, 1).section(u' ', 0, 0),
-                                        hall.data.server->name())
-                             : QDir::toNativeSeparators(hall.data.path());
+        const QString where = hall.data.server
+                                  ? QStringLiteral("服务器 %1（数据库 %2）")
+                                        .arg(TestServerDatabase::socketFolder(), hall.data.server->name())
+                                  : QDir::toNativeSeparators(hall.data.path());
         QCOMPARE(s.label("LblDatabase"), u"数据库：" + where);
         auto* timer = s.window.findChild<QTimer*>(QStringLiteral("Timer1"));
         QVERIFY(timer && timer->isActive());
