@@ -193,7 +193,7 @@ void deletionRecordAlone(benchmark::State& state) {
 void verifyOneBatch(benchmark::State& state) {
     Centre& c = verifyCentre(state);
     const int batch = engine::readCertificates(*c.db).back().batch;
-    const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
     for (auto _ : state) {
         // The batch and the two deletion records of its number (a replaced latest batch gives
         // its number to the next save).
@@ -206,7 +206,7 @@ void verifyOneBatch(benchmark::State& state) {
 // examdb verify of the whole file: 21 batches and two deletion records; per batch, divide by 21.
 void verifyWholeFile(benchmark::State& state) {
     Centre& c = verifyCentre(state);
-    const db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
     for (auto _ : state) {
         for (const engine::BatchVerdict& v : engine::verifyDraws(readOnly))
             if (v.fails())

@@ -15,7 +15,7 @@ bool sameVerdict(const engine::BatchVerdict& a, const engine::BatchVerdict& b) {
 
 } // namespace
 
-CopyCheck checkCopy(const db::Database& copy, const db::Database* original) {
+CopyCheck checkCopy(db::Database& copy, db::Database* original) {
     CopyCheck check;
     for (const QString& table : db::copiedTables()) {
         const qint64 rows = db::rowCount(copy, table);

@@ -17,7 +17,7 @@ struct CopyCheck {
 // The rows and the verdicts on the saved batches of `copy`; with `original`, each table's rows
 // and each batch's verdict compared with it. Both are read as they stand: in the transactions
 // the copy was made in, so that nobody's save falls between the two.
-CopyCheck checkCopy(const db::Database& copy, const db::Database* original = nullptr);
+CopyCheck checkCopy(db::Database& copy, db::Database* original = nullptr);
 
 // "8 张数据表，共 1234 行；抽签批次 3 批（一致 3 批）"
 QString copySummary(const CopyCheck& check);

@@ -54,16 +54,27 @@ QString rowsNote(const QString& table, const db::Row& r, int first) {
 
 class Verifier {
 public:
-    Verifier(const db::Database& db, int project, int batch)
-        : db_(db), project_(project), batch_(batch), records_(readDeletionRecords(db, project)),
-          book_(db, records_) {}
+    Verifier(db::Database& db, int project, int batch) : db_(db), project_(project), batch_(batch) {}
 
     QVector<BatchVerdict> run() {
-        const QVector<Certificate> certificates = readCertificates(db_, project_, batch_);
-        countCertificates();
-        for (const Certificate& c : certificates)
-            out_.push_back(verify(c));
-        unaccounted(certificates);
+        QVector<Certificate> certificates;
+        QVector<SavedRows> stored;
+        {
+            // Everything is read in one state of the database: a save made beside verify is
+            // seen whole or not at all. The replays need no database and come after.
+            const db::ReadSnapshot snapshot(db_);
+            records_ = readDeletionRecords(db_, project_);
+            book_.emplace(db_, records_);
+            certificates = readCertificates(db_, project_, batch_);
+            countCertificates();
+            for (const Certificate& c : certificates) {
+                stored.push_back(readSavedRows(db_, c.project, c.subject));
+                book_->read(c.project);
+            }
+            unaccounted(certificates);
+        }
+        for (qsizetype i = 0; i < certificates.size(); ++i)
+            out_.push_back(verify(certificates.at(i), stored.at(i)));
         deletions();
         std::sort(out_.begin(), out_.end(), [](const BatchVerdict& x, const BatchVerdict& y) {
             return std::tie(x.batch, x.project, x.time, x.subject) <
@@ -81,7 +92,7 @@ private:
             certificatesOf_[subjectKey(r.value(0), r.value(1))] = r.value(2).toInt();
     }
 
-    BatchVerdict verify(const Certificate& c) {
+    BatchVerdict verify(const Certificate& c, const SavedRows& stored) {
         BatchVerdict v;
         v.project = c.project;
         v.batch = c.batch;
@@ -107,7 +118,6 @@ private:
             return v;
         }
 
-        const SavedRows stored = readSavedRows(db_, c.project, c.subject);
         if (sha256Hex(canonicalResult(c.inputDigest, stored, format)) != c.resultDigest)
             v.reasons << QStringLiteral("保存的抽签结果与结果摘要不符");
         v.reasons << replayFindings(*in, stored);
@@ -116,7 +126,7 @@ private:
             v.reasons << QStringLiteral("校验程序无法读取保存的抽签输入");
         } else {
             v.reasons << audit::checkRules(*reading, stored);
-            v.reasons << book_.check(*reading);
+            v.reasons << book_->check(*reading);
         }
         if (const int n = certificatesOf_.value(subjectKey(c.project, c.subject)); n > 1)
             v.reasons << QStringLiteral("同一科目有 %1 条校验记录").arg(n);
@@ -201,11 +211,11 @@ private:
         }
     }
 
-    const db::Database& db_;
+    db::Database& db_;
     int project_;
     int batch_;
     QVector<DeletionRecord> records_;
-    audit::HistoryBook book_;
+    std::optional<audit::HistoryBook> book_;
     QHash<QString, int> certificatesOf_;
     QVector<BatchVerdict> out_;
 };
@@ -254,7 +264,7 @@ QString BatchVerdict::line() const {
     return coded + QStringLiteral("：不一致：") + shown.join(QStringLiteral("；"));
 }
 
-QVector<BatchVerdict> verifyDraws(const db::Database& db, int project, int batch) {
+QVector<BatchVerdict> verifyDraws(db::Database& db, int project, int batch) {
     return Verifier(db, project, batch).run();
 }
 

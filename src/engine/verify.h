@@ -46,7 +46,8 @@ struct BatchVerdict {
 };
 
 // Every saved batch of the file (or of one project, or one batch), the rows no certificate
-// accounts for and the deletion records, by batch number.
-QVector<BatchVerdict> verifyDraws(const db::Database& db, int project = 0, int batch = 0);
+// accounts for and the deletion records, by batch number. All is read in one snapshot of the
+// database (or in the caller's open transaction).
+QVector<BatchVerdict> verifyDraws(db::Database& db, int project = 0, int batch = 0);
 
 } // namespace engine

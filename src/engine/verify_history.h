@@ -28,6 +28,8 @@ public:
     // whose lines differ from its rows (saved or recorded at its deletion), a batch neither saved
     // nor recorded, and a saved batch left out between the batches listed.
     QStringList check(const Reading& in);
+    // Reads a project's batches now rather than at its first check.
+    void read(int number) { project(number); }
 
 private:
     struct Project;

@@ -58,7 +58,7 @@ struct Confirmed {
 QStringList problemsOf(const QString& path, const Staff& s, const Confirmed& last, bool& unreported) {
     QStringList found;
     // Opened as the next program start opens it: an interrupted save is rolled back here.
-    const db::Database d(path, db::Database::Mode::ReadWrite);
+    db::Database d(path, db::Database::Mode::ReadWrite);
     const QString integrity =
         d.isServer() ? QStringLiteral("ok") : d.scalar(QStringLiteral("pragma integrity_check")).toString();
     if (integrity != QStringLiteral("ok"))
@@ -198,6 +198,8 @@ private Q_SLOTS:
     void killedSavesLeaveWholeBatches();
     void savesAtOnceAllSucceed_data() { killedSavesLeaveWholeBatches_data(); }
     void savesAtOnceAllSucceed();
+    void verifyBesideSavesFindsNoFault_data() { killedSavesLeaveWholeBatches_data(); }
+    void verifyBesideSavesFindsNoFault();
 };
 
 void TestSaveKills::killedSavesLeaveWholeBatches_data() {
@@ -309,6 +311,38 @@ void TestSaveKills::savesAtOnceAllSucceed() {
           QTest::currentDataTag(), kSavers, qlonglong(waits.size()), waits.size() / seconds,
           waits[waits.size() / 2], waits[qMin(waits.size() - 1, qsizetype(waits.size() * 0.99))],
           waits.back());
+}
+
+void TestSaveKills::verifyBesideSavesFindsNoFault() {
+    // examdb verify again and again while another program saves: each run reads one state of
+    // the database, so a healthy file is never called inconsistent.
+    QFETCH(bool, rollbackJournal);
+    const DemoFolder demo;
+    const Journal journal(rollbackJournal);
+    QStringList args{demo.folder(), QStringLiteral("--saves"), QStringLiteral("30")};
+    if (rollbackJournal)
+        args << QStringLiteral("--rollback-journal");
+    QProcess saver;
+    saver.start(QStringLiteral(SAVE_LOOP), args);
+    QVERIFY(saver.waitForStarted());
+    const auto stop = qScopeGuard([&saver] {
+        saver.kill();
+        saver.waitForFinished();
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    int runs = 0;
+    while (saver.state() == QProcess::Running && elapsed.elapsed() < 120000) {
+        QString out, err;
+        QTextStream o(&out), e(&err), in(stdin);
+        const int status = cli::run({QStringLiteral("verify"), demo.folder()},
+                                    {demo.folder(), QDateTime::currentDateTime(), {in, o, e}});
+        QVERIFY2(status == cli::kDone, qPrintable(QStringLiteral("run %1: %2%3").arg(runs).arg(out, err)));
+        ++runs;
+        saver.waitForFinished(0);
+    }
+    QVERIFY2(saver.exitCode() == 0, qPrintable(QString::fromUtf8(saver.readAllStandardError())));
+    qInfo("%s: %d verify runs beside 30 saves, none inconsistent", QTest::currentDataTag(), runs);
 }
 
 QTEST_GUILESS_MAIN(TestSaveKills)
