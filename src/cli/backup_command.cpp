@@ -55,9 +55,9 @@ private:
 CopyCheck backupFile(db::Database& from, const QString& part) {
     if (const QStringList damage = from.damage(); !damage.isEmpty())
         throw db::DbError(db::ErrorKind::Corrupt, QStringLiteral("数据库文件已损坏，无法备份。"),
-                          damage.front());
-    from.exec(QStringLiteral("vacuum into ?"), {part});
-    const db::Database copy(part, db::Database::Mode::ReadOnly);
+                          db::damageDetail(damage));
+    from.vacuumInto(part);
+    db::Database copy(part, db::Database::Mode::ReadOnly);
     return checkCopy(copy);
 }
 

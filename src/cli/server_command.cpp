@@ -137,7 +137,7 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
     try {
         db::Database file(path, db::Database::Mode::ReadOnly);
         if (const QStringList damage = file.damage(); !damage.isEmpty()) {
-            err << QStringLiteral("数据库文件已损坏，无法复制：") << damage.front() << '\n';
+            err << QStringLiteral("数据库文件已损坏，无法复制：") << db::damageDetail(damage) << '\n';
             return kCouldNotRun;
         }
         db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);

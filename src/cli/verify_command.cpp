@@ -38,10 +38,10 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
         return kCouldNotRun;
     }
     try {
-        const db::Database db(path, db::Database::Mode::ReadOnly);
+        db::Database db(path, db::Database::Mode::ReadOnly);
         // A damaged page that none of the checks reads would otherwise pass unnoticed.
         if (const QStringList damage = db.damage(); !damage.isEmpty()) {
-            err << QStringLiteral("数据库文件已损坏，无法核验：") << damage.front() << '\n';
+            err << QStringLiteral("数据库文件已损坏，无法核验：") << db::damageDetail(damage) << '\n';
             return kCouldNotRun;
         }
         const QVector<engine::BatchVerdict> verdicts = engine::verifyDraws(db, *project, *batch);

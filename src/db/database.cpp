@@ -11,10 +11,14 @@
 #include <QUrl>
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QLockFile>
 #include <QMutex>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -52,6 +56,21 @@ QSqlError readTableNames(const QSqlDatabase& d, QStringList& names) {
     while (q.next())
         names << q.value(0).toString();
     return q.lastError();
+}
+
+// What the engine's damage check finds: "ok", or up to `most` findings. The engine may end the
+// check with an error after its findings, which then stand; without any, its error does.
+QStringList quickCheck(const QSqlDatabase& d, int most) {
+    QSqlQuery q(d);
+    q.setForwardOnly(true);
+    QStringList found;
+    if (q.exec(QStringLiteral("pragma quick_check(%1)").arg(most))) {
+        while (q.next())
+            found << q.value(0).toString();
+    }
+    if (found.isEmpty() && q.lastError().isValid())
+        found << engineText(q.lastError());
+    return found;
 }
 
 QString immutableUri(const QString& path) {
@@ -112,16 +131,18 @@ struct OnDisk {
     bool operator==(const OnDisk&) const = default;
 };
 
-// One read-only look at a file, which creates nothing beside it.
+// One look at a file before the connection that works on it opens.
 //   Immutable: the main file alone, as it lies on the disk; nothing is read from a journal,
-//     rolled back or locked. For a file in WAL mode, whose main file changes only when a
-//     program joins the WAL into it.
-//   Locking: the engine's shared lock, so that a program writing a rollback-journal file (on
-//     a network drive) is waited for rather than caught halfway.
-//   Private: a copy of our own, with its WAL.
+//     rolled back or locked, and nothing is created beside it. For a file in WAL mode, whose
+//     main file changes only when a program joins the WAL into it.
+//   Locking: read-only, with the engine's shared lock, so that a program writing a
+//     rollback-journal file (on a network drive) is waited for rather than caught halfway.
+//   Engine: the engine's own open, for a file that carries our mark: it reads the WAL with
+//     the main file, or rolls back an interrupted save, as every program's open does.
+//   Private: a copy of our own, with its WAL or journal.
 class Glance {
 public:
-    enum class Way { Immutable, Locking, Private };
+    enum class Way { Immutable, Locking, Engine, Private };
 
     Glance(const QString& path, Way way) : name_(QStringLiteral("exam-look-%1").arg(++connectionCounter)) {
         QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
@@ -130,6 +151,8 @@ public:
             d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         else if (way == Way::Locking)
             d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;") + kBusyTimeout);
+        else if (way == Way::Engine)
+            d.setConnectOptions(kBusyTimeout);
         if (!d.open()) {
             const QSqlError error = d.lastError();
             close();
@@ -154,6 +177,7 @@ public:
         return values;
     }
     QStringList tables() const { return column(kTablesSql); }
+    QStringList damageCheck() const { return quickCheck(QSqlDatabase::database(name_, false), 5); }
     QStringList columnsOf(const QString& table) const {
         QSqlQuery q(QSqlDatabase::database(name_, false));
         QStringList names;
@@ -200,56 +224,140 @@ template <typename Look> void refuseUnlessComplete(const Look& look) {
     }
 }
 
+// The damage quick_check found, or nothing.
+void refuseDamage(const QStringList& verdict) {
+    if (verdict != QStringList{QStringLiteral("ok")})
+        throw DbError(ErrorKind::Corrupt, operatorWording(ErrorKind::Corrupt), damageDetail(verdict));
+}
+
 // A damaged page found before anything opens the file for writing. Only where the main file
 // is the whole truth: saves still in a WAL, or an interrupted save that the write-mode open
 // rolls back, make the main file alone look inconsistent although nothing is wrong.
 void refuseIfDamaged(const Glance& look, const OnDisk& before) {
     if (before.walBytes > 0 || before.journal)
         return;
-    const QStringList verdict = look.column(QStringLiteral("pragma quick_check(5)"));
-    if (verdict != QStringList{QStringLiteral("ok")})
-        throw DbError(ErrorKind::Corrupt, operatorWording(ErrorKind::Corrupt),
-                      verdict.join(QLatin1Char(' ')));
+    refuseDamage(look.damageCheck());
 }
+
+// A private copy of a file and its `sidecar` ("-wal", "-journal") for a look inside that must
+// change nothing beside the file itself. It lies in a folder of the temporary folder that a
+// lock marks as in use, so that a copy left by a look that was killed is removed by the next.
+class LookCopy {
+public:
+    LookCopy(const QString& path, const QString& sidecar) {
+        const QString temp = QDir::tempPath();
+        // Room for both and a little more: a look that fills the disk helps nobody.
+        const qint64 needed = QFileInfo(path).size() + QFileInfo(path + sidecar).size() + 1024 * 1024;
+        const QStorageInfo disk(temp);
+        if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < needed) {
+            throw DbError(
+                ErrorKind::DiskFull,
+                QStringLiteral("临时文件夹 %1 的空间不足，无法检查数据库文件（需要约 %2 MB，现有 %3 MB）！\n"
+                               "请清理该磁盘，或用环境变量 TMPDIR 指定空间足够的文件夹后重试。")
+                    .arg(QDir::toNativeSeparators(temp))
+                    .arg((needed + 1024 * 1024 - 1) / (1024 * 1024))
+                    .arg(disk.bytesAvailable() / (1024 * 1024)),
+                {});
+        }
+        folder_.emplace(temp + QStringLiteral("/") + QLatin1String(kPrefix) + QStringLiteral("XXXXXX"));
+        if (folder_->isValid()) {
+            lock_.emplace(folder_->filePath(QStringLiteral("lock")));
+            lock_->setStaleLockTime(0);
+            const QString copied = folder_->filePath(QStringLiteral("look.db"));
+            if (lock_->tryLock(0) && QFile::copy(path, copied) &&
+                QFile::copy(path + sidecar, copied + sidecar))
+                path_ = copied;
+        }
+        if (path_.isEmpty()) {
+            throw DbError(
+                ErrorKind::CantOpen,
+                QStringLiteral("无法在临时文件夹 %1 中复制数据库文件以作检查！\n"
+                               "请检查该文件夹的空间和写入权限，或用环境变量 TMPDIR 指定其他文件夹。")
+                    .arg(QDir::toNativeSeparators(temp)),
+                {});
+        }
+    }
+    LookCopy(const LookCopy&) = delete;
+    LookCopy& operator=(const LookCopy&) = delete;
+
+    const QString& path() const { return path_; }
+
+    // Copies whose look ended without removing them (it was killed): their lock's process is
+    // gone. Every look begins with this, so a kill leaves a copy until the next start at most.
+    static void removeLeftovers() {
+        const QString temp = QDir::tempPath();
+        const QStringList left = QDir(temp).entryList({QLatin1String(kPrefix) + QLatin1Char('*')},
+                                                      QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QString& name : left) {
+            QDir copy(QDir(temp).filePath(name));
+            QLockFile lock(copy.filePath(QStringLiteral("lock")));
+            lock.setStaleLockTime(0);
+            if (!lock.tryLock(0))
+                continue;
+            lock.unlock();
+            copy.removeRecursively();
+        }
+    }
+
+private:
+    static constexpr const char* kPrefix = "exam-look-";
+
+    // Destroyed in reverse: the lock goes before its folder.
+    std::optional<QTemporaryDir> folder_;
+    std::optional<QLockFile> lock_;
+    QString path_;
+};
 
 // The tables of a file whose main file alone lacks them while its WAL holds changes (a database
 // made a moment ago, not yet joined into the main file): looked at in a copy of both, so that
 // nothing beside the file itself is created or changed.
-// A copy of the file and of its `sidecar` ("-wal", "-journal") in `folder`, so that a look
-// inside changes nothing beside the file itself; empty when it cannot be made.
-QString privateCopy(const QTemporaryDir& folder, const QString& path, const QString& sidecar) {
-    const QString copied = folder.filePath(QStringLiteral("look.db"));
-    const bool made =
-        folder.isValid() && QFile::copy(path, copied) && QFile::copy(path + sidecar, copied + sidecar);
-    return made ? copied : QString();
-}
-
 void refuseUnlessCompleteWithWal(const QString& path) {
-    const QTemporaryDir copy;
-    const QString copied = privateCopy(copy, path, QStringLiteral("-wal"));
-    if (copied.isEmpty())
-        throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite), QStringLiteral("WAL"));
-    refuseUnlessComplete(Glance(copied, Glance::Way::Private));
+    const LookCopy copy(path, QStringLiteral("-wal"));
+    refuseUnlessComplete(Glance(copy.path(), Glance::Way::Private));
 }
 
-// A file left with an interrupted save: its main file may be half written, so it is looked at
-// the way the next program to write will find it, in a copy of both where the save is rolled
-// back. A copy taken while another program rolls it back shows as damage, which the caller
-// looks at again because the file changed meanwhile.
+// A file without our mark left with an interrupted save: its main file may be half written, so
+// it is looked at the way the next program to write will find it, in a copy of both where the
+// save is rolled back. A copy taken while another program rolls it back shows as damage, which
+// the caller looks at again because the file changed meanwhile. Where nobody may write, no
+// program can roll it back and use it: that is said without a copy.
 void lookInsideRolledBack(const QString& path) {
-    const QTemporaryDir copy;
-    const QString copied = privateCopy(copy, path, QStringLiteral("-journal"));
-    if (copied.isEmpty())
-        throw DbError(ErrorKind::HotJournal, operatorWording(ErrorKind::HotJournal),
-                      QStringLiteral("copy of the file and its journal"));
-    const Glance look(copied, Glance::Way::Private);
+    if (isReadOnlyLocation(path))
+        throw DbError(ErrorKind::HotJournal, operatorWording(ErrorKind::HotJournal), {});
+    const LookCopy copy(path, QStringLiteral("-journal"));
+    const Glance look(copy.path(), Glance::Way::Private);
     refuseUnlessComplete(look);
     // Only the rolled-back copy itself: the main file on the disk is still half written.
-    refuseIfDamaged(look, OnDisk::of(copied));
+    refuseIfDamaged(look, OnDisk::of(copy.path()));
+}
+
+// A file of ours with saves in its WAL or an interrupted save beside it: the database is the
+// main file with its WAL, or with the save rolled back, and after a checkpoint that was cut
+// off (a full disk, a kill) the main file alone is half written. So the engine itself opens
+// it, as the program will, and the damage check reads what the engine reads. Where nobody may
+// write, the engine cannot read either; the program's open would refuse it, so the look does.
+void lookThroughEngine(const QString& path, const OnDisk& before) {
+    const bool writable = !isReadOnlyLocation(path);
+    std::optional<Glance> look;
+    try {
+        look.emplace(path, writable ? Glance::Way::Engine : Glance::Way::Locking);
+        look->column(kTablesSql);
+    } catch (const DbError& e) {
+        if (writable || e.kind() == ErrorKind::Busy || e.kind() == ErrorKind::Corrupt)
+            throw;
+        const ErrorKind kind = before.journal ? ErrorKind::HotJournal : ErrorKind::UnreadableWal;
+        throw DbError(kind, operatorWording(kind), e.detail());
+    }
+    refuseUnlessComplete(*look);
+    refuseDamage(look->damageCheck());
 }
 
 // Tables, columns and damage, looked at in the way the file's journal allows.
-void lookInside(const QString& path, bool walMode, const OnDisk& before) {
+void lookInside(const QString& path, bool walMode, bool ours, const OnDisk& before) {
+    if (ours && (before.walBytes > 0 || before.journal)) {
+        lookThroughEngine(path, before);
+        return;
+    }
     std::optional<Glance> look;
     try {
         look.emplace(path, walMode ? Glance::Way::Immutable : Glance::Way::Locking);
@@ -284,12 +392,14 @@ void requireExamFile(const QString& path) {
     const FileKind kind = probeFile(path, &header);
     if (kind != FileKind::Sqlite)
         throw DbError(ErrorKind::Refused, refusalText(kind), {});
+    LookCopy::removeLeftovers();
     // The header's write version 2 marks a file in WAL mode.
     const bool walMode = header.size() > 18 && header.at(18) == 2;
+    const bool ours = carriesOurMark(header);
     for (int attempt = 1;; ++attempt) {
         const OnDisk before = OnDisk::of(path);
         try {
-            lookInside(path, walMode, before);
+            lookInside(path, walMode, ours, before);
             return;
         } catch (const DbError& e) {
             // Damage, or a journal gone before it was copied, seen while another program changed
@@ -345,7 +455,11 @@ void Database::open() {
     if (mode_ != Mode::Create)
         requireExamFile(path_);
     QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
-    if (mode_ == Mode::ReadOnly) {
+    // A reader where the folder can be written opens as every program does, and the engine
+    // refuses its writes: it joins the WAL like the others and, as the last to close, removes
+    // the WAL and its index instead of leaving them behind. Where nobody may write, it opens
+    // read-only.
+    if (mode_ == Mode::ReadOnly && isReadOnlyLocation(path_)) {
         openReadOnly(d);
         return;
     }
@@ -353,7 +467,23 @@ void Database::open() {
     d.setConnectOptions(kBusyTimeout);
     if (!d.open())
         throw failure(d.lastError());
+    if (mode_ == Mode::ReadOnly) {
+        exec(QStringLiteral("pragma query_only=1"));
+        return;
+    }
     chooseJournal();
+    if (mode_ == Mode::ReadWrite)
+        markAsOurs();
+}
+
+void Database::markAsOurs() {
+    // A file from before the mark gets it at its first open for writing. Another program's
+    // long save or a full disk only puts it off to a later start.
+    try {
+        if (scalar(QStringLiteral("pragma application_id")).toLongLong() != kApplicationId)
+            exec(QStringLiteral("pragma application_id=%1").arg(kApplicationId));
+    } catch (const DbError&) {
+    }
 }
 
 namespace {
@@ -504,10 +634,19 @@ QStringList Database::columns(const QString& table) const {
 QStringList Database::damage() const {
     if (isServer())
         return {};
-    QStringList found;
-    for (const Row& r : query(QStringLiteral("pragma quick_check")))
-        found << r.value(0).toString();
+    const QStringList found = quickCheck(handle(), 100);
     return found == QStringList{QStringLiteral("ok")} ? QStringList() : found;
+}
+
+void Database::vacuumInto(const QString& target) {
+    const bool guarded = mode_ == Mode::ReadOnly;
+    if (guarded)
+        exec(QStringLiteral("pragma query_only=0"));
+    const auto guardAgain = qScopeGuard([&] {
+        if (guarded)
+            QSqlQuery(handle()).exec(QStringLiteral("pragma query_only=1"));
+    });
+    exec(QStringLiteral("vacuum into ?"), {target});
 }
 
 Database::~Database() {
@@ -625,6 +764,7 @@ void Database::begin() {
     // Taking the write lock at once lets the busy timeout cover the wait for it; a deferred
     // transaction that first reads cannot wait when its first write finds another writer.
     exec(QStringLiteral("begin immediate"));
+    inTransaction_ = true;
 }
 
 void Database::beginSnapshot() {

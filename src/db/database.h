@@ -22,9 +22,10 @@ using Rows = QVector<QSqlRecord>;
 // looked at read-only: a file that is not one (another program's SQLite file, a look-alike,
 // a damaged one) is refused with DbError and left exactly as it was, with nothing beside it. The journal is
 // WAL, or the rollback journal on a network drive, with synchronous=FULL so a confirmed save survives a power
-// cut. ReadOnly never creates or changes a file, and never shows an older state than the last save: where
-// that state cannot be read it refuses instead. Create opens or creates a file without the look (examdb init,
-// test fixtures).
+// cut. ReadOnly never changes what the file holds, and never shows an older state than the last save:
+// where that state cannot be read it refuses instead; where the folder can be written it opens as the
+// writers do, with the engine refusing its writes, so that it leaves no WAL or index behind. Create opens or
+// creates a file without the look (examdb init, test fixtures).
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
@@ -65,12 +66,16 @@ public:
     void beginSnapshot();
     void commit();
     void rollback();
+    bool inTransaction() const { return inTransaction_; }
 
     // The names of the database's tables, and a table's columns in their order.
     QStringList tables() const;
     QStringList columns(const QString& table) const;
     // What the file's own check finds damaged (empty when nothing); the server keeps its own.
     QStringList damage() const;
+    // A copy of the file as it stands, made by the engine into `target` (a new file); also
+    // through a connection that refuses writes, since the file itself is only read.
+    void vacuumInto(const QString& target);
 
 private:
     void open();
@@ -83,6 +88,7 @@ private:
     void applySession() const;
     void reconnect() const;
     void chooseJournal();
+    void markAsOurs();
     // Runs a statement as the server takes it: translated, values bound as the file stores
     // them, rows given back as the file gives them.
     Rows run(const QString& sql, const QVariantList& values, int* changed) const;
@@ -113,12 +119,34 @@ private:
     bool done_ = false;
 };
 
-// Looks at the file read-only and refuses (DbError of kind Refused, with refusalText) what is
-// not an exam database: no regular file, no SQLite file, one without requiredTables() or their
-// columns; a damaged one with kind Corrupt. Nothing is written, locked or rolled back, and no
-// -wal, -shm or -journal appears. Opening a Database does this first by itself, unless the
-// process already holds a connection to the file: then the file was looked at, and reading it
-// with a handle of its own would drop that connection's locks.
+// Several reads that see the database in one state, whatever others save meanwhile: a
+// snapshot (beginSnapshot) for their duration, or the caller's transaction when one is open.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(Database& db) : db_(db), own_(!db.inTransaction()) {
+        if (own_)
+            db_.beginSnapshot();
+    }
+    ~ReadSnapshot() {
+        if (own_)
+            db_.rollback();
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+private:
+    Database& db_;
+    bool own_;
+};
+
+// Looks at the file and refuses (DbError of kind Refused, with refusalText) what is not an exam
+// database: no regular file, no SQLite file, one without requiredTables() or their columns; a
+// damaged one with kind Corrupt. A file without our mark (kApplicationId) is looked at read-only:
+// nothing is written, locked or rolled back, and no -wal, -shm or -journal appears. A marked file
+// with saves in its WAL or an interrupted save is read through the engine, which joins the WAL or
+// rolls the save back as the program's own open would. Opening a Database does this first by itself, unless
+// the process already holds a connection to the file: then the file was looked at, and reading it with a
+// handle of its own would drop that connection's locks.
 void requireExamFile(const QString& path);
 
 // Text of a column, empty for NULL.

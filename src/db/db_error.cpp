@@ -1,5 +1,6 @@
 #include "db/db_error.h"
 
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QStorageInfo>
 
@@ -94,7 +95,7 @@ QString operatorWording(ErrorKind kind) {
                               "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
                               "或数据管理程序，再重新打开。");
     case ErrorKind::HotJournal:
-        return QStringLiteral("数据库上次保存未正常完成（留有 Exam.mdb-journal），需要先恢复才能读取。\n"
+        return QStringLiteral("数据库上次保存未完成，需要由可写入的程序先恢复（留有 Exam.mdb-journal）。\n"
                               "请在数据库文件夹可写入的位置（或以有写入权限的用户）打开一次抽签程序"
                               "或数据管理程序，再重新打开。");
     case ErrorKind::Unreachable:
@@ -143,6 +144,22 @@ QString engineTextForOperator(const QString& engineText) {
     return engineText;
 }
 
+QString damageDetail(const QStringList& verdict) {
+    static const QRegularExpression page(QStringLiteral("\\bPage (\\d+)"));
+    QStringList pages;
+    for (const QString& line : verdict) {
+        for (auto it = page.globalMatch(line); it.hasNext();) {
+            const QString number = it.next().captured(1);
+            if (!pages.contains(number))
+                pages << number;
+        }
+    }
+    const QString found = pages.isEmpty()
+                              ? QStringLiteral("数据库结构不完整")
+                              : QStringLiteral("第%1页损坏").arg(pages.join(QStringLiteral("、")));
+    return found + QStringLiteral("（") + verdict.join(QStringLiteral("；")) + QStringLiteral("）");
+}
+
 namespace {
 
 QString joinedText(const QString& wording, const QString& detail) {
@@ -170,7 +187,9 @@ DbError DbError::fromEngine(const QSqlError& error) {
 
 DbError DbError::fromEngine(int code, const QString& engineText) {
     const ErrorKind kind = classifyEngineError(code, engineText);
-    return DbError(kind, operatorWording(kind), engineText);
+    // The engine calls an interrupted save it may not roll back a write to a read-only file,
+    // which is not what stops the reader; the wording names the journal instead.
+    return DbError(kind, operatorWording(kind), kind == ErrorKind::HotJournal ? QString() : engineText);
 }
 
 ErrorKind kindWithFreeSpace(ErrorKind kind, qint64 bytesAvailable) {

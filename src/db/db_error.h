@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <stdexcept>
 
@@ -37,6 +38,10 @@ QString operatorWording(ErrorKind kind);
 // operator meets, followed by the engine's words for support ("数据库已被锁定（database is
 // locked）"); unknown texts stand as they are.
 QString engineTextForOperator(const QString& engineText);
+
+// What the engine's damage check (quick_check) found, for the operator's detail line: the
+// damaged pages in Chinese ("第4页损坏"), the engine's own words after them.
+QString damageDetail(const QStringList& verdict);
 
 // Every failure of the database becomes this exception. text() is what a window shows: the
 // operator's words, with the engine's own text as a last line for whoever fixes it.

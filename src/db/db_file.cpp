@@ -102,7 +102,7 @@ FileKind probeFile(const QString& path, QByteArray* header) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return FileKind::Foreign;
-    const QByteArray head = f.read(32);
+    const QByteArray head = f.read(100);
     if (header)
         *header = head;
     if (head.isEmpty())
@@ -112,6 +112,13 @@ FileKind probeFile(const QString& path, QByteArray* header) {
     if (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB")
         return FileKind::Access;
     return FileKind::Foreign;
+}
+
+bool carriesOurMark(const QByteArray& header) {
+    if (header.size() < 72)
+        return false;
+    const auto byte = [&header](int i) { return quint32(quint8(header.at(i))); };
+    return (byte(68) << 24 | byte(69) << 16 | byte(70) << 8 | byte(71)) == kApplicationId;
 }
 
 QString refusalText(FileKind kind) {

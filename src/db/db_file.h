@@ -15,8 +15,14 @@ enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite, Look
 // file of the older system, an empty file or anything else is refused, never opened.
 // It reads the file with a plain handle, so it must run before the process has a connection
 // to the file: closing that handle would drop the connection's locks.
-// `header`, when given, receives the first bytes read.
+// `header`, when given, receives the first bytes read (the file's 100-byte header).
 FileKind probeFile(const QString& path, QByteArray* header = nullptr);
+
+// The mark every exam database carries in its header (PRAGMA application_id, bytes 68-71):
+// set when a file is made, and on the first open for writing of a file from before the mark.
+// It stands in every version of the first page, so a half-written main file still shows it.
+constexpr quint32 kApplicationId = 0x4A4B4351; // "JKCQ"
+bool carriesOurMark(const QByteArray& header);
 
 // The message for a file that is there but cannot be used.
 QString refusalText(FileKind kind);

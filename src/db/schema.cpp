@@ -1,5 +1,7 @@
 #include "db/schema.h"
 
+#include "db/db_file.h"
+
 #include <QStringList>
 
 namespace db {
@@ -99,6 +101,8 @@ const QHash<QString, QStringList>& requiredColumns() {
 }
 
 void createSchema(Database& db) {
+    if (!db.isServer())
+        db.exec(QStringLiteral("pragma application_id=%1").arg(kApplicationId));
     for (const char* sql : kTables)
         db.exec(QString::fromUtf8(sql));
     createCertificateTable(db);

@@ -136,7 +136,7 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
     // Staying on top is the window flag given at construction; it takes effect when shown.
 
     // The program only reads, so the file is opened read-only and never checked for writing.
-    const common::StartupDatabase start =
+    common::StartupDatabase start =
         common::openStartupDatabase(state_, programFolder, /*detectReadOnly=*/false);
     databaseLabel->setText(common::databaseStatusText(state_));
     if (!start.db) {
@@ -144,11 +144,13 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
                                    common::kFatalTitle);
         return false;
     }
+    db_ = std::move(start.db);
+    state_.db = db_.get();
     bool project = false;
     const auto read = [&] {
-        project = common::readActiveSettings(*start.db, state_);
+        project = common::readActiveSettings(*db_, state_);
         if (project)
-            读考试时间(*start.db);
+            读考试时间(*db_);
     };
     if (!common::ui::attemptAction(services_.prompter, nullptr, read,
                                    QStringLiteral("数据库无法读取，程序无法正常运行！"),

@@ -3,10 +3,13 @@
 #include "common/run_state.h"
 #include "common/services.h"
 #include "common/single_instance.h"
+#include "db/database.h"
 
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 namespace db {
 class Database;
@@ -48,6 +51,9 @@ private:
 
     common::Services& services_;
     common::RunState state_;
+    // The window's connection, kept for the run as the other programs keep theirs: the file's
+    // WAL stays joined while the countdown stands, and its start-up look is not repeated.
+    std::unique_ptr<db::Database> db_;
 };
 
 inline const QString kQuilletCaption = QStringLiteral("Quillet V13.6.5");
