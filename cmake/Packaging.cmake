@@ -60,6 +60,9 @@ if(UNIX AND NOT APPLE)
     endforeach()
     configure_file(${EXAM_PACKAGING_DIR}/debian/changelog.in ${EXAM_STAGING_DIR}/changelog.Debian @ONLY)
     exam_gzip(${EXAM_STAGING_DIR}/changelog.Debian ${EXAM_DOC_DIR})
+    # The mark that tells the programs they are installed (common::installedPlace).
+    configure_file(${EXAM_PACKAGING_DIR}/installed.ini.in ${EXAM_STAGING_DIR}/installed.ini @ONLY)
+    install(FILES ${EXAM_STAGING_DIR}/installed.ini DESTINATION ${EXAM_PROGRAM_DIR})
     configure_file(${EXAM_PACKAGING_DIR}/debian/README.Debian.in ${EXAM_STAGING_DIR}/README.Debian @ONLY)
     install(FILES ${EXAM_PACKAGING_DIR}/debian/copyright ${EXAM_STAGING_DIR}/README.Debian
                   ${CMAKE_SOURCE_DIR}/docs/main-window.png

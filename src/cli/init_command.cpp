@@ -1,5 +1,6 @@
 #include "cli/init_command.h"
 
+#include "common/data_folder.h"
 #include "db/create_database.h"
 #include "db/database.h"
 #include "db/db_file.h"
@@ -27,6 +28,17 @@ int runInit(const QCommandLineParser& p, const Context& c) {
                         .arg(database)
                  << '\n';
         return kRefused;
+    }
+    // The machine's data folder is the package's to make, for its group: one made by whoever
+    // runs init would shut the group out.
+    const std::optional<common::InstalledPlace> place = common::installedPlace(c.programFolder);
+    if (place && QDir::cleanPath(QFileInfo(database).absolutePath()) == QDir::cleanPath(place->dataFolder) &&
+        !QFileInfo(place->dataFolder).isDir()) {
+        c.io.err << QStringLiteral("考务数据文件夹 %1 不存在。它由软件包在安装时建立，"
+                                   "请让管理员运行 sudo dpkg-reconfigure %2 重新建立，未作任何改动。")
+                        .arg(QDir::toNativeSeparators(place->dataFolder), place->package)
+                 << '\n';
+        return kCouldNotRun;
     }
     const InitOptions options{database, p.isSet(QStringLiteral("demo")), p.isSet(QStringLiteral("force"))};
     if (QFileInfo::exists(options.path) && !options.force) {

@@ -5,36 +5,34 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace common {
 
-QString dataFolder(const QString& programFolder, const QString& named, const QString& machineFolder) {
-    if (!named.isEmpty())
-        return QDir(named).absolutePath();
-    const QString beside = QDir(programFolder).absoluteFilePath(QStringLiteral("Db"));
-    if (QFileInfo(beside).isDir())
-        return beside;
-    if (!machineFolder.isEmpty() && QFileInfo(machineFolder).isDir())
-        return machineFolder;
-    return beside;
-}
-
-QString machineDataFolder(const QString& programFolder) {
-#if defined(EXAM_MACHINE_DATA_DIR) && defined(EXAM_INSTALLED_PROGRAM_DIR)
-    const QString installed = QStringLiteral(EXAM_INSTALLED_PROGRAM_DIR);
-    const QFileInfo here(programFolder);
-    if (QDir::cleanPath(here.absoluteFilePath()) == installed ||
-        (here.exists() && here.canonicalFilePath() == QFileInfo(installed).canonicalFilePath()))
-        return QStringLiteral(EXAM_MACHINE_DATA_DIR);
-#else
-    Q_UNUSED(programFolder)
-#endif
-    return {};
+std::optional<InstalledPlace> installedPlace(const QString& programFolder) {
+    const QString mark = QDir(programFolder).filePath(kInstalledMark);
+    if (!QFileInfo(mark).isFile())
+        return std::nullopt;
+    QSettings settings(mark, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("installed"));
+    // The folder the package was installed in, not wherever a copy of its files was unpacked:
+    // a copy is a portable folder.
+    const QString installedIn =
+        QFileInfo(settings.value(QStringLiteral("programs")).toString()).canonicalFilePath();
+    if (installedIn.isEmpty() || installedIn != QFileInfo(programFolder).canonicalFilePath())
+        return std::nullopt;
+    return InstalledPlace{settings.value(QStringLiteral("package")).toString(),
+                          settings.value(QStringLiteral("data")).toString(),
+                          settings.value(QStringLiteral("help")).toString()};
 }
 
 QString dataFolder(const QString& programFolder) {
-    return dataFolder(programFolder, qEnvironmentVariable("EXAM_DATA_DIR"), machineDataFolder(programFolder));
+    if (const QString named = qEnvironmentVariable("EXAM_DATA_DIR"); !named.isEmpty())
+        return QDir(named).absolutePath();
+    if (const std::optional<InstalledPlace> place = installedPlace(programFolder))
+        return place->dataFolder;
+    return QDir(programFolder).absoluteFilePath(QStringLiteral("Db"));
 }
 
 QString databaseFile(const QString& programFolder) {
@@ -43,25 +41,36 @@ QString databaseFile(const QString& programFolder) {
     return QFileInfo(server).isFile() ? server : folder.filePath(QStringLiteral("Exam.mdb"));
 }
 
+QString documentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/考务报表");
+}
+
 QString reportFolder(const QString& programFolder) {
+    if (installedPlace(programFolder))
+        return documentsFolder();
     const QString beside = QDir(programFolder).absoluteFilePath(QStringLiteral("Report"));
     const QFileInfo report(beside);
     // Where the program folder can be written, Report/ belongs there; a file in its way is
     // reported when the report is written, never worked around.
     if ((report.isDir() && report.isWritable()) || QFileInfo(QDir(programFolder).absolutePath()).isWritable())
         return beside;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/考务报表");
+    return documentsFolder();
 }
 
 QString userFilesFolder(const QString& programFolder) {
     const QFileInfo folder(QDir(programFolder).absolutePath());
     // A folder that is gone is no reason to write elsewhere: the write fails and says so.
-    if (folder.isWritable() || !folder.exists())
+    if (!installedPlace(programFolder) && (folder.isWritable() || !folder.exists()))
         return folder.absoluteFilePath();
-    const QString documents =
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/考务报表");
+    const QString documents = documentsFolder();
     QDir().mkpath(documents);
     return documents;
+}
+
+QString helpFolder(const QString& programFolder) {
+    if (const std::optional<InstalledPlace> place = installedPlace(programFolder))
+        return place->helpFolder;
+    return QDir(programFolder).absoluteFilePath(QStringLiteral("help"));
 }
 
 QString databaseStatusText(const RunState& state) {

@@ -238,7 +238,7 @@ void Frm参数::chooseProject() {
 }
 
 void Frm参数::openHelp() {
-    const QString path = QDir(state.MyPath).filePath(QStringLiteral("help/index.html"));
+    const QString path = QDir(common::helpFolder(state.MyPath)).filePath(QStringLiteral("index.html"));
     if (!QFileInfo::exists(path) || !services_.shell.openFile(path))
         services_.prompter.message(this, QStringLiteral("没找到帮助文件（help/index.html）！"),
                                    common::Prompter::Icon::Information);

@@ -1,130 +1,139 @@
+// Where the programs keep their files: installed programs (simulated by a folder whose mark
+// names it, so that no test needs root or the real /usr/lib) never use their own folder; a
+// build tree or an unpacked copy keeps everything beside the programs.
 #include "common/data_folder.h"
+#include "run_examdb.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QStandardPaths>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace common;
 
+namespace {
+
+// Every file below `folder` with its bytes.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        QFile f(it.next());
+        files[QDir(folder).relativeFilePath(f.fileName())] =
+            f.open(QIODevice::ReadOnly) ? f.readAll() : "dir";
+    }
+    return files;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
 class TestDataFolder : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void order_data();
-    void order();
-    void environmentNamesTheFile();
-    void machineFolderOnlyForTheInstalledPrograms();
-    void reportFolder_data();
-    void reportFolder();
+    void initTestCase();
+    void init() { qunsetenv("EXAM_DATA_DIR"); }
+    void places_data();
+    void places();
+
+private:
+    QTemporaryDir home_;
 };
 
-void TestDataFolder::order_data() {
-    QTest::addColumn<QString>("named");   // EXAM_DATA_DIR, below the temporary folder
-    QTest::addColumn<QString>("beside");  // what stands at programs/Db: "", "dir" or "file"
-    QTest::addColumn<QString>("machine"); // machine-wide folder: "", "there" or "missing"
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("EXAM_DATA_DIR first") << "mine"
-                                         << "dir"
-                                         << "there"
-                                         << "mine";
-    QTest::newRow("EXAM_DATA_DIR not made yet") << "new/data"
-                                                << ""
-                                                << "there"
-                                                << "new/data";
-    QTest::newRow("Db beside before the machine's") << ""
-                                                    << "dir"
-                                                    << "there"
-                                                    << "programs/Db";
-    QTest::newRow("the machine's when no Db beside") << ""
-                                                     << ""
-                                                     << "there"
-                                                     << "var/lib/pkg";
-    QTest::newRow("a file named Db is no folder") << ""
-                                                  << "file"
-                                                  << "there"
-                                                  << "var/lib/pkg";
-    QTest::newRow("package not installed") << ""
-                                           << ""
-                                           << "missing"
-                                           << "programs/Db";
-    QTest::newRow("no machine folder (Windows)") << ""
-                                                 << ""
-                                                 << ""
-                                                 << "programs/Db";
+void TestDataFolder::initTestCase() {
+    // The documents folder of a home of the test's own.
+    qputenv("HOME", QFile::encodeName(home_.path()));
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
-void TestDataFolder::order() {
-    QFETCH(QString, named);
-    QFETCH(QString, beside);
-    QFETCH(QString, machine);
-    QFETCH(QString, expected);
+void TestDataFolder::places_data() {
+    QTest::addColumn<QString>("mark");         // "": none; "here": names the program folder; "elsewhere"
+    QTest::addColumn<bool>("plantedDb");       // a file programs/Db/Exam.mdb stands beside the programs
+    QTest::addColumn<bool>("machineThere");    // the machine's data folder var/lib/pkg exists
+    QTest::addColumn<bool>("named");           // EXAM_DATA_DIR names mine/, relatively
+    QTest::addColumn<QString>("data");         // the data folder, below the test's folder
+    QTest::addColumn<bool>("initMakes");       // examdb init makes Exam.mdb there
+    QTest::addColumn<bool>("userFilesBeside"); // reports and the template beside the programs
+    QTest::addColumn<QString>("help");
+
+    // Root may write the program folder, as the test may write its own: nothing stops a write
+    // there but the rule.
+    QTest::newRow("installed, root running")
+        << "here" << false << true << false << "var/lib/pkg" << true << false << "usr/share/pkg/help";
+    // Not made beside the programs instead, nor made without the group the package gives it.
+    QTest::newRow("installed, no data folder")
+        << "here" << false << false << false << "var/lib/pkg" << false << false << "usr/share/pkg/help";
+    QTest::newRow("installed, a Db/ planted beside the programs")
+        << "here" << true << true << false << "var/lib/pkg" << true << false << "usr/share/pkg/help";
+    QTest::newRow("installed, EXAM_DATA_DIR")
+        << "here" << true << true << true << "mine" << true << false << "usr/share/pkg/help";
+    QTest::newRow("build tree") << "" << false << true << false << "usr/lib/pkg/Db" << true << true
+                                << "usr/lib/pkg/help";
+    QTest::newRow("unpacked copy of the package")
+        << "elsewhere" << false << true << false << "usr/lib/pkg/Db" << true << true << "usr/lib/pkg/help";
+    QTest::newRow("build tree, EXAM_DATA_DIR")
+        << "" << true << false << true << "mine" << true << true << "usr/lib/pkg/help";
+}
+
+void TestDataFolder::places() {
+    QFETCH(QString, mark);
+    QFETCH(bool, plantedDb);
+    QFETCH(bool, machineThere);
+    QFETCH(bool, named);
+    QFETCH(QString, data);
+    QFETCH(bool, initMakes);
+    QFETCH(bool, userFilesBeside);
+    QFETCH(QString, help);
     QTemporaryDir dir;
     const QDir root(dir.path());
-    QVERIFY(root.mkpath(QStringLiteral("programs")));
-    if (beside == QLatin1String("dir"))
-        QVERIFY(root.mkpath(QStringLiteral("programs/Db")));
-    if (beside == QLatin1String("file")) {
-        QFile file(root.filePath(QStringLiteral("programs/Db")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString programs = root.filePath(QStringLiteral("usr/lib/pkg"));
+    QVERIFY(root.mkpath(QStringLiteral("usr/lib/pkg")) && root.mkpath(QStringLiteral("usr/lib/other")));
+    if (!mark.isEmpty()) {
+        const QString in = root.filePath(mark == QLatin1String("here") ? "usr/lib/pkg" : "usr/lib/other");
+        writeFile(QDir(programs).filePath(kInstalledMark),
+                  QStringLiteral("[installed]\npackage=pkg\nprograms=%1\ndata=%2\nhelp=%3\n")
+                      .arg(in, root.filePath(QStringLiteral("var/lib/pkg")),
+                           root.filePath(QStringLiteral("usr/share/pkg/help")))
+                      .toUtf8());
     }
-    if (machine == QLatin1String("there"))
+    if (plantedDb)
+        writeFile(QDir(programs).filePath(QStringLiteral("Db/Exam.mdb")), "planted");
+    if (machineThere)
         QVERIFY(root.mkpath(QStringLiteral("var/lib/pkg")));
-    const QString machineFolder =
-        machine.isEmpty() ? QString() : root.filePath(QStringLiteral("var/lib/pkg"));
-    const QString namedFolder = named.isEmpty() ? QString() : root.filePath(named);
-
-    QCOMPARE(dataFolder(root.filePath(QStringLiteral("programs")), namedFolder, machineFolder),
-             root.filePath(expected));
-}
-
-void TestDataFolder::environmentNamesTheFile() {
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Db")));
     // A relative name is taken from the folder the command was started in.
     const QString started = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    qputenv("EXAM_DATA_DIR", "shared");
-    const QString named = databaseFile(dir.path());
-    qunsetenv("EXAM_DATA_DIR");
-    const QString beside = databaseFile(dir.path());
-    QDir::setCurrent(started);
-    QCOMPARE(named, QDir(dir.path()).filePath(QStringLiteral("shared/Exam.mdb")));
-    QCOMPARE(beside, QDir(dir.path()).filePath(QStringLiteral("Db/Exam.mdb")));
-}
+    const auto back = qScopeGuard([&started] { QDir::setCurrent(started); });
+    if (named)
+        qputenv("EXAM_DATA_DIR", "mine");
+    const QMap<QString, QByteArray> before = snapshot(programs);
 
-// A build tree or a test's folder without Db/ must never open the database of a machine where
-// the package happens to be installed.
-void TestDataFolder::machineFolderOnlyForTheInstalledPrograms() {
-    QTemporaryDir dir;
-    QCOMPARE(machineDataFolder(dir.path()), QString());
-    QCOMPARE(databaseFile(dir.path()), QDir(dir.path()).filePath(QStringLiteral("Db/Exam.mdb")));
-#ifdef Q_OS_LINUX
-    QCOMPARE(machineDataFolder(QStringLiteral("/usr/lib/exam-invigilation/")),
-             QStringLiteral("/var/lib/exam-invigilation"));
-#endif
-}
+    QCOMPARE(dataFolder(programs), root.filePath(data));
+    QCOMPARE(helpFolder(programs), root.filePath(help));
+    const QString documents = home_.path() + QStringLiteral("/Documents/考务报表");
+    QCOMPARE(reportFolder(programs + u'/'),
+             userFilesBeside ? programs + QStringLiteral("/Report") : documents);
+    const QString database = root.filePath(data) + QStringLiteral("/Exam.mdb");
+    const ExamdbRun init = examdb({QStringLiteral("init")}, programs);
+    QCOMPARE(init.status, initMakes ? 0 : 2);
+    QCOMPARE(QFileInfo::exists(database), initMakes);
+    if (!initMakes)
+        QVERIFY2(init.err.contains(QStringLiteral("dpkg-reconfigure pkg")), qPrintable(init.err));
+    const ExamdbRun made = examdb({QStringLiteral("template")}, programs);
+    QCOMPARE(made.status, 0);
+    QCOMPARE(QFileInfo(made.out.section(u'\n', 1, 1)).absolutePath(), userFilesBeside ? programs : documents);
 
-void TestDataFolder::reportFolder_data() {
-    QTest::addColumn<QString>("programs");
-    QTest::addColumn<QString>("expected");
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QTest::newRow("writable program folder") << ""
-                                             << "Report";
-    // Even root cannot write below a folder that is not there, as none can below /usr/lib.
-    QTest::newRow("program folder not writable") << "/nonexistent/programs/" << documents + u"/考务报表";
-}
-
-void TestDataFolder::reportFolder() {
-    QFETCH(QString, programs);
-    QFETCH(QString, expected);
-    QTemporaryDir dir;
-    if (programs.isEmpty()) {
-        QCOMPARE(common::reportFolder(dir.path() + u'/'), QDir(dir.path()).filePath(expected));
-        QVERIFY(!QDir(dir.filePath(expected)).exists()); // made when a report is written
-    } else {
-        QCOMPARE(common::reportFolder(programs), expected);
-    }
+    if (mark == QLatin1String("here"))
+        QCOMPARE(snapshot(programs), before);
 }
 
 QTEST_GUILESS_MAIN(TestDataFolder)

@@ -131,7 +131,7 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     connect(importButton, &QPushButton::clicked, this, [this] { 导入数据(); });
     connect(templateButton, &QPushButton::clicked, this, [this] { 生成样表(); });
 
-    显示目录(state.MyPath);
+    显示目录(common::userFilesFolder(state.MyPath));
 }
 
 void Frm数据导入::显示目录(const QString& folder) {
