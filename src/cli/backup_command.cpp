@@ -95,7 +95,10 @@ int runBackup(const QCommandLineParser& p, const Context& c) {
     const bool onServer = db::server::isServerPath(source);
     if (const db::FileKind kind = onServer ? db::FileKind::Sqlite : db::probeFile(source);
         kind != db::FileKind::Sqlite) {
-        err << db::refusalText(kind) << QLatin1Char(' ') << QDir::toNativeSeparators(source) << '\n';
+        // An unreadable file's message names the file or folder that refuses it.
+        err << db::refusalText(kind, source)
+            << (kind == db::FileKind::Unreadable ? QString() : u' ' + QDir::toNativeSeparators(source))
+            << '\n';
         return kCouldNotRun;
     }
     try {

@@ -84,7 +84,9 @@ int runImport(const QCommandLineParser& p, const Context& c) {
     const QString file = p.positionalArguments().at(0);
     const QString dbPath = databaseArgument(p, 1, c);
     if (db::isReadOnlyLocation(dbPath) && db::probeFile(dbPath) == db::FileKind::Sqlite) {
-        err << common::readOnlyWriteText() << '\n';
+        common::RunState state;
+        state.readOnlyReason = db::permissionText(dbPath);
+        err << common::readOnlyWriteText(state) << '\n';
         return kCouldNotRun;
     }
     try {

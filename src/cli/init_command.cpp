@@ -65,7 +65,8 @@ common::Result<QString> initDatabase(const InitOptions& options, const QDateTime
         for (const QString& suffix :
              {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
             if (QFileInfo::exists(path + suffix) && !QFile::remove(path + suffix))
-                return common::failure(QStringLiteral("无法删除 %1。").arg(path + suffix));
+                return common::failure(QStringLiteral("无法删除 %1。").arg(path + suffix),
+                                       db::permissionText(path + suffix));
         }
     }
     const QString folder = QFileInfo(path).absolutePath();

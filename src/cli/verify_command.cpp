@@ -34,7 +34,7 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
     const QString path = databaseArgument(p, 0, c);
     if (const db::FileKind kind = db::server::isServerPath(path) ? db::FileKind::Sqlite : db::probeFile(path);
         kind != db::FileKind::Sqlite) {
-        err << db::refusalText(kind) << '\n';
+        err << db::refusalText(kind, path) << '\n';
         return kCouldNotRun;
     }
     try {

@@ -5,7 +5,7 @@ namespace common {
 bool writeGuard(const RunState& state, Prompter& prompter, QWidget* parent) {
     if (!state.ZD)
         return true;
-    prompter.message(parent, readOnlyWriteText(), Prompter::Icon::Critical);
+    prompter.message(parent, readOnlyWriteText(state), Prompter::Icon::Critical);
     return false;
 }
 

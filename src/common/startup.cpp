@@ -2,6 +2,7 @@
 
 #include "common/data_folder.h"
 #include "db/db_file.h"
+#include "db/password_hash.h"
 
 #include <QDir>
 
@@ -16,6 +17,7 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
     try {
         // Either mode looks at the file first: a file that is not ours gets the same words.
         state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
+        state.readOnlyReason = state.ZD ? db::permissionText(state.MyDb) : QString();
         out.readOnlyWarning = state.ZD;
         out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly
                                                                 ? db::Database::Mode::ReadOnly
@@ -32,6 +34,11 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
     return out;
 }
 
+QString readOnlyWarningText(const RunState& state) {
+    return state.readOnlyReason.isEmpty() ? kReadOnlyWarningText
+                                          : kReadOnlyWarningText + u'\n' + state.readOnlyReason;
+}
+
 bool readActiveSettings(const db::Database& db, RunState& state) {
     const db::Rows rows =
         db.query(QStringLiteral("select * from 系统设置 where 状态='正常' order by 编号 limit 1"));
@@ -42,7 +49,26 @@ bool readActiveSettings(const db::Database& db, RunState& state) {
     state.DWMC = db::text(r, QStringLiteral("单位名称"));
     state.DQXM = db::integer(r, QStringLiteral("当前项目"));
     state.Yhm = db::text(r, QStringLiteral("用户名"));
-    state.YhMm = db::text(r, QStringLiteral("密码"));
+    const QString stored = db::text(r, QStringLiteral("密码"));
+    state.YhMmPlain = !db::isPasswordHash(stored);
+    state.YhMm = state.YhMmPlain ? db::hashPassword(stored) : stored;
+    return true;
+}
+
+bool credentialsMatch(RunState& state, const QString& user, const QString& password) {
+    if (user != state.Yhm || !db::passwordMatches(state.YhMm, password))
+        return false;
+    if (state.YhMmPlain && !state.ZD && state.db) {
+        try {
+            // Only while the row still holds plain text: a password changed meanwhile stays.
+            state.db->exec(
+                QStringLiteral("update 系统设置 set 密码=? where 编号=? and coalesce(密码, '') not like ?"),
+                {state.YhMm, state.XTID, QStringLiteral("pbkdf2-sha256$%")});
+            state.YhMmPlain = false;
+        } catch (const db::DbError&) {
+            // Busy or refused: the login stands, and the next one stores the derivation.
+        }
+    }
     return true;
 }
 

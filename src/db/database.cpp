@@ -391,7 +391,7 @@ void requireExamFile(const QString& path) {
     QByteArray header;
     const FileKind kind = probeFile(path, &header);
     if (kind != FileKind::Sqlite)
-        throw DbError(ErrorKind::Refused, refusalText(kind), {});
+        throw DbError(ErrorKind::Refused, refusalText(kind, path), {});
     LookCopy::removeLeftovers();
     // The header's write version 2 marks a file in WAL mode.
     const bool walMode = header.size() > 18 && header.at(18) == 2;
@@ -602,7 +602,7 @@ DbError Database::failure(const QSqlError& error) const {
         lost_ = lost_ || e.kind() == ErrorKind::Io || e.kind() == ErrorKind::Unreachable;
         return e;
     }
-    return engineError(error, QFileInfo(path_).absolutePath());
+    return engineError(error, path_);
 }
 
 QStringList Database::tables() const {

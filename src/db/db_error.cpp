@@ -1,5 +1,9 @@
 #include "db/db_error.h"
 
+#include "db/db_file.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QStorageInfo>
@@ -162,6 +166,69 @@ QString damageDetail(const QStringList& verdict) {
 
 namespace {
 
+// The outermost folder on the way to `file` that the account may not enter; empty when the
+// file itself can be seen.
+QString shutFolder(const QFileInfo& file) {
+    if (file.exists())
+        return {};
+    QString shut;
+    for (QString at = file.absolutePath();;) {
+        if (!QFileInfo(at).isExecutable())
+            shut = at;
+        const QString up = QFileInfo(at).absolutePath();
+        if (up == at)
+            return shut;
+        at = up;
+    }
+}
+
+} // namespace
+
+QString permissionText(const QString& path) {
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    const Access access = fileAccess(path);
+    // The one that refuses, what it refuses and the permission bit of its group that would allow it.
+    QFileInfo refusing = file;
+    QString what;
+    QFileDevice::Permission groupMay = QFileDevice::WriteGroup;
+    switch (access) {
+    case Access::Granted:
+    case Access::Missing:
+        return {};
+    case Access::NoRead:
+        if (const QString shut = shutFolder(file); !shut.isEmpty()) {
+            refusing = QFileInfo(shut);
+            what = QStringLiteral("无法进入的文件夹");
+            groupMay = QFileDevice::ExeGroup;
+        } else {
+            what = QStringLiteral("无法读取的文件");
+            groupMay = QFileDevice::ReadGroup;
+        }
+        break;
+    case Access::NoWriteFile:
+        what = QStringLiteral("不可写入的文件");
+        break;
+    case Access::NoWriteFolder:
+        refusing = folder;
+        what = QStringLiteral("不可写入的文件夹");
+        break;
+    }
+    const bool reading = access == Access::NoRead;
+    const QString group = refusing.exists() ? refusing.group() : QString();
+    const QString advice =
+        !group.isEmpty() && refusing.permissions().testFlag(groupMay)
+            ? QStringLiteral("请让管理员把账户加入 %1 组").arg(group)
+            : QStringLiteral("请让管理员为当前账户开放下面这个%1的%2权限")
+                  .arg(refusing.isDir() ? QStringLiteral("文件夹") : QStringLiteral("文件"),
+                       reading ? QStringLiteral("读取") : QStringLiteral("写入"));
+    return QStringLiteral("当前账户没有%1考务数据库的权限，%2\n（%3：%4）")
+        .arg(reading ? QStringLiteral("读取") : QStringLiteral("修改"), advice, what,
+             QDir::toNativeSeparators(refusing.absoluteFilePath()));
+}
+
+namespace {
+
 QString joinedText(const QString& wording, const QString& detail) {
     if (wording.isEmpty())
         return engineTextForOperator(detail);
@@ -201,11 +268,15 @@ ErrorKind kindWithFreeSpace(ErrorKind kind, qint64 bytesAvailable) {
     return kind;
 }
 
-DbError engineError(const QSqlError& error, const QString& databaseFolder) {
+DbError engineError(const QSqlError& error, const QString& path) {
     DbError e = DbError::fromEngine(error);
+    if (e.kind() == ErrorKind::ReadOnly || e.kind() == ErrorKind::CantOpen) {
+        if (const QString why = permissionText(path); !why.isEmpty())
+            return DbError(e.kind(), operatorWording(e.kind()) + u'\n' + why, e.detail());
+    }
     if (e.kind() != ErrorKind::Io && e.kind() != ErrorKind::CantOpen)
         return e;
-    const QStorageInfo disk(databaseFolder);
+    const QStorageInfo disk(QFileInfo(path).absolutePath());
     const ErrorKind kind = kindWithFreeSpace(e.kind(), disk.isValid() ? disk.bytesAvailable() : -1);
     return kind == e.kind() ? e : DbError(kind, operatorWording(kind), e.detail());
 }

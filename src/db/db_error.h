@@ -43,6 +43,12 @@ QString engineTextForOperator(const QString& engineText);
 // damaged pages in Chinese ("第4页损坏"), the engine's own words after them.
 QString damageDetail(const QStringList& verdict);
 
+// Why the current account cannot use the database file at `path` (fileAccess), in the
+// operator's words: what it may not do and whom to ask, then the file or folder that refuses it;
+// when that one's group may do it, joining the group is the advice. Empty when nothing in the
+// permissions stands in the way.
+QString permissionText(const QString& path);
+
 // Every failure of the database becomes this exception. text() is what a window shows: the
 // operator's words, with the engine's own text as a last line for whoever fixes it.
 class DbError : public std::runtime_error {
@@ -65,10 +71,11 @@ private:
     QString text_;
 };
 
-// An engine error, with a disk or open failure taken for what it most likely is when the
-// database's folder has (almost) no room left: SQLite reports a full disk while it makes the
-// "-shm" or grows the "-wal" as an I/O or open failure.
-DbError engineError(const QSqlError& error, const QString& databaseFolder);
+// An engine error on the database file at `path`, with a disk or open failure taken for what it
+// most likely is when the database's folder has (almost) no room left: SQLite reports a full
+// disk while it makes the "-shm" or grows the "-wal" as an I/O or open failure. A refused write
+// or open names the permission the account lacks on a line of its own.
+DbError engineError(const QSqlError& error, const QString& path);
 // The same decision for a known amount of free space (bytes), for tests.
 ErrorKind kindWithFreeSpace(ErrorKind kind, qint64 bytesAvailable);
 

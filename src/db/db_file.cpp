@@ -1,5 +1,6 @@
 #include "db/db_file.h"
 
+#include "db/db_error.h"
 #include "db/server.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #endif
 #include <windows.h>
 #else
+#include <cerrno>
 #include <unistd.h>
 #if defined(Q_OS_LINUX)
 #include <sys/vfs.h>
@@ -91,17 +93,24 @@ bool realNetworkProbe(const QString& folder) {
 
 std::atomic<NetworkProbe> networkProbe{nullptr};
 
+#if defined(Q_OS_WIN)
+bool canMakeFileIn(const QFileInfo& folder) {
+    QTemporaryFile probe(folder.absoluteFilePath() + QStringLiteral("/XXXXXX.tmp"));
+    return probe.open();
+}
+#endif
+
 } // namespace
 
 FileKind probeFile(const QString& path, QByteArray* header) {
     const QFileInfo info(path);
     if (!info.exists())
-        return FileKind::Missing;
+        return fileAccess(path) == Access::NoRead ? FileKind::Unreadable : FileKind::Missing;
     if (!info.isFile())
         return FileKind::NotRegular;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return FileKind::Foreign;
+        return fileAccess(path) == Access::NoRead ? FileKind::Unreadable : FileKind::Foreign;
     const QByteArray head = f.read(100);
     if (header)
         *header = head;
@@ -121,8 +130,11 @@ bool carriesOurMark(const QByteArray& header) {
     return (byte(68) << 24 | byte(69) << 16 | byte(70) << 8 | byte(71)) == kApplicationId;
 }
 
-QString refusalText(FileKind kind) {
+QString refusalText(FileKind kind, const QString& path) {
     switch (kind) {
+    case FileKind::Unreadable:
+        return QStringLiteral("数据库文件无法读取，程序无法正常运行！") +
+               (path.isEmpty() ? QString() : u'\n' + permissionText(path));
     case FileKind::Access:
         return QStringLiteral("数据库文件是Access格式（旧版系统的数据文件），本程序无法使用！\n"
                               "请用 examdb init 创建新的数据库，再在数据管理程序中导入人员名单。");
@@ -155,29 +167,50 @@ const QStringList& requiredTables() {
     return tables;
 }
 
+Access fileAccess(const QString& path) {
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+#if defined(Q_OS_WIN)
+    if (!info.exists())
+        return folder.isDir() && !canMakeFileIn(folder) ? Access::NoWriteFolder : Access::Missing;
+    if (!info.isReadable())
+        return Access::NoRead;
+    // The read-only attribute; a folder's means nothing to Windows, whether it takes the
+    // engine's journal beside the file is found out by making a file there.
+    if (!(info.permissions() & QFileDevice::WriteOwner))
+        return Access::NoWriteFile;
+    return canMakeFileIn(folder) ? Access::Granted : Access::NoWriteFolder;
+#else
+    // access() adds what the current user may do (root passes it regardless of the bits, and
+    // the owner's write bit is the file's read-only attribute, hence both tests); the engine
+    // writes its journal beside the file, so the folder counts.
+    // The reason access() gives, 0 when it allows.
+    const auto denial = [](const QFileInfo& f, int what) {
+        const QByteArray name = QFile::encodeName(f.absoluteFilePath());
+        return ::access(name.constData(), what) == 0 ? 0 : errno;
+    };
+    const auto writable = [&denial](const QFileInfo& f) {
+        return (f.permissions() & QFileDevice::WriteOwner) && denial(f, W_OK) == 0;
+    };
+    if (const int why = denial(info, F_OK); why != 0) {
+        // A folder the account may not enter hides whether the file is there.
+        if (why == EACCES)
+            return Access::NoRead;
+        return folder.isDir() && !writable(folder) ? Access::NoWriteFolder : Access::Missing;
+    }
+    if (denial(info, R_OK) != 0)
+        return Access::NoRead;
+    if (!writable(info))
+        return Access::NoWriteFile;
+    return writable(folder) ? Access::Granted : Access::NoWriteFolder;
+#endif
+}
+
 bool isReadOnlyLocation(const QString& path) {
     // What the server lets an account do is asked once connected (Database::readOnly).
     if (server::isServerPath(path))
         return false;
-    const QFileInfo info(path);
-    // The owner's write bit is the file's read-only attribute.
-    if (!(info.permissions() & QFileDevice::WriteOwner))
-        return true;
-    const QFileInfo folder(info.absolutePath());
-#if defined(Q_OS_WIN)
-    // A folder's read-only attribute means nothing to Windows; whether the folder takes the
-    // engine's journal beside the file is found out by making a file there.
-    QTemporaryFile probe(folder.absoluteFilePath() + QStringLiteral("/XXXXXX.tmp"));
-    return !probe.open();
-#else
-    // access() adds what the current user may do (root passes it regardless of the bits,
-    // hence both tests); the engine writes its journal beside the file, so the folder counts.
-    if (::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK) != 0)
-        return true;
-    if (!(folder.permissions() & QFileDevice::WriteOwner))
-        return true;
-    return ::access(QFile::encodeName(folder.absoluteFilePath()).constData(), W_OK) != 0;
-#endif
+    return fileAccess(path) != Access::Granted;
 }
 
 bool isNetworkLocation(const QString& folder) {

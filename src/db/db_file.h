@@ -9,7 +9,18 @@ namespace db {
 // look inside (requireExamFile) found lacking the tables, or the columns, of the exam database.
 // NotRegular is a folder, a pipe or a device at the database's path: never opened, since
 // reading a pipe waits for a writer that never comes.
-enum class FileKind { Missing, Sqlite, Access, Empty, Foreign, OtherSqlite, LookAlike, NotRegular };
+// Unreadable: the account may not read the file, or not enter its folder.
+enum class FileKind {
+    Missing,
+    Unreadable,
+    Sqlite,
+    Access,
+    Empty,
+    Foreign,
+    OtherSqlite,
+    LookAlike,
+    NotRegular
+};
 
 // Looks at the first bytes of the file: an exam database is an SQLite file; an Access
 // file of the older system, an empty file or anything else is refused, never opened.
@@ -24,11 +35,18 @@ FileKind probeFile(const QString& path, QByteArray* header = nullptr);
 constexpr quint32 kApplicationId = 0x4A4B4351; // "JKCQ"
 bool carriesOurMark(const QByteArray& header);
 
-// The message for a file that is there but cannot be used.
-QString refusalText(FileKind kind);
+// The message for a file that cannot be used; with `path`, an unreadable file's message names
+// the permission that is missing (permissionText) on a line of its own.
+QString refusalText(FileKind kind, const QString& path = {});
 
 // The tables every program reads; a file without one of them belongs to someone else.
 const QStringList& requiredTables();
+
+// What the current account may do with a database file, from the permissions of the file and
+// its folder (on Windows: the file's read-only attribute and a trial file in the folder). A
+// file that is not there is one that cannot be made when its folder cannot be written.
+enum class Access { Granted, Missing, NoRead, NoWriteFile, NoWriteFolder };
+Access fileAccess(const QString& path);
 
 // True when the file or its folder cannot be written: then the programs open the file
 // read-only and refuse every write.

@@ -1,6 +1,7 @@
 #include "db/schema.h"
 
 #include "db/db_file.h"
+#include "db/password_hash.h"
 
 #include <QStringList>
 
@@ -140,10 +141,11 @@ QString certificateCode(const QString& resultDigest) {
     return groups.join(QLatin1Char('-'));
 }
 
-void insertSystemSettings(Database& db, const QString& unitName) {
+void insertSystemSettings(Database& db, const QString& unitName, const QString& storedPassword) {
     db.exec(QStringLiteral(
                 "insert into 系统设置 (状态, 单位名称, 当前项目, 用户名, 密码) values (?, ?, ?, ?, ?)"),
-            {QStringLiteral("正常"), unitName, 1, QStringLiteral("admin"), QStringLiteral("admin")});
+            {QStringLiteral("正常"), unitName, 1, QStringLiteral("admin"),
+             storedPassword.isEmpty() ? hashPassword(QStringLiteral("admin")) : storedPassword});
 }
 
 void insertTemplateTimetables(Database& db) {

@@ -39,8 +39,9 @@ bool hasDeletionTable(const Database& db);
 // a result digest, upper case, in four groups of four ("3F2A-9C1B-77E0-D415").
 QString certificateCode(const QString& resultDigest);
 
-// The system settings row a new database starts with.
-void insertSystemSettings(Database& db, const QString& unitName);
+// The system settings row a new database starts with: user admin, password admin, stored as
+// its derivation (db::hashPassword, or `storedPassword` when one was made beforehand).
+void insertSystemSettings(Database& db, const QString& unitName, const QString& storedPassword = {});
 
 // The "中考" and "高考" template timetables that the timetable editor copies from.
 void insertTemplateTimetables(Database& db);

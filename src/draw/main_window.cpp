@@ -144,7 +144,7 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
         return Start::Quit;
     }
     if (opened.readOnlyWarning)
-        services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
+        services_.prompter.message(this, common::readOnlyWarningText(state), common::Prompter::Icon::Warning);
     db_ = std::move(opened.db);
     state.db = db_.get();
     bool project = false;

@@ -26,7 +26,7 @@ struct ManagerStart {
     };
     Outcome outcome = Outcome::Fatal;
     QString message;
-    bool readOnlyWarning = false; // say common::kReadOnlyWarningText before going on
+    bool readOnlyWarning = false; // say common::readOnlyWarningText(state) before going on
     std::unique_ptr<db::Database> db;
 };
 

@@ -27,9 +27,9 @@ struct PasswordRefusal {
 // The first refusal in order, or nothing when the change may be saved.
 std::optional<PasswordRefusal> checkPasswordChange(const PasswordInput& input, const common::RunState& state);
 
-// Writes the new password into the settings row the run read at start-up (state.XTID, the
-// row the login checks) and into state.YhMm. False, with nothing changed, when that row is
-// no longer an active one.
+// Writes the new password's derivation into the settings row the run read at start-up
+// (state.XTID, the row the login checks) and into state.YhMm. False, with nothing changed, when
+// that row is no longer an active one.
 bool savePassword(db::Database& db, common::RunState& state, const QString& password);
 
 inline const QString kPasswordSavedText = QStringLiteral("密码被成功修改！");

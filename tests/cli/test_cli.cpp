@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 #include "db/database.h"
 #include "db/db_file.h"
+#include "db/password_hash.h"
 #include "db/server.h"
 #include "run_examdb.h"
 
@@ -97,6 +98,10 @@ void TestCli::initRefusesReplacesAndShares() {
     QCOMPARE(r.status, 0);
     QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
     QCOMPARE(db::Database(path).scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
+    // The demo's password admin is stored as its derivation, never as itself.
+    const QString stored = db::Database(path).scalar(QStringLiteral("select 密码 from 系统设置")).toString();
+    QVERIFY2(db::isPasswordHash(stored) && db::passwordMatches(stored, QStringLiteral("admin")),
+             qPrintable(stored));
 
     // A folder that uses a server keeps its Exam.server, --force or not.
     const QString server = QFileInfo(path).dir().filePath(QStringLiteral("Exam.server"));

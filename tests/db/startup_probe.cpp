@@ -1,6 +1,7 @@
 // Runs a window program's start-up open on a program folder and prints what it found, so a
 // test can watch that open under the rights of another user.
-//   startup_probe FOLDER   ->   "fatal" and the message, or "open zd=<0|1> subjects=<n>"
+//   startup_probe FOLDER   ->   "fatal" and the message, or "open zd=<0|1> subjects=<n>" and the
+//                               read-only warning, when there is one
 #include "common/startup.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,8 @@ int main(int argc, char* argv[]) {
     try {
         const int subjects = start.db->scalar(QStringLiteral("select count(*) from 时间安排")).toInt();
         out << "open zd=" << int(state.ZD) << " subjects=" << subjects << '\n';
+        if (start.readOnlyWarning)
+            out << common::readOnlyWarningText(state) << '\n';
     } catch (const db::DbError& e) {
         out << "fatal\n" << e.text() << '\n';
     }

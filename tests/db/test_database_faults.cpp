@@ -11,11 +11,13 @@
 #include <QFile>
 #include <QMap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <QtEndian>
 
 #if !defined(Q_OS_WIN)
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -282,6 +284,8 @@ private Q_SLOTS:
     void readOnlyRoute_data();
     void readOnlyRoute();
     void readOnlyFolderNeverShowsAnOlderState();
+    void permissionsWordedAsPermissions_data();
+    void permissionsWordedAsPermissions();
     void journalFollowsTheFileSystem_data();
     void journalFollowsTheFileSystem();
     void engineErrorsInPlainWords_data();
@@ -300,6 +304,9 @@ private:
     // The start-up open of `folder` by a user who may not write its Db folder: the output of
     // startup_probe, or empty with `whyNot` when this machine cannot show it.
     QString openWithoutWriteRights(const QString& folder, QString& whyNot);
+    // What `program` printed, run as an account without rights of its own (nobody, when the
+    // tests run as root); empty with `whyNot` when this machine cannot show it.
+    QString runAsAnotherAccount(const QString& program, const QStringList& args, QString& whyNot);
     // The output of `script` run by sh in a mount namespace of its own, with $M a small file
     // system of `kib` KiB holding Db/Exam.mdb copied from `database` (and its journal), and
     // $PROBE, $SAVES and $EXAMDB the start-up probe, the save loop and examdb; empty with
@@ -487,11 +494,156 @@ void TestDatabaseFaults::readOnlyFolderNeverShowsAnOlderState() {
     // Opened once where the folder can be written, the save joins the main file.
     { const db::Database once(path, Mode::ReadWrite); }
     QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
-    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot), QStringLiteral("open zd=1 subjects=2"));
+    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot).section(u'\n', 0, 0),
+             QStringLiteral("open zd=1 subjects=2"));
 
     // An empty WAL holds no save: the main file alone is the latest state.
     writeFile(path + QStringLiteral("-wal"), {});
-    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot), QStringLiteral("open zd=1 subjects=2"));
+    QCOMPARE(openWithoutWriteRights(dir.path(), whyNot).section(u'\n', 0, 0),
+             QStringLiteral("open zd=1 subjects=2"));
+}
+
+QString TestDatabaseFaults::runAsAnotherAccount(const QString& program, const QStringList& args,
+                                                QString& whyNot) {
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+#if defined(Q_OS_WIN)
+    Q_UNUSED(program);
+    Q_UNUSED(args);
+    whyNot = QStringLiteral("rights are given with ACLs on Windows");
+    return {};
+#else
+    if (::geteuid() == 0) {
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty()) {
+            whyNot = QStringLiteral("running as root without setpriv to become another user");
+            return {};
+        }
+        run.start(setpriv, QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                       QStringLiteral("--clear-groups"), program} +
+                               args);
+    } else {
+        run.start(program, args);
+    }
+    run.waitForFinished(60000);
+    return QString::fromUtf8(run.readAll());
+#endif
+}
+
+void TestDatabaseFaults::permissionsWordedAsPermissions_data() {
+    // What the account may do with Db/ and with Db/Exam.mdb ("absent": no file); with `shared`
+    // both belong to the group "users" that may write them, as the package's folder belongs to
+    // its group. %1 stands for Db/, %2 for the file.
+    QTest::addColumn<QString>("folderRights");
+    QTest::addColumn<QString>("fileRights");
+    QTest::addColumn<bool>("shared");
+    QTest::addColumn<QString>("started"); // what the start-up says, refusing or warning
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("said"); // what examdb says
+    const QString missing = QStringLiteral("数据库文件未找到，程序无法正常运行！");
+    const QString unreadable =
+        QStringLiteral("数据库文件无法读取，程序无法正常运行！\n当前账户没有读取考务数据库的权限，");
+    const QString noWrite = QStringLiteral("当前账户没有修改考务数据库的权限，");
+    const QString roster = QStringLiteral(TEST_DATA_DIR "/import/roster.xls");
+    const QString warning = common::kReadOnlyWarningText + u'\n' + noWrite;
+    const QString guard = common::readOnlyWriteText() + u'\n' + noWrite;
+    const QString askFile =
+        QStringLiteral("请让管理员为当前账户开放下面这个文件的写入权限\n（不可写入的文件：%2）");
+    const QString askFolder =
+        QStringLiteral("请让管理员为当前账户开放下面这个文件夹的写入权限\n（不可写入的文件夹：%1）");
+    QTest::newRow("missing") << "rwx"
+                             << "absent" << false << missing << QStringList{"verify"} << missing;
+    QTest::newRow("a folder that cannot be entered")
+        << ""
+        << "rw" << false
+        << unreadable +
+               QStringLiteral("请让管理员为当前账户开放下面这个文件夹的读取权限\n（无法进入的文件夹：%1）")
+        << QStringList{"verify"}
+        << unreadable +
+               QStringLiteral("请让管理员为当前账户开放下面这个文件夹的读取权限\n（无法进入的文件夹：%1）");
+    QTest::newRow("a file that cannot be read")
+        << "rwx"
+        << "" << false
+        << unreadable +
+               QStringLiteral("请让管理员为当前账户开放下面这个文件的读取权限\n（无法读取的文件：%2）")
+        << QStringList{"backup", "copy.mdb"}
+        << unreadable +
+               QStringLiteral("请让管理员为当前账户开放下面这个文件的读取权限\n（无法读取的文件：%2）");
+    QTest::newRow("a file that cannot be written")
+        << "rwx"
+        << "r" << false << warning + askFile << QStringList{"import", roster, "--yes"} << guard + askFile;
+    QTest::newRow("a folder that cannot be written")
+        << "rx"
+        << "rw" << false << warning + askFolder << QStringList{"import", roster, "--yes"}
+        << guard + askFolder;
+    QTest::newRow("a new database in a folder that cannot be written")
+        << "rx"
+        << "absent" << false << missing << QStringList{"init"} << noWrite + askFolder;
+    QTest::newRow("the package's shared folder, outside its group")
+        << "rx"
+        << "r" << true << warning + QStringLiteral("请让管理员把账户加入 users 组\n（不可写入的文件：%2）")
+        << QStringList{"import", roster, "--yes"}
+        << guard + QStringLiteral("请让管理员把账户加入 users 组\n（不可写入的文件：%2）");
+}
+
+void TestDatabaseFaults::permissionsWordedAsPermissions() {
+#if defined(Q_OS_WIN)
+    QSKIP("rights are given with ACLs on Windows");
+#else
+    QFETCH(QString, folderRights);
+    QFETCH(QString, fileRights);
+    QFETCH(bool, shared);
+    QFETCH(QString, started);
+    QFETCH(QStringList, command);
+    QFETCH(QString, said);
+    const bool root = ::geteuid() == 0;
+    const ::group* users = ::getgrnam("users");
+    if (shared && (!root || !users))
+        QSKIP("a group the account is not in needs root and the group users");
+    // Root gives the rights to everyone else (nobody runs the programs), anyone else to itself.
+    const auto mode = [root](const QString& rights, QFile::Permissions ownerIfRoot) {
+        QFile::Permissions p;
+        if (rights.contains(u'r'))
+            p |= root ? QFile::ReadOther : QFile::ReadOwner | QFile::ReadUser;
+        if (rights.contains(u'w'))
+            p |= root ? QFile::WriteOther : QFile::WriteOwner | QFile::WriteUser;
+        if (rights.contains(u'x'))
+            p |= root ? QFile::ExeOther : QFile::ExeOwner | QFile::ExeUser;
+        return root ? p | ownerIfRoot : p;
+    };
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("Db")), file = db + QStringLiteral("/Exam.mdb");
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("Db")));
+    const bool absent = fileRights == QLatin1String("absent");
+    if (!absent)
+        QVERIFY(db::createDatabase(file, false, QDateTime::currentDateTime()) == 0);
+    const QFile::Permissions group = shared ? QFile::ReadGroup | QFile::WriteGroup : QFile::Permissions();
+    setMode(dir.path(), kFolderOpen);
+    if (!absent)
+        setMode(file, mode(fileRights, QFile::ReadOwner | QFile::WriteOwner) | group);
+    setMode(db, mode(folderRights, kFolderOpen & ~QFile::Permissions(QFile::ReadGroup | QFile::ExeGroup |
+                                                                     QFile::ReadOther | QFile::ExeOther)) |
+                    (shared ? group | QFile::ExeGroup : QFile::Permissions()));
+    if (shared) {
+        QCOMPARE(::chown(QFile::encodeName(db).constData(), 0, users->gr_gid), 0);
+        QCOMPARE(::chown(QFile::encodeName(file).constData(), 0, users->gr_gid), 0);
+    }
+    const auto back = qScopeGuard([&] { setMode(db, kFolderOpen | QFile::WriteOther); });
+
+    QString whyNot;
+    const QString probe = runAsAnotherAccount(QStringLiteral(STARTUP_PROBE), {dir.path()}, whyNot);
+    if (probe.isEmpty())
+        QSKIP(qPrintable(whyNot));
+    const auto filled = [&](QString text) {
+        return text.replace(QStringLiteral("%1"), db).replace(QStringLiteral("%2"), file);
+    };
+    const QString expected = filled(started);
+    QVERIFY2(probe.contains(expected), qPrintable(probe + QStringLiteral("\n---- expected:\n") + expected));
+    const QString examdb =
+        runAsAnotherAccount(QStringLiteral(EXAMDB), command + QStringList{dir.path()}, whyNot);
+    QVERIFY2(examdb.contains(filled(said)),
+             qPrintable(examdb + QStringLiteral("\n---- expected:\n") + filled(said)));
+#endif
 }
 
 void TestDatabaseFaults::journalFollowsTheFileSystem_data() {

@@ -1,4 +1,5 @@
 #include "common/startup.h"
+#include "db/password_hash.h"
 #include "manager/password_change.h"
 #include "test_db.h"
 
@@ -64,7 +65,8 @@ void TestPasswordChange::refusalsInOrder() {
     QFETCH(bool, clear);
     common::RunState state;
     state.ZD = readOnly;
-    state.YhMm = u"Secret1"_qs;
+    static const QString stored = db::hashPassword(u"Secret1"_qs);
+    state.YhMm = stored;
     const std::optional<PasswordRefusal> r = checkPasswordChange({oldText, newText, again}, state);
     if (text.isEmpty()) {
         QVERIFY(!r);
@@ -76,14 +78,16 @@ void TestPasswordChange::refusalsInOrder() {
 
 void TestPasswordChange::savesTheRowTheLoginChecks() {
     TestDb t;
-    db::insertSystemSettings(*t.db, u"第二单位"_qs);
+    db::insertSystemSettings(*t.db, u"第二单位"_qs, u"other"_qs);
     common::RunState state;
     QVERIFY(common::readActiveSettings(*t.db, state));
     QVERIFY(savePassword(*t.db, state, u"n'ew1"_qs));
-    QCOMPARE(state.YhMm, u"n'ew1"_qs);
-    QCOMPARE(t.db->scalar(u"select 密码 from 系统设置 where 编号=?"_qs, {state.XTID}).toString(),
-             u"n'ew1"_qs);
-    QCOMPARE(t.db->scalar(u"select count(*) from 系统设置 where 密码='admin'"_qs).toInt(), 1);
+    const QString stored =
+        t.db->scalar(u"select 密码 from 系统设置 where 编号=?"_qs, {state.XTID}).toString();
+    QCOMPARE(state.YhMm, stored);
+    QVERIFY2(db::isPasswordHash(stored), qPrintable(stored));
+    QVERIFY(db::passwordMatches(stored, u"n'ew1"_qs));
+    QCOMPARE(t.db->scalar(u"select count(*) from 系统设置 where 密码='other'"_qs).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPasswordChange)

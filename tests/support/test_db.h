@@ -3,6 +3,7 @@
 #include "common/run_state.h"
 #include "db/database.h"
 #include "db/db_file.h"
+#include "db/password_hash.h"
 #include "db/schema.h"
 #include "db/server.h"
 #include "test_server.h"
@@ -25,7 +26,9 @@ struct TestDb {
         server = TestServerDatabase::forFolder(dir.path());
         db = std::make_unique<db::Database>(path(), db::Database::Mode::Create);
         db::createSchema(*db);
-        db::insertSystemSettings(*db, QStringLiteral("测试单位"));
+        // One derivation of the password for every database of the test: a tenth of a second each.
+        static const QString admin = db::hashPassword(QStringLiteral("admin"));
+        db::insertSystemSettings(*db, QStringLiteral("测试单位"), admin);
     }
     QString folder() const { return dir.path(); }
 

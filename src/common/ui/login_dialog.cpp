@@ -1,5 +1,7 @@
 #include "common/ui/login_dialog.h"
 
+#include "common/startup.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,7 +50,10 @@ FrmLogin::FrmLogin(RunState& state, Services& services, QPushButton* switchedBut
 }
 
 void FrmLogin::tryLogin() {
-    if (txtUserName->text() == state_.Yhm && txtPassword->text() == state_.YhMm) {
+    const bool matches = credentialsMatch(state_, txtUserName->text(), txtPassword->text());
+    // Held no longer than the comparison.
+    txtPassword->clear();
+    if (matches) {
         state_.LoginSucceeded = true;
         if (switchedButton_)
             switchedButton_->setEnabled(true);
@@ -60,7 +65,6 @@ void FrmLogin::tryLogin() {
         Prompter::Icon::Information, QStringLiteral("密码"));
     if (switchedButton_)
         switchedButton_->setEnabled(false);
-    txtPassword->clear();
     txtPassword->setFocus();
 }
 

@@ -99,7 +99,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
         return Start::Quit;
     }
     if (start.readOnlyWarning)
-        services_.prompter.message(this, common::kReadOnlyWarningText, common::Prompter::Icon::Warning);
+        services_.prompter.message(this, common::readOnlyWarningText(state), common::Prompter::Icon::Warning);
     db_ = std::move(start.db);
     state.db = db_.get();
     if (start.outcome == Outcome::NoProject) {

@@ -1,5 +1,8 @@
+#include "common/startup.h"
 #include "common/ui/login_dialog.h"
+#include "db/password_hash.h"
 #include "fake_dialogs.h"
+#include "test_db.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +11,8 @@
 using namespace common;
 using namespace common::ui;
 
+// The login of both programs: exact comparison by derivation, and a password stored as plain
+// text by an older version replaced by its derivation at the first login that may write.
 class TestLogin : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -18,59 +23,67 @@ private Q_SLOTS:
 };
 
 void TestLogin::comparison_data() {
-    QTest::addColumn<QString>("storedUser");
+    QTest::addColumn<bool>("plain"); // the row holds the password as plain text, as older versions wrote it
     QTest::addColumn<QString>("storedPassword");
+    QTest::addColumn<bool>("readOnly");
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("match") << "admin"
-                           << "admin"
-                           << "admin"
-                           << "admin" << true;
-    QTest::newRow("trailing space") << "admin"
-                                    << "admin"
-                                    << "admin "
-                                    << "admin" << false;
-    QTest::newRow("letter case") << "admin"
-                                 << "admin"
-                                 << "admin"
-                                 << "Admin" << false;
-    QTest::newRow("wrong user") << "admin"
-                                << "admin"
-                                << "root"
-                                << "admin" << false;
-    QTest::newRow("empty stored password") << "admin"
-                                           << ""
-                                           << "admin"
-                                           << "" << true;
-    QTest::newRow("empty typed password") << "admin"
-                                          << "admin"
-                                          << "admin"
-                                          << "" << false;
+    QTest::addColumn<bool>("plainAfter"); // the row still holds it as plain text afterwards
+    QTest::newRow("match") << false << "admin" << false << "admin"
+                           << "admin" << true << false;
+    QTest::newRow("trailing blank") << false << "admin" << false << "admin"
+                                    << "admin " << false << false;
+    QTest::newRow("user with a trailing blank") << false << "admin" << false << "admin "
+                                                << "admin" << false << false;
+    QTest::newRow("letter case") << false << "admin" << false << "admin"
+                                 << "Admin" << false << false;
+    QTest::newRow("wrong user") << false << "admin" << false << "root"
+                                << "admin" << false << false;
+    QTest::newRow("empty stored password") << false << "" << false << "admin"
+                                           << "" << true << false;
+    QTest::newRow("empty typed password") << false << "admin" << false << "admin"
+                                          << "" << false << false;
+    QTest::newRow("plain: logs in and is replaced by its derivation") << true << "Se cret" << false << "admin"
+                                                                      << "Se cret" << true << false;
+    QTest::newRow("plain: a wrong password leaves it") << true << "admin" << false << "admin"
+                                                       << "admin " << false << true;
+    QTest::newRow("plain: letter case") << true << "Secret" << false << "admin"
+                                        << "secret" << false << true;
+    QTest::newRow("plain, read-only database: logs in, left as it is") << true << "admin" << true << "admin"
+                                                                       << "admin" << true << true;
 }
 
 void TestLogin::comparison() {
-    QFETCH(QString, storedUser);
+    QFETCH(bool, plain);
     QFETCH(QString, storedPassword);
+    QFETCH(bool, readOnly);
     QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(bool, ok);
-    RunState s;
-    s.Yhm = storedUser;
-    s.YhMm = storedPassword;
+    QFETCH(bool, plainAfter);
+    TestDb t;
+    t.db->exec(QStringLiteral("update 系统设置 set 密码=?"),
+               {plain ? storedPassword : db::hashPassword(storedPassword)});
+    RunState s = t.runState(0);
+    s.LoginSucceeded = false;
+    QVERIFY(readActiveSettings(*t.db, s));
+    QVERIFY(db::isPasswordHash(s.YhMm)); // the plain text is not kept
+    s.ZD = readOnly;
     FakeServices f;
     FakePrompter& prompter = f.prompter;
     QPushButton button;
     button.setEnabled(!ok);
     FrmLogin login(s, f.services, &button, kDrawLoginCaption);
     QCOMPARE(login.windowTitle(), QStringLiteral("抽签登录"));
-    QCOMPARE(login.txtUserName->text(), storedUser);
+    QCOMPARE(login.txtUserName->text(), QStringLiteral("admin"));
     QVERIFY(login.txtPassword->text().isEmpty());
     login.txtUserName->setText(user);
     login.txtPassword->setText(password);
     login.cmdOK->click();
     QCOMPARE(s.LoginSucceeded, ok);
     QCOMPARE(button.isEnabled(), ok);
+    QVERIFY(login.txtPassword->text().isEmpty());
     if (ok) {
         QVERIFY(prompter.said.isEmpty());
         QCOMPARE(login.result(), int(QDialog::Accepted));
@@ -79,8 +92,11 @@ void TestLogin::comparison() {
         QCOMPARE(prompter.last(),
                  QStringLiteral("你输入的用户名或密码错误！\n\n你依然可以进入系统，但无法保存任何数据！"));
         QCOMPARE(prompter.said[0].title, QStringLiteral("密码"));
-        QVERIFY(login.txtPassword->text().isEmpty());
     }
+    const QString after = t.db->scalar(QStringLiteral("select 密码 from 系统设置")).toString();
+    QCOMPARE(after == storedPassword, plainAfter);
+    QVERIFY2(plainAfter || db::isPasswordHash(after), qPrintable(after));
+    QVERIFY(db::passwordMatches(after, storedPassword));
 }
 
 void TestLogin::skippingKeepsTheFlag() {
@@ -102,7 +118,7 @@ void TestLogin::skippingKeepsTheFlag() {
 void TestLogin::laterSuccessEnablesTheButtonAgain() {
     RunState s;
     s.Yhm = QStringLiteral("admin");
-    s.YhMm = QStringLiteral("pass");
+    s.YhMm = db::hashPassword(QStringLiteral("pass"));
     FakeServices f;
     QPushButton button;
     FrmLogin login(s, f.services, &button, kDrawLoginCaption);
