@@ -12,6 +12,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
 namespace cli {
 
 namespace {
@@ -82,6 +86,26 @@ CopyCheck backupServer(db::Database& from, const QString& part, QStringList& lef
     return check;
 }
 
+// A backup written into the database's own folder (the package's shared folder) is for the same
+// people as the database: it takes the file's group and mode. Elsewhere it stays its maker's
+// alone, as it was made; so it does when its maker may not give it that group.
+void shareLikeTheDatabase(const QString& part, const QString& target, const QString& source) {
+    const auto folderOf = [](const QString& path) {
+        return QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    };
+    if (folderOf(target) != folderOf(source))
+        return;
+#if defined(Q_OS_UNIX)
+    if (::chown(QFile::encodeName(part).constData(), uid_t(-1), gid_t(QFileInfo(source).groupId())) != 0)
+        return;
+#else
+        // No file group: the permissions the file inherits from the folder already say who may read it.
+#endif
+    constexpr QFile::Permissions kReadWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                              QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+    QFile::setPermissions(part, QFile::permissions(source) & kReadWrite);
+}
+
 int runBackup(const QCommandLineParser& p, const Context& c) {
     QTextStream& err = c.io.err;
     const QFileInfo target(p.positionalArguments().at(0));
@@ -119,6 +143,7 @@ int runBackup(const QCommandLineParser& p, const Context& c) {
         }
         // What the programs would refuse is no backup.
         db::requireExamFile(part.path());
+        shareLikeTheDatabase(part.path(), target.absoluteFilePath(), source);
         if (!part.complete()) {
             err << QStringLiteral("无法把备份写成 %1，未作改动。")
                        .arg(QDir::toNativeSeparators(target.filePath()))
@@ -150,10 +175,10 @@ Command backupCommand() {
         QStringLiteral("backup"),
         QStringLiteral("FILE [FOLDER]"),
         QStringLiteral(
-            "Writes a consistent SQLite copy of the database FOLDER uses (Db/Exam.mdb, or the server\n"
-            "Db/Exam.server names; without FOLDER: the database the programs use) to FILE, which must not\n"
-            "exist. The copy opens as Exam.mdb. A failed backup leaves nothing behind; the database is\n"
-            "only read."),
+            "把 FOLDER 使用的数据库（Db/Exam.mdb，或 Db/Exam.server 指定的服务器；不给 FOLDER 时：\n"
+            "程序使用的数据库）同一时刻的 SQLite 副本写入 FILE，FILE 不能已存在。副本可作为 Exam.mdb 使用。\n"
+            "备份失败时不留下任何文件；数据库只读取，不改动。写入数据库所在的文件夹时，\n"
+            "副本取数据库文件的组和权限，其他位置只有备份者本人可读写。"),
         {},
         1,
         2,

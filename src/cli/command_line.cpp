@@ -20,8 +20,10 @@ const QList<Command>& commands() {
 }
 
 const QString kExitStatus =
-    QStringLiteral("Exit status: 0 done (for verify: everything consistent); 1 refused, cancelled or an\n"
-                   "inconsistency found; 2 a usage error, or the command could not run.\n");
+    QStringLiteral("退出状态：0 完成（verify：全部一致）；1 拒绝、取消或发现不一致；\n"
+                   "2 用法错误，或命令无法执行。\n");
+
+const QString kUsage = QStringLiteral("用法：");
 
 // The command the arguments name, and how many words its name takes.
 const Command* commandOf(const QStringList& arguments, int& words) {
@@ -33,6 +35,16 @@ const Command* commandOf(const QStringList& arguments, int& words) {
         }
     }
     return nullptr;
+}
+
+// The commands whose name begins with `word` and more ("server": server init, server copy).
+QString subcommandsText(const QString& word) {
+    QString text;
+    for (const Command& c : commands()) {
+        if (c.name.startsWith(word + u' '))
+            text += helpText(c);
+    }
+    return text;
 }
 
 } // namespace
@@ -48,12 +60,17 @@ QString helpText(const Command& command) {
 }
 
 QString helpText() {
-    QString text = QStringLiteral("usage:\n");
+    QString text = kUsage + u'\n';
     for (const Command& c : commands())
         text += helpText(c);
     return text +
-           QStringLiteral("examdb help | examdb COMMAND --help\n  Shows this text, or one command's.\n") +
+           QStringLiteral("examdb help | examdb COMMAND --help | examdb --version\n"
+                          "  显示本说明、一个命令的说明或 examdb 的版本。\n") +
            kExitStatus;
+}
+
+QString usageText(const Command& command) {
+    return kUsage + helpText(command);
 }
 
 QString databaseArgument(const QCommandLineParser& parser, int index, const Context& context) {
@@ -66,13 +83,32 @@ int run(const QStringList& arguments, const Context& context) {
     QTextStream& out = context.io.out;
     QTextStream& err = context.io.err;
     const QString first = arguments.value(0);
-    if (first == QLatin1String("help") || first == QLatin1String("--help") || first == QLatin1String("-h")) {
+    const QStringList helpWords{QStringLiteral("help"), QStringLiteral("--help"), QStringLiteral("-h")};
+    if (helpWords.contains(first)) {
         out << helpText();
+        return kDone;
+    }
+    if (first == QLatin1String("--version")) {
+        out << QStringLiteral("examdb ") << QStringLiteral(EXAM_VERSION) << '\n';
         return kDone;
     }
     int words = 0;
     const Command* command = commandOf(arguments, words);
     if (!command) {
+        // A word that only begins commands ("server") gets them listed.
+        if (const QString listed = subcommandsText(first); !listed.isEmpty()) {
+            const QString second = arguments.value(1);
+            if (helpWords.contains(second)) {
+                out << listed << kExitStatus;
+                return kDone;
+            }
+            if (second.isEmpty())
+                err << QStringLiteral("examdb %1 后面要跟一个子命令：").arg(first) << '\n';
+            else
+                err << QStringLiteral("未知的命令：%1 %2").arg(first, second) << '\n';
+            err << kUsage << '\n' << listed;
+            return kCouldNotRun;
+        }
         if (!first.isEmpty())
             err << QStringLiteral("未知的命令：") << first << '\n';
         err << helpText();
@@ -84,7 +120,13 @@ int run(const QStringList& arguments, const Context& context) {
     parser.addOption(help);
     parser.addOptions(command->options);
     if (!parser.parse(QStringList{QStringLiteral("examdb")} + arguments.mid(words))) {
-        err << parser.errorText() << '\n' << QStringLiteral("usage: ") << helpText(*command);
+        QStringList unknown = parser.unknownOptionNames();
+        for (QString& name : unknown)
+            name.prepend(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"));
+        err << (unknown.isEmpty() ? parser.errorText()
+                                  : QStringLiteral("未知的选项：") + unknown.join(QStringLiteral("、")))
+            << '\n'
+            << usageText(*command);
         return kCouldNotRun;
     }
     if (parser.isSet(help)) {
@@ -93,7 +135,7 @@ int run(const QStringList& arguments, const Context& context) {
     }
     const qsizetype given = parser.positionalArguments().size();
     if (given < command->minArguments || given > command->maxArguments) {
-        err << QStringLiteral("usage: ") << helpText(*command);
+        err << usageText(*command);
         return kCouldNotRun;
     }
     return command->run(parser, context);

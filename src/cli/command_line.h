@@ -46,9 +46,11 @@ struct Command {
 // Runs "examdb ARGUMENTS" (without the program's name) and gives its exit status.
 int run(const QStringList& arguments, const Context& context);
 
-// The help of every command, or of one ("examdb COMMAND --help").
+// The help of every command, or of one ("examdb COMMAND --help"), and one command's help as
+// a usage error shows it.
 QString helpText();
 QString helpText(const Command& command);
+QString usageText(const Command& command);
 
 // The database a command works on: FOLDER/Db/Exam.mdb when the positional argument at `index`
 // names a FOLDER, else Exam.mdb in the data folder the programs use (common::databaseFile).

@@ -76,7 +76,7 @@ int runImport(const QCommandLineParser& p, const Context& c) {
     if (p.isSet(kOnly)) {
         const std::optional<Categories> named = parseCategories(p.value(kOnly));
         if (!named) {
-            err << QStringLiteral("usage: ") << helpText(importCommand());
+            err << usageText(importCommand());
             return kCouldNotRun;
         }
         only = *named;
@@ -147,10 +147,9 @@ Command importCommand() {
     return {QStringLiteral("import"),
             QStringLiteral("FILE [--only 监考员,场外监考,验卷] [--yes] [FOLDER]"),
             QStringLiteral(
-                "Replaces the roster of the current project by the people in FILE (.xls, .xlsx or .csv).\n"
-                "--only names the categories to replace (default: all three; a CSV file replaces its own).\n"
-                "--yes skips the question. FOLDER holds Db/Exam.mdb (default: the data folder the programs "
-                "use)."),
+                "用 FILE（.xls、.xlsx 或 .csv）中的人员替换当前项目的人员名单，替换前列出发现的每个问题。\n"
+                "--only 指定要替换的类别（默认三类全部；CSV 文件替换它自己的类别）；--yes 不再询问。\n"
+                "FOLDER 是含 Db/Exam.mdb 的程序文件夹（默认：程序使用的数据文件夹）。"),
             {kOnly, kYes},
             1,
             2,
@@ -158,15 +157,15 @@ Command importCommand() {
 }
 
 Command templateCommand() {
-    return {QStringLiteral("template"),
-            QStringLiteral("[FOLDER]"),
-            QStringLiteral(
-                "Writes the empty import workbook 空表_yyyyMMddHHmmss.xls into FOLDER (default: the\n"
-                "folder of examdb, or 考务报表 in the documents folder where that cannot be written)."),
-            {},
-            0,
-            1,
-            runTemplate};
+    return {
+        QStringLiteral("template"),
+        QStringLiteral("[FOLDER]"),
+        QStringLiteral("把空白的导入工作簿 空表_yyyyMMddHHmmss.xls 写入 FOLDER（默认：examdb 所在的文件夹；\n"
+                       "安装的软件包或该文件夹不可写入时，写入用户“文档”中的 考务报表 文件夹）。"),
+        {},
+        0,
+        1,
+        runTemplate};
 }
 
 std::optional<QString> undecodableArgument(QByteArrayView raw) {

@@ -90,10 +90,9 @@ Command initCommand() {
     return {QStringLiteral("init"),
             QStringLiteral("[--demo] [--force] [FOLDER]"),
             QStringLiteral(
-                "Creates FOLDER/Db/Exam.mdb. Without FOLDER it creates Exam.mdb where the programs\n"
-                "look: $EXAM_DATA_DIR when set, else Db/ beside examdb when it is there, else (for the\n"
-                "installed package's examdb) its data folder when it is there, else Db/ beside examdb.\n"
-                "--demo adds a demo project; --force replaces an existing file."),
+                "创建 FOLDER/Db/Exam.mdb。不给 FOLDER 时在程序使用的数据文件夹中创建 Exam.mdb：\n"
+                "设了 $EXAM_DATA_DIR 时是它；安装的软件包是本机的数据文件夹；其他情况是 examdb 旁边的 Db/。\n"
+                "--demo 加入一个演示项目；--force 替换已有的文件。"),
             {QCommandLineOption(QStringLiteral("demo")), QCommandLineOption(QStringLiteral("force"))},
             0,
             1,

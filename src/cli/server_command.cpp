@@ -184,42 +184,41 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
     }
 }
 
-const QString kConnection = QStringLiteral(
-    "CONNINFO is a libpq connection string without a password, such as\n"
-    "\"host=192.168.1.10 port=5432 dbname=exam user=centre\"; the password comes from libpq's\n"
-    "password file (~/.pgpass; on Windows %APPDATA%\\postgresql\\pgpass.conf) or PGPASSWORD.\n");
+const QString kConnection =
+    QStringLiteral("CONNINFO 是不含密码的 libpq 连接字符串，例如\n"
+                   "\"host=192.168.1.10 port=5432 dbname=exam user=centre\"；密码取自 libpq 的密码文件\n"
+                   "（~/.pgpass；Windows 上是 %APPDATA%\\postgresql\\pgpass.conf）或 PGPASSWORD。\n");
 
 } // namespace
 
 Command serverInitCommand() {
-    return {QStringLiteral("server init"),
-            QStringLiteral("CONNINFO [--demo] [FOLDER]"),
-            QStringLiteral(
-                "Creates the exam database in an empty database of a PostgreSQL server, in one\n"
-                "transaction, and writes FOLDER/Db/Exam.server (without FOLDER: Exam.server where the\n"
-                "programs look for Exam.mdb), so that the programs there use the server.\n") +
-                kConnection + QStringLiteral("--demo adds the demo project."),
-            {QCommandLineOption(QStringLiteral("demo"))},
-            1,
-            2,
-            runServerInit};
+    return {
+        QStringLiteral("server init"),
+        QStringLiteral("CONNINFO [--demo] [FOLDER]"),
+        QStringLiteral(
+            "在 PostgreSQL 服务器上的一个空数据库中用一个事务创建考务数据库，再写入 FOLDER/Db/Exam.server\n"
+            "（不给 FOLDER 时：写在程序查找 Exam.mdb 的文件夹中），此后那里的程序都使用该服务器。\n") +
+            kConnection + QStringLiteral("--demo 加入演示项目。"),
+        {QCommandLineOption(QStringLiteral("demo"))},
+        1,
+        2,
+        runServerInit};
 }
 
 Command serverCopyCommand() {
-    return {QStringLiteral("server copy"),
-            QStringLiteral("CONNINFO [FOLDER]"),
-            QStringLiteral(
-                "Copies FOLDER/Db/Exam.mdb (without FOLDER: the file the programs use) into an empty\n"
-                "database of a PostgreSQL server in one transaction, checks that every table has as many\n"
-                "rows and every saved batch the same verdict, and only then writes Exam.server beside\n"
-                "the file. Exam.mdb is only read. A value the server cannot take (text in a number\n"
-                "column, a date that is no date) undoes everything and is named with its table,\n"
-                "column and row.\n") +
-                kConnection.chopped(1),
-            {},
-            1,
-            2,
-            runServerCopy};
+    return {
+        QStringLiteral("server copy"),
+        QStringLiteral("CONNINFO [FOLDER]"),
+        QStringLiteral(
+            "把 FOLDER/Db/Exam.mdb（不给 FOLDER 时：程序使用的文件）用一个事务复制到 PostgreSQL 服务器上\n"
+            "的一个空数据库，核对每个数据表的行数和每个已保存批次的核验结果都相同后，才在文件旁写入\n"
+            "Exam.server。Exam.mdb 只读取，不改动。服务器不能接受的值（数字字段中的文字、不是日期的日期）\n"
+            "会撤销全部复制，并指出其数据表、字段和行。\n") +
+            kConnection.chopped(1),
+        {},
+        1,
+        2,
+        runServerCopy};
 }
 
 } // namespace cli

@@ -28,7 +28,7 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
     QTextStream& err = c.io.err;
     const std::optional<int> project = positiveNumber(p, kProject), batch = positiveNumber(p, kBatch);
     if (!project || !batch) {
-        err << QStringLiteral("usage: ") << helpText(verifyCommand());
+        err << usageText(verifyCommand());
         return kCouldNotRun;
     }
     const QString path = databaseArgument(p, 0, c);
@@ -80,13 +80,11 @@ Command verifyCommand() {
         QStringLiteral("verify"),
         QStringLiteral("[--project N] [--batch B] [FOLDER]"),
         QStringLiteral(
-            "Checks every saved draw batch (or those of project N, or batch B) against its certificate:\n"
-            "the stored inputs, a replay of the draw, the draw rules and the history on the saved rows;\n"
-            "every saved row must belong to a certified batch. Deleted batches are listed with their code.\n"
-            "FOLDER holds Db/Exam.mdb (default: the data folder the programs use); the file is only read.\n"
-            "Exit status: 0 all consistent; 1 an inconsistency, rows without a certificate, an unknown\n"
-            "engine version, or no batch where --project or --batch asks for one; 2 verify could not run\n"
-            "(wrong arguments; the file missing, refused, damaged or unreadable)."),
+            "按抽签凭证核验每个已保存的抽签批次（或项目 N、批次 B 的）：保存的输入、抽签的重演、\n"
+            "抽签规则和已保存各行上的历史；每一行都必须属于一个有凭证的批次。已删除的批次连同其校验码列出。\n"
+            "FOLDER 是含 Db/Exam.mdb 的程序文件夹（默认：程序使用的数据文件夹）；只读取，不改动。\n"
+            "退出状态：0 全部一致；1 有不一致、有无凭证的行、引擎版本未知，或 --project、--batch 所指的批次\n"
+            "不存在；2 无法核验（参数有误；文件不存在、被拒绝、已损坏或无法读取）。"),
         {kProject, kBatch},
         0,
         1,

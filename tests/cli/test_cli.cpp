@@ -29,21 +29,24 @@ private Q_SLOTS:
     void commandLines_data();
     void commandLines();
     void initRefusesReplacesAndShares();
+    void backupIsSharedOnlyBesideTheDatabase();
 };
 
 void TestCli::commandLines_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("said"); // in what it printed, out or err
-    const QString usage = QStringLiteral("usage:");
-    QTest::newRow("help") << QStringList{"help"} << 0 << QStringLiteral("Exit status: 0 done");
+    const QString usage = QStringLiteral("用法：");
+    QTest::newRow("help") << QStringList{"help"} << 0 << QStringLiteral("退出状态：0 完成");
+    QTest::newRow("--version") << QStringList{"--version"} << 0
+                               << QStringLiteral("examdb " EXAM_VERSION "\n");
     QTest::newRow("--help") << QStringList{"--help"} << 0 << QStringLiteral("examdb verify [--project N]");
     QTest::newRow("no command") << QStringList{} << 2 << usage;
     QTest::newRow("unknown command") << QStringList{"drop"} << 2 << QStringLiteral("未知的命令：drop");
     QTest::newRow("a command's help")
         << QStringList{"import", "--help"} << 0 << QStringLiteral("examdb import FILE [--only");
     QTest::newRow("unknown option") << QStringList{"init", "--everything"} << 2
-                                    << QStringLiteral("Unknown option 'everything'");
+                                    << QStringLiteral("未知的选项：--everything\n用法：examdb init");
     QTest::newRow("too many arguments") << QStringList{"verify", "a", "b"} << 2 << usage;
     QTest::newRow("import without a file") << QStringList{"import"} << 2 << usage;
     QTest::newRow("option without its value")
@@ -53,8 +56,15 @@ void TestCli::commandLines_data() {
     QTest::newRow("import, no database")
         << QStringList{"import", "名单.xls", "--yes"} << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("template") << QStringList{"template"} << 0 << QStringLiteral("成功创建在程序安装目录");
+    // A word that only begins commands lists them.
+    const QString serverCommands = QStringLiteral("用法：\nexamdb server init CONNINFO [--demo] [FOLDER]\n");
     QTest::newRow("server without its word")
-        << QStringList{"server"} << 2 << QStringLiteral("未知的命令：server");
+        << QStringList{"server"} << 2
+        << QStringLiteral("examdb server 后面要跟一个子命令：\n") + serverCommands;
+    QTest::newRow("server's help") << QStringList{"server", "--help"} << 0
+                                   << QStringLiteral("examdb server copy CONNINFO [FOLDER]\n");
+    QTest::newRow("server, unknown word")
+        << QStringList{"server", "drop"} << 2 << QStringLiteral("未知的命令：server drop\n") + serverCommands;
     QTest::newRow("server init without CONNINFO") << QStringList{"server", "init"} << 2 << usage;
     QTest::newRow("server copy's help") << QStringList{"server", "copy", "--help"} << 0
                                         << QStringLiteral("examdb server copy CONNINFO [FOLDER]");
@@ -122,6 +132,27 @@ void TestCli::initRefusesReplacesAndShares() {
     QCOMPARE(examdb({"init"}, programs.path()).status, 0);
     const QString sharedFile = QDir(shared.path()).filePath(QStringLiteral("Exam.mdb"));
     QVERIFY(QFile::permissions(sharedFile).testFlag(QFile::WriteGroup));
+#endif
+}
+
+void TestCli::backupIsSharedOnlyBesideTheDatabase() {
+#if defined(Q_OS_WIN)
+    QSKIP("a file's group and mode are POSIX");
+#else
+    QTemporaryDir programs, elsewhere;
+    const QString path = db::databasePath(programs.path());
+    QCOMPARE(examdb({"init"}, programs.path()).status, 0);
+    const QFile::Permissions shared =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path, shared));
+    const QString beside = QFileInfo(path).dir().filePath(QStringLiteral("copy.mdb"));
+    const QString away = QDir(elsewhere.path()).filePath(QStringLiteral("copy.mdb"));
+    for (const QString& target : {beside, away})
+        QCOMPARE(examdb({"backup", target, programs.path()}, programs.path()).status, 0);
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    QCOMPARE(QFile::permissions(beside) & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser), shared);
+    QCOMPARE(QFileInfo(beside).groupId(), QFileInfo(path).groupId());
+    QCOMPARE(QFile::permissions(away) & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser), owner);
 #endif
 }
 
