@@ -8,6 +8,10 @@
 #include <QSqlError>
 #include <QStorageInfo>
 
+#if !defined(Q_OS_WIN)
+#include <unistd.h>
+#endif
+
 namespace db {
 
 namespace {
@@ -182,6 +186,18 @@ QString shutFolder(const QFileInfo& file) {
     }
 }
 
+// Whether a write is refused by a read-only mark the account may take off itself: its own file
+// or folder, or any as root, which only the owner's write bit stops.
+bool mayTakeOffReadOnly(const QFileInfo& refusing) {
+#if defined(Q_OS_WIN)
+    // Windows refuses a file's writes by its read-only attribute, a folder's by its permissions.
+    return !refusing.isDir();
+#else
+    const uint me = ::geteuid();
+    return me == 0 || refusing.ownerId() == me;
+#endif
+}
+
 } // namespace
 
 QString permissionText(const QString& path) {
@@ -215,6 +231,11 @@ QString permissionText(const QString& path) {
         break;
     }
     const bool reading = access == Access::NoRead;
+    const QString where =
+        QStringLiteral("\n（%1：%2）").arg(what, QDir::toNativeSeparators(refusing.absoluteFilePath()));
+    if (!reading && mayTakeOffReadOnly(refusing))
+        return (refusing.isDir() ? QStringLiteral("数据库所在的文件夹") : QStringLiteral("数据库文件")) +
+               QStringLiteral("设为只读，请先把它改为可写入") + where;
     const QString group = refusing.exists() ? refusing.group() : QString();
     const QString advice =
         !group.isEmpty() && refusing.permissions().testFlag(groupMay)
@@ -222,9 +243,9 @@ QString permissionText(const QString& path) {
             : QStringLiteral("请让管理员为当前账户开放下面这个%1的%2权限")
                   .arg(refusing.isDir() ? QStringLiteral("文件夹") : QStringLiteral("文件"),
                        reading ? QStringLiteral("读取") : QStringLiteral("写入"));
-    return QStringLiteral("当前账户没有%1考务数据库的权限，%2\n（%3：%4）")
-        .arg(reading ? QStringLiteral("读取") : QStringLiteral("修改"), advice, what,
-             QDir::toNativeSeparators(refusing.absoluteFilePath()));
+    return QStringLiteral("当前账户没有%1考务数据库的权限，%2")
+               .arg(reading ? QStringLiteral("读取") : QStringLiteral("修改"), advice) +
+           where;
 }
 
 namespace {

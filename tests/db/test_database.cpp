@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/date_text.h"
 #include "db/db_file.h"
+#include "db/password_hash.h"
 #include "db/schema.h"
 #include "test_db.h"
 
@@ -206,7 +207,7 @@ void TestDatabase::newDatabaseHoldsSettingsAndTimetables() {
     const db::Rows s = d.query(QStringLiteral("select * from 系统设置 where 状态='正常'"));
     QCOMPARE(s.size(), 1);
     QCOMPARE(db::text(s[0], QStringLiteral("用户名")), QStringLiteral("admin"));
-    QCOMPARE(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin"));
+    QVERIFY(db::passwordMatches(db::text(s[0], QStringLiteral("密码")), QStringLiteral("admin")));
     QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='中考'")).toInt() >= 5);
     QVERIFY(d.scalar(QStringLiteral("select count(*) from 时间安排 where 分类='高考'")).toInt() >= 5);
     QCOMPARE(d.scalar(QStringLiteral("select count(*) from 时间安排 where 时长<30 or 时长>180")).toInt(), 0);

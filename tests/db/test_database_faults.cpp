@@ -304,8 +304,8 @@ private:
     // The start-up open of `folder` by a user who may not write its Db folder: the output of
     // startup_probe, or empty with `whyNot` when this machine cannot show it.
     QString openWithoutWriteRights(const QString& folder, QString& whyNot);
-    // What `program` printed, run as an account without rights of its own (nobody, when the
-    // tests run as root); empty with `whyNot` when this machine cannot show it.
+    // What `program` printed, run by root as nobody; empty with `whyNot` when this machine cannot
+    // show it.
     QString runAsAnotherAccount(const QString& program, const QStringList& args, QString& whyNot);
     // The output of `script` run by sh in a mount namespace of its own, with $M a small file
     // system of `kib` KiB holding Db/Exam.mdb copied from `database` (and its journal), and
@@ -513,18 +513,14 @@ QString TestDatabaseFaults::runAsAnotherAccount(const QString& program, const QS
     whyNot = QStringLiteral("rights are given with ACLs on Windows");
     return {};
 #else
-    if (::geteuid() == 0) {
-        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
-        if (setpriv.isEmpty()) {
-            whyNot = QStringLiteral("running as root without setpriv to become another user");
-            return {};
-        }
-        run.start(setpriv, QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                       QStringLiteral("--clear-groups"), program} +
-                               args);
-    } else {
-        run.start(program, args);
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty()) {
+        whyNot = QStringLiteral("running as root without setpriv to become another user");
+        return {};
     }
+    run.start(setpriv, QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                   QStringLiteral("--clear-groups"), program} +
+                           args);
     run.waitForFinished(60000);
     return QString::fromUtf8(run.readAll());
 #endif
@@ -596,20 +592,22 @@ void TestDatabaseFaults::permissionsWordedAsPermissions() {
     QFETCH(QString, started);
     QFETCH(QStringList, command);
     QFETCH(QString, said);
-    const bool root = ::geteuid() == 0;
+    // The rights of another account: root runs the programs as nobody.
+    if (::geteuid() != 0)
+        QSKIP("another account's rights need root, to run the programs as nobody");
     const ::group* users = ::getgrnam("users");
-    if (shared && (!root || !users))
-        QSKIP("a group the account is not in needs root and the group users");
-    // Root gives the rights to everyone else (nobody runs the programs), anyone else to itself.
-    const auto mode = [root](const QString& rights, QFile::Permissions ownerIfRoot) {
-        QFile::Permissions p;
+    if (shared && !users)
+        QSKIP("the group users is missing");
+    // Root owns everything; nobody has the rights of everyone else.
+    const auto mode = [](const QString& rights, QFile::Permissions owner) {
+        QFile::Permissions p = owner;
         if (rights.contains(u'r'))
-            p |= root ? QFile::ReadOther : QFile::ReadOwner | QFile::ReadUser;
+            p |= QFile::ReadOther;
         if (rights.contains(u'w'))
-            p |= root ? QFile::WriteOther : QFile::WriteOwner | QFile::WriteUser;
+            p |= QFile::WriteOther;
         if (rights.contains(u'x'))
-            p |= root ? QFile::ExeOther : QFile::ExeOwner | QFile::ExeUser;
-        return root ? p | ownerIfRoot : p;
+            p |= QFile::ExeOther;
+        return p;
     };
     QTemporaryDir dir;
     const QString db = dir.filePath(QStringLiteral("Db")), file = db + QStringLiteral("/Exam.mdb");
@@ -621,8 +619,7 @@ void TestDatabaseFaults::permissionsWordedAsPermissions() {
     setMode(dir.path(), kFolderOpen);
     if (!absent)
         setMode(file, mode(fileRights, QFile::ReadOwner | QFile::WriteOwner) | group);
-    setMode(db, mode(folderRights, kFolderOpen & ~QFile::Permissions(QFile::ReadGroup | QFile::ExeGroup |
-                                                                     QFile::ReadOther | QFile::ExeOther)) |
+    setMode(db, mode(folderRights, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) |
                     (shared ? group | QFile::ExeGroup : QFile::Permissions()));
     if (shared) {
         QCOMPARE(::chown(QFile::encodeName(db).constData(), 0, users->gr_gid), 0);

@@ -95,8 +95,8 @@ void TestLogin::comparison() {
     }
     const QString after = t.db->scalar(QStringLiteral("select 密码 from 系统设置")).toString();
     QCOMPARE(after == storedPassword, plainAfter);
-    QVERIFY2(plainAfter || db::isPasswordHash(after), qPrintable(after));
-    QVERIFY(db::passwordMatches(after, storedPassword));
+    if (!plainAfter)
+        QVERIFY2(db::isPasswordHash(after) && db::passwordMatches(after, storedPassword), qPrintable(after));
 }
 
 void TestLogin::skippingKeepsTheFlag() {

@@ -143,7 +143,10 @@ void TestMainWindow::readOnlyDatabase() {
     QCOMPARE(f.start(), Frm参数::Start::Run);
     QVERIFY(f.w->state.ZD);
     QCOMPARE(f.prompter.said.size(), 1);
-    QCOMPARE(f.prompter.last(), QStringLiteral("请检查数据库文件是否只读或当前位置无写入权限！"));
+    // The warning, then the read-only mark the account may take off itself.
+    QCOMPARE(f.prompter.last(), QStringLiteral("请检查数据库文件是否只读或当前位置无写入权限！\n"
+                                               "数据库文件设为只读，请先把它改为可写入\n（不可写入的文件：") +
+                                    QDir::toNativeSeparators(f.t.path()) + QStringLiteral("）"));
     QCOMPARE(f.w->state.KSS, 3);
     QFile::setPermissions(f.t.path(), QFile::ReadOwner | QFile::WriteOwner);
 }

@@ -70,9 +70,11 @@ void TestManagerWindow::startUpPaths_data() {
     QTest::newRow("foreign")
         << "foreign" << false
         << QStringList{u"数据库文件不是本系统的数据库（格式无法识别），程序无法正常运行！"_qs} << false << "";
-    QTest::newRow("read-only") << "read-only" << true
-                               << QStringList{u"请检查数据库文件是否只读或当前位置无写入权限！"_qs} << true
-                               << "\n Vardel";
+    QTest::newRow("read-only")
+        << "read-only" << true
+        << QStringList{u"请检查数据库文件是否只读或当前位置无写入权限！\n"
+                       u"数据库文件设为只读，请先把它改为可写入\n（不可写入的文件：%1）"_qs}
+        << true << "\n Vardel";
     QTest::newRow("no active row") << "inactive" << true << QStringList() << false << "无可用项目";
 }
 
@@ -80,6 +82,8 @@ void TestManagerWindow::startUpPaths() {
     QFETCH(QString, setup);
     QFETCH(QStringList, said);
     Fixture f;
+    for (QString& text : said)
+        text.replace(u"%1"_qs, QDir::toNativeSeparators(f.t.path()));
     common::SingleInstance other(u"Morvek"_qs, f.t.folder());
     if (setup == u"running")
         QVERIFY(other.acquire());
