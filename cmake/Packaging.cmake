@@ -1,14 +1,16 @@
 # The Debian package, built by `make package` (CPack's DEB generator) from the install() rules.
 #
 # Layout under /usr, as Debian's policy has it for a package of the distribution's kind:
-#   lib/<package>/          the four programs side by side with help/, as in the build tree, so
-#                           they find each other and their help beside themselves
-#   bin/vardel ...          links to them, the commands on the PATH
+#   lib/<package>/          the four programs side by side, as in the build tree, so that they
+#                           find each other, and the mark that they are installed (installed.ini)
+#   bin/vardel ...          small scripts that start them, the commands on the PATH
+#   share/help/zh_CN/<package>/  the operator's guide (F1), where the desktop keeps an
+#                           application's help: not in share/doc, which a system may do without
 #   share/applications/     the menu entries;  share/icons/hicolor/scalable/apps/  their icons
 #   share/doc/<package>/    copyright, changelog, notes and the screenshot
 # /opt is for add-on software from outside the distribution, and lintian flags a package there.
-# The data live in /var/lib/<package> (EXAM_MACHINE_DATA_DIR), made by the postinst for the group;
-# only programs that run from /usr/lib/<package> look there.
+# The data live in /var/lib/<package> (EXAM_MACHINE_DATA_DIR), made by the postinst for the
+# group; the installed programs never use their own folder for data, reports or templates.
 
 set(EXAM_DOC_DIR share/doc/${EXAM_PACKAGE})
 set(EXAM_GROUP examcentre)
@@ -19,21 +21,35 @@ set(EXAM_PACKAGE_MAINTAINER "exam-invigilation developers <exam-invigilation@exa
 set(EXAM_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(EXAM_STAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 
-# exam_install_program(TARGET LAUNCHER [MENU]): the program into lib/<package>, a link on the PATH,
-# its manual page and, with MENU, its menu entry and icon.
+# exam_install_program(TARGET LAUNCHER [MENU]): the program into lib/<package>, without the
+# compiler's notes; the command on the PATH that starts it, its manual page and, with MENU, its
+# menu entry and icon.
 function(exam_install_program target launcher)
     cmake_parse_arguments(P "MENU" "" "" ${ARGN})
     install(TARGETS ${target} RUNTIME DESTINATION ${EXAM_PROGRAM_DIR})
     if(NOT (UNIX AND NOT APPLE))
         return()
     endif()
+    # What dh_strip also takes away: the compiler's identification and notes, of no use at run time.
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${EXAM_PROGRAM_DIR}/$<TARGET_FILE_NAME:${target}>\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
     file(MAKE_DIRECTORY ${EXAM_STAGING_DIR}/bin ${EXAM_STAGING_DIR}/man)
-    # A relative link: the package must work wherever it is unpacked, and the program finds its
-    # folder through /proc/self/exe, so the link leads it to lib/<package>, not to bin/.
-    file(CREATE_LINK ../${EXAM_PROGRAM_DIR}/${target} ${EXAM_STAGING_DIR}/bin/${launcher} SYMBOLIC)
-    install(FILES ${EXAM_STAGING_DIR}/bin/${launcher} DESTINATION bin)
+    set(LAUNCHER ${launcher})
+    set(TARGET ${target})
+    configure_file(${EXAM_PACKAGING_DIR}/launcher.in ${EXAM_STAGING_DIR}/bin/${launcher} @ONLY)
+    install(PROGRAMS ${EXAM_STAGING_DIR}/bin/${launcher} DESTINATION bin)
     configure_file(${EXAM_PACKAGING_DIR}/man/${launcher}.1.in ${EXAM_STAGING_DIR}/man/${launcher}.1 @ONLY)
     exam_gzip(${EXAM_STAGING_DIR}/man/${launcher}.1 share/man/man1)
+    # examdb speaks Chinese, and so does its manual page in a Chinese locale.
+    if(EXISTS ${EXAM_PACKAGING_DIR}/man/zh_CN/${launcher}.1.in)
+        file(MAKE_DIRECTORY ${EXAM_STAGING_DIR}/man/zh_CN)
+        configure_file(${EXAM_PACKAGING_DIR}/man/zh_CN/${launcher}.1.in ${EXAM_STAGING_DIR}/man/zh_CN/${launcher}.1
+                       @ONLY)
+        exam_gzip(${EXAM_STAGING_DIR}/man/zh_CN/${launcher}.1 share/man/zh_CN/man1)
+    endif()
     if(P_MENU)
         install(FILES ${EXAM_PACKAGING_DIR}/${launcher}.desktop DESTINATION share/applications)
         install(FILES ${EXAM_PACKAGING_DIR}/icons/${launcher}.svg DESTINATION share/icons/hicolor/scalable/apps)
@@ -46,7 +62,7 @@ function(exam_gzip file destination)
     get_filename_component(name ${file} NAME)
     set(zipped ${file}.gz)
     add_custom_command(OUTPUT ${zipped} COMMAND gzip -9nc ${file} > ${zipped} DEPENDS ${file} VERBATIM)
-    string(MAKE_C_IDENTIFIER ${name} id)
+    string(MAKE_C_IDENTIFIER ${destination}/${name} id)
     add_custom_target(gzip_${id} ALL DEPENDS ${zipped})
     install(FILES ${zipped} DESTINATION ${destination})
 endfunction()
@@ -58,8 +74,26 @@ if(UNIX AND NOT APPLE)
                        FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                         WORLD_READ WORLD_EXECUTE)
     endforeach()
-    configure_file(${EXAM_PACKAGING_DIR}/debian/changelog.in ${EXAM_STAGING_DIR}/changelog.Debian @ONLY)
+    # The Debian changelog is CHANGELOG.md's: one entry per version, with its date; a version
+    # still unreleased is dated by SOURCE_DATE_EPOCH, else by the newest commit, else by now.
+    if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+        execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct
+                        OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
+                        RESULT_VARIABLE no_git)
+        if(NOT no_git)
+            set(ENV{SOURCE_DATE_EPOCH} ${commit_time})
+        endif()
+    endif()
+    string(TIMESTAMP EXAM_CHANGELOG_DATE "%Y-%m-%d %H:%M:%S" UTC)
+    add_custom_command(OUTPUT ${EXAM_STAGING_DIR}/changelog.Debian
+        COMMAND awk -v package=${EXAM_PACKAGE} -v release=${EXAM_PACKAGE_RELEASE}
+                    -v maintainer=${EXAM_PACKAGE_MAINTAINER} -v today=${EXAM_CHANGELOG_DATE}
+                    -f ${EXAM_PACKAGING_DIR}/debian/changelog.awk ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+                    > ${EXAM_STAGING_DIR}/changelog.Debian
+        DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md ${EXAM_PACKAGING_DIR}/debian/changelog.awk VERBATIM)
     exam_gzip(${EXAM_STAGING_DIR}/changelog.Debian ${EXAM_DOC_DIR})
+    install(FILES ${EXAM_PACKAGING_DIR}/debian/lintian-overrides DESTINATION share/lintian/overrides
+            RENAME ${EXAM_PACKAGE})
     # The mark that tells the programs they are installed (common::installedPlace).
     configure_file(${EXAM_PACKAGING_DIR}/installed.ini.in ${EXAM_STAGING_DIR}/installed.ini @ONLY)
     install(FILES ${EXAM_STAGING_DIR}/installed.ini DESTINATION ${EXAM_PROGRAM_DIR})
@@ -85,12 +119,14 @@ if(UNIX AND NOT APPLE)
     file(READ ${EXAM_PACKAGING_DIR}/debian/description CPACK_DEBIAN_PACKAGE_DESCRIPTION)
     string(CONFIGURE "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION @ONLY)
     string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
-    # dpkg-shlibdeps finds the libraries the programs link; what Qt loads at run time it cannot
-    # see: the SQLite driver, the PostgreSQL driver of the server mode, the platform plugins,
-    # Qt's own Chinese texts and the CJK fonts. The server itself runs elsewhere: suggested.
+    # dpkg-shlibdeps finds the libraries the programs link (Qt, FreeXL, QuaZip, OpenSSL); what Qt
+    # loads at run time it cannot see: the SQLite driver, the platform plugins and Chinese glyphs,
+    # from either font. Recommended: Qt's own Chinese texts, the PostgreSQL driver of the server
+    # mode and xdg-open, which opens the reports in the browser (without it the programs say where
+    # the report is). The server itself runs elsewhere: suggested.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6sql6-sqlite, libqt6sql6-psql, qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-microhei")
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libqt6sql6-psql, xdg-utils")
     set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql")
     set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${EXAM_STAGING_DIR}/control/postinst
                                            ${EXAM_STAGING_DIR}/control/postrm)
