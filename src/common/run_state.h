@@ -28,19 +28,20 @@ struct RunState {
     // The process's one connection to MyDb, owned by the main window (or the command) and shared
     // by every window: a second connection would be a second way to lose the file's locks.
     db::Database* db = nullptr;
-    QString Yhm;  // 用户名: the user name of the active settings row
-    QString YhMm; // 用户密码: the password of the active settings row, as its derivation
+    QString Yhm;     // 用户名: the user name of the active settings row
+    QString YhMm;    // 用户密码: the password of the active settings row, as its derivation
+    bool ZD = false; // 只读: the database is read-only, every write is refused
+    QString DWMC;    // 单位名称: the organisation running the exam centre
+    int DQXM = 0;    // 当前项目: the current project's 编号
+    int XTID = 0;    // 系统ID: 编号 of the active settings row (data management)
+    QString SoftBB;  // 软件版本: the program version (data management)
+
     // The row still holds the password as plain text (an older version wrote it): YhMm is its
     // derivation, made at start-up, and the next successful login stores that instead.
     bool YhMmPlain = false;
-    bool ZD = false; // 只读: the database is read-only, every write is refused
     // Why ZD, when it is the account's permissions: said on its own line after the messages of a
     // read-only database (db::permissionText).
     QString readOnlyReason;
-    QString DWMC;   // 单位名称: the organisation running the exam centre
-    int DQXM = 0;   // 当前项目: the current project's 编号
-    int XTID = 0;   // 系统ID: 编号 of the active settings row (data management)
-    QString SoftBB; // 软件版本: the program version (data management)
 
     // The current project's settings, refreshed by the overview and by the draw window.
     ProjectSettings project;
