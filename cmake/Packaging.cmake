@@ -76,15 +76,20 @@ if(UNIX AND NOT APPLE)
     endforeach()
     # The Debian changelog is CHANGELOG.md's: one entry per version, with its date; a version
     # still unreleased is dated by SOURCE_DATE_EPOCH, else by the newest commit, else by now.
-    if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    if(DEFINED ENV{SOURCE_DATE_EPOCH})
+        string(TIMESTAMP EXAM_CHANGELOG_DATE "%Y-%m-%d %H:%M:%S" UTC)
+    else()
         execute_process(COMMAND git -C ${CMAKE_SOURCE_DIR} log -1 --format=%ct
                         OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET
                         RESULT_VARIABLE no_git)
+        # string(TIMESTAMP) formats SOURCE_DATE_EPOCH when it is set: the commit's time, for this
+        # one call.
         if(NOT no_git)
             set(ENV{SOURCE_DATE_EPOCH} ${commit_time})
         endif()
+        string(TIMESTAMP EXAM_CHANGELOG_DATE "%Y-%m-%d %H:%M:%S" UTC)
+        unset(ENV{SOURCE_DATE_EPOCH})
     endif()
-    string(TIMESTAMP EXAM_CHANGELOG_DATE "%Y-%m-%d %H:%M:%S" UTC)
     add_custom_command(OUTPUT ${EXAM_STAGING_DIR}/changelog.Debian
         COMMAND awk -v package=${EXAM_PACKAGE} -v release=${EXAM_PACKAGE_RELEASE}
                     -v maintainer=${EXAM_PACKAGE_MAINTAINER} -v today=${EXAM_CHANGELOG_DATE}
