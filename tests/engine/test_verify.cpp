@@ -163,25 +163,37 @@ private Q_SLOTS:
 void TestVerify::savedDrawsVerify_data() {
     QTest::addColumn<DrawSettings>("settings");
     QTest::addColumn<bool>("withDuties");
+    QTest::addColumn<int>("subjects");
     QTest::addColumn<int>("historyLines");
-    QTest::newRow("甲乙独立抽签") << allRulesOn(0) << true << 24;
-    QTest::newRow("只抽乙不动甲") << allRulesOn(1) << true << 24;
-    QTest::newRow("只抽甲不动乙") << allRulesOn(2) << true << 24;
-    QTest::newRow("returns and partners allowed") << fixture::settings(0, {1, 1, 0, 0, 1, 1}) << true << 0;
-    QTest::newRow("duties not drawn") << fixture::settings(0, {0, 0, 0, 0, 0, 0}) << true << 24;
-    QTest::newRow("without duties") << allRulesOn(0) << false << 24;
+    QTest::newRow("甲乙独立抽签") << allRulesOn(0) << true << 3 << 24;
+    QTest::newRow("只抽乙不动甲") << allRulesOn(1) << true << 3 << 24;
+    QTest::newRow("只抽甲不动乙") << allRulesOn(2) << true << 3 << 24;
+    QTest::newRow("returns and partners allowed")
+        << fixture::settings(0, {1, 1, 0, 0, 1, 1}) << true << 3 << 0;
+    QTest::newRow("duties not drawn") << fixture::settings(0, {0, 0, 0, 0, 0, 0}) << true << 3 << 24;
+    QTest::newRow("without duties") << allRulesOn(0) << false << 3 << 24;
+    // More batches than any history window takes: the three paper checkers' draw takes two.
+    QTest::newRow("six subjects, duties drawn")
+        << fixture::settings(0, {0, 0, 0, 0, 1, 1}) << true << 6 << 32;
 }
 
-// Three subjects saved one after another, each against the history of the ones before; the
-// first saved again, which replaces its batch and its certificate and leaves a deletion record
-// that the last draw's history is checked against.
+// Subjects saved one after another, each against the history of the ones before; the first
+// saved again, which replaces its batch and its certificate and leaves a deletion record that
+// the last draw's history is checked against.
 void TestVerify::savedDrawsVerify() {
     QFETCH(DrawSettings, settings);
     QFETCH(bool, withDuties);
+    QFETCH(int, subjects);
     QFETCH(int, historyLines);
     Centre c;
     QString firstCode;
-    for (const QString& subject : {kChinese, kMaths, QStringLiteral("英语"), kChinese}) {
+    const QStringList series{kChinese,
+                             kMaths,
+                             QStringLiteral("英语"),
+                             QStringLiteral("物理"),
+                             QStringLiteral("化学"),
+                             QStringLiteral("历史")};
+    for (const QString& subject : series.mid(0, subjects) + QStringList{kChinese}) {
         QVERIFY(c.draw(subject, settings, withDuties) > 0);
         if (firstCode.isEmpty())
             firstCode = db::certificateCode(readCertificates(*c.t.db).front().resultDigest);
@@ -193,9 +205,11 @@ void TestVerify::savedDrawsVerify() {
             QCOMPARE(
                 v.line(),
                 QStringLiteral("批次 1（项目 %1，语文，2026-06-07 10:00:00） 校验码 %2：已删除（重新保存，"
-                               "2026-06-07 13:00:00）")
+                               "%3）")
                     .arg(c.project)
-                    .arg(firstCode));
+                    .arg(firstCode)
+                    .arg(QDateTime(QDate(2026, 6, 7), QTime(9 + subjects + 1, 0))
+                             .toString(u"yyyy-MM-dd HH:mm:ss")));
             continue;
         }
         saved << v;
@@ -203,8 +217,8 @@ void TestVerify::savedDrawsVerify() {
         QVERIFY(v.line().endsWith(QStringLiteral("：一致")));
         QCOMPARE(v.code.size(), 19);
     }
-    QCOMPARE(saved.size(), 3);
-    QCOMPARE(readCertificates(*c.t.db).size(), 3);
+    QCOMPARE(saved.size(), subjects);
+    QCOMPARE(readCertificates(*c.t.db).size(), subjects);
     // The history the last save applied holds the other subjects and its own earlier batch.
     const std::optional<DrawInputs> in = decodeInputs(readCertificates(*c.t.db).back().inputs);
     QVERIFY(in);
@@ -283,6 +297,11 @@ void TestVerify::tamperingIsCaught_data() {
         });
         return chinese;
     }) << QStringLiteral("监考员历史所列批次");
+    QTest::newRow("a deletion record's rows edited") << Tamper([](Centre& c, int, int chinese) {
+        c.draw(kChinese, allRulesOn(0)); // saved again: the batch lives on as a deletion record
+        c.t.db->exec(QStringLiteral("update 抽签删除记录 set 结果数据=replace(结果数据, '甲1', '甲9')"));
+        return chinese;
+    }) << QStringLiteral("：不一致：删除记录与其结果摘要不符");
     QTest::newRow("certificate deleted")
         << sql("delete from 抽签校验 where 科目='语文'") << QStringLiteral("：无校验数据（抽签历史 15 行");
     QTest::newRow("rows of 抽签总表 nobody saved") << Tamper([](Centre& c, int, int) {
@@ -328,6 +347,12 @@ void TestVerify::tamperingIsCaught() {
     const QString lines = c.linesOf(touched, &fails);
     QVERIFY2(fails && lines.contains(reason), qPrintable(lines));
     QCOMPARE(c.verdictOf(maths).status, BatchVerdict::Status::Consistent);
+    // Every kind of finding makes examdb verify end with 1.
+    QString out;
+    QTextStream o(&out), e(&out), in(stdin);
+    QCOMPARE(cli::run({QStringLiteral("verify"), c.t.folder()},
+                      {c.t.folder(), QDateTime::currentDateTime(), {in, o, e}}),
+             int(cli::kRefused));
 }
 
 // The same rows under other keys: the history reads back in another order, the certificate's
