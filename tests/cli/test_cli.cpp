@@ -1,16 +1,20 @@
 // examdb's front end: the commands, their options and arguments, the help and the exit status;
 // init's refusal and replacement of an existing file.
 #include "cli/command_line.h"
+#include "db/create_database.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/server.h"
 #include "run_examdb.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -28,6 +32,7 @@ private Q_SLOTS:
     void commandLines_data();
     void commandLines();
     void initRefusesReplacesAndShares();
+    void killedBackupLeavesNoFile();
 };
 
 void TestCli::commandLines_data() {
@@ -118,6 +123,34 @@ void TestCli::initRefusesReplacesAndShares() {
     const QString sharedFile = QDir(shared.path()).filePath(QStringLiteral("Exam.mdb"));
     QVERIFY(QFile::permissions(sharedFile).testFlag(QFile::WriteGroup));
 #endif
+}
+
+void TestCli::killedBackupLeavesNoFile() {
+    // A backup killed while it copies a large database (a power cut, a kill): nothing stands
+    // under the backup's name, so no half file is ever taken for a backup.
+    QTemporaryDir dir, out;
+    QDir(dir.path()).mkpath(QStringLiteral("Db"));
+    const QString file = dir.filePath(QStringLiteral("Db/Exam.mdb"));
+    db::createDatabase(file, true, QDateTime::currentDateTime());
+    {
+        db::Database d(file, db::Database::Mode::ReadWrite);
+        d.exec(
+            QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 99, hex(randomblob(3000)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 20000) "
+                           "select i from n)"));
+    }
+    const QString target = out.filePath(QStringLiteral("备份.mdb"));
+    QProcess backup;
+    backup.start(QStringLiteral(EXAMDB), {QStringLiteral("backup"), target, dir.path()});
+    QVERIFY(backup.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(out.path()).isEmpty() && backup.state() == QProcess::Running && waited.elapsed() < 60000)
+        QThread::msleep(2);
+    QVERIFY2(backup.state() == QProcess::Running, "the backup ended before it could be killed");
+    backup.kill();
+    QVERIFY(backup.waitForFinished());
+    QVERIFY2(!QFileInfo::exists(target), qPrintable(QDir(out.path()).entryList().join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
