@@ -10,6 +10,10 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <functional>
+
+Q_DECLARE_METATYPE(std::function<void(TestDb&)>)
+
 class TestDatabase : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -26,7 +30,10 @@ private Q_SLOTS:
     void readOnlyDatabaseRefusesWrites();
     void newDatabaseHoldsSettingsAndTimetables();
     void demoProjectIsReadyToDraw();
+    void serverAccountThatMayOnlyRead_data();
     void serverAccountThatMayOnlyRead();
+    void serverFaultsByKind_data();
+    void serverFaultsByKind();
     void serverConnectionLostAndBack();
     void serverCommitAfterAFailedStatement();
     void serverProblemsAtStartUp_data();
@@ -250,22 +257,50 @@ void TestDatabase::demoProjectIsReadyToDraw() {
     }
 }
 
+// The session settings a connection to the server starts with, as the server reports them.
+QString sessionOf(const db::Database& d) {
+    return d
+        .scalar(QStringLiteral("select current_setting('lock_timeout') || ' ' || "
+                               "current_setting('default_transaction_read_only')"))
+        .toString();
+}
+
+void endConnections(const TestServerDatabase& server) {
+    TestServerDatabase::admin(
+        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname='%1' and "
+                       "pid <> pg_backend_pid()")
+            .arg(server.name()));
+}
+
+void TestDatabase::serverAccountThatMayOnlyRead_data() {
+    QTest::addColumn<QString>("rights");
+    QTest::newRow("select only") << "select";
+    // Without delete a save would fail part-way: such an account is read-only as well.
+    QTest::newRow("select, insert and update") << "select, insert, update";
+}
+
 void TestDatabase::serverAccountThatMayOnlyRead() {
+    QFETCH(QString, rights);
     TestDb t;
     if (!t.server)
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
-    t.db->exec(QStringLiteral("grant select on all tables in schema public to examreader"));
+    t.db->exec(QStringLiteral("grant %1 on all tables in schema public to examreader").arg(rights));
     QTemporaryDir other;
     QDir(other.path()).mkpath(QStringLiteral("Db"));
     QString connection = t.server->connection();
     db::server::writeConnection(
         other.filePath(QStringLiteral("Db/Exam.server")),
         connection.replace(QStringLiteral("user=examtest"), QStringLiteral("user=examreader")));
-    // The programs start as on a read-only file: the same warning, and every write refused.
+    // The programs start as on a read-only file: the same warning, and every write refused,
+    // also after the server ended the connection and the program made a new one.
     common::RunState state;
     const common::StartupDatabase start = common::openStartupDatabase(state, other.path(), true);
     QVERIFY2(start.db, qPrintable(start.fatalText));
     QVERIFY(start.readOnlyWarning && state.ZD && start.db->readOnly());
+    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
+    endConnections(*t.server);
+    QVERIFY_THROWS_EXCEPTION(db::DbError, start.db->scalar(QStringLiteral("select 1")));
+    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
     QCOMPARE(start.db->scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
              QStringLiteral("测试单位"));
     try {
@@ -273,7 +308,51 @@ void TestDatabase::serverAccountThatMayOnlyRead() {
         QFAIL("written by an account that may only read");
     } catch (const db::DbError& e) {
         QCOMPARE(e.kind(), db::ErrorKind::ReadOnly);
-        QVERIFY2(e.text().contains(QStringLiteral("没有写入权限")), qPrintable(e.text()));
+    }
+}
+
+using Provoke = std::function<void(TestDb&)>;
+
+void TestDatabase::serverFaultsByKind_data() {
+    QTest::addColumn<Provoke>("provoke");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("a lock another PC holds") << Provoke([](TestDb& t) {
+        db::Database other(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+        db::Transaction held(other);
+        other.query(QStringLiteral("select * from 系统设置 for update"));
+        t.db->query(QStringLiteral("select * from 系统设置 for update nowait"));
+    }) << int(db::ErrorKind::Busy);
+    QTest::newRow("no right to the table") << Provoke([](TestDb& t) {
+        t.db->exec(QStringLiteral("grant select on 系统设置 to examreader"));
+        db::Database reader(db::Database::Server{QString(t.server->connection())
+                                                     .replace(QStringLiteral("user=examtest"),
+                                                              QStringLiteral("user=examreader"))},
+                            db::Database::Mode::Create);
+        reader.exec(QStringLiteral("insert into 考点设置 (考试名称) values ('x')"));
+    }) << int(db::ErrorKind::ReadOnly);
+    QTest::newRow("a read-only transaction") << Provoke([](TestDb& t) {
+        db::Transaction tx(*t.db);
+        t.db->exec(QStringLiteral("set transaction read only"));
+        t.db->exec(QStringLiteral("insert into 考点设置 (考试名称) values ('x')"));
+    }) << int(db::ErrorKind::ReadOnly);
+    QTest::newRow("the connection ended by the server") << Provoke([](TestDb& t) {
+        endConnections(*t.server);
+        t.db->scalar(QStringLiteral("select count(*) from 系统设置"));
+    }) << int(db::ErrorKind::Io);
+}
+
+// The server's errors raised for real, each taken for what the operator must hear.
+void TestDatabase::serverFaultsByKind() {
+    QFETCH(Provoke, provoke);
+    QFETCH(int, kind);
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    try {
+        provoke(t);
+        QFAIL("no error");
+    } catch (const db::DbError& e) {
+        QVERIFY2(int(e.kind()) == kind, qPrintable(e.text()));
     }
 }
 
@@ -282,10 +361,10 @@ void TestDatabase::serverConnectionLostAndBack() {
     if (!t.server)
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
     // The server ends the connection (a restart, a network that dropped out): the action that
-    // meets it fails and says so, the next one works on a new connection.
-    TestServerDatabase::admin(
-        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname='%1'")
-            .arg(t.server->name()));
+    // meets it fails and says so, the next one works on a new connection, set up as the first.
+    const QString session = sessionOf(*t.db);
+    QCOMPARE(session, QStringLiteral("5s off"));
+    endConnections(*t.server);
     try {
         t.db->scalar(QStringLiteral("select count(*) from 系统设置"));
         QFAIL("read through a connection the server ended");
@@ -294,6 +373,7 @@ void TestDatabase::serverConnectionLostAndBack() {
                  qPrintable(e.text()));
     }
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
+    QCOMPARE(sessionOf(*t.db), session);
     t.addProject();
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
 }

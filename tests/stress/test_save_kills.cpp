@@ -200,6 +200,7 @@ private Q_SLOTS:
     void savesAtOnceAllSucceed();
     void verifyBesideSavesFindsNoFault_data() { killedSavesLeaveWholeBatches_data(); }
     void verifyBesideSavesFindsNoFault();
+    void secondWriterWaitsOnTheServer();
 };
 
 void TestSaveKills::killedSavesLeaveWholeBatches_data() {
@@ -343,6 +344,35 @@ void TestSaveKills::verifyBesideSavesFindsNoFault() {
     }
     QVERIFY2(saver.exitCode() == 0, qPrintable(QString::fromUtf8(saver.readAllStandardError())));
     qInfo("%s: %d verify runs beside 30 saves, none inconsistent", QTest::currentDataTag(), runs);
+}
+
+void TestSaveKills::secondWriterWaitsOnTheServer() {
+    // One PC is in the middle of a save, its batch number taken; another PC saves meanwhile. It
+    // must wait for the first and then take the next number, never the same one.
+    if (!TestServerDatabase::wanted())
+        QSKIP("on the file the engine's own lock orders the writers");
+    const DemoFolder demo;
+    db::Database first(demo.path(), db::Database::Mode::ReadWrite);
+    const int before =
+        first.scalar(QStringLiteral("select coalesce(max(数据批次), 0) from 抽签历史")).toInt();
+    db::Transaction saving(first);
+    first.exec(
+        QStringLiteral("insert into 抽签历史 (项目编号, 科目, 时间, 数据批次, 分类, 序号, 甲, 乙) values "
+                       "(1, '占位', '2026-12-09 08:00:00', ?, '监考员', 1, 1, 1)"),
+        {before + 1});
+    QProcess second;
+    second.start(QStringLiteral(SAVE_LOOP), {demo.folder(), QStringLiteral("--saves"), QStringLiteral("1")});
+    QVERIFY(second.waitForStarted());
+    bool waits = false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!waits && !second.waitForFinished(20) && elapsed.elapsed() < 60000)
+        waits = first.scalar(QStringLiteral("select count(*) from pg_locks where not granted")).toInt() > 0;
+    saving.commit();
+    QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(60000));
+    const QString saved = QString::fromUtf8(second.readAllStandardOutput());
+    QVERIFY2(waits && saved.section(u'\t', 1, 1).toInt() == before + 2,
+             qPrintable(saved + QString::fromUtf8(second.readAllStandardError())));
 }
 
 QTEST_GUILESS_MAIN(TestSaveKills)
