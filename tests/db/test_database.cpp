@@ -5,12 +5,19 @@
 #include "db/db_file.h"
 #include "db/schema.h"
 #include "test_db.h"
+#include "test_relay.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTest>
 
 #include <functional>
+
+#if !defined(Q_OS_WIN)
+#include <csignal>
+#include <sys/types.h>
+#endif
 
 Q_DECLARE_METATYPE(std::function<void(TestDb&)>)
 
@@ -38,6 +45,11 @@ private Q_SLOTS:
     void serverCommitAfterAFailedStatement();
     void serverProblemsAtStartUp_data();
     void serverProblemsAtStartUp();
+    void connectionStringsRefused_data();
+    void connectionStringsRefused();
+    void serverBlackHoleDuringASave();
+    void serverVanishedPcReleasesTheLock();
+    void serverStalledProcessIsGivenUp();
 };
 
 void TestDatabase::boundValuesKeepQuotesAndStopInjection() {
@@ -407,9 +419,9 @@ void TestDatabase::serverProblemsAtStartUp_data() {
     QTest::addColumn<QString>("connection"); // %1: the test cluster's socket folder
     QTest::addColumn<QString>("password");   // PGPASSWORD, empty for none
     QTest::addColumn<QString>("said");
-    const QString untouched = QStringLiteral("本机的数据库文件（Exam.mdb）未作任何改动");
     QTest::newRow("no server listens") << "host=%1/nowhere user=examtest dbname=exam"
-                                       << "" << untouched;
+                                       << ""
+                                       << "无法连接数据库服务器";
     QTest::newRow("no such database") << "host=%1 user=examtest dbname=nosuchdb"
                                       << ""
                                       << "上没有这个数据库";
@@ -447,9 +459,151 @@ void TestDatabase::serverProblemsAtStartUp() {
         common::RunState state;
         const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
         QVERIFY(!start.db);
-        QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
+        // A PC on the server has no Exam.mdb to speak of.
+        QVERIFY2(start.fatalText.contains(said) && !start.fatalText.contains(QStringLiteral("Exam.mdb")),
+                 qPrintable(start.fatalText));
     }
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Db/Exam.mdb"))));
+}
+
+void TestDatabase::connectionStringsRefused_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("said"); // empty: accepted
+    const QString noPassword = QStringLiteral("不能写密码（%1）");
+    QTest::newRow("host, port, database and user") << "host=10.0.0.5 port=5433 dbname=exam user=centre"
+                                                   << "";
+    QTest::newRow("password") << "host=h password=secret" << noPassword.arg("password");
+    QTest::newRow("password in capitals") << "host=h PASSWORD=secret" << noPassword.arg("PASSWORD");
+    QTest::newRow("the key's password") << "host=h sslpassword=secret" << noPassword.arg("sslpassword");
+    QTest::newRow("a connection string as the database's name") << "host=h dbname='exam password=secret'"
+                                                                << "dbname 只能是数据库的名称";
+    QTest::newRow("session settings of its own") << "host=h options='-c search_path=secret'"
+                                                 << "不能用 options";
+    QTest::newRow("a setting libpq does not know") << "host=h secret=1"
+                                                   << "“secret”不是有效的设置项";
+    QTest::newRow("a quote never closed") << "host=h dbname='secret"
+                                          << "无法识别";
+}
+
+// What an Exam.server file or the command line may not hold: a message names the setting and
+// never shows its value, which may be a secret.
+void TestDatabase::connectionStringsRefused() {
+    QFETCH(QString, connection);
+    QFETCH(QString, said);
+    const QString problem = db::server::connectionProblem(connection);
+    QVERIFY2(said.isEmpty() ? problem.isEmpty() : problem.contains(said), qPrintable(problem));
+    QVERIFY2(!problem.contains(QStringLiteral("=secret")) && !problem.contains(QStringLiteral("'secret")),
+             qPrintable(problem));
+}
+
+namespace {
+
+// Settings of the test's server database for every later connection, as an administrator would
+// make them; short, so that the tests wait seconds rather than minutes.
+void setForDatabase(const TestServerDatabase& server, const QString& setting, const QString& value) {
+    TestServerDatabase::admin(
+        QStringLiteral("alter database %1 set %2 = '%3'").arg(server.name(), setting, value));
+}
+
+QString throughRelay(const TestServerDatabase& server, const TestRelay& relay) {
+    return QString(server.connection())
+        .replace(QStringLiteral("host=") + TestServerDatabase::socketFolder(), relay.address());
+}
+
+QStringList subjectsOf(db::Database& d, int project) {
+    QStringList out;
+    for (const db::Row& r :
+         d.query(QStringLiteral("select 科目 from 时间安排 where 项目编号=? order by 编号"), {project}))
+        out << db::text(r, QStringLiteral("科目"));
+    return out;
+}
+
+} // namespace
+
+void TestDatabase::serverBlackHoleDuringASave() {
+    // The network drops everything in the middle of a save: the save fails within the session's
+    // bound, saying the server does not answer; with the network back the next save goes
+    // through on a new connection; nothing of the failed save is left.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("statement_timeout"), QStringLiteral("2s"));
+    setForDatabase(*t.server, QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("1s"));
+    const int p = t.addProject();
+    TestRelay relay(TestServerDatabase::socketFolder());
+    db::Database pc(db::Database::Server{throughRelay(*t.server, relay)}, db::Database::Mode::ReadWrite);
+    QElapsedTimer waited;
+    try {
+        db::Transaction save(pc);
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '语文')"), {p});
+        relay.setMode(TestRelay::Mode::BlackHole);
+        waited.start();
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '数学')"), {p});
+        save.commit();
+        QFAIL("saved through a network that takes nothing");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.kind() == db::ErrorKind::NoAnswer && e.text().contains(QStringLiteral("无响应")),
+                 qPrintable(e.text()));
+    }
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    relay.setMode(TestRelay::Mode::Pass);
+    {
+        db::Transaction save(pc);
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '英语')"), {p});
+        save.commit();
+    }
+    QCOMPARE(subjectsOf(*t.db, p), QStringList{QStringLiteral("英语")});
+}
+
+void TestDatabase::serverVanishedPcReleasesTheLock() {
+    // A PC drops off the network in the middle of its save, holding the writers' lock: the
+    // server ends its transaction once it stays idle past the bound, and another PC's save,
+    // waiting for the lock meanwhile, goes through.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("2s"));
+    const int p = t.addProject();
+    TestRelay relay(TestServerDatabase::socketFolder());
+    db::Database gone(db::Database::Server{throughRelay(*t.server, relay)}, db::Database::Mode::ReadWrite);
+    db::Database other(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+    gone.begin();
+    gone.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '语文')"), {p});
+    relay.setMode(TestRelay::Mode::BlackHole);
+    {
+        db::Transaction save(other);
+        other.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '数学')"), {p});
+        save.commit();
+    }
+    QCOMPARE(subjectsOf(*t.db, p), QStringList{QStringLiteral("数学")});
+}
+
+void TestDatabase::serverStalledProcessIsGivenUp() {
+#if defined(Q_OS_WIN)
+    QSKIP("the server's process is stopped with a signal");
+#else
+    // The server's process for this connection stops (SIGSTOP) while the server itself runs:
+    // the action waits no longer than the session's bound and says the server does not answer;
+    // the next one works on a new connection.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("statement_timeout"), QStringLiteral("1s"));
+    db::Database pc(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+    const pid_t process = pid_t(pc.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong());
+    QVERIFY(::kill(process, SIGSTOP) == 0);
+    const auto resume = qScopeGuard([process] { ::kill(process, SIGCONT); });
+    QElapsedTimer waited;
+    waited.start();
+    try {
+        pc.scalar(QStringLiteral("select count(*) from 系统设置"));
+        QFAIL("an answer from a stopped process");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.kind() == db::ErrorKind::NoAnswer, qPrintable(e.text()));
+    }
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    QCOMPARE(pc.scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
