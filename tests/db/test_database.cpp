@@ -14,6 +14,9 @@
 
 #include <functional>
 
+#include <future>
+#include <thread>
+
 #if !defined(Q_OS_WIN)
 #include <csignal>
 #include <sys/types.h>
@@ -532,6 +535,7 @@ void TestDatabase::serverBlackHoleDuringASave() {
     const int p = t.addProject();
     TestRelay relay(TestServerDatabase::socketFolder());
     db::Database pc(db::Database::Server{throughRelay(*t.server, relay)}, db::Database::Mode::ReadWrite);
+    relay.cutAfter(30000);
     QElapsedTimer waited;
     try {
         db::Transaction save(pc);
@@ -592,7 +596,16 @@ void TestDatabase::serverStalledProcessIsGivenUp() {
     db::Database pc(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
     const pid_t process = pid_t(pc.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong());
     QVERIFY(::kill(process, SIGSTOP) == 0);
-    const auto resume = qScopeGuard([process] { ::kill(process, SIGCONT); });
+    // Resumed after 30 s at the latest, so that a program that would wait for ever fails here.
+    std::promise<void> ended;
+    std::thread resume([process, done = ended.get_future()] {
+        done.wait_for(std::chrono::seconds(30));
+        ::kill(process, SIGCONT);
+    });
+    const auto join = qScopeGuard([&] {
+        ended.set_value();
+        resume.join();
+    });
     QElapsedTimer waited;
     waited.start();
     try {

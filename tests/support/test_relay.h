@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <vector>
@@ -42,20 +43,18 @@ public:
     TestRelay(const TestRelay&) = delete;
     TestRelay& operator=(const TestRelay&) = delete;
 
+    // Cuts every connection after `ms` unless the test ends first: a test that would wait for
+    // ever on a black-holed connection fails instead.
+    void cutAfter(int ms) {
+        inThread([this, ms] { QTimer::singleShot(ms, &context_, [this] { cutHere(); }); });
+    }
+
     // The relay's address as a connection string's host and port.
     QString address() const { return QStringLiteral("host=127.0.0.1 port=%1").arg(port_); }
     void setMode(Mode mode) { mode_ = mode; }
     // Closes every connection through the relay, at once and from both sides.
     void cut() {
-        inThread([this] {
-            for (const Pair& p : pairs_) {
-                p.client->abort();
-                p.server->abort();
-                p.client->deleteLater();
-                p.server->deleteLater();
-            }
-            pairs_.clear();
-        });
+        inThread([this] { cutHere(); });
     }
 
 private:
@@ -64,7 +63,19 @@ private:
         QLocalSocket* server;
     };
 
-    template <typename F> void inThread(F f) { QMetaObject::invokeMethod(&context_, f, Qt::BlockingQueuedConnection); }
+    void cutHere() {
+        for (const Pair& p : pairs_) {
+            p.client->abort();
+            p.server->abort();
+            p.client->deleteLater();
+            p.server->deleteLater();
+        }
+        pairs_.clear();
+    }
+
+    template <typename F> void inThread(F f) {
+        QMetaObject::invokeMethod(&context_, f, Qt::BlockingQueuedConnection);
+    }
 
     void pair(QTcpSocket* client) {
         auto* server = new QLocalSocket(&context_);
