@@ -10,6 +10,7 @@
 #include "db/schema.h"
 #include "db/server.h"
 #include "engine/deletion_record.h"
+#include "engine/draw_ledger.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
 
@@ -131,7 +132,10 @@ struct Centre {
         r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0)).addSecs(60 * saves++);
         r.withDuties = true;
         r.drawCheckers = engine::RuleState::On;
-        return engine::saveDraw(*db, ws, d, r).value_or(0);
+        engine::StoppedDraw recorded = d;
+        recorded.stop = engine::recordStop(*db, {project, subject, r.time},
+                                           engine::drawnInputs(ws, d, project, subject), d.candidate, 1);
+        return engine::saveDraw(*db, ws, recorded, r).value_or(0);
     }
     int save(const QString& subject) { return save(subject, stopped()); }
 };

@@ -22,6 +22,7 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
     examLabel = label("Label1");
     siteLabel = label("Label2");
     subjectLabel = label("Label3");
+    recordLabel = label("recordLabel");
     boxes = std::make_unique<RoomBoxes>(panelFrame);
 
     const auto button = [this](const char* name, const QString& text) {
@@ -85,8 +86,8 @@ double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)
         w->setFont(f);
         w->setGeometry(px(at.x), px(at.y), px(at.width), px(at.height));
     };
-    QLabel* const titles[3] = {examLabel, siteLabel, subjectLabel};
-    for (int i = 0; i < 3; ++i)
+    QLabel* const titles[4] = {examLabel, siteLabel, subjectLabel, recordLabel};
+    for (int i = 0; i < 4; ++i)
         put(titles[i], titlePlace(i), i == 0);
     for (int i = 0; i < engine::kRuleCount; ++i)
         put(checks[i], rulePlace(i), false);

@@ -29,6 +29,7 @@ public:
     QLabel* examLabel;
     QLabel* siteLabel;
     QLabel* subjectLabel;
+    QLabel* recordLabel; // after a save: the subject's draws, the one saved, the ledger's code
     QPushButton* Cmd抽签;
     QPushButton* Cmd选抽签人;
     QPushButton* Cmd保存;

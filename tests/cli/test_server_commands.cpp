@@ -93,6 +93,7 @@ void saveDraw(db::Database& d, int project, const QString& subject, std::uint64_
     r.time = kExamdbNow.addSecs(3600 * qint64(seed));
     r.withDuties = true;
     r.drawCheckers = engine::RuleState::On;
+    run.record(d, {project, subject, r.time});
     const engine::SaveOutcome saved = run.save(d, r);
     QVERIFY2(saved.has_value(), saved ? "" : qPrintable(saved.error().text()));
 }
@@ -307,7 +308,7 @@ void TestServerCommands::backups_data() {
     QTest::addColumn<bool>("targetExists");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("said");
-    QTest::newRow("the file") << "file" << false << 0 << QStringLiteral("8 张数据表");
+    QTest::newRow("the file") << "file" << false << 0 << QStringLiteral("9 张数据表");
     QTest::newRow("over an existing file") << "file" << true << 1 << QStringLiteral("已存在，未作改动");
     QTest::newRow("a folder without a database") << "" << false << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("the server") << "examtest" << false << 0 << QStringLiteral("的同一时刻");
