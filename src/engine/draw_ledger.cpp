@@ -99,19 +99,27 @@ QString stopResultText(const Candidate& c, int rooms) {
 
 int recordStop(db::Database& db, const EventPlace& at, const DrawInputs& inputs, const Candidate& candidate,
                int drawNumber) {
-    const QString content =
-        line(QStringLiteral("engine"), inputs.engineVersion) +
-        line(QStringLiteral("seed"), QStringLiteral("%1").arg(inputs.seed, 16, 16, QLatin1Char('0'))) +
-        line(QStringLiteral("inputs"), sha256Hex(stopInputsText(inputs))) +
-        line(QStringLiteral("result"), sha256Hex(stopResultText(candidate, inputs.ws.roomCount()))) +
-        line(QStringLiteral("draw"), drawNumber);
-    return appendAlone(db, {db::toDateText(at.time), at.project, at.subject, kStopEvent, content}, at.time);
+    return appendAlone(db,
+                       {db::toDateText(at.time), at.project, at.subject, kStopEvent,
+                        stopContent(inputs, candidate, drawNumber)},
+                       at.time);
 }
 
 int recordPick(db::Database& db, const EventPlace& at, const QString& room) {
-    return appendAlone(
-        db, {db::toDateText(at.time), at.project, at.subject, kPickEvent, line(QStringLiteral("room"), room)},
-        at.time);
+    return appendAlone(db, {db::toDateText(at.time), at.project, at.subject, kPickEvent, pickContent(room)},
+                       at.time);
+}
+
+QString stopContent(const DrawInputs& inputs, const Candidate& candidate, int drawNumber) {
+    return line(QStringLiteral("engine"), inputs.engineVersion) +
+           line(QStringLiteral("seed"), QStringLiteral("%1").arg(inputs.seed, 16, 16, QLatin1Char('0'))) +
+           line(QStringLiteral("inputs"), sha256Hex(stopInputsText(inputs))) +
+           line(QStringLiteral("result"), sha256Hex(stopResultText(candidate, inputs.ws.roomCount()))) +
+           line(QStringLiteral("draw"), drawNumber);
+}
+
+QString pickContent(const QString& room) {
+    return line(QStringLiteral("room"), room);
 }
 
 QString saveContent(int stop, int batch, const QString& resultDigest) {

@@ -67,9 +67,12 @@ int recordStop(db::Database& db, const EventPlace& at, const DrawInputs& inputs,
 // Records the pick of the person who performs the draw: the room whose box stayed lit.
 int recordPick(db::Database& db, const EventPlace& at, const QString& room);
 
-// The content of a save of `batch` from the stop in row `stop`, whose certificate has the result
+// The content of a stop that drew `candidate` from `inputs` as the window's `drawNumber`-th; of a
+// pick of `room`; of a save of `batch` from the stop in row `stop`, whose certificate has the result
 // digest `resultDigest`; and of a deletion of the batch of `deletedTime` and `batch` (NULL when
 // no history row named one) made in `way`, whose rows had the digest `resultDigest`.
+QString stopContent(const DrawInputs& inputs, const Candidate& candidate, int drawNumber);
+QString pickContent(const QString& room);
 QString saveContent(int stop, int batch, const QString& resultDigest);
 QString deletionContent(const QVariant& deletedTime, const QVariant& batch, const QString& way,
                         const QString& resultDigest);
