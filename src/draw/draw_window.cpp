@@ -300,10 +300,10 @@ void Frm抽签::stopRun() {
 }
 
 void Frm抽签::finishStop() {
-    recordStop();
     runTimer_->stop();
-    Cmd抽签->setText(kStart);
     stopDelayTimer->stop();
+    const QString unrecorded = recordStop();
+    Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
@@ -313,19 +313,22 @@ void Frm抽签::finishStop() {
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
                       result.withSupervisor() ? &result.supervisors : nullptr);
     boxes_->paintNormal(rooms_);
+    if (!unrecorded.isEmpty())
+        services_.prompter.message(this, unrecorded, common::Prompter::Icon::Warning);
 }
 
 // Every result goes into the ledger before it is shown, logged in or not: the login governs saving,
-// and a ledger row is no result. A result the ledger could not take is shown and never saved.
-void Frm抽签::recordStop() {
-    if (!mayRecord())
-        return;
-    common::ui::attemptAction(
-        services_.prompter, this,
-        [this] {
-            run_.record(*db_, {state_.DQXM, subject_, services_.clock.now()});
-        },
-        engine::kUnrecordedStop, common::Prompter::Icon::Warning);
+// and a ledger row is no result. A result the ledger could not take is shown and never saved; what
+// the operator is told, empty when it was recorded.
+QString Frm抽签::recordStop() {
+    QString why;
+    if (mayRecord())
+        common::ui::attemptAction(
+            [this] {
+                run_.record(*db_, {state_.DQXM, subject_, services_.clock.now()});
+            },
+            engine::kUnrecordedStop, [&why](const QString& text) { why = text; });
+    return why;
 }
 
 // A read-only database takes no ledger row, as it takes no save: the save says so.

@@ -82,7 +82,7 @@ private:
     void runTick();
     void stopRun();
     void finishStop();
-    void recordStop();
+    QString recordStop();
     bool mayRecord() const;
     void abortRun(const QString& reason);
     void stopDelayTick();

@@ -76,8 +76,6 @@ public:
     // ledger cannot take it (the file busy past the wait, a full disk): the result then stays
     // unrecorded.
     void record(db::Database& db, const EventPlace& at);
-    // Results stopped since the run was made: the window's draw number of the latest.
-    int stops() const { return stops_; }
 
     // Saves the result as a new batch with its certificate; `request` carries what the window
     // decides (project, subject, time, duties). The saved flag is set only once the transaction
@@ -101,7 +99,7 @@ private:
     Result result_;
     bool hasResult_ = false;
     bool saved_ = true;
-    int stops_ = 0;
+    int stops_ = 0; // results stopped since the run was made: the window's draw number
 };
 
 } // namespace engine
