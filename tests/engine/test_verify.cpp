@@ -476,8 +476,8 @@ void TestVerify::ledgerTamperingFailsVerify_data() {
     QTest::newRow("a saved batch's stop taken out, digests fitted")
         << QStringList{QStringLiteral("delete from 抽签记录链 where 序号=") + savedStop} << true
         << QStringLiteral("第 7 行的保存所指的第 6 行不是本科目此前的停止");
-    // The documented limit: rows newer than every printed code, that nothing else names, can go
-    // unseen. Only paper shows them.
+    // The documented limit: rows newer than every printed code, that nothing else names, go
+    // unseen.
     QTest::newRow("the newest stops dropped: passes")
         << QStringList{QStringLiteral(
                "delete from 抽签记录链 where 序号>(select max(序号) from 抽签记录链 where "
@@ -486,7 +486,8 @@ void TestVerify::ledgerTamperingFailsVerify_data() {
 }
 
 // A file with stops, saves, a re-save, a delete and two stops nobody saved; each change to its
-// ledger or deletion records makes examdb verify fail, except dropping the newest rows.
+// ledger or deletion records makes examdb verify fail, except dropping the rows after the last
+// printed code.
 void TestVerify::ledgerTamperingFailsVerify() {
     QFETCH(QStringList, statements);
     QFETCH(bool, rechained);
@@ -501,9 +502,17 @@ void TestVerify::ledgerTamperingFailsVerify() {
         DrawRun run(c.ws, random);
         QVERIFY(c.stop(run, kChinese, allRulesOn(0), QDateTime(QDate(2026, 6, 7), QTime(15, k))));
     }
+    // The conclusion printed after the last save carries row 8's code.
+    const QString printed =
+        QStringLiteral("记录链:") +
+        db::certificateCode(
+            c.t.db->scalar(QStringLiteral("select 摘要 from 抽签记录链 where 序号=8")).toString());
+    const QStringList head{QStringLiteral("--head"), printed};
     QString out;
-    QCOMPARE(runVerify(c.t.folder(), {}, &out), 0);
-    QVERIFY2(out.contains(QStringLiteral("记录链 11 行")) &&
+    QCOMPARE(runVerify(c.t.folder(), head, &out), 0);
+    QVERIFY2(out.contains(QStringLiteral("打印的 %1 是第 8 行（2026-06-07 12:00:00，保存），其后又记入 3 行")
+                              .arg(printed)) &&
+                 out.contains(QStringLiteral("记录链 11 行")) &&
                  out.contains(QStringLiteral("项目 1，语文：抽签 4 次")) &&
                  out.contains(QStringLiteral("保存的是第 1 次（批次 2，已删除）、第 2 次（批次 2）")),
              qPrintable(out));
@@ -511,7 +520,7 @@ void TestVerify::ledgerTamperingFailsVerify() {
         c.t.db->exec(sql);
     if (rechained)
         rechain(*c.t.db);
-    const int status = runVerify(c.t.folder(), {}, &out);
+    const int status = runVerify(c.t.folder(), head, &out);
     if (said.isEmpty()) {
         QVERIFY2(status == 0 && out.contains(QStringLiteral("记录链 9 行")), qPrintable(out));
         return;
