@@ -51,6 +51,7 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
 DrawPanel::Snapshot DrawPanel::snapshot() const {
     Snapshot s;
     s.texts = boxes->texts();
+    s.record = recordLabel->text();
     s.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(), Cmd打印->isEnabled()};
     for (int i = 0; i < engine::kRuleCount; ++i)
         s.checks[i] = checks[i]->isEnabled();
@@ -64,6 +65,7 @@ void DrawPanel::restore(const Snapshot& s) {
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks[i]->setEnabled(s.checks[i]);
     boxes->setTexts(s.texts);
+    recordLabel->setText(s.record);
 }
 
 void DrawPanel::setRuleBoxesEnabled(bool enabled) {

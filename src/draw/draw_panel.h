@@ -39,9 +39,11 @@ public:
     std::unique_ptr<RoomBoxes> boxes;
 
     // What a run puts back when the engine finds its rules cannot be met: which of the four
-    // other buttons and the rule boxes were enabled, and what the room boxes showed.
+    // other buttons and the rule boxes were enabled, and what the room boxes and the line under
+    // the subject showed.
     struct Snapshot {
         QStringList texts;
+        QString record;
         std::array<bool, 4> buttons{};
         std::array<bool, engine::kRuleCount> checks{};
     };

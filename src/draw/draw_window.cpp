@@ -245,6 +245,7 @@ void Frm抽签::startRun() {
 
     snapshot_ = panel_.snapshot();
     snapshotCaption_ = windowTitle();
+    panel_.recordLabel->clear(); // it spoke of the saved draw, which a new one replaces on screen
 
     Cmd抽签->setEnabled(false);
     Cmd抽签->setText(kStop);

@@ -785,6 +785,7 @@ void TestDrawWindow::everyStopIsOnTheRecord() {
 
     e.t.failInserts(QStringLiteral("抽签记录链"), QStringLiteral("disk is full"));
     drawOnce(*w);
+    QVERIFY(w->findChild<QLabel*>(QStringLiteral("recordLabel"))->text().isEmpty());
     QVERIFY(e.prompter.last().startsWith(kUnrecordedStop));
     QVERIFY(e.prompter.last().contains(QStringLiteral("disk is full")));
     saveWith(e, *w, 1);
