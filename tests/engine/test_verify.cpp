@@ -400,7 +400,7 @@ void TestVerify::historyOrderDoesNotMatter() {
 }
 
 // A certificate of format 1, as files saved before format 2 (and before the ledger) hold them,
-// still verifies, and still catches a changed row.
+// still verifies, before the ledger began and after, and still catches a changed row.
 void TestVerify::formatOneStaysVerifiable() {
     Centre c;
     c.draw(kMaths, allRulesOn(0));
@@ -414,10 +414,14 @@ void TestVerify::formatOneStaysVerifiable() {
     QVERIFY(readCertificates(*c.t.db, 0, batch)
                 .front()
                 .inputs.startsWith(QStringLiteral("exam-draw-inputs\t1\n")));
+    const QString before = QStringLiteral("：一致（第 1 版校验数据，所用历史未能逐批核对；记录开始之前）");
     BatchVerdict v = c.verdictOf(batch);
     QVERIFY2(v.status == BatchVerdict::Status::Consistent, qPrintable(v.line()));
-    QVERIFY(
-        v.line().endsWith(QStringLiteral("：一致（第 1 版校验数据，所用历史未能逐批核对；记录开始之前）")));
+    QVERIFY(v.line().endsWith(before));
+    // The next draw begins the ledger; its opening row lists the batches saved before.
+    const int next = c.draw(QStringLiteral("英语"), allRulesOn(0));
+    QVERIFY(c.verdictOf(batch).line().endsWith(before));
+    QVERIFY(c.verdictOf(next).line().endsWith(QStringLiteral("：一致")));
     c.t.db->exec(QStringLiteral(
         "update 抽签总表 set 乙性别='女' where 科目='语文' and 分组号='003' and 分类='监考员'"));
     v = c.verdictOf(batch);
@@ -473,7 +477,26 @@ void TestVerify::ledgerTamperingFailsVerify_data() {
         << QStringList{QStringLiteral(
                "update 抽签删除记录 set 删除时间='2026-06-07 07:00:00' where 删除方式='重新保存'")}
         << false << QStringLiteral("删除记录与记录链不符");
-    QTest::newRow("a saved batch's stop taken out, digests fitted")
+    QTest::newRow("a deletion record's rows replaced, digest fitted")
+        << QStringList{QStringLiteral(
+               "update 抽签删除记录 set 结果数据=(select 结果数据 from 抽签删除记录 where 删除方式='删除'), "
+               "结果摘要=(select 结果摘要 from 抽签删除记录 where 删除方式='删除') where "
+               "删除方式='重新保存'")}
+        << false << QStringLiteral("删除记录与记录链不符");
+    QTest::newRow("the latest batch erased with its certificate")
+        << QStringList{QStringLiteral("delete from 抽签总表 where 科目='语文'"),
+                       QStringLiteral("delete from 抽签历史 where 科目='语文'"),
+                       QStringLiteral("delete from 抽签校验 where 科目='语文'")}
+        << false
+        << QStringLiteral(
+               "记录链第 8 行保存的批次 2（语文，2026-06-07 12:00:00）既不在数据库中，也没有删除记录");
+    QTest::newRow("a batch saved behind the ledger's back, digests fitted")
+        << QStringList{QStringLiteral("delete from 抽签记录链 where 序号 between 6 and 8")} << true
+        << QStringLiteral("记录链中没有这一批的保存");
+    QTest::newRow("the save that replaced a batch taken out, digests fitted")
+        << QStringList{QStringLiteral("delete from 抽签记录链 where 序号=8")} << true
+        << QStringLiteral("第 7 行的重新保存之后没有它的保存");
+    QTest::newRow("a save's stop taken out, digests fitted")
         << QStringList{QStringLiteral("delete from 抽签记录链 where 序号=") + savedStop} << true
         << QStringLiteral("第 7 行的保存所指的第 6 行不是本科目此前的停止");
     // The documented limit: rows newer than every printed code, that nothing else names, go
