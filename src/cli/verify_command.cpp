@@ -14,6 +14,8 @@ namespace {
 const QCommandLineOption kProject(QStringLiteral("project"), QStringLiteral("project number"),
                                   QStringLiteral("N"));
 const QCommandLineOption kBatch(QStringLiteral("batch"), QStringLiteral("batch number"), QStringLiteral("B"));
+const QCommandLineOption kHead(QStringLiteral("head"), QStringLiteral("the 记录链 code a conclusion printed"),
+                               QStringLiteral("CODE"));
 
 std::optional<int> positiveNumber(const QCommandLineParser& p, const QCommandLineOption& option) {
     if (!p.isSet(option))
@@ -44,18 +46,22 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
             err << QStringLiteral("数据库文件已损坏，无法核验：") << db::damageDetail(damage) << '\n';
             return kCouldNotRun;
         }
-        const QVector<engine::BatchVerdict> verdicts = engine::verifyDraws(db, *project, *batch);
+        const engine::Verification verification = engine::verifyFile(db, *project, *batch, p.value(kHead));
+        const QVector<engine::BatchVerdict>& verdicts = verification.batches;
         if (verdicts.isEmpty()) {
             err << QStringLiteral("没有找到已保存的抽签批次。") << '\n';
-            return *project || *batch ? kRefused : kDone;
+            if (*project || *batch)
+                return kRefused;
         }
         int counts[5] = {0, 0, 0, 0, 0};
-        bool failed = false;
+        bool failed = verification.ledger.fails();
         for (const engine::BatchVerdict& v : verdicts) {
             out << v.line() << '\n';
             ++counts[static_cast<int>(v.status)];
             failed = failed || v.fails();
         }
+        for (const QString& line : verification.ledger.lines())
+            out << line << '\n';
         using S = engine::BatchVerdict::Status;
         const auto count = [&counts](S s) { return counts[static_cast<int>(s)]; };
         out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，引擎版本未知 %4，无校验数据 %5；删除记录 %6 条")
@@ -78,16 +84,20 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
 Command verifyCommand() {
     return {
         QStringLiteral("verify"),
-        QStringLiteral("[--project N] [--batch B] [FOLDER]"),
+        QStringLiteral("[--project N] [--batch B] [--head CODE] [FOLDER]"),
         QStringLiteral(
             "Checks every saved draw batch (or those of project N, or batch B) against its certificate:\n"
             "the stored inputs, a replay of the draw, the draw rules and the history on the saved rows;\n"
             "every saved row must belong to a certified batch. Deleted batches are listed with their code.\n"
+            "Checks the draw ledger: its hash chain unbroken, every batch saved from a recorded stop,\n"
+            "every deletion recorded; lists per subject the stops and which one was saved. --head looks\n"
+            "up the 记录链 code a printed conclusion shows.\n"
             "FOLDER holds Db/Exam.mdb (default: the data folder the programs use); the file is only read.\n"
             "Exit status: 0 all consistent; 1 an inconsistency, rows without a certificate, an unknown\n"
-            "engine version, or no batch where --project or --batch asks for one; 2 verify could not run\n"
-            "(wrong arguments; the file missing, refused, damaged or unreadable)."),
-        {kProject, kBatch},
+            "engine version, a broken ledger or a printed code it does not hold, or no batch where\n"
+            "--project or --batch asks for one; 2 verify could not run (wrong arguments; the file\n"
+            "missing, refused, damaged or unreadable)."),
+        {kProject, kBatch, kHead},
         0,
         1,
         runVerify};

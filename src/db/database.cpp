@@ -518,13 +518,16 @@ void Database::requireExamServer() {
                 .arg(server()),
             e.detail());
     }
-    // An account that may only read works as on a read-only file.
+    // An account that may only read works as on a read-only file. The draw ledger is only ever
+    // appended to: nobody needs to change or delete its rows.
     if (mode_ == Mode::ReadWrite) {
         const int refused =
             scalar(QStringLiteral("select count(*) from pg_class c where "
                                   "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and not "
-                                  "(has_table_privilege(c.oid, 'INSERT') and has_table_privilege(c.oid, "
-                                  "'UPDATE') and has_table_privilege(c.oid, 'DELETE'))"))
+                                  "(has_table_privilege(c.oid, 'INSERT') and (c.relname=? or "
+                                  "(has_table_privilege(c.oid, 'UPDATE') and has_table_privilege(c.oid, "
+                                  "'DELETE'))))"),
+                   {kLedgerTable})
                 .toInt();
         if (refused > 0)
             mode_ = Mode::ReadOnly;

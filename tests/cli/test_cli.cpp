@@ -60,8 +60,9 @@ void TestCli::commandLines_data() {
     QTest::newRow("server without its word")
         << QStringList{"server"} << 2 << QStringLiteral("未知的命令：server");
     QTest::newRow("server init without CONNINFO") << QStringList{"server", "init"} << 2 << usage;
-    QTest::newRow("server copy's help") << QStringList{"server", "copy", "--help"} << 0
-                                        << QStringLiteral("examdb server copy CONNINFO [FOLDER]");
+    QTest::newRow("server copy's help")
+        << QStringList{"server", "copy", "--help"} << 0
+        << QStringLiteral("examdb server copy CONNINFO [--programs ACCOUNT] [FOLDER]");
     QTest::newRow("backup, no database")
         << QStringList{"backup", "备份.mdb"} << 2 << QStringLiteral("数据库文件未找到");
 }
