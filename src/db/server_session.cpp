@@ -30,7 +30,7 @@ constexpr const char* kIdleTransactionTimeout = "60s";
 // The connection options every program adds: a server that does not answer is given up after
 // ten seconds, and a network that drops out while the program waits is noticed by keepalives
 // within half a minute.
-const char* const kOptions[] = {"connect_timeout=10", "keepalives_idle=10", "keepalives_interval=5",
+const char* const kOptions[] = {"connect_timeout=10", "keepalives_idle=10",     "keepalives_interval=5",
                                 "keepalives_count=3", "tcp_user_timeout=20000", "client_encoding=UTF8"};
 
 // PostgreSQL's type numbers (pg_type.oid) of what the programs read.
@@ -221,8 +221,8 @@ void ServerSession::connect() {
     auto made = std::make_unique<Connection>();
     made->pg = PQconnectdb(options.toUtf8().constData());
     if (!made->pg || PQstatus(made->pg) != CONNECTION_OK) {
-        const QString text =
-            made->pg ? QString::fromUtf8(PQerrorMessage(made->pg)).simplified() : QStringLiteral("out of memory");
+        const QString text = made->pg ? QString::fromUtf8(PQerrorMessage(made->pg)).simplified()
+                                      : QStringLiteral("out of memory");
         throw server::error({}, text, true, server_);
     }
     // Statements are sent without waiting, so that a network that takes nothing more is noticed
@@ -256,8 +256,10 @@ void ServerSession::applySession() {
     run(QStringLiteral("select ") + settings.join(QStringLiteral(", ")), {});
     // The program waits a little longer than the server lets a statement run, so that a
     // statement the server stops is said in its words.
-    const QVector<QSqlRecord> bound = run(
-        QStringLiteral("select setting::int from pg_settings where name in ('statement_timeout', 'lock_timeout')"), {});
+    const QVector<QSqlRecord> bound =
+        run(QStringLiteral(
+                "select setting::int from pg_settings where name in ('statement_timeout', 'lock_timeout')"),
+            {});
     int longest = 0;
     for (const QSqlRecord& r : bound)
         longest = std::max(longest, r.value(0).toInt());
@@ -364,7 +366,8 @@ QVector<QSqlRecord> ServerSession::run(const QString& statement, const QVariantL
         PQclear(r);
     }
     if (!errorText.isEmpty() || PQstatus(pg) == CONNECTION_BAD)
-        throw failure(errorState, errorText.isEmpty() ? QString::fromUtf8(PQerrorMessage(pg)).trimmed() : errorText);
+        throw failure(errorState,
+                      errorText.isEmpty() ? QString::fromUtf8(PQerrorMessage(pg)).trimmed() : errorText);
     // A savepoint rolled back to makes the transaction whole again.
     if (failedInTransaction_ && statement.startsWith(QLatin1String("rollback to savepoint")))
         failedInTransaction_ = false;

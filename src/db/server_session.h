@@ -61,10 +61,10 @@ private:
     QString server_;
     std::unique_ptr<Connection> conn_;
     bool readOnly_ = false;
-    bool lost_ = false;               // broken: the next statement connects anew
+    bool lost_ = false; // broken: the next statement connects anew
     bool inTransaction_ = false;
     bool failedInTransaction_ = false; // the server refuses everything but a rollback
-    int boundMs_ = 25000;             // the longest wait for one answer
+    int boundMs_ = 25000;              // the longest wait for one answer
     QHash<QString, QByteArray> numbered_;
 };
 

@@ -214,7 +214,8 @@ void TestOverview::storedRuleValues() {
     TestDb t;
     RunState s;
     s.DQXM = t.addProject();
-    t.db->exec(QStringLiteral("update 考点设置 set 允许重回原考室=?, 允许甲乙再搭档=?, 最大性别组合=?, 最大异校搭档=?"),
+    t.db->exec(QStringLiteral(
+                   "update 考点设置 set 允许重回原考室=?, 允许甲乙再搭档=?, 最大性别组合=?, 最大异校搭档=?"),
                {stored, stored, stored, stored});
     QVERIFY(readProjectSettings(*t.db, s));
     for (const RuleState r : {s.project.CHKS, s.project.ZDD, s.project.XBZH, s.project.txdd})

@@ -239,15 +239,17 @@ void build(Kind kind, const QString& path, const QString& scratch) {
         db::Database d(scratch, Mode::ReadWrite);
         d.exec(QStringLiteral("pragma journal_mode=delete"));
         d.exec(QStringLiteral("pragma application_id=0"));
-        d.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) select 1, hex(randomblob(500)) from "
-                              "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
-                              "select i from n)"));
+        d.exec(
+            QStringLiteral("insert into 时间安排 (项目编号, 科目) select 1, hex(randomblob(500)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
+                           "select i from n)"));
         const qint64 page = d.scalar(QStringLiteral("pragma page_count")).toLongLong() - 2;
         d.exec(QStringLiteral("pragma cache_size=10"));
         d.begin();
-        d.exec(QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 1, hex(randomblob(2000)) from "
-                              "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
-                              "select i from n)"));
+        d.exec(
+            QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 1, hex(randomblob(2000)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+                           "select i from n)"));
         copyAsCrashed(scratch, path);
         d.rollback();
         damage(path, (page - 1) * 4096, 4096);
