@@ -1,7 +1,8 @@
 // The cost of the draw certificate at the largest centre (154 rooms, ten outside supervisors,
 // ten paper checkers, twenty earlier batches): a whole save with it and with the record of the
 // batch it replaces, the certificate and the deletion record alone, and examdb verify of one
-// batch and of the whole file; the load of a saved batch. With EXAM_BENCH_SERVER (a libpq
+// batch and of the whole file; the load of a saved batch. The draw ledger: a stop's row in its
+// own transaction, and verify of a file whose ledger has 1,000 rows. With EXAM_BENCH_SERVER (a libpq
 // connection string to a PostgreSQL server where the user may create databases) the same runs
 // go against a database of their own on that server too (argument 1), in the same run.
 
@@ -10,8 +11,10 @@
 #include "db/schema.h"
 #include "db/server.h"
 #include "engine/deletion_record.h"
+#include "engine/draw_ledger.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
+#include "engine/verify_ledger.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -131,7 +134,10 @@ struct Centre {
         r.time = QDateTime(QDate(2026, 6, 7), QTime(9, 0)).addSecs(60 * saves++);
         r.withDuties = true;
         r.drawCheckers = engine::RuleState::On;
-        return engine::saveDraw(*db, ws, d, r).value_or(0);
+        engine::StoppedDraw recorded = d;
+        recorded.stop = engine::recordStop(*db, {project, subject, r.time},
+                                           engine::drawnInputs(ws, d, project, subject), d.candidate, 1);
+        return engine::saveDraw(*db, ws, recorded, r).value_or(0);
     }
     int save(const QString& subject) { return save(subject, stopped()); }
 };
@@ -214,6 +220,50 @@ void verifyWholeFile(benchmark::State& state) {
     }
 }
 
+// What recording a stop adds to it: the stop's texts and digests and its row, in a write
+// transaction of its own.
+void stopRecorded(benchmark::State& state) {
+    Centre& c = centre(state);
+    const engine::StoppedDraw d = c.stopped();
+    const engine::DrawInputs in = engine::drawnInputs(c.ws, d, c.project, QStringLiteral("语文"));
+    const QDateTime when(QDate(2026, 6, 7), QTime(9, 0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            engine::recordStop(*c.db, {c.project, QStringLiteral("语文"), when}, in, d.candidate, 1));
+}
+
+// examdb verify of a file whose ledger holds 1,000 rows: the 20 batches' stops and saves, three
+// saves of 语文 and stops nobody saved. Whole, and the ledger's reading and chain alone.
+Centre& ledgerCentre(const benchmark::State& state) {
+    static std::unique_ptr<Centre> made[2];
+    auto& c = made[state.range(0)];
+    if (!c) {
+        c = std::make_unique<Centre>(state.range(0) == 1);
+        for (int k = 0; k < 3; ++k)
+            c->save(QStringLiteral("语文"));
+        const engine::StoppedDraw d = c->stopped();
+        const engine::DrawInputs in = engine::drawnInputs(c->ws, d, c->project, QStringLiteral("语文"));
+        const QDateTime when(QDate(2026, 6, 7), QTime(12, 0));
+        while (c->db->scalar(QStringLiteral("select count(*) from 抽签记录链")).toInt() < 1000)
+            engine::recordStop(*c->db, {c->project, QStringLiteral("语文"), when}, in, d.candidate, 1);
+    }
+    return *c;
+}
+
+void verifyThousandLedgerRows(benchmark::State& state) {
+    Centre& c = ledgerCentre(state);
+    db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(engine::verifyFile(readOnly).ledger.problems.size());
+}
+
+void ledgerChainAlone(benchmark::State& state) {
+    Centre& c = ledgerCentre(state);
+    db::Database readOnly(c.path(), db::Database::Mode::ReadOnly);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(engine::audit::LedgerBook(readOnly).chainProblems().size());
+}
+
 // The load of a saved batch, as the load dialog shows it: 154 rooms with their people.
 void loadSavedBatch(benchmark::State& state) {
     Centre& c = verifyCentre(state);
@@ -237,6 +287,9 @@ BENCHMARK(deletionRecordAlone)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(verifyOneBatch)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(verifyWholeFile)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(loadSavedBatch)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(stopRecorded)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(verifyThousandLedgerRows)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(ledgerChainAlone)->Apply(backends)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -27,7 +27,8 @@ CopyCheck checkCopy(db::Database& copy, db::Database* original) {
             check.difference =
                 QStringLiteral("数据表“%1”原有 %2 行，复制后为 %3 行。").arg(table).arg(theirs).arg(rows);
     }
-    const QVector<engine::BatchVerdict> verdicts = engine::verifyDraws(copy);
+    const engine::Verification copied = engine::verifyFile(copy);
+    const QVector<engine::BatchVerdict>& verdicts = copied.batches;
     for (const engine::BatchVerdict& v : verdicts) {
         if (v.status == Status::Deleted)
             continue;
@@ -36,7 +37,18 @@ CopyCheck checkCopy(db::Database& copy, db::Database* original) {
     }
     if (!original || !check.difference.isEmpty())
         return check;
-    const QVector<engine::BatchVerdict> before = engine::verifyDraws(*original);
+    const engine::Verification then = engine::verifyFile(*original);
+    const QVector<engine::BatchVerdict>& before = then.batches;
+    // The chain is carried row for row: its state and every subject's draws stay as they were.
+    const auto chain = [](const engine::LedgerVerdict& l) {
+        return QStringList{l.head} + l.problems + l.subjects;
+    };
+    if (chain(then.ledger) != chain(copied.ledger)) {
+        check.difference = QStringLiteral("记录链的核验结果不同：原为“%1”，复制后为“%2”。")
+                               .arg(chain(then.ledger).join(QStringLiteral("；")),
+                                    chain(copied.ledger).join(QStringLiteral("；")));
+        return check;
+    }
     for (qsizetype i = 0; i < std::max(before.size(), verdicts.size()); ++i) {
         if (i < before.size() && i < verdicts.size() && sameVerdict(before.at(i), verdicts.at(i)))
             continue;

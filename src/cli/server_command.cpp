@@ -10,8 +10,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 namespace cli {
 
@@ -19,6 +21,30 @@ namespace {
 
 const QString kUndone =
     QStringLiteral("复制未完成，已全部撤销：服务器上的数据库仍是空的，Exam.mdb 未作任何改动。");
+
+const QCommandLineOption kPrograms(QStringLiteral("programs"),
+                                   QStringLiteral("the account the programs use (the database's owner gives "
+                                                  "it its rights)"),
+                                   QStringLiteral("ACCOUNT"));
+
+// The account the programs log in as: --programs, or, without it, the one that sets up.
+// nullopt for a name that is no plain account name.
+std::optional<QString> programsAccount(const QCommandLineParser& p) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    const QString name = p.value(kPrograms);
+    return name.isEmpty() || plain.match(name).hasMatch() ? std::optional<QString>(name) : std::nullopt;
+}
+
+// The connection string with `account` as its user: what the folder's programs log in with.
+QString connectionAs(const QString& connection, const QString& account) {
+    if (account.isEmpty())
+        return connection;
+    static const QRegularExpression user(QStringLiteral(R"((^|\s)user\s*=\s*('(?:[^'\\]|\\.)*'|\S+))"));
+    QString out = connection;
+    if (out.contains(user))
+        return out.replace(user, QStringLiteral("\\1user=") + account);
+    return out + QStringLiteral(" user=") + account;
+}
 
 // The folder that holds Exam.mdb, and gets Exam.server: FOLDER/Db, or where the programs look.
 QString dataFolderArgument(const QCommandLineParser& p, int index, const Context& c) {
@@ -88,11 +114,33 @@ QString switchedText(const QString& folder) {
         .arg(QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(db::server::kFileName))));
 }
 
+// Refuses an account name that cannot stand in a connection string and a grant as it is.
+std::optional<QString> accountOrRefuse(const QCommandLineParser& p, QTextStream& err) {
+    const std::optional<QString> account = programsAccount(p);
+    if (!account)
+        err << QStringLiteral(
+                   "账户名“%1”不能使用：只能由字母、数字和下划线组成，且不以数字开头。未作任何改动。")
+                   .arg(p.value(kPrograms))
+            << '\n';
+    return account;
+}
+
+// What the folder's programs may do on the server, said once it is set up.
+QString rightsText(const QString& account) {
+    return account.isEmpty()
+               ? QStringLiteral("抽签记录链已设为不可修改、不可删除；本账户是它的所有者，仍能恢复这些权限"
+                                "（examdb verify 会指出）。")
+               : QStringLiteral("程序使用账户 %1：可读写各数据表，对抽签记录链只能读取和追加。").arg(account);
+}
+
 int runServerInit(const QCommandLineParser& p, const Context& c) {
     const QString connection = p.positionalArguments().at(0);
     const QString folder = dataFolderArgument(p, 1, c);
     if (const int refused = refuseTarget(connection, folder, c.io.err); refused != kDone)
         return refused;
+    const std::optional<QString> account = accountOrRefuse(p, c.io.err);
+    if (!account)
+        return kRefused;
     try {
         db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
         // Looked at under the writers' lock: another init or copy may have just finished.
@@ -102,13 +150,16 @@ int runServerInit(const QCommandLineParser& p, const Context& c) {
             return kRefused;
         }
         const int project = db::initialiseDatabase(server, p.isSet(QStringLiteral("demo")), c.now);
+        db::setLedgerRights(server, *account);
         tx.commit();
-        if (const int written = switchFolder(folder, connection, c.io.err); written != kDone)
+        if (const int written = switchFolder(folder, connectionAs(connection, *account), c.io.err);
+            written != kDone)
             return written;
         c.io.out << QStringLiteral("已在数据库服务器 %1 上创建考务数据库%2。登录用户名 admin，密码 admin。")
                         .arg(server.server(),
                              project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString())
                  << '\n'
+                 << rightsText(*account) << '\n'
                  << switchedText(folder) << '\n';
         if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Exam.mdb"))))
             c.io.out << QStringLiteral(
@@ -129,6 +180,9 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
     const QString path = QDir(folder).filePath(QStringLiteral("Exam.mdb"));
     if (const int refused = refuseTarget(connection, folder, err); refused != kDone)
         return refused;
+    const std::optional<QString> account = accountOrRefuse(p, err);
+    if (!account)
+        return kRefused;
     if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
         err << db::refusalText(kind) << QLatin1Char(' ') << QDir::toNativeSeparators(path) << '\n';
         return kCouldNotRun;
@@ -163,9 +217,11 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
             err << QStringLiteral("复制后核对不符：") << check.difference << '\n' << kUndone << '\n';
             return kRefused;
         }
+        db::setLedgerRights(server, *account);
         tx.commit();
         file.rollback();
-        if (const int written = switchFolder(folder, connection, err); written != kDone)
+        if (const int written = switchFolder(folder, connectionAs(connection, *account), err);
+            written != kDone)
             return written;
         QStringList tables;
         for (const db::CopiedTable& t : copied)
@@ -174,6 +230,7 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
                         .arg(QDir::toNativeSeparators(path), server.server(), copySummary(check))
                  << '\n'
                  << QStringLiteral("各表行数：") << tables.join(QStringLiteral("，")) << '\n'
+                 << rightsText(*account) << '\n'
                  << switchedText(folder) << QStringLiteral("Exam.mdb 保持原样。") << '\n';
         return kDone;
     } catch (const db::DbError& e) {
@@ -189,17 +246,22 @@ const QString kConnection =
                    "\"host=192.168.1.10 port=5432 dbname=exam user=centre\"；密码取自 libpq 的密码文件\n"
                    "（~/.pgpass；Windows 上是 %APPDATA%\\postgresql\\pgpass.conf）或 PGPASSWORD。\n");
 
+const QString kRights =
+    QStringLiteral("抽签记录链的行谁都不能修改或删除，设置数据库的账户也不能。\n"
+                   "--programs ACCOUNT 指定程序使用的账户：它可以读写每个数据表，抽签记录链只能读取和追加；\n"
+                   "Exam.server 中写的是这个账户，而不是设置数据库的账户。\n");
+
 } // namespace
 
 Command serverInitCommand() {
     return {
         QStringLiteral("server init"),
-        QStringLiteral("CONNINFO [--demo] [FOLDER]"),
+        QStringLiteral("CONNINFO [--demo] [--programs ACCOUNT] [FOLDER]"),
         QStringLiteral(
             "在 PostgreSQL 服务器上的一个空数据库中用一个事务创建考务数据库，再写入 FOLDER/Db/Exam.server\n"
             "（不给 FOLDER 时：写在程序查找 Exam.mdb 的文件夹中），此后那里的程序都使用该服务器。\n") +
-            kConnection + QStringLiteral("--demo 加入演示项目。"),
-        {QCommandLineOption(QStringLiteral("demo"))},
+            kConnection + kRights + QStringLiteral("--demo 加入演示项目。"),
+        {QCommandLineOption(QStringLiteral("demo")), kPrograms},
         1,
         2,
         runServerInit};
@@ -208,14 +270,14 @@ Command serverInitCommand() {
 Command serverCopyCommand() {
     return {
         QStringLiteral("server copy"),
-        QStringLiteral("CONNINFO [FOLDER]"),
+        QStringLiteral("CONNINFO [--programs ACCOUNT] [FOLDER]"),
         QStringLiteral(
             "把 FOLDER/Db/Exam.mdb（不给 FOLDER 时：程序使用的文件）用一个事务复制到 PostgreSQL 服务器上\n"
             "的一个空数据库，核对每个数据表的行数和每个已保存批次的核验结果都相同后，才在文件旁写入\n"
             "Exam.server。Exam.mdb 只读取，不改动。服务器不能接受的值（数字字段中的文字、不是日期的日期）\n"
             "会撤销全部复制，并指出其数据表、字段和行。\n") +
-            kConnection.chopped(1),
-        {},
+            kConnection + kRights.chopped(1),
+        {kPrograms},
         1,
         2,
         runServerCopy};

@@ -14,6 +14,8 @@ namespace {
 const QCommandLineOption kProject(QStringLiteral("project"), QStringLiteral("project number"),
                                   QStringLiteral("N"));
 const QCommandLineOption kBatch(QStringLiteral("batch"), QStringLiteral("batch number"), QStringLiteral("B"));
+const QCommandLineOption kHead(QStringLiteral("head"), QStringLiteral("the 记录链 code a conclusion printed"),
+                               QStringLiteral("CODE"));
 
 std::optional<int> positiveNumber(const QCommandLineParser& p, const QCommandLineOption& option) {
     if (!p.isSet(option))
@@ -44,18 +46,22 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
             err << QStringLiteral("数据库文件已损坏，无法核验：") << db::damageDetail(damage) << '\n';
             return kCouldNotRun;
         }
-        const QVector<engine::BatchVerdict> verdicts = engine::verifyDraws(db, *project, *batch);
+        const engine::Verification verification = engine::verifyFile(db, *project, *batch, p.value(kHead));
+        const QVector<engine::BatchVerdict>& verdicts = verification.batches;
         if (verdicts.isEmpty()) {
             err << QStringLiteral("没有找到已保存的抽签批次。") << '\n';
-            return *project || *batch ? kRefused : kDone;
+            if (*project || *batch)
+                return kRefused;
         }
         int counts[5] = {0, 0, 0, 0, 0};
-        bool failed = false;
+        bool failed = verification.ledger.fails();
         for (const engine::BatchVerdict& v : verdicts) {
             out << v.line() << '\n';
             ++counts[static_cast<int>(v.status)];
             failed = failed || v.fails();
         }
+        for (const QString& line : verification.ledger.lines())
+            out << line << '\n';
         using S = engine::BatchVerdict::Status;
         const auto count = [&counts](S s) { return counts[static_cast<int>(s)]; };
         out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，引擎版本未知 %4，无校验数据 %5；删除记录 %6 条")
@@ -78,14 +84,16 @@ int runVerify(const QCommandLineParser& p, const Context& c) {
 Command verifyCommand() {
     return {
         QStringLiteral("verify"),
-        QStringLiteral("[--project N] [--batch B] [FOLDER]"),
+        QStringLiteral("[--project N] [--batch B] [--head CODE] [FOLDER]"),
         QStringLiteral(
             "按抽签凭证核验每个已保存的抽签批次（或项目 N、批次 B 的）：保存的输入、抽签的重演、\n"
             "抽签规则和已保存各行上的历史；每一行都必须属于一个有凭证的批次。已删除的批次连同其校验码列出。\n"
+            "核对抽签记录链：哈希链不断，每个批次都保存自一次记录的停止，每次删除都有记录；按科目列出\n"
+            "各次停止和保存的是哪一次。--head 查找打印的抽签结论上的“记录链”码。\n"
             "FOLDER 是含 Db/Exam.mdb 的程序文件夹（默认：程序使用的数据文件夹）；只读取，不改动。\n"
-            "退出状态：0 全部一致；1 有不一致、有无凭证的行、引擎版本未知，或 --project、--batch 所指的批次\n"
-            "不存在；2 无法核验（参数有误；文件不存在、被拒绝、已损坏或无法读取）。"),
-        {kProject, kBatch},
+            "退出状态：0 全部一致；1 有不一致、有无凭证的行、引擎版本未知、记录链断开或不含所给的码，\n"
+            "或 --project、--batch 所指的批次不存在；2 无法核验（参数有误；文件不存在、被拒绝、已损坏或无法读取）。"),
+        {kProject, kBatch, kHead},
         0,
         1,
         runVerify};

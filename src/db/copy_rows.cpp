@@ -177,7 +177,8 @@ bool holdsTable(const Database& db, const QString& table) {
 }
 
 const QStringList& copiedTables() {
-    static const QStringList tables = requiredTables() + QStringList{kCertificateTable, kDeletionTable};
+    static const QStringList tables =
+        requiredTables() + QStringList{kCertificateTable, kDeletionTable, kLedgerTable};
     return tables;
 }
 

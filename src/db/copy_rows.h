@@ -11,8 +11,8 @@
 // server's typed columns, how each keeps the next 编号) is settled here.
 namespace db {
 
-// The tables a copy carries: the six of every exam database, the certificates and the
-// deletion records.
+// The tables a copy carries: the six of every exam database, the certificates, the deletion
+// records and the draw ledger, whose rows keep their 序号 and digests.
 const QStringList& copiedTables();
 
 // What a copy from `from` into `to` (which has the schema) would leave behind: tables of

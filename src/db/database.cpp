@@ -3,6 +3,7 @@
 #include "db/db_file.h"
 #include "db/schema.h"
 #include "db/server.h"
+#include "db/server_session.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -498,38 +499,11 @@ struct ServerLook {
 } // namespace
 
 void Database::openServer() {
-    server_ = server::describe(connection_);
-    {
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
-        QString options = connection_;
-        // A server that does not answer is given up after ten seconds, and a network that
-        // drops out while a statement waits is noticed within half a minute: never a hang.
-        for (const char* option : {"connect_timeout=10", "keepalives_idle=10", "keepalives_interval=5",
-                                   "keepalives_count=3", "tcp_user_timeout=30000"}) {
-            const QString o = QString::fromLatin1(option);
-            if (!options.contains(o.section(u'=', 0, 0) + u'='))
-                options += u' ' + o;
-        }
-        d.setConnectOptions(options);
-        if (!d.isValid() || !d.open()) {
-            const DbError e = d.isValid() ? server::error(d.lastError(), server_)
-                                          : DbError(ErrorKind::Other,
-                                                    QStringLiteral("数据库服务器的驱动程序（QPSQL）未安装！"),
-                                                    QStringLiteral("libqt6sql6-psql"));
-            d = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name_);
-            throw e;
-        }
-    }
-    try {
-        if (mode_ != Mode::Create)
-            requireExamServer();
-        applySession();
-    } catch (...) {
-        QSqlDatabase::database(name_, false).close();
-        QSqlDatabase::removeDatabase(name_);
-        throw;
-    }
+    session_ = std::make_unique<ServerSession>(connection_);
+    if (mode_ != Mode::Create)
+        requireExamServer();
+    if (mode_ == Mode::ReadOnly)
+        session_->setReadOnly();
 }
 
 void Database::requireExamServer() {
@@ -541,16 +515,19 @@ void Database::requireExamServer() {
         throw DbError(
             ErrorKind::Refused,
             QStringLiteral("数据库服务器 %1 上的数据库不是本系统的数据库，程序无法使用（未作任何改动）！")
-                .arg(server_),
+                .arg(server()),
             e.detail());
     }
-    // An account that may only read works as on a read-only file.
+    // An account that may only read works as on a read-only file. The draw ledger is only ever
+    // appended to: nobody needs to change or delete its rows.
     if (mode_ == Mode::ReadWrite) {
         const int refused =
             scalar(QStringLiteral("select count(*) from pg_class c where "
                                   "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and not "
-                                  "(has_table_privilege(c.oid, 'INSERT') and has_table_privilege(c.oid, "
-                                  "'UPDATE') and has_table_privilege(c.oid, 'DELETE'))"))
+                                  "(has_table_privilege(c.oid, 'INSERT') and (c.relname=? or "
+                                  "(has_table_privilege(c.oid, 'UPDATE') and has_table_privilege(c.oid, "
+                                  "'DELETE'))))"),
+                   {kLedgerTable})
                 .toInt();
         if (refused > 0)
             mode_ = Mode::ReadOnly;
@@ -596,17 +573,11 @@ void Database::chooseJournal() {
 }
 
 DbError Database::failure(const QSqlError& error) const {
-    failedInTransaction_ = inTransaction_;
-    if (isServer()) {
-        DbError e = server::error(error, server_);
-        lost_ = lost_ || e.kind() == ErrorKind::Io || e.kind() == ErrorKind::Unreachable;
-        return e;
-    }
     return engineError(error, path_);
 }
 
 QStringList Database::tables() const {
-    if (isServer()) {
+    if (session_) {
         QStringList names;
         for (const Row& r : query(server::tablesSql()))
             names << r.value(0).toString();
@@ -621,7 +592,7 @@ QStringList Database::tables() const {
 
 QStringList Database::columns(const QString& table) const {
     QStringList names;
-    if (isServer()) {
+    if (session_) {
         for (const Row& r : query(server::columnsSql(), {table}))
             names << r.value(0).toString();
         return names;
@@ -632,7 +603,7 @@ QStringList Database::columns(const QString& table) const {
 }
 
 QStringList Database::damage() const {
-    if (isServer())
+    if (session_)
         return {};
     const QStringList found = quickCheck(handle(), 100);
     return found == QStringList{QStringLiteral("ok")} ? QStringList() : found;
@@ -660,70 +631,38 @@ Database::~Database() {
         OpenFiles::instance().remove(key_);
 }
 
+QString Database::server() const {
+    return session_ ? session_->server() : QString();
+}
+
 QSqlDatabase Database::handle() const {
     return QSqlDatabase::database(name_, false);
 }
 
-void Database::applySession() const {
-    // A writer waits for another program's save as long as on the file, then says so; an
-    // account that may only read works as on a read-only file.
-    QSqlQuery q(handle());
-    const bool ok =
-        q.exec(QStringLiteral("set lock_timeout = '%1ms'").arg(kBusyMilliseconds)) &&
-        (mode_ != Mode::ReadOnly || q.exec(QStringLiteral("set default_transaction_read_only = on")));
-    if (!ok)
-        throw failure(q.lastError());
-}
-
-void Database::reconnect() const {
-    QSqlDatabase d = handle();
-    d.close();
-    if (!d.open())
-        throw server::error(d.lastError(), server_);
-    lost_ = false;
-    applySession();
-}
-
-Rows Database::run(const QString& statement, const QVariantList& values, int* changed) const {
-    const bool onServer = isServer();
-    // The connection to the server broke during an earlier action, which failed and said so;
-    // this one starts on a new connection (a server restarted meanwhile is no reason to
-    // restart the programs).
-    if (onServer && lost_)
-        reconnect();
-    const QString sql = onServer ? server::translate(statement) : statement;
+Rows Database::run(const QString& sql, const QVariantList& values, int* changed) const {
+    if (session_) {
+        qint64 inserted = -1;
+        Rows rows = session_->run(sql, values, changed, changed ? &inserted : nullptr);
+        if (inserted >= 0)
+            const_cast<Database*>(this)->lastInsertId_ = inserted;
+        return rows;
+    }
     QSqlQuery q(handle());
     q.setForwardOnly(true);
-    // The server prepares only queries and changes of rows; what else it runs (a transaction's
-    // start, a table's definition) goes as it is, and never has values.
-    if (onServer && values.isEmpty()) {
-        if (!q.exec(sql))
-            throw failure(q.lastError());
-    } else {
-        if (!q.prepare(sql))
-            throw failure(q.lastError());
-        for (const QVariant& v : values)
-            q.addBindValue(onServer ? server::boundValue(v) : v);
-        if (!q.exec())
-            throw failure(q.lastError());
-    }
+    if (!q.prepare(sql))
+        throw failure(q.lastError());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw failure(q.lastError());
     Rows rows;
-    while (q.next()) {
+    while (q.next())
         rows.push_back(q.record());
-        if (onServer)
-            server::normalise(rows.back());
-    }
     if (q.lastError().isValid())
         throw failure(q.lastError());
-    // A savepoint rolled back to makes the server's transaction whole again.
-    if (onServer && failedInTransaction_ && sql.startsWith(QLatin1String("rollback to savepoint")))
-        failedInTransaction_ = false;
     if (changed) {
         *changed = q.numRowsAffected();
-        // The file gives an inserted row's number by itself; the server returns it (translate).
-        const QVariant id =
-            onServer ? (rows.isEmpty() ? QVariant() : rows.back().value(0)) : q.lastInsertId();
-        if (id.isValid() && !id.isNull())
+        if (const QVariant id = q.lastInsertId(); id.isValid() && !id.isNull())
             const_cast<Database*>(this)->lastInsertId_ = id.toLongLong();
     }
     return rows;
@@ -747,51 +686,39 @@ int Database::exec(const QString& sql, const QVariantList& values) {
 }
 
 void Database::begin() {
-    if (isServer()) {
-        // Every writer takes the same lock for its transaction: saves follow one another, so
-        // a batch number is never given twice and nothing waits on a half-written batch.
-        exec(QStringLiteral("begin"));
-        inTransaction_ = true;
-        failedInTransaction_ = false;
-        try {
-            exec(QStringLiteral("select pg_advisory_xact_lock(%1)").arg(server::kWriteLock));
-        } catch (...) {
-            rollback();
-            throw;
-        }
-        return;
-    }
+    if (session_)
+        session_->begin();
     // Taking the write lock at once lets the busy timeout cover the wait for it; a deferred
     // transaction that first reads cannot wait when its first write finds another writer.
-    exec(QStringLiteral("begin immediate"));
+    else
+        exec(QStringLiteral("begin immediate"));
     inTransaction_ = true;
 }
 
 void Database::beginSnapshot() {
     // The file's deferred transaction takes its snapshot (WAL) or its shared lock (rollback
     // journal) at the first read and keeps it to the end.
-    exec(isServer() ? QStringLiteral("begin isolation level repeatable read read only")
-                    : QStringLiteral("begin"));
+    if (session_)
+        session_->beginSnapshot();
+    else
+        exec(QStringLiteral("begin"));
     inTransaction_ = true;
-    failedInTransaction_ = false;
 }
 
 void Database::commit() {
-    // The server ends a transaction in which a statement failed with a rollback, and calls
-    // it a commit: that is no save.
-    if (isServer() && failedInTransaction_) {
-        rollback();
-        throw DbError(ErrorKind::Other, QStringLiteral("数据库操作未完成，所做的修改已撤销！"),
-                      QStringLiteral("commit after a failed statement"));
-    }
-    exec(QStringLiteral("commit"));
+    if (session_)
+        session_->commit();
+    else
+        exec(QStringLiteral("commit"));
     inTransaction_ = false;
 }
 
 void Database::rollback() {
-    QSqlQuery(handle()).exec(QStringLiteral("rollback"));
+    if (session_)
+        session_->rollback();
+    else
+        QSqlQuery(handle()).exec(QStringLiteral("rollback"));
     inTransaction_ = false;
-    failedInTransaction_ = false;
 }
 
 Transaction::~Transaction() {

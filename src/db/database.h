@@ -9,7 +9,11 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
+
 namespace db {
+
+class ServerSession;
 
 using Row = QSqlRecord;
 using Rows = QVector<QSqlRecord>;
@@ -51,9 +55,9 @@ public:
     // A server account without the right to write opens read-only, as a read-only file does.
     bool readOnly() const { return mode_ == Mode::ReadOnly; }
     const QString& path() const { return path_; }
-    bool isServer() const { return !server_.isEmpty(); }
+    bool isServer() const { return session_ != nullptr; }
     // The server's host and database name (server::describe), empty for the file.
-    const QString& server() const { return server_; }
+    QString server() const;
     QSqlDatabase handle() const;
 
     // A write transaction: it takes the write lock at once (BEGIN IMMEDIATE; on the server a
@@ -84,13 +88,9 @@ private:
     // Refuses a server database that is not an exam database; an account that may not write
     // makes the connection read-only.
     void requireExamServer();
-    // The settings of every connection to the server, made anew on reconnecting.
-    void applySession() const;
-    void reconnect() const;
     void chooseJournal();
     void markAsOurs();
-    // Runs a statement as the server takes it: translated, values bound as the file stores
-    // them, rows given back as the file gives them.
+    // Runs a statement; on the server through its session.
     Rows run(const QString& sql, const QVariantList& values, int* changed) const;
     DbError failure(const QSqlError& error) const;
 
@@ -98,10 +98,9 @@ private:
     QString name_;
     QString key_;
     Mode mode_;
-    QString connection_, server_;
+    QString connection_;
+    std::unique_ptr<ServerSession> session_; // the database server's, null for the file
     qint64 lastInsertId_ = -1;
-    mutable bool failedInTransaction_ = false;
-    mutable bool lost_ = false; // the server's connection broke; the next statement opens it anew
     bool inTransaction_ = false;
 };
 

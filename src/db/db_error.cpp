@@ -110,6 +110,8 @@ QString operatorWording(ErrorKind kind) {
         return QStringLiteral("无法连接数据库服务器！\n请检查网络连接和服务器。");
     case ErrorKind::Login:
         return QStringLiteral("数据库服务器拒绝登录：用户名或密码不正确！");
+    case ErrorKind::NoAnswer:
+        return QStringLiteral("数据库服务器无响应，操作未完成！\n请检查网络和服务器后重试。");
     case ErrorKind::BadValue:
     case ErrorKind::Other:
         break;

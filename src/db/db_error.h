@@ -25,6 +25,7 @@ enum class ErrorKind {
     BadValue,      // a stored value the programs cannot use (a number beyond their range)
     Unreachable,   // the database server cannot be reached, or has no such database
     Login,         // the database server refused the user name or password
+    NoAnswer,      // the database server did not answer within the session's bound
 };
 
 // The kind of an engine error: from SQLite's extended result code when there is one (code

@@ -58,6 +58,17 @@ const char* const kDeletionSchema[] = {
     "create index if not exists 抽签删除记录_项目 on 抽签删除记录(项目编号, 数据批次)",
 };
 
+// One 序号 per row: of two writers that raced past the writers' lock, one fails rather than fork
+// the chain.
+const char* const kLedgerSchema[] = {
+    R"(create table if not exists 抽签记录链 (
+        编号 integer primary key autoincrement,
+        序号 integer, 时间 text, 项目编号 integer, 科目 text, 事件 text, 内容 text,
+        前一摘要 text, 摘要 text))",
+    "create unique index if not exists 抽签记录链_序号 on 抽签记录链(序号)",
+    "create index if not exists 抽签记录链_科目 on 抽签记录链(项目编号, 科目, 事件)",
+};
+
 struct TemplateSubject {
     const char* kind;
     const char* subject;
@@ -108,6 +119,7 @@ void createSchema(Database& db) {
         db.exec(QString::fromUtf8(sql));
     createCertificateTable(db);
     createDeletionTable(db);
+    createLedgerTable(db);
 }
 
 void createCertificateTable(Database& db) {
@@ -131,6 +143,52 @@ void createDeletionTable(Database& db) {
 
 bool hasDeletionTable(const Database& db) {
     return db.tables().contains(kDeletionTable);
+}
+
+void createLedgerTable(Database& db) {
+    if (hasLedgerTable(db))
+        return;
+    for (const char* sql : kLedgerSchema)
+        db.exec(QString::fromUtf8(sql));
+}
+
+bool hasLedgerTable(const Database& db) {
+    return db.tables().contains(kLedgerTable);
+}
+
+void setLedgerRights(Database& db, const QString& programs) {
+    db.exec(QStringLiteral("revoke update, delete, truncate on 抽签记录链 from public, current_user"));
+    if (programs.isEmpty())
+        return;
+    // A role's name cannot be bound; it stands quoted, as an identifier.
+    const QString role = QLatin1Char('"') +
+                         QString(programs).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+                         QLatin1Char('"');
+    QStringList tables = requiredTables();
+    tables << kCertificateTable << kDeletionTable;
+    db.exec(QStringLiteral("grant select, insert, update, delete on %1 to %2")
+                .arg(tables.join(QStringLiteral(", ")), role));
+    db.exec(QStringLiteral("grant select, insert on 抽签记录链 to %1").arg(role));
+}
+
+QStringList ledgerRewriters(const Database& db) {
+    QStringList accounts;
+    if (!db.isServer() || !hasLedgerTable(db))
+        return accounts;
+    const Rows rows = db.query(
+        QStringLiteral(
+            "select r.rolname, pg_has_role(r.oid, c.relowner, 'MEMBER'), has_table_privilege(r.oid, c.oid, "
+            "'UPDATE') or has_table_privilege(r.oid, c.oid, 'DELETE') or has_table_privilege(r.oid, c.oid, "
+            "'TRUNCATE') from pg_roles r, pg_class c where c.oid = to_regclass(?) and r.rolcanlogin and not "
+            "r.rolsuper order by r.rolname"),
+        {kLedgerTable});
+    for (const Row& r : rows) {
+        if (r.value(1).toBool())
+            accounts << r.value(0).toString() + QStringLiteral("（表的所有者）");
+        else if (r.value(2).toBool())
+            accounts << r.value(0).toString();
+    }
+    return accounts;
 }
 
 QString certificateCode(const QString& resultDigest) {

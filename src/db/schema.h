@@ -17,8 +17,8 @@ inline const QString kParametersKind = QStringLiteral("抽签参数");
 // lack one belongs to another program.
 const QHash<QString, QStringList>& requiredColumns();
 
-// Creates the six tables of the exam database, the certificate table and the deletion records
-// (a no-op for tables that exist).
+// Creates the six tables of the exam database, the certificate table, the deletion records and
+// the draw ledger (a no-op for tables that exist).
 void createSchema(Database& db);
 
 // The certificates of the saved draws, one row per batch, beside the six tables
@@ -34,6 +34,23 @@ bool hasCertificateTable(const Database& db);
 inline const QString kDeletionTable = QStringLiteral("抽签删除记录");
 void createDeletionTable(Database& db);
 bool hasDeletionTable(const Database& db);
+
+// The draw ledger: one hash-chained row per stop, save, deletion and pick of the person who
+// performs the draw, in the order they happened (docs/draw-certificate.md). Rows are only ever
+// appended, under the writers' lock. Created like the certificate table.
+inline const QString kLedgerTable = QStringLiteral("抽签记录链");
+void createLedgerTable(Database& db);
+bool hasLedgerTable(const Database& db);
+
+// On a server, the rights on the ledger: no account, not even its owner, may UPDATE, DELETE or
+// TRUNCATE it. `programs`, when not empty, is the account the programs use: it may read and write
+// every table and read and append to the ledger. Run by the owner once the tables stand.
+void setLedgerRights(Database& db, const QString& programs);
+// On a server, the login accounts that could change or delete the ledger's rows: by UPDATE,
+// DELETE or TRUNCATE, or as (a member of) its owner, who can grant them back at any time.
+// Superusers, who can do anything, are left out; so is the file, which whoever may write it
+// may change.
+QStringList ledgerRewriters(const Database& db);
 
 // The code a supervisor compares with the printed draw conclusion: the first 16 hex digits of
 // a result digest, upper case, in four groups of four ("3F2A-9C1B-77E0-D415").

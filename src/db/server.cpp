@@ -1,15 +1,14 @@
 #include "db/server.h"
 
-#include "db/date_text.h"
-
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QSaveFile>
-#include <QSqlError>
 #include <QTextStream>
+
+#include <libpq-fe.h>
 
 #include <optional>
 
@@ -129,8 +128,32 @@ QString connectionProblem(const QString& connection) {
     const auto keys = parse(connection);
     if (!keys)
         return QStringLiteral("连接设置无法识别，请写成“host=… port=… dbname=… user=…”的形式。");
-    if (keys->contains(QStringLiteral("password")))
-        return QStringLiteral("连接设置中不能写密码；密码请保存在本机 PostgreSQL 的密码文件（pgpass）中。");
+    // What libpq itself knows, and which of its settings hold a secret (shown as "*").
+    QHash<QString, bool> known;
+    if (PQconninfoOption* options = PQconndefaults()) {
+        for (const PQconninfoOption* o = options; o->keyword; ++o)
+            known.insert(QString::fromLatin1(o->keyword),
+                         o->dispchar && QByteArray(o->dispchar).contains('*'));
+        PQconninfoFree(options);
+    }
+    // A message names a setting, never its value: the value may be a secret.
+    for (auto it = keys->cbegin(); it != keys->cend(); ++it) {
+        const QString key = it.key();
+        if (known.value(key.toLower()) || key.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0)
+            return QStringLiteral(
+                       "连接设置中不能写密码（%1）；密码请保存在本机 PostgreSQL 的密码文件（pgpass）中。")
+                .arg(key);
+        if (!known.contains(key))
+            return QStringLiteral("连接设置中的“%1”不是有效的设置项，请检查 Exam.server。").arg(key);
+        // Session settings of its own would undo the bounds the programs set.
+        if (key == QLatin1String("options"))
+            return QStringLiteral(
+                "连接设置中不能用 options；服务器的会话设置请由管理员在服务器上为数据库或账户设置。");
+        // A database name that is itself a connection string would bring settings past these checks.
+        if (key == QLatin1String("dbname") &&
+            (it.value().contains(u'=') || it.value().contains(QLatin1String("://"))))
+            return QStringLiteral("连接设置中的 dbname 只能是数据库的名称。");
+    }
     return {};
 }
 
@@ -191,27 +214,9 @@ QString translate(const QString& sql) {
     return *it;
 }
 
-QVariant boundValue(const QVariant& value) {
-    if (value.typeId() == QMetaType::Bool)
-        return value.isNull() ? QVariant(QMetaType(QMetaType::Int)) : QVariant(value.toBool() ? 1 : 0);
-    if (value.typeId() == QMetaType::QDateTime && !value.isNull())
-        return toDateText(value.toDateTime());
-    return value;
-}
-
-void normalise(QSqlRecord& row) {
-    for (int i = 0; i < row.count(); ++i) {
-        const QVariant v = row.value(i);
-        if (v.typeId() == QMetaType::QDateTime && !v.isNull())
-            row.setValue(i, toDateText(v.toDateTime()));
-    }
-}
-
-DbError error(const QSqlError& e, const QString& server) {
-    const QString state = e.nativeErrorCode();
-    const QString full = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+DbError error(const QString& state, const QString& full, bool connecting, const QString& server) {
     // libpq's connection failures come as indented lines: one line reads better in a message.
-    const QString text = e.type() == QSqlError::ConnectionError ? full.simplified() : full;
+    const QString text = connecting ? full.simplified() : full;
     const QString where = QStringLiteral("数据库服务器 ") + server;
     const auto is = [&state](const char* prefix) { return state.startsWith(QLatin1String(prefix)); };
     if (state == QLatin1String("28P01") || state == QLatin1String("28000") ||
@@ -221,26 +226,25 @@ DbError error(const QSqlError& e, const QString& server) {
                        where + QStringLiteral(" 拒绝登录：用户名或密码不正确！\n"
                                               "密码请保存在本机 PostgreSQL 的密码文件（pgpass）中。"),
                        text);
-    if (state == QLatin1String("3D000") ||
-        (containsAny(text, {"does not exist"}) && e.type() == QSqlError::ConnectionError))
+    if (state == QLatin1String("3D000") || (connecting && containsAny(text, {"does not exist"})))
         return DbError(ErrorKind::Unreachable,
-                       where + QStringLiteral(" 上没有这个数据库！\n请检查 Exam.server 中的 dbname。"
-                                              "本机的数据库文件（Exam.mdb）未作任何改动。"),
-                       text);
-    if (e.type() == QSqlError::ConnectionError || is("08") ||
-        containsAny(text, {"could not connect", "connection to server", "could not translate host name"}))
+                       where + QStringLiteral(" 上没有这个数据库！\n请检查 Exam.server 中的 dbname。"), text);
+    if (connecting || is("08"))
         return DbError(
             ErrorKind::Unreachable,
             QStringLiteral("无法连接") + where +
-                QStringLiteral("！\n请检查网络连接、服务器是否已启动以及 Exam.server 中的连接设置。"
-                               "本机的数据库文件（Exam.mdb）未作任何改动。"),
+                QStringLiteral("！\n请检查网络连接、服务器是否已启动以及 Exam.server 中的连接设置。"),
             text);
-    if (is("57P") || containsAny(text, {"server closed the connection", "no connection to the server",
-                                        "terminating connection"}))
-        return DbError(ErrorKind::Io,
-                       QStringLiteral("与") + where +
-                           QStringLiteral(" 的连接已中断，操作未完成！\n请检查网络后重试。"),
-                       text);
+    if (is("57P"))
+        return DbError(
+            ErrorKind::Io,
+            QStringLiteral("与") + where +
+                QStringLiteral(" 的连接已中断，操作未完成！\n请检查网络后重试，下一步操作会重新连接。"),
+            text);
+    if (state == QLatin1String("57014"))
+        return DbError(
+            ErrorKind::NoAnswer,
+            where + QStringLiteral(" 无响应（操作超过服务器允许的时间），操作未完成！\n请稍后重试。"), text);
     if (state == QLatin1String("42501") || state == QLatin1String("25006"))
         return DbError(ErrorKind::ReadOnly,
                        where + QStringLiteral(" 上的账户没有写入权限，无法完成数据写入！\n"

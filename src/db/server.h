@@ -2,12 +2,8 @@
 
 #include "db/db_error.h"
 
-#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
-
-class QSqlError;
 
 // The database server: where the exam database lives in a PostgreSQL database that the PCs
 // of a centre share, named by Db/Exam.server instead of the file Db/Exam.mdb. What differs
@@ -39,14 +35,11 @@ QString describe(const QString& connection);
 // The statement as the server takes it: a table's definition gets the server's types, an
 // insert gives back the new row's 编号.
 QString translate(const QString& sql);
-// Values as bound on the server: true and false become 1 and 0, as the file stores them.
-QVariant boundValue(const QVariant& value);
-// A row as the file gives it: dates as "yyyy-MM-dd HH:mm:ss" text.
-void normalise(QSqlRecord& row);
 
-// The engine's error (SQLSTATE in the native code) in the operator's words; `server` is
-// describe() of the connection.
-DbError error(const QSqlError& error, const QString& server);
+// The server's error in the operator's words: `state` its SQLSTATE (empty when there is none),
+// `text` its message, `connecting` whether it came while connecting; `server` is describe() of
+// the connection.
+DbError error(const QString& state, const QString& text, bool connecting, const QString& server);
 
 // The statements that list the current schema's tables and a table's columns.
 QString tablesSql();

@@ -58,8 +58,10 @@ QPoint boxPosition(const BoxBand& band, int k) {
 }
 
 ControlPlace titlePlace(int line) {
-    static constexpr ControlPlace kTitles[3] = {
-        {3800, 60, 7400, 560, 18}, {3800, 640, 7400, 400, 13}, {3800, 1040, 7400, 360, 12}};
+    static constexpr ControlPlace kTitles[4] = {{3800, 20, 7400, 480, 18},
+                                                {3800, 520, 7400, 360, 13},
+                                                {3800, 890, 7400, 320, 12},
+                                                {3300, 1220, 8400, 200, 8}};
     return kTitles[line];
 }
 

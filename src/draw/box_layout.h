@@ -40,7 +40,7 @@ inline constexpr int kFrameHeight = 9900;
 struct ControlPlace {
     int x, y, width, height, points;
 };
-// The three title lines: exam, site, subject.
+// The three title lines (exam, site, subject) and, under them, what the ledger says after a save.
 ControlPlace titlePlace(int line);
 // The six rule boxes, two columns of three.
 ControlPlace rulePlace(int i);

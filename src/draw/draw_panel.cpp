@@ -22,6 +22,7 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
     examLabel = label("Label1");
     siteLabel = label("Label2");
     subjectLabel = label("Label3");
+    recordLabel = label("recordLabel");
     boxes = std::make_unique<RoomBoxes>(panelFrame);
 
     const auto button = [this](const char* name, const QString& text) {
@@ -50,6 +51,7 @@ DrawPanel::DrawPanel(QWidget* window) : window_(window) {
 DrawPanel::Snapshot DrawPanel::snapshot() const {
     Snapshot s;
     s.texts = boxes->texts();
+    s.record = recordLabel->text();
     s.buttons = {Cmd选抽签人->isEnabled(), Cmd加载->isEnabled(), Cmd保存->isEnabled(), Cmd打印->isEnabled()};
     for (int i = 0; i < engine::kRuleCount; ++i)
         s.checks[i] = checks[i]->isEnabled();
@@ -63,6 +65,7 @@ void DrawPanel::restore(const Snapshot& s) {
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks[i]->setEnabled(s.checks[i]);
     boxes->setTexts(s.texts);
+    recordLabel->setText(s.record);
 }
 
 void DrawPanel::setRuleBoxesEnabled(bool enabled) {
@@ -85,8 +88,8 @@ double DrawPanel::place(QSize size, const std::function<int(const QFontMetrics&)
         w->setFont(f);
         w->setGeometry(px(at.x), px(at.y), px(at.width), px(at.height));
     };
-    QLabel* const titles[3] = {examLabel, siteLabel, subjectLabel};
-    for (int i = 0; i < 3; ++i)
+    QLabel* const titles[4] = {examLabel, siteLabel, subjectLabel, recordLabel};
+    for (int i = 0; i < 4; ++i)
         put(titles[i], titlePlace(i), i == 0);
     for (int i = 0; i < engine::kRuleCount; ++i)
         put(checks[i], rulePlace(i), false);

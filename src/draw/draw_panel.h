@@ -29,6 +29,7 @@ public:
     QLabel* examLabel;
     QLabel* siteLabel;
     QLabel* subjectLabel;
+    QLabel* recordLabel; // after a save: the subject's draws, the one saved, the ledger's code
     QPushButton* Cmd抽签;
     QPushButton* Cmd选抽签人;
     QPushButton* Cmd保存;
@@ -38,9 +39,11 @@ public:
     std::unique_ptr<RoomBoxes> boxes;
 
     // What a run puts back when the engine finds its rules cannot be met: which of the four
-    // other buttons and the rule boxes were enabled, and what the room boxes showed.
+    // other buttons and the rule boxes were enabled, and what the room boxes and the line under
+    // the subject showed.
     struct Snapshot {
         QStringList texts;
+        QString record;
         std::array<bool, 4> buttons{};
         std::array<bool, engine::kRuleCount> checks{};
     };

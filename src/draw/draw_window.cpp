@@ -3,10 +3,12 @@
 #include "common/overview.h"
 #include "common/ui/action_runner.h"
 #include "common/ui/login_dialog.h"
+#include "db/date_text.h"
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
 #include "engine/draw_repository.h"
 #include "engine/room_texts.h"
+#include "reports/ledger_lines.h"
 #include "reports/ui/report_window.h"
 
 #include <QCheckBox>
@@ -243,6 +245,7 @@ void Frm抽签::startRun() {
 
     snapshot_ = panel_.snapshot();
     snapshotCaption_ = windowTitle();
+    panel_.recordLabel->clear(); // it spoke of the saved draw, which a new one replaces on screen
 
     Cmd抽签->setEnabled(false);
     Cmd抽签->setText(kStop);
@@ -299,8 +302,9 @@ void Frm抽签::stopRun() {
 
 void Frm抽签::finishStop() {
     runTimer_->stop();
-    Cmd抽签->setText(kStart);
     stopDelayTimer->stop();
+    const QString unrecorded = recordStop();
+    Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
@@ -310,6 +314,27 @@ void Frm抽签::finishStop() {
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
                       result.withSupervisor() ? &result.supervisors : nullptr);
     boxes_->paintNormal(rooms_);
+    if (!unrecorded.isEmpty())
+        services_.prompter.message(this, unrecorded, common::Prompter::Icon::Warning);
+}
+
+// Every result goes into the ledger before it is shown, logged in or not: the login governs saving,
+// and a ledger row is no result. A result the ledger could not take is shown and never saved; what
+// the operator is told, empty when it was recorded.
+QString Frm抽签::recordStop() {
+    QString why;
+    if (mayRecord())
+        common::ui::attemptAction(
+            [this] {
+                run_.record(*db_, {state_.DQXM, subject_, services_.clock.now()});
+            },
+            engine::kUnrecordedStop, [&why](const QString& text) { why = text; });
+    return why;
+}
+
+// A read-only database takes no ledger row, as it takes no save: the save says so.
+bool Frm抽签::mayRecord() const {
+    return !state_.ZD && !db_->readOnly();
 }
 
 void Frm抽签::abortRun(const QString& reason) {
@@ -339,14 +364,17 @@ void Frm抽签::pickClicked() {
     Cmd抽签->setDefault(false);
     Cmd选抽签人->setDefault(true);
     setWindowTitle(kPick);
+    picked_ = 0;
     pickTick();
     pickTimer_->start();
 }
 
 void Frm抽签::pickTick() {
     const int count = boxes_->tooMany() ? 0 : rooms_;
-    if (count >= 1)
-        boxes_->highlight(services_.random.index(count) - 1);
+    if (count >= 1) {
+        picked_ = services_.random.index(count);
+        boxes_->highlight(picked_ - 1);
+    }
 }
 
 void Frm抽签::stopPick() {
@@ -362,6 +390,14 @@ void Frm抽签::stopPick() {
     Cmd打印->setEnabled(true);
     if (state_.project.xgcs)
         panel_.setRuleBoxesEnabled(true);
+    if (picked_ >= 1 && mayRecord())
+        common::ui::attemptAction(
+            services_.prompter, this,
+            [this] {
+                engine::recordPick(*db_, {state_.DQXM, subject_, services_.clock.now()},
+                                   ws_.rooms[picked_].col[0].toString());
+            },
+            QStringLiteral("选抽签人的结果未能记入抽签记录！"), common::Prompter::Icon::Warning);
 }
 
 // ---- save and load ----
@@ -391,9 +427,23 @@ void Frm抽签::saveClicked() {
     if (!common::ui::attemptAction(
             services_.prompter, this, [&] { outcome = run_.save(*db_, request); }, kSaveFailed))
         return;
-    if (!outcome)
+    if (!outcome) {
         services_.prompter.message(this, kSaveFailed + u'\n' + outcome.error().text(),
                                    common::Prompter::Icon::Warning);
+        return;
+    }
+    showRecord(db::toDateText(request.time));
+}
+
+// What the conclusion will print under the saved draw: how often the subject was drawn, which
+// draw was saved, and the ledger's newest code.
+void Frm抽签::showRecord(const QString& saveTime) {
+    reports::LedgerLines lines;
+    common::ui::attemptAction(
+        services_.prompter, this,
+        [&] { lines = reports::ledgerLines(*db_, state_.DQXM, subject_, saveTime); },
+        QStringLiteral("无法读取抽签记录！"), common::Prompter::Icon::Warning);
+    panel_.recordLabel->setText(QStringList{lines.stops, lines.head}.join(QStringLiteral("　")).trimmed());
 }
 
 void Frm抽签::loadClicked() {

@@ -82,6 +82,8 @@ private:
     void runTick();
     void stopRun();
     void finishStop();
+    QString recordStop();
+    bool mayRecord() const;
     void abortRun(const QString& reason);
     void stopDelayTick();
 
@@ -90,6 +92,7 @@ private:
     void stopPick();
 
     void saveClicked();
+    void showRecord(const QString& saveTime);
     void loadClicked();
     bool mayClose();
 
@@ -116,6 +119,7 @@ private:
     QTimer* runTimer_;
     QTimer* pickTimer_;
     bool picking_ = false;
+    int picked_ = 0; // the room whose box the pick lit last
     bool closeConfirmed_ = false;
 
     double scale_ = 1.0;

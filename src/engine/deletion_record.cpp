@@ -3,6 +3,7 @@
 #include "db/date_text.h"
 #include "db/schema.h"
 #include "engine/draw_certificate.h"
+#include "engine/draw_ledger.h"
 
 namespace engine {
 
@@ -38,10 +39,13 @@ void recordDeletion(db::Database& db, int project, const QString& subject, const
         time = (rows.history.isEmpty() ? rows.results : rows.history).front().value(2);
     }
     const QString text = canonicalResult(inputDigest, rows, format);
+    const QString digest = sha256Hex(text);
     db.exec(QStringLiteral(
                 "insert into 抽签删除记录 (项目编号, 科目, 时间, 数据批次, 删除时间, 删除方式, 结果摘要, "
                 "结果数据) values (?, ?, ?, ?, ?, ?, ?, ?)"),
-            {project, subject, time, batch, db::toDateText(when), method, sha256Hex(text), text});
+            {project, subject, time, batch, db::toDateText(when), method, digest, text});
+    appendEvent(db, {db::toDateText(when), project, subject, kDeletionEvent,
+                     deletionContent(time, batch, method, digest)});
 }
 
 QVector<DeletionRecord> readDeletionRecords(const db::Database& db, int project) {

@@ -28,8 +28,9 @@ struct DeletionRecord {
     QString resultText;   // the canonical result of the deleted rows (docs/draw-certificate.md)
 };
 
-// Records what deleting the subject's saved draw is about to remove; nothing when the subject
-// holds no rows. Part of the caller's transaction; creates the table in files from before it.
+// Records what deleting the subject's saved draw is about to remove, and the deletion in the
+// ledger (opened by the caller); nothing when the subject holds no rows. Part of the caller's
+// transaction; creates the table in files from before it.
 void recordDeletion(db::Database& db, int project, const QString& subject, const QDateTime& when,
                     const QString& method);
 

@@ -541,6 +541,10 @@ QString canonicalResult(const QString& inputDigest, const SavedRows& rows, int f
     return QString::fromUtf8(text);
 }
 
+QString fieldText(const QVariant& v) {
+    return field(v, kCertificateFormat);
+}
+
 QString sha256Hex(const QString& text) {
     return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
 }

@@ -73,6 +73,9 @@ AppliedHistory appliedHistory(const DrawInputs& in);
 // rows without a certificate is written as NULL).
 QString canonicalResult(const QString& inputDigest, const SavedRows& rows, int format = kCertificateFormat);
 
+// A value as a field of the current format: `\N` for NULL, an escaped text, a number, `\F…`, `\X…`.
+QString fieldText(const QVariant& v);
+
 // SHA-256 of the text's UTF-8 bytes, 64 lowercase hex digits.
 QString sha256Hex(const QString& text);
 

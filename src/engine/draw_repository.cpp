@@ -4,6 +4,7 @@
 #include "db/date_text.h"
 #include "db/schema.h"
 #include "engine/deletion_record.h"
+#include "engine/draw_ledger.h"
 
 #include <QStringList>
 
@@ -80,26 +81,11 @@ void insertRows(db::Database& db, const QString& table, const QStringList& colum
 
 // The inputs of a save, without what only the save's transaction can tell (batch, checkers).
 DrawInputs inputsOf(const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
-    DrawInputs in;
-    in.seed = draw.seed;
-    in.project = r.project;
-    in.subject = r.subject;
+    DrawInputs in = drawnInputs(ws, draw, r.project, r.subject);
     in.time = db::toDateText(r.time);
-    in.settings = draw.settings;
     in.withDuties = r.withDuties;
     in.checkerReturn = r.allowReturn;
     in.checkerDraw = r.drawCheckers;
-    in.ws.rooms.resize(ws.rooms.size());
-    for (int i = 1; i <= ws.roomCount(); ++i) {
-        in.ws.rooms[i].col = ws.rooms[i].col;
-        in.ws.rooms[i].col[4] = in.ws.rooms[i].col[9] = QVariant(); // telephones: nobody draws on them
-    }
-    in.ws.genderTally = ws.genderTally;
-    in.ws.unitTally = ws.unitTally;
-    in.ws.supervisors = ws.supervisors;
-    in.checkers.resize(1);
-    in.pairingHistory = draw.pairingHistory;
-    in.supervisorHistory = draw.supervisorHistory;
     return in;
 }
 
@@ -114,6 +100,26 @@ void removeSubject(db::Database& db, int project, const QString& subject, const 
 }
 
 } // namespace
+
+DrawInputs drawnInputs(const WorkingSet& ws, const StoppedDraw& draw, int project, const QString& subject) {
+    DrawInputs in;
+    in.seed = draw.seed;
+    in.project = project;
+    in.subject = subject;
+    in.settings = draw.settings;
+    in.ws.rooms.resize(ws.rooms.size());
+    for (int i = 1; i <= ws.roomCount(); ++i) {
+        in.ws.rooms[i].col = ws.rooms[i].col;
+        in.ws.rooms[i].col[4] = in.ws.rooms[i].col[9] = QVariant(); // telephones: nobody draws on them
+    }
+    in.ws.genderTally = ws.genderTally;
+    in.ws.unitTally = ws.unitTally;
+    in.ws.supervisors = ws.supervisors;
+    in.checkers.resize(1);
+    in.pairingHistory = draw.pairingHistory;
+    in.supervisorHistory = draw.supervisorHistory;
+    return in;
+}
 
 SavePlan planSave(const DrawInputs& in, const Candidate& result) {
     SavePlan plan;
@@ -152,8 +158,10 @@ SavePlan planSave(const DrawInputs& in, const Candidate& result) {
 SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
     if (!candidateCovers(draw.candidate, ws.roomCount()))
         return common::failure(QStringLiteral("抽签结论与考室数量不符，无法保存！"));
+    if (draw.stop <= 0)
+        return common::failure(kUnrecordedStop);
     db::Transaction tx(db);
-    db::createCertificateTable(db); // files from before the certificates
+    openLedger(db, r.time);
     removeSubject(db, r.project, r.subject, r.time, kDeletedBySave);
     DrawInputs in = inputsOf(ws, draw, r);
     // Counted over every project and subject, after the subject's own old batch is gone.
@@ -169,7 +177,10 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
         return common::failure(plan.refusal);
     insertRows(db, QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
     insertRows(db, QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
-    writeCertificate(db, makeCertificate(in, plan.rows));
+    const Certificate certificate = makeCertificate(in, plan.rows);
+    writeCertificate(db, certificate);
+    appendEvent(db, {in.time, r.project, r.subject, kSaveEvent,
+                     saveContent(draw.stop, in.batch, certificate.resultDigest)});
     tx.commit();
     return in.batch;
 }
@@ -187,6 +198,7 @@ QVector<SavedDraw> savedDraws(const db::Database& db, int project) {
 
 void deleteSavedDraw(db::Database& db, int project, const QString& subject, const QDateTime& when) {
     db::Transaction tx(db);
+    openLedger(db, when);
     removeSubject(db, project, subject, when, kDeletedByOperator);
     tx.commit();
 }

@@ -25,7 +25,16 @@ struct StoppedDraw {
     QVector<HistoryRow> pairingHistory;    // as loaded at stop
     QVector<HistoryRow> supervisorHistory; // as loaded at start
     std::uint64_t seed = 0;
+    int stop = 0; // 序号 of the ledger row that recorded the stop; 0 while it is not recorded
 };
+
+// The inputs of a stopped draw as far as the stop knows them: no time, batch or paper checkers.
+DrawInputs drawnInputs(const WorkingSet& ws, const StoppedDraw& draw, int project, const QString& subject);
+
+// A result whose stop the ledger could not take (the file busy past the wait, a full disk) is
+// shown, never saved: its save would name no stop.
+inline const QString kUnrecordedStop =
+    QStringLiteral("本次抽签结果没有记入抽签记录，只能查看，不能保存，请重新抽签！");
 
 // What a save needs besides the draw itself.
 struct SaveRequest {
@@ -43,7 +52,8 @@ using SaveOutcome = common::Result<int>;
 
 // Replaces what the project holds for the subject with `draw` as a new batch, with the batch's
 // certificate; the replaced batch leaves a deletion record dated with the save. The paper checkers are drawn
-// from the draw's seed (checkerSeed), so the batch can be replayed from its inputs. All or nothing: on a
+// from the draw's seed (checkerSeed), so the batch can be replayed from its inputs. The ledger gets the
+// save, naming the recorded stop; a stop that was not recorded is refused. All or nothing: on a
 // database error the exception leaves the previous save untouched.
 SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw,
                      const SaveRequest& request);
@@ -67,7 +77,8 @@ struct SavedDraw {
 QVector<SavedDraw> savedDraws(const db::Database& db, int project);
 
 // Removes the subject's result rows, parameter row, history rows and certificate in one
-// transaction, with the record of what was removed (deletion_record.h) taken at `when`.
+// transaction, with the record of what was removed (deletion_record.h) taken at `when` and its
+// row in the ledger.
 void deleteSavedDraw(db::Database& db, int project, const QString& subject,
                      const QDateTime& when = QDateTime::currentDateTime());
 

@@ -81,6 +81,7 @@ DrawResult DrawRun::finishing(int sliceMs) {
     pending_.supervisors = final_->roomSupervisors();
     result_ = std::move(pending_);
     hasResult_ = true;
+    ++stops_;
     saved_ = false;
     abort();
     return r;
@@ -106,6 +107,13 @@ const Candidate& DrawRun::shown() const {
 const QVector<QString>& DrawRun::shownSupervisors() const {
     static const QVector<QString> none;
     return live_ ? live_->roomSupervisors() : none;
+}
+
+void DrawRun::record(db::Database& db, const EventPlace& at) {
+    if (!hasResult_ || result_.stop > 0)
+        return;
+    result_.stop =
+        recordStop(db, at, drawnInputs(ws_, result_, at.project, at.subject), result_.candidate, stops_);
 }
 
 SaveOutcome DrawRun::save(db::Database& db, const SaveRequest& request) {

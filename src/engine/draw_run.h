@@ -2,6 +2,7 @@
 
 #include "common/random_source.h"
 #include "engine/draw_engine.h"
+#include "engine/draw_ledger.h"
 #include "engine/draw_repository.h"
 #include "engine/working_set.h"
 
@@ -70,6 +71,12 @@ public:
     // False from a stop until the result is committed to the database.
     bool saved() const { return saved_; }
 
+    // Records the result's stop in the ledger, in a transaction of its own, as the run's
+    // stops-th; a result is saved only once its stop is recorded. Throws db::DbError when the
+    // ledger cannot take it (the file busy past the wait, a full disk): the result then stays
+    // unrecorded.
+    void record(db::Database& db, const EventPlace& at);
+
     // Saves the result as a new batch with its certificate; `request` carries what the window
     // decides (project, subject, time, duties). The saved flag is set only once the transaction
     // has committed.
@@ -92,6 +99,7 @@ private:
     Result result_;
     bool hasResult_ = false;
     bool saved_ = true;
+    int stops_ = 0; // results stopped since the run was made: the window's draw number
 };
 
 } // namespace engine

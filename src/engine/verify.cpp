@@ -4,6 +4,7 @@
 #include "engine/deletion_record.h"
 #include "engine/draw_repository.h"
 #include "engine/verify_history.h"
+#include "engine/verify_ledger.h"
 #include "engine/verify_rules.h"
 
 #include <QHash>
@@ -54,9 +55,10 @@ QString rowsNote(const QString& table, const db::Row& r, int first) {
 
 class Verifier {
 public:
-    Verifier(db::Database& db, int project, int batch) : db_(db), project_(project), batch_(batch) {}
+    Verifier(db::Database& db, int project, int batch, const QString& printed)
+        : db_(db), project_(project), batch_(batch), printed_(printed) {}
 
-    QVector<BatchVerdict> run() {
+    Verification run() {
         QVector<Certificate> certificates;
         QVector<SavedRows> stored;
         {
@@ -65,6 +67,9 @@ public:
             const db::ReadSnapshot snapshot(db_);
             records_ = readDeletionRecords(db_, project_);
             book_.emplace(db_, records_);
+            ledger_.emplace(db_);
+            if (db_.isServer())
+                verdict_.ledger.rewriters = db::ledgerRewriters(db_);
             certificates = readCertificates(db_, project_, batch_);
             countCertificates();
             for (const Certificate& c : certificates) {
@@ -80,7 +85,9 @@ public:
             return std::tie(x.batch, x.project, x.time, x.subject) <
                    std::tie(y.batch, y.project, y.time, y.subject);
         });
-        return out_;
+        verdict_.batches = out_;
+        judgeLedger(certificates);
+        return verdict_;
     }
 
 private:
@@ -130,10 +137,16 @@ private:
         }
         if (const int n = certificatesOf_.value(subjectKey(c.project, c.subject)); n > 1)
             v.reasons << QStringLiteral("同一科目有 %1 条校验记录").arg(n);
+        const audit::LedgerBook::BatchCheck recorded = ledger_->checkBatch(c, stored);
+        v.reasons << recorded.reasons;
         v.status =
             v.reasons.isEmpty() ? BatchVerdict::Status::Consistent : BatchVerdict::Status::Inconsistent;
+        QStringList notes;
         if (format == 1)
-            v.note = QStringLiteral("第 1 版校验数据，所用历史未能逐批核对");
+            notes << QStringLiteral("第 1 版校验数据，所用历史未能逐批核对");
+        if (recorded.beforeLedger)
+            notes << QStringLiteral("记录开始之前");
+        v.note = notes.join(QStringLiteral("；"));
         return v;
     }
 
@@ -194,7 +207,10 @@ private:
     }
 
     void deletions() {
-        for (const DeletionRecord& d : records_) {
+        QVector<bool> unrecorded;
+        unrecordedDeletions_ = ledger_->checkDeletions(records_, project_, &unrecorded);
+        for (qsizetype i = 0; i < records_.size(); ++i) {
+            const DeletionRecord& d = records_[i];
             if (batch_ != 0 && d.batch != batch_)
                 continue;
             BatchVerdict v;
@@ -205,17 +221,43 @@ private:
             v.time = d.time;
             v.code = db::certificateCode(d.resultDigest);
             v.note = QStringLiteral("%1，%2").arg(d.method, d.deletedAt);
-            out_.push_back(sha256Hex(d.resultText) == d.resultDigest
-                               ? v
-                               : inconsistent(v, QStringLiteral("删除记录与其结果摘要不符")));
+            if (sha256Hex(d.resultText) != d.resultDigest)
+                v = inconsistent(v, QStringLiteral("删除记录与其结果摘要不符"));
+            if (ledger_->started() && unrecorded[i])
+                v = inconsistent(v, QStringLiteral("删除记录与记录链不符"));
+            out_.push_back(v);
+        }
+    }
+
+    // The chain itself; with the whole file or project in view, also the deletions and saves it
+    // recorded that the file no longer shows.
+    void judgeLedger(const QVector<Certificate>& certificates) {
+        LedgerVerdict& l = verdict_.ledger;
+        l.head = ledger_->head();
+        l.problems = ledger_->chainProblems();
+        if (batch_ == 0) {
+            l.problems << unrecordedDeletions_ << ledger_->checkSaves(certificates, project_);
+            l.subjects = ledger_->subjectLines(certificates, project_);
+        }
+        if (!printed_.isEmpty()) {
+            l.printed = ledger_->findPrinted(printed_);
+            if (l.printed.isEmpty())
+                l.problems
+                    << QStringLiteral(
+                           "打印的 %1 不在记录链中：记录链在打印之后被改写过，或不是这个数据库的记录链")
+                           .arg(printed_.trimmed());
         }
     }
 
     db::Database& db_;
     int project_;
     int batch_;
+    QString printed_;
     QVector<DeletionRecord> records_;
     std::optional<audit::HistoryBook> book_;
+    std::optional<audit::LedgerBook> ledger_;
+    QStringList unrecordedDeletions_;
+    Verification verdict_;
     QHash<QString, int> certificatesOf_;
     QVector<BatchVerdict> out_;
 };
@@ -264,8 +306,31 @@ QString BatchVerdict::line() const {
     return coded + QStringLiteral("：不一致：") + shown.join(QStringLiteral("；"));
 }
 
+QStringList LedgerVerdict::lines() const {
+    QString first = head;
+    if (!problems.isEmpty()) {
+        QStringList shown = problems.mid(0, kReasonsShown);
+        if (problems.size() > kReasonsShown)
+            shown << QStringLiteral("另有 %1 处").arg(problems.size() - kReasonsShown);
+        first += QStringLiteral("：不一致：") + shown.join(QStringLiteral("；"));
+    }
+    QStringList out{first};
+    if (!printed.isEmpty())
+        out << printed;
+    out << subjects;
+    if (!rewriters.isEmpty())
+        out << QStringLiteral("注意：数据库账户 %1 "
+                              "可以改写或删除记录链中的行；记录链是否被改写过，只能与打印的记录链码对照。")
+                   .arg(rewriters.join(QStringLiteral("、")));
+    return out;
+}
+
+Verification verifyFile(db::Database& db, int project, int batch, const QString& printedHead) {
+    return Verifier(db, project, batch, printedHead).run();
+}
+
 QVector<BatchVerdict> verifyDraws(db::Database& db, int project, int batch) {
-    return Verifier(db, project, batch).run();
+    return verifyFile(db, project, batch).batches;
 }
 
 } // namespace engine

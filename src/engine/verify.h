@@ -45,9 +45,30 @@ struct BatchVerdict {
     QString line() const;
 };
 
+// The verdict on the draw ledger.
+struct LedgerVerdict {
+    QString head;          // how many rows, and the newest one with its code
+    QStringList problems;  // what breaks the chain or disagrees with the file: verify fails
+    QStringList subjects;  // per subject: its stops and which of them were saved
+    QString printed;       // where the head a conclusion printed stands in the chain, when asked
+    QStringList rewriters; // on a server, the accounts that could change or delete its rows
+
+    bool fails() const { return !problems.isEmpty(); }
+    // The lines for the console, after the batches.
+    QStringList lines() const;
+};
+
+struct Verification {
+    QVector<BatchVerdict> batches;
+    LedgerVerdict ledger;
+};
+
 // Every saved batch of the file (or of one project, or one batch), the rows no certificate
-// accounts for and the deletion records, by batch number. All is read in one snapshot of the
-// database (or in the caller's open transaction).
+// accounts for and the deletion records, by batch number; and the ledger, with the row whose
+// code is `printedHead` (as a conclusion prints it) looked up when one is given. All is read in
+// one snapshot of the database (or in the caller's open transaction).
+Verification verifyFile(db::Database& db, int project = 0, int batch = 0, const QString& printedHead = {});
+// The batches alone.
 QVector<BatchVerdict> verifyDraws(db::Database& db, int project = 0, int batch = 0);
 
 } // namespace engine

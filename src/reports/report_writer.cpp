@@ -3,6 +3,7 @@
 #include "common/check_text_in.h"
 #include "common/roster_reader.h"
 #include "db/schema.h"
+#include "reports/ledger_lines.h"
 
 namespace reports {
 
@@ -147,9 +148,11 @@ QString ReportWriter::读校验码(const QString& subject, const QString& drawTi
 ReportResult ReportWriter::打印抽签结论(const QString& subject, const QString& drawTime) {
     QVector<RoomLine> rooms;
     QString parameters, code;
+    LedgerLines ledger;
     try {
         rooms = 读抽签结论(subject, parameters);
         code = 读校验码(subject, drawTime);
+        ledger = ledgerLines(db_, state_.DQXM, subject, drawTime);
     } catch (const db::DbError& e) {
         return failed(e);
     }
@@ -187,8 +190,12 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
               QStringLiteral("</td></tr><tr><td colspan=2><hr>") + parameters +
               QStringLiteral("</td></tr></table>"));
     // The code a supervisor holds against examdb verify; a draw without a certificate prints none.
-    if (!code.isEmpty())
-        html.line(QStringLiteral("<div align=right>校验码:") + code + QStringLiteral("</div>"));
+    // Then how often the subject was drawn and which draw was saved, and the ledger's newest row:
+    // a ledger rewritten after printing no longer shows it.
+    for (const QString& line :
+         {code.isEmpty() ? QString() : QStringLiteral("校验码:") + code, ledger.stops, ledger.head})
+        if (!line.isEmpty())
+            html.line(QStringLiteral("<div align=right>") + line + QStringLiteral("</div>"));
     return write(QStringLiteral("-抽签结论（") + safeFileName(subject) + QStringLiteral("）.htm"), html);
 }
 

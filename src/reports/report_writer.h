@@ -35,7 +35,7 @@ public:
     ReportWriter(const db::Database& db, common::RunState& state, const common::Clock& clock);
 
     // The draw conclusion of a saved draw: rooms, pairs, duties, signature columns, parameters,
-    // and the certificate's code where the draw has one.
+    // the certificate's code where the draw has one, and what the draw ledger says of it.
     ReportResult 打印抽签结论(const QString& subject, const QString& drawTime);
     // The outside supervisors and paper checkers of a saved draw, or of the initial
     // arrangement for the subject common::kInitialSubject.

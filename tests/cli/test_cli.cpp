@@ -1,6 +1,7 @@
 // examdb's front end: the commands, their options and arguments, the help and the exit status;
 // init's refusal and replacement of an existing file.
 #include "cli/command_line.h"
+#include "db/create_database.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/password_hash.h"
@@ -8,10 +9,13 @@
 #include "run_examdb.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -30,6 +34,7 @@ private Q_SLOTS:
     void commandLines();
     void initRefusesReplacesAndShares();
     void backupIsSharedOnlyBesideTheDatabase();
+    void killedBackupLeavesNoFile();
 };
 
 void TestCli::commandLines_data() {
@@ -57,17 +62,18 @@ void TestCli::commandLines_data() {
         << QStringList{"import", "名单.xls", "--yes"} << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("template") << QStringList{"template"} << 0 << QStringLiteral("成功创建在程序安装目录");
     // A word that only begins commands lists them.
-    const QString serverCommands = QStringLiteral("用法：\nexamdb server init CONNINFO [--demo] [FOLDER]\n");
+    const QString serverCommands = QStringLiteral("用法：\nexamdb server init CONNINFO [--demo] [--programs ACCOUNT] [FOLDER]\n");
     QTest::newRow("server without its word")
         << QStringList{"server"} << 2
         << QStringLiteral("examdb server 后面要跟一个子命令：\n") + serverCommands;
     QTest::newRow("server's help") << QStringList{"server", "--help"} << 0
-                                   << QStringLiteral("examdb server copy CONNINFO [FOLDER]\n");
+                                   << QStringLiteral("examdb server copy CONNINFO [--programs ACCOUNT] [FOLDER]\n");
     QTest::newRow("server, unknown word")
         << QStringList{"server", "drop"} << 2 << QStringLiteral("未知的命令：server drop\n") + serverCommands;
     QTest::newRow("server init without CONNINFO") << QStringList{"server", "init"} << 2 << usage;
-    QTest::newRow("server copy's help") << QStringList{"server", "copy", "--help"} << 0
-                                        << QStringLiteral("examdb server copy CONNINFO [FOLDER]");
+    QTest::newRow("server copy's help")
+        << QStringList{"server", "copy", "--help"} << 0
+        << QStringLiteral("examdb server copy CONNINFO [--programs ACCOUNT] [FOLDER]");
     QTest::newRow("backup, no database")
         << QStringList{"backup", "备份.mdb"} << 2 << QStringLiteral("数据库文件未找到");
 }
@@ -154,6 +160,34 @@ void TestCli::backupIsSharedOnlyBesideTheDatabase() {
     QCOMPARE(QFileInfo(beside).groupId(), QFileInfo(path).groupId());
     QCOMPARE(QFile::permissions(away) & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser), owner);
 #endif
+}
+
+void TestCli::killedBackupLeavesNoFile() {
+    // A backup killed while it copies a large database (a power cut, a kill): nothing stands
+    // under the backup's name, so no half file is ever taken for a backup.
+    QTemporaryDir dir, out;
+    QDir(dir.path()).mkpath(QStringLiteral("Db"));
+    const QString file = dir.filePath(QStringLiteral("Db/Exam.mdb"));
+    db::createDatabase(file, true, QDateTime::currentDateTime());
+    {
+        db::Database d(file, db::Database::Mode::ReadWrite);
+        d.exec(
+            QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 99, hex(randomblob(3000)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 20000) "
+                           "select i from n)"));
+    }
+    const QString target = out.filePath(QStringLiteral("备份.mdb"));
+    QProcess backup;
+    backup.start(QStringLiteral(EXAMDB), {QStringLiteral("backup"), target, dir.path()});
+    QVERIFY(backup.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(out.path()).isEmpty() && backup.state() == QProcess::Running && waited.elapsed() < 60000)
+        QThread::msleep(2);
+    QVERIFY2(backup.state() == QProcess::Running, "the backup ended before it could be killed");
+    backup.kill();
+    QVERIFY(backup.waitForFinished());
+    QVERIFY2(!QFileInfo::exists(target), qPrintable(QDir(out.path()).entryList().join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

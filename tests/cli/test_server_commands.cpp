@@ -94,6 +94,7 @@ void saveDraw(db::Database& d, int project, const QString& subject, std::uint64_
     r.time = kExamdbNow.addSecs(3600 * qint64(seed));
     r.withDuties = true;
     r.drawCheckers = engine::RuleState::On;
+    run.record(d, {project, subject, r.time});
     const engine::SaveOutcome saved = run.save(d, r);
     QVERIFY2(saved.has_value(), saved ? "" : qPrintable(saved.error().text()));
 }
@@ -117,6 +118,7 @@ private Q_SLOTS:
     void copyUndoesEverything_data();
     void copyUndoesEverything();
     void roundTrip();
+    void ledgerRights();
     void backups_data();
     void backups();
 };
@@ -148,6 +150,9 @@ void TestServerCommands::initAndCopy_data() {
                                     << QStringLiteral("拒绝登录");
     QTest::newRow("right password") << lockedInit << QStringList{"locked"} << "right" << 0
                                     << QStringLiteral("已在数据库服务器");
+    QTest::newRow("an account name that is none")
+        << QStringList{"server", "init", "{db}", "--programs", "centre; drop", "{folder}"} << QStringList{}
+        << "" << 1 << QStringLiteral("账户名“centre; drop”不能使用");
     QTest::newRow("no such database") << QStringList{"server", "init", "{missing}", "{folder}"}
                                       << QStringList{} << "" << 2 << QStringLiteral("上没有这个数据库");
     QTest::newRow("copy") << copy << QStringList{"file"} << "" << 0 << QStringLiteral("核验结果与文件相同");
@@ -224,6 +229,10 @@ void TestServerCommands::copyUndoesEverything_data() {
     QTest::newRow("a batch the server would verify otherwise")
         << QStringLiteral("update 抽签总表 set 时间=substr(时间, 1, 16)")
         << QStringList{"核验结果不同：原为“批次 1", "不一致", "复制后为“批次 1", "：一致”"};
+    // A number below what the copy's paging reads: the row never arrives, and the count says so.
+    QTest::newRow("a row the copy does not reach")
+        << QStringLiteral("insert into 人员安排 (编号, 姓名) values (-5000000000, '漏行')")
+        << QStringList{"数据表“人员安排”原有", "复制后为"};
     QTest::newRow("a table of another program") << QStringLiteral("create table 成绩 (分数 integer)")
                                                 << QStringList{"本系统以外的数据表或字段（成绩）"};
     QTest::newRow("a column of another program")
@@ -303,12 +312,38 @@ void TestServerCommands::roundTrip() {
     }
 }
 
+// The programs' account may append to the ledger and read it, never change or delete a row; the
+// folder's programs log in as it. Verify names an account that could rewrite the ledger.
+void TestServerCommands::ledgerRights() {
+    Site site;
+    ExamdbRun r = examdb(
+        {"server", "init", site.server.connection(), "--demo", "--programs", "examreader", site.folder()},
+        site.folder());
+    QVERIFY2(r.status == 0 && r.out.contains(QStringLiteral("程序使用账户 examreader")),
+             qPrintable(r.printed()));
+    QCOMPARE(db::server::readConnection(site.serverFile()), site.as(QStringLiteral("examreader")));
+    {
+        db::Database programs(site.serverFile());
+        QVERIFY(!programs.readOnly());
+        saveDraw(programs, 1, QStringLiteral("语文"), 1);
+        for (const char* rewrite :
+             {"update 抽签记录链 set 时间=时间", "delete from 抽签记录链", "truncate 抽签记录链"})
+            QVERIFY_THROWS_EXCEPTION(db::DbError, programs.exec(QString::fromUtf8(rewrite)));
+    }
+    r = examdb({"verify", site.folder()}, site.folder());
+    QVERIFY2(r.status == 0 && !r.out.contains(QStringLiteral("可以改写")), qPrintable(r.printed()));
+    site.owner()->exec(QStringLiteral("grant delete on 抽签记录链 to examreader"));
+    r = examdb({"verify", site.folder()}, site.folder());
+    QVERIFY2(r.out.contains(QStringLiteral("注意：数据库账户 examreader 可以改写或删除记录链中的行")),
+             qPrintable(r.printed()));
+}
+
 void TestServerCommands::backups_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<bool>("targetExists");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("said");
-    QTest::newRow("the file") << "file" << false << 0 << QStringLiteral("8 张数据表");
+    QTest::newRow("the file") << "file" << false << 0 << QStringLiteral("9 张数据表");
     QTest::newRow("over an existing file") << "file" << true << 1 << QStringLiteral("已存在，未作改动");
     QTest::newRow("a folder without a database") << "" << false << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("the server") << "examtest" << false << 0 << QStringLiteral("的同一时刻");

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void dutyParameterLines();
     void missingProjectKeepsMembers();
     void projectDataOnly();
+    void storedRuleValues_data();
+    void storedRuleValues();
 };
 
 void TestOverview::drawProgramText() {
@@ -194,6 +196,30 @@ void TestOverview::projectDataOnly() {
     s.DQXM = 0;
     读参数(*t.db, s, OverviewProgram::Draw);
     QVERIFY(s.SubjectTable.isEmpty());
+}
+
+void TestOverview::storedRuleValues_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("read");
+    // A file migrated from the older system, or edited by hand, may hold its "true", -1.
+    QTest::newRow("-1, the older true") << -1 << int(RuleState::On);
+    QTest::newRow("5") << 5 << int(RuleState::On);
+    QTest::newRow("2, decided at the draw") << 2 << int(RuleState::Undecided);
+    QTest::newRow("0") << 0 << int(RuleState::Off);
+}
+
+void TestOverview::storedRuleValues() {
+    QFETCH(int, stored);
+    QFETCH(int, read);
+    TestDb t;
+    RunState s;
+    s.DQXM = t.addProject();
+    t.db->exec(QStringLiteral(
+                   "update 考点设置 set 允许重回原考室=?, 允许甲乙再搭档=?, 最大性别组合=?, 最大异校搭档=?"),
+               {stored, stored, stored, stored});
+    QVERIFY(readProjectSettings(*t.db, s));
+    for (const RuleState r : {s.project.CHKS, s.project.ZDD, s.project.XBZH, s.project.txdd})
+        QCOMPARE(int(r), read);
 }
 
 QTEST_GUILESS_MAIN(TestOverview)

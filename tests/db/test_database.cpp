@@ -6,10 +6,24 @@
 #include "db/password_hash.h"
 #include "db/schema.h"
 #include "test_db.h"
+#include "test_relay.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTest>
+
+#include <functional>
+
+#include <future>
+#include <thread>
+
+#if !defined(Q_OS_WIN)
+#include <csignal>
+#include <sys/types.h>
+#endif
+
+Q_DECLARE_METATYPE(std::function<void(TestDb&)>)
 
 class TestDatabase : public QObject {
     Q_OBJECT
@@ -27,11 +41,19 @@ private Q_SLOTS:
     void readOnlyDatabaseRefusesWrites();
     void newDatabaseHoldsSettingsAndTimetables();
     void demoProjectIsReadyToDraw();
+    void serverAccountThatMayOnlyRead_data();
     void serverAccountThatMayOnlyRead();
+    void serverFaultsByKind_data();
+    void serverFaultsByKind();
     void serverConnectionLostAndBack();
     void serverCommitAfterAFailedStatement();
     void serverProblemsAtStartUp_data();
     void serverProblemsAtStartUp();
+    void connectionStringsRefused_data();
+    void connectionStringsRefused();
+    void serverBlackHoleDuringASave();
+    void serverVanishedPcReleasesTheLock();
+    void serverStalledProcessIsGivenUp();
 };
 
 void TestDatabase::boundValuesKeepQuotesAndStopInjection() {
@@ -251,22 +273,50 @@ void TestDatabase::demoProjectIsReadyToDraw() {
     }
 }
 
+// The session settings a connection to the server starts with, as the server reports them.
+QString sessionOf(const db::Database& d) {
+    return d
+        .scalar(QStringLiteral("select current_setting('lock_timeout') || ' ' || "
+                               "current_setting('default_transaction_read_only')"))
+        .toString();
+}
+
+void endConnections(const TestServerDatabase& server) {
+    TestServerDatabase::admin(
+        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname='%1' and "
+                       "pid <> pg_backend_pid()")
+            .arg(server.name()));
+}
+
+void TestDatabase::serverAccountThatMayOnlyRead_data() {
+    QTest::addColumn<QString>("rights");
+    QTest::newRow("select only") << "select";
+    // Without delete a save would fail part-way: such an account is read-only as well.
+    QTest::newRow("select, insert and update") << "select, insert, update";
+}
+
 void TestDatabase::serverAccountThatMayOnlyRead() {
+    QFETCH(QString, rights);
     TestDb t;
     if (!t.server)
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
-    t.db->exec(QStringLiteral("grant select on all tables in schema public to examreader"));
+    t.db->exec(QStringLiteral("grant %1 on all tables in schema public to examreader").arg(rights));
     QTemporaryDir other;
     QDir(other.path()).mkpath(QStringLiteral("Db"));
     QString connection = t.server->connection();
     db::server::writeConnection(
         other.filePath(QStringLiteral("Db/Exam.server")),
         connection.replace(QStringLiteral("user=examtest"), QStringLiteral("user=examreader")));
-    // The programs start as on a read-only file: the same warning, and every write refused.
+    // The programs start as on a read-only file: the same warning, and every write refused,
+    // also after the server ended the connection and the program made a new one.
     common::RunState state;
     const common::StartupDatabase start = common::openStartupDatabase(state, other.path(), true);
     QVERIFY2(start.db, qPrintable(start.fatalText));
     QVERIFY(start.readOnlyWarning && state.ZD && start.db->readOnly());
+    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
+    endConnections(*t.server);
+    QVERIFY_THROWS_EXCEPTION(db::DbError, start.db->scalar(QStringLiteral("select 1")));
+    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
     QCOMPARE(start.db->scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
              QStringLiteral("测试单位"));
     try {
@@ -274,7 +324,51 @@ void TestDatabase::serverAccountThatMayOnlyRead() {
         QFAIL("written by an account that may only read");
     } catch (const db::DbError& e) {
         QCOMPARE(e.kind(), db::ErrorKind::ReadOnly);
-        QVERIFY2(e.text().contains(QStringLiteral("没有写入权限")), qPrintable(e.text()));
+    }
+}
+
+using Provoke = std::function<void(TestDb&)>;
+
+void TestDatabase::serverFaultsByKind_data() {
+    QTest::addColumn<Provoke>("provoke");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("a lock another PC holds") << Provoke([](TestDb& t) {
+        db::Database other(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+        db::Transaction held(other);
+        other.query(QStringLiteral("select * from 系统设置 for update"));
+        t.db->query(QStringLiteral("select * from 系统设置 for update nowait"));
+    }) << int(db::ErrorKind::Busy);
+    QTest::newRow("no right to the table") << Provoke([](TestDb& t) {
+        t.db->exec(QStringLiteral("grant select on 系统设置 to examreader"));
+        db::Database reader(db::Database::Server{QString(t.server->connection())
+                                                     .replace(QStringLiteral("user=examtest"),
+                                                              QStringLiteral("user=examreader"))},
+                            db::Database::Mode::Create);
+        reader.exec(QStringLiteral("insert into 考点设置 (考试名称) values ('x')"));
+    }) << int(db::ErrorKind::ReadOnly);
+    QTest::newRow("a read-only transaction") << Provoke([](TestDb& t) {
+        db::Transaction tx(*t.db);
+        t.db->exec(QStringLiteral("set transaction read only"));
+        t.db->exec(QStringLiteral("insert into 考点设置 (考试名称) values ('x')"));
+    }) << int(db::ErrorKind::ReadOnly);
+    QTest::newRow("the connection ended by the server") << Provoke([](TestDb& t) {
+        endConnections(*t.server);
+        t.db->scalar(QStringLiteral("select count(*) from 系统设置"));
+    }) << int(db::ErrorKind::Io);
+}
+
+// The server's errors raised for real, each taken for what the operator must hear.
+void TestDatabase::serverFaultsByKind() {
+    QFETCH(Provoke, provoke);
+    QFETCH(int, kind);
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    try {
+        provoke(t);
+        QFAIL("no error");
+    } catch (const db::DbError& e) {
+        QVERIFY2(int(e.kind()) == kind, qPrintable(e.text()));
     }
 }
 
@@ -283,10 +377,10 @@ void TestDatabase::serverConnectionLostAndBack() {
     if (!t.server)
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
     // The server ends the connection (a restart, a network that dropped out): the action that
-    // meets it fails and says so, the next one works on a new connection.
-    TestServerDatabase::admin(
-        QStringLiteral("select pg_terminate_backend(pid) from pg_stat_activity where datname='%1'")
-            .arg(t.server->name()));
+    // meets it fails and says so, the next one works on a new connection, set up as the first.
+    const QString session = sessionOf(*t.db);
+    QCOMPARE(session, QStringLiteral("5s off"));
+    endConnections(*t.server);
     try {
         t.db->scalar(QStringLiteral("select count(*) from 系统设置"));
         QFAIL("read through a connection the server ended");
@@ -295,6 +389,7 @@ void TestDatabase::serverConnectionLostAndBack() {
                  qPrintable(e.text()));
     }
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
+    QCOMPARE(sessionOf(*t.db), session);
     t.addProject();
     QCOMPARE(t.db->scalar(QStringLiteral("select count(*) from 考点设置")).toInt(), 1);
 }
@@ -328,9 +423,9 @@ void TestDatabase::serverProblemsAtStartUp_data() {
     QTest::addColumn<QString>("connection"); // %1: the test cluster's socket folder
     QTest::addColumn<QString>("password");   // PGPASSWORD, empty for none
     QTest::addColumn<QString>("said");
-    const QString untouched = QStringLiteral("本机的数据库文件（Exam.mdb）未作任何改动");
     QTest::newRow("no server listens") << "host=%1/nowhere user=examtest dbname=exam"
-                                       << "" << untouched;
+                                       << ""
+                                       << "无法连接数据库服务器";
     QTest::newRow("no such database") << "host=%1 user=examtest dbname=nosuchdb"
                                       << ""
                                       << "上没有这个数据库";
@@ -368,9 +463,161 @@ void TestDatabase::serverProblemsAtStartUp() {
         common::RunState state;
         const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
         QVERIFY(!start.db);
-        QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
+        // A PC on the server has no Exam.mdb to speak of.
+        QVERIFY2(start.fatalText.contains(said) && !start.fatalText.contains(QStringLiteral("Exam.mdb")),
+                 qPrintable(start.fatalText));
     }
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Db/Exam.mdb"))));
+}
+
+void TestDatabase::connectionStringsRefused_data() {
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("said"); // empty: accepted
+    const QString noPassword = QStringLiteral("不能写密码（%1）");
+    QTest::newRow("host, port, database and user") << "host=10.0.0.5 port=5433 dbname=exam user=centre"
+                                                   << "";
+    QTest::newRow("password") << "host=h password=secret" << noPassword.arg("password");
+    QTest::newRow("password in capitals") << "host=h PASSWORD=secret" << noPassword.arg("PASSWORD");
+    QTest::newRow("the key's password") << "host=h sslpassword=secret" << noPassword.arg("sslpassword");
+    QTest::newRow("a connection string as the database's name") << "host=h dbname='exam password=secret'"
+                                                                << "dbname 只能是数据库的名称";
+    QTest::newRow("session settings of its own") << "host=h options='-c search_path=secret'"
+                                                 << "不能用 options";
+    QTest::newRow("a setting libpq does not know") << "host=h secret=1"
+                                                   << "“secret”不是有效的设置项";
+    QTest::newRow("a quote never closed") << "host=h dbname='secret"
+                                          << "无法识别";
+}
+
+// What an Exam.server file or the command line may not hold: a message names the setting and
+// never shows its value, which may be a secret.
+void TestDatabase::connectionStringsRefused() {
+    QFETCH(QString, connection);
+    QFETCH(QString, said);
+    const QString problem = db::server::connectionProblem(connection);
+    QVERIFY2(said.isEmpty() ? problem.isEmpty() : problem.contains(said), qPrintable(problem));
+    QVERIFY2(!problem.contains(QStringLiteral("=secret")) && !problem.contains(QStringLiteral("'secret")),
+             qPrintable(problem));
+}
+
+namespace {
+
+// Settings of the test's server database for every later connection, as an administrator would
+// make them; short, so that the tests wait seconds rather than minutes.
+void setForDatabase(const TestServerDatabase& server, const QString& setting, const QString& value) {
+    TestServerDatabase::admin(
+        QStringLiteral("alter database %1 set %2 = '%3'").arg(server.name(), setting, value));
+}
+
+QString throughRelay(const TestServerDatabase& server, const TestRelay& relay) {
+    return QString(server.connection())
+        .replace(QStringLiteral("host=") + TestServerDatabase::socketFolder(), relay.address());
+}
+
+QStringList subjectsOf(db::Database& d, int project) {
+    QStringList out;
+    for (const db::Row& r :
+         d.query(QStringLiteral("select 科目 from 时间安排 where 项目编号=? order by 编号"), {project}))
+        out << db::text(r, QStringLiteral("科目"));
+    return out;
+}
+
+} // namespace
+
+void TestDatabase::serverBlackHoleDuringASave() {
+    // The network drops everything in the middle of a save: the save fails within the session's
+    // bound, saying the server does not answer; with the network back the next save goes
+    // through on a new connection; nothing of the failed save is left.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("statement_timeout"), QStringLiteral("2s"));
+    setForDatabase(*t.server, QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("1s"));
+    const int p = t.addProject();
+    TestRelay relay(TestServerDatabase::socketFolder());
+    db::Database pc(db::Database::Server{throughRelay(*t.server, relay)}, db::Database::Mode::ReadWrite);
+    relay.cutAfter(30000);
+    QElapsedTimer waited;
+    try {
+        db::Transaction save(pc);
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '语文')"), {p});
+        relay.setMode(TestRelay::Mode::BlackHole);
+        waited.start();
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '数学')"), {p});
+        save.commit();
+        QFAIL("saved through a network that takes nothing");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.kind() == db::ErrorKind::NoAnswer && e.text().contains(QStringLiteral("无响应")),
+                 qPrintable(e.text()));
+    }
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    relay.setMode(TestRelay::Mode::Pass);
+    {
+        db::Transaction save(pc);
+        pc.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '英语')"), {p});
+        save.commit();
+    }
+    QCOMPARE(subjectsOf(*t.db, p), QStringList{QStringLiteral("英语")});
+}
+
+void TestDatabase::serverVanishedPcReleasesTheLock() {
+    // A PC drops off the network in the middle of its save, holding the writers' lock: the
+    // server ends its transaction once it stays idle past the bound, and another PC's save,
+    // waiting for the lock meanwhile, goes through.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("2s"));
+    const int p = t.addProject();
+    TestRelay relay(TestServerDatabase::socketFolder());
+    db::Database gone(db::Database::Server{throughRelay(*t.server, relay)}, db::Database::Mode::ReadWrite);
+    db::Database other(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+    gone.begin();
+    gone.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '语文')"), {p});
+    relay.setMode(TestRelay::Mode::BlackHole);
+    {
+        db::Transaction save(other);
+        other.exec(QStringLiteral("insert into 时间安排 (项目编号, 科目) values (?, '数学')"), {p});
+        save.commit();
+    }
+    QCOMPARE(subjectsOf(*t.db, p), QStringList{QStringLiteral("数学")});
+}
+
+void TestDatabase::serverStalledProcessIsGivenUp() {
+#if defined(Q_OS_WIN)
+    QSKIP("the server's process is stopped with a signal");
+#else
+    // The server's process for this connection stops (SIGSTOP) while the server itself runs:
+    // the action waits no longer than the session's bound and says the server does not answer;
+    // the next one works on a new connection.
+    TestDb t;
+    if (!t.server)
+        QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
+    setForDatabase(*t.server, QStringLiteral("statement_timeout"), QStringLiteral("1s"));
+    db::Database pc(db::Database::Server{t.server->connection()}, db::Database::Mode::ReadWrite);
+    const pid_t process = pid_t(pc.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong());
+    QVERIFY(::kill(process, SIGSTOP) == 0);
+    // Resumed after 30 s at the latest, so that a program that would wait for ever fails here.
+    std::promise<void> ended;
+    std::thread resume([process, done = ended.get_future()] {
+        done.wait_for(std::chrono::seconds(30));
+        ::kill(process, SIGCONT);
+    });
+    const auto join = qScopeGuard([&] {
+        ended.set_value();
+        resume.join();
+    });
+    QElapsedTimer waited;
+    waited.start();
+    try {
+        pc.scalar(QStringLiteral("select count(*) from 系统设置"));
+        QFAIL("an answer from a stopped process");
+    } catch (const db::DbError& e) {
+        QVERIFY2(e.kind() == db::ErrorKind::NoAnswer, qPrintable(e.text()));
+    }
+    QVERIFY2(waited.elapsed() < 10000, qPrintable(QString::number(waited.elapsed())));
+    QCOMPARE(pc.scalar(QStringLiteral("select count(*) from 系统设置")).toInt(), 1);
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -16,7 +16,14 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
 #if !defined(Q_OS_WIN)
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +84,49 @@ void copyAsCrashed(const QString& path, const QString& target, bool withIndex = 
     }
 }
 
+#if !defined(Q_OS_WIN)
+// Bounds a test that may open a named pipe: a program that opens one for reading waits for a
+// writer for ever. After ten seconds the watchdog becomes that writer, again and again, so the
+// test goes on and fails with a message instead of hanging until CTest's time limit.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString& pipe) : pipe_(QFile::encodeName(pipe)) {
+        thread_ = std::thread([this] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (stopped_.wait_for(lock, std::chrono::seconds(10), [this] { return done_; }))
+                return;
+            while (!stopped_.wait_for(lock, std::chrono::milliseconds(100), [this] { return done_; })) {
+                const int fd = ::open(pipe_.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    ::close(fd);
+                    fired_ = true;
+                }
+            }
+        });
+    }
+    ~PipeWatchdog() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        stopped_.notify_all();
+        thread_.join();
+    }
+    PipeWatchdog(const PipeWatchdog&) = delete;
+    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
+
+    bool fired() const { return fired_; }
+
+private:
+    QByteArray pipe_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool done_ = false;
+    std::atomic<bool> fired_{false};
+    std::thread thread_;
+};
+#endif
+
 const QString kForeignTable = QStringLiteral("create table 成绩 (姓名 text, 分数 integer)");
 const QString kForeignRows =
     QStringLiteral("insert into 成绩 values ('张三', 90), ('李四', 85), ('王五', 77), ('赵六', 68)");
@@ -91,6 +141,7 @@ enum class Kind {
     ForeignSavesInWal,
     ForeignSavesInWalWithIndex,
     ForeignInterruptedSave,
+    InterruptedSaveOverDamage,
     OlderExam,
     LookAlike,
     Pipe,
@@ -178,6 +229,31 @@ void build(Kind kind, const QString& path, const QString& scratch) {
                            "select i from n)"));
         copyAsCrashed(scratch, path);
         d.rollback();
+        QVERIFY(QFile::exists(path + QStringLiteral("-journal")));
+        return;
+    }
+    case Kind::InterruptedSaveOverDamage: {
+        // A file from before the mark: a save cut off while its pages spilled into the main
+        // file, over a page of the timetable that was damaged before and that the save never
+        // touched. Only the rolled-back state shows whether the file is sound.
+        examFile(scratch);
+        db::Database d(scratch, Mode::ReadWrite);
+        d.exec(QStringLiteral("pragma journal_mode=delete"));
+        d.exec(QStringLiteral("pragma application_id=0"));
+        d.exec(
+            QStringLiteral("insert into 时间安排 (项目编号, 科目) select 1, hex(randomblob(500)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
+                           "select i from n)"));
+        const qint64 page = d.scalar(QStringLiteral("pragma page_count")).toLongLong() - 2;
+        d.exec(QStringLiteral("pragma cache_size=10"));
+        d.begin();
+        d.exec(
+            QStringLiteral("insert into 人员安排 (项目编号, 姓名) select 1, hex(randomblob(2000)) from "
+                           "(with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+                           "select i from n)"));
+        copyAsCrashed(scratch, path);
+        d.rollback();
+        damage(path, (page - 1) * 4096, 4096);
         QVERIFY(QFile::exists(path + QStringLiteral("-journal")));
         return;
     }
@@ -339,6 +415,7 @@ void TestDatabaseFaults::refusedFilesStayUntouched_data() {
     QTest::newRow("damaged schema page") << int(Kind::DamagedSchemaPage) << damaged;
     QTest::newRow("cut after the first page") << int(Kind::Truncated) << damaged;
     // The damage in the operator's words, the engine's after them.
+    QTest::newRow("interrupted save over a damaged page") << int(Kind::InterruptedSaveOverDamage) << damaged;
     QTest::newRow("damaged data page")
         << int(Kind::DamagedDataPage) << QStringLiteral("详细信息：第6页损坏（");
 }
@@ -351,6 +428,14 @@ void TestDatabaseFaults::refusedFilesStayUntouched() {
     const QString path = db::databasePath(dir.path());
     build(Kind(kind), path, dir.filePath(QStringLiteral("scratch.db")));
     const QMap<QString, QByteArray> before = snapshot(dir.filePath(QStringLiteral("Db")));
+#if !defined(Q_OS_WIN)
+    const std::optional<PipeWatchdog> watchdog =
+        Kind(kind) == Kind::Pipe ? std::make_optional<PipeWatchdog>(path) : std::nullopt;
+    const auto hung = qScopeGuard([&watchdog] {
+        if (watchdog && watchdog->fired())
+            QFAIL("the pipe was opened and waited on: the programs would hang");
+    });
+#endif
 
     // Vardel and Morvek open for writing, Quillet only reads.
     for (const bool writes : {true, false}) {

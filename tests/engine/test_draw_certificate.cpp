@@ -1,6 +1,7 @@
 // The certificate's texts and the rule checker, without a database.
 #include "db/schema.h"
 #include "draw_fixtures.h"
+#include "engine/draw_ledger.h"
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
 #include "engine/verify_rules.h"
@@ -129,6 +130,7 @@ private Q_SLOTS:
     void inputsReadBackExactly();
     void goldenTexts_data();
     void goldenTexts();
+    void ledgerExampleIsTheDocuments();
     void malformedInputsAreRefused_data();
     void malformedInputsAreRefused();
     void resultTextIsCanonical();
@@ -193,6 +195,45 @@ void TestDrawCertificate::goldenTexts() {
                                       db::certificateCode(sha256Hex(result))};
     for (const QString& shown : shownInDocument)
         QVERIFY2(text.contains(shown), qPrintable(shown));
+}
+
+// The ledger's worked example in the format document: the example's draw stopped twice and the
+// second stop saved, in a file that held batch 4 before its ledger began. Every text and digest
+// the document shows is what the program writes.
+void TestDrawCertificate::ledgerExampleIsTheDocuments() {
+    const DrawInputs in = documentExample();
+    DrawInputs first = in;
+    first.seed = 0x1f2e3d4c5b6a7988ULL;
+    const std::optional<Candidate> unsaved = replayCandidate(first), saved = replayCandidate(in);
+    QVERIFY(unsaved && saved);
+    const QString result = canonicalResult(sha256Hex(encodeInputs(in)), planSave(in, *saved).rows);
+    const LedgerEvent events[] = {
+        {QStringLiteral("2026-06-07 09:20:00"), 0, QStringLiteral(""), kOpenedEvent,
+         QStringLiteral("saved\t1\n1\t数学\t2026-06-06 14:30:00\t4\t") + QString(64, u'e') +
+             QStringLiteral("\ndeleted\t0\n")},
+        {QStringLiteral("2026-06-07 09:25:00"), 1, QStringLiteral("语文"), kPickEvent,
+         pickContent(QStringLiteral("002"))},
+        {QStringLiteral("2026-06-07 09:28:10"), 1, QStringLiteral("语文"), kStopEvent,
+         stopContent(first, *unsaved, 1)},
+        {QStringLiteral("2026-06-07 09:29:40"), 1, QStringLiteral("语文"), kStopEvent,
+         stopContent(in, *saved, 2)},
+        {in.time, 1, QStringLiteral("语文"), kSaveEvent, saveContent(4, in.batch, sha256Hex(result))},
+    };
+    QStringList shown{sha256Hex(stopInputsText(in)),
+                      QStringLiteral("```\n") + stopResultText(*saved, 3) + QStringLiteral("```"),
+                      sha256Hex(stopResultText(*saved, 3))};
+    QString previous;
+    for (int k = 0; k < 5; ++k) {
+        const QString text = ledgerRowText(k + 1, previous, events[k]);
+        previous = sha256Hex(text);
+        shown << QStringLiteral("```\n") + text + QStringLiteral("```") << previous;
+    }
+    shown << QStringLiteral("记录链:") + db::certificateCode(previous);
+    QFile doc(QStringLiteral(TEST_DATA_DIR "/../../docs/draw-certificate.md"));
+    QVERIFY(doc.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(doc.readAll());
+    for (const QString& s : shown)
+        QVERIFY2(text.contains(s), qPrintable(s));
 }
 
 void TestDrawCertificate::malformedInputsAreRefused_data() {

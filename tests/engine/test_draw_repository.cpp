@@ -1,4 +1,5 @@
 #include "engine/deletion_record.h"
+#include "engine/draw_ledger.h"
 #include "engine/draw_repository.h"
 #include "fakes.h"
 #include "test_db.h"
@@ -60,6 +61,8 @@ struct Fixture {
         draw.settings.mode = DrawMode::OnlyB;
         draw.settings[Rule::DrawSupervisors] = RuleState::On;
         draw.seed = random.next64();
+        draw.stop = recordStop(*t.db, {r.project, subject, r.time}, drawnInputs(ws, draw, r.project, subject),
+                               draw.candidate, 1);
         return saveDraw(*t.db, ws, draw, r);
     }
 

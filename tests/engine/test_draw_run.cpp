@@ -163,7 +163,8 @@ private Q_SLOTS:
         QVERIFY(!run.hasResult() && run.saved());
     }
 
-    // Saved only once the rows are committed; a failing save leaves the result unsaved.
+    // Saved only once the rows are committed, and only once its stop is in the ledger; a failing
+    // save leaves the result unsaved.
     void savedOnlyAfterTheCommit() {
         TestDb t;
         const int project = t.addProject();
@@ -180,6 +181,9 @@ private Q_SLOTS:
         QVERIFY(!run.save(*t.db, request));
         run.start(fixture::settings(1, {1, 1, 0, 0, 0, 0}), {}, {});
         run.stop({}, kSlice);
+        const SaveOutcome unrecorded = run.save(*t.db, request);
+        QVERIFY(!unrecorded && unrecorded.error().message == kUnrecordedStop);
+        run.record(*t.db, {project, request.subject, request.time});
         t.db->exec(QStringLiteral("drop table 抽签历史"));
         QVERIFY_THROWS_EXCEPTION(db::DbError, run.save(*t.db, request));
         QVERIFY(!run.saved());

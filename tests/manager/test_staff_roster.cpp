@@ -68,53 +68,64 @@ void TestStaffRoster::checksInOrder_data() {
     QTest::addColumn<QString>("sex");
     QTest::addColumn<QString>("duty");
     QTest::addColumn<QString>("focus"); // empty: accepted
+    QTest::addColumn<QString>("unit");
     const int inv = int(RosterCategory::Invigilators), duty = int(RosterCategory::Duties);
     QTest::newRow("no number before anything") << inv << ""
                                                << ""
                                                << ""
                                                << ""
-                                               << "Txt编号";
+                                               << "Txt编号" << QString();
     QTest::newRow("no name") << inv << "1"
                              << ""
                              << "男"
                              << "甲"
-                             << "Txt姓名";
+                             << "Txt姓名" << QString();
     QTest::newRow("blanks for a number") << inv << " \u3000"
                                          << "张三"
                                          << "男"
                                          << "甲"
-                                         << "Txt编号";
+                                         << "Txt编号" << QString();
     QTest::newRow("name of 31 characters") << inv << "1" << QString(31, u'长') << "男"
                                            << "甲"
-                                           << "Txt姓名";
+                                           << "Txt姓名" << QString();
     QTest::newRow("name of 30 characters") << inv << "1" << QString(30, u'长') << "男"
                                            << "甲"
-                                           << "";
+                                           << "" << QString();
+    QTest::newRow("unit of 101 characters") << inv << "1"
+                                            << "张三"
+                                            << "男"
+                                            << "甲"
+                                            << "Txt单位" << QString(101, u'单');
+    QTest::newRow("unit of 100 characters") << inv << "1"
+                                            << "张三"
+                                            << "男"
+                                            << "甲"
+                                            << "" << QString(100, u'单');
     QTest::newRow("sex typed") << inv << "1"
                                << "张三"
                                << "m"
                                << "甲"
-                               << "Cmb性别";
+                               << "Cmb性别" << QString();
     QTest::newRow("invigilator with a duty") << inv << "1"
                                              << "张三"
                                              << "女"
                                              << "验卷"
-                                             << "Cmb安排";
+                                             << "Cmb安排" << QString();
     QTest::newRow("outside supervisor as A") << duty << "1"
                                              << "张三"
                                              << "女"
                                              << "甲"
-                                             << "Cmb安排";
+                                             << "Cmb安排" << QString();
     QTest::newRow("invigilator B") << inv << "1"
                                    << "张三"
                                    << "女"
                                    << "乙"
-                                   << "";
+                                   << "" << QString();
     QTest::newRow("paper checker") << duty << "1"
                                    << "张三"
                                    << "男"
                                    << "验卷"
-                                   << "";
+                                   << "" << QString();
 }
 
 void TestStaffRoster::checksInOrder() {
@@ -124,8 +135,9 @@ void TestStaffRoster::checksInOrder() {
     QFETCH(QString, sex);
     QFETCH(QString, duty);
     QFETCH(QString, focus);
+    QFETCH(QString, unit);
     const std::optional<FieldError> e =
-        checkRoster({number, name, sex, duty, {}, {}, {}}, RosterCategory(category));
+        checkRoster({number, name, sex, duty, unit, {}, {}}, RosterCategory(category));
     QCOMPARE(e ? e->focus : QString(), focus);
 }
 

@@ -135,6 +135,8 @@ private Q_SLOTS:
     void conclusionIsExact();
     void certificateCodeAtTheFoot_data();
     void certificateCodeAtTheFoot();
+    void ledgerLinesAtTheFoot_data();
+    void ledgerLinesAtTheFoot();
     void dutyReportOfDrawIsExact();
     void dutyReportOfInitialArrangementIsExact();
     void baseDataIsExact();
@@ -202,6 +204,53 @@ void TestReportWriter::certificateCodeAtTheFoot() {
     QCOMPARE(readReport(pathOf(after)),
              printed ? plain + QStringLiteral("<div align=right>校验码:3F2A-9C1B-77E0-D415</div>\r\n")
                      : plain);
+}
+
+void TestReportWriter::ledgerLinesAtTheFoot_data() {
+    QTest::addColumn<QString>("savedSubject"); // the subject and time the ledger's save names
+    QTest::addColumn<QString>("savedTime");
+    QTest::addColumn<QStringList>("lines");
+    const QString head = QStringLiteral("记录链:6666-6666-6666-6666");
+    QTest::newRow("the draw's save, of its subject's second stop")
+        << QStringLiteral("语文") << T << QStringList{QStringLiteral("本科目共抽签3次，保存的是第2次"), head};
+    QTest::newRow("another subject's save") << QStringLiteral("数学") << T << QStringList{head};
+    QTest::newRow("another save's time") << QStringLiteral("语文") << Now << QStringList{head};
+    QTest::newRow("a ledger without rows") << QString() << QString() << QStringList{};
+}
+
+// After the specified lines: how often the subject was drawn and which draw its save named,
+// counted on the ledger as it stands at printing, and the ledger's newest row.
+void TestReportWriter::ledgerLinesAtTheFoot() {
+    QFETCH(QString, savedSubject);
+    QFETCH(QString, savedTime);
+    QFETCH(QStringList, lines);
+    ReportFixture f;
+    addLanguageDraw(f);
+    FakeClock clock;
+    ReportWriter w(*f.t.db, f.state, clock);
+    const reports::ReportResult before = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(before, qPrintable(failureOf(before)));
+    const QString plain = readReport(pathOf(before));
+    if (!savedSubject.isEmpty()) {
+        const QStringList subjects{
+            QString(),    QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("语文"),
+            savedSubject, QStringLiteral("语文")};
+        const QStringList events{QStringLiteral("开始"), QStringLiteral("停止"), QStringLiteral("停止"),
+                                 QStringLiteral("停止"), QStringLiteral("保存"), QStringLiteral("停止")};
+        for (int k = 0; k < subjects.size(); ++k)
+            f.t.db->exec(
+                QStringLiteral("insert into 抽签记录链 (序号, 时间, 项目编号, 科目, 事件, 内容, 摘要) "
+                               "values (?, ?, ?, ?, ?, ?, ?)"),
+                {k + 1, k == 4 ? savedTime : T, f.project, subjects[k], events[k],
+                 k == 4 ? QStringLiteral("stop\t4\nbatch\t1\nresult\tab\n") : QString(),
+                 QString(64, QChar(u'1' + k))});
+    }
+    const reports::ReportResult after = w.打印抽签结论(QStringLiteral("语文"), T);
+    QVERIFY2(after, qPrintable(failureOf(after)));
+    QString tail;
+    for (const QString& l : lines)
+        tail += QStringLiteral("<div align=right>") + l + QStringLiteral("</div>\r\n");
+    QCOMPARE(readReport(pathOf(after)), plain + tail);
 }
 
 void TestReportWriter::dutyReportOfDrawIsExact() {

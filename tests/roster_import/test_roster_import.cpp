@@ -123,6 +123,19 @@ private Q_SLOTS:
                                               {singleHeader(), single(QString(), u"某人"_qs)})}
             << kOnlyOutside << S::Empty << QString()
             << QStringList{u"场外监考||场外监考|某\u3000人|LeftOut"_qs};
+        // 15 and 18 characters are ID numbers (the last may be X); 16 and 17 digits are not. A
+        // unit of 100 characters is stored, one of 101 is too long.
+        QTest::newRow("ID numbers and units at their limits")
+            << QVector<workbook::Sheet>{sheet(
+                   u"验卷"_qs,
+                   {singleHeader(), single(u"1"_qs, u"甲"_qs, QString(16, u'1'), QString(100, u'单')),
+                    single(u"2"_qs, u"乙"_qs, QString(17, u'1'), QString(101, u'单')),
+                    single(u"3"_qs, u"丙"_qs, QString(17, u'1') + u'X'),
+                    single(u"4"_qs, u"丁"_qs, QString(15, u'1'))})}
+            << Categories{false, false, true} << S::Refused
+            << u"工作表“验卷”第3行：来源单位有101个字符，超过100个字符的上限"_qs
+            << QStringList{u"验卷|001|验卷|甲|IdNumber"_qs, u"验卷|002|验卷|乙|TooLong,IdNumber"_qs,
+                           u"验卷|003|验卷|丙|"_qs, u"验卷|004|验卷|丁|"_qs};
         QTest::newRow("ID typed as a number, telephone in scientific notation")
             << QVector<workbook::Sheet>{edgeRows(u"监考员"_qs, {2})} << Categories{true, false, false}
             << S::Ready << QString()

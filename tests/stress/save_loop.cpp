@@ -1,5 +1,6 @@
 // Saves draws of the current project into a program folder's database, one subject after
-// another, until it is killed or has made the saves asked for. It opens the file as the draw
+// another, each stop recorded in the ledger first, until it is killed or has made the saves
+// asked for. It opens the file as the draw
 // program does (one connection at start-up, which its windows share). After each save has
 // committed it prints "<subject>\t<batch>\t<milliseconds the save took>" and flushes, so
 // whoever kills it knows which saves were confirmed.
@@ -70,6 +71,7 @@ int main(int argc, char* argv[]) {
             r.project = project;
             r.subject = subjects.at(int(i % subjects.size()));
             r.time = QDateTime::currentDateTime();
+            run.record(d, {project, r.subject, r.time});
             r.withDuties = i % 2 == 0;
             r.allowReturn = settings[engine::Rule::AllowReturn];
             r.drawCheckers = settings[engine::Rule::DrawCheckers];

@@ -1,10 +1,11 @@
 // Draw saves killed at random moments (SIGKILL on Unix), while another program opens, reads and
 // closes the file all the time: after every kill the file passes the integrity check, every
 // saved batch is whole with its certificate, no two saves share a batch number, and the last
-// save the loop confirmed is there. EXAM_SAVE_KILLS sets the number of kills, half of them with
-// WAL and half with the rollback journal (20 unless asked for more). Three savers at once all
-// succeed, each waiting for the others within the busy timeout, while a fourth program imports
-// the roster again and again. With EXAM_TEST_SERVER the same runs go against a database server.
+// save the loop confirmed is there, and the ledger's chain is unbroken. EXAM_SAVE_KILLS sets the
+// number of kills, half of them with WAL and half with the rollback journal (20 unless asked for
+// more). Three savers at once all succeed, each waiting for the others within the busy timeout,
+// while a fourth program imports the roster again and again; their stops, saves and deletions
+// make one chain. With EXAM_TEST_SERVER the same runs go against a database server.
 #include "cli/command_line.h"
 #include "db/create_database.h"
 #include "db/database.h"
@@ -63,10 +64,12 @@ QStringList problemsOf(const QString& path, const Staff& s, const Confirmed& las
         d.isServer() ? QStringLiteral("ok") : d.scalar(QStringLiteral("pragma integrity_check")).toString();
     if (integrity != QStringLiteral("ok"))
         found << QStringLiteral("integrity_check: ") + integrity;
-    for (const engine::BatchVerdict& v : engine::verifyDraws(d, 0, 0)) {
+    const engine::Verification verified = engine::verifyFile(d);
+    for (const engine::BatchVerdict& v : verified.batches) {
         if (v.fails())
             found << v.line();
     }
+    found << verified.ledger.problems;
 
     // One row per subject: its history and result rows by kind, their batches and times.
     const db::Rows subjects = d.query(QStringLiteral(R"(
@@ -200,6 +203,7 @@ private Q_SLOTS:
     void savesAtOnceAllSucceed();
     void verifyBesideSavesFindsNoFault_data() { killedSavesLeaveWholeBatches_data(); }
     void verifyBesideSavesFindsNoFault();
+    void secondWriterWaitsOnTheServer();
 };
 
 void TestSaveKills::killedSavesLeaveWholeBatches_data() {
@@ -305,6 +309,16 @@ void TestSaveKills::savesAtOnceAllSucceed() {
     const QString path = demo.path();
     const QStringList found = problems(path, staff, {}, lateSave);
     QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
+    // One chain, no fork: every saver's stops and saves, and every deletion, each in one row of
+    // its own, numbered without a gap.
+    const db::Database d(path, db::Database::Mode::ReadOnly);
+    const auto count = [&d](const QString& sql) { return d.scalar(sql).toInt(); };
+    QCOMPARE(count(QStringLiteral("select count(*) from 抽签记录链 where 事件='停止'")), kSavers * kSaves);
+    QCOMPARE(count(QStringLiteral("select count(*) from 抽签记录链 where 事件='保存'")), kSavers * kSaves);
+    QCOMPARE(count(QStringLiteral("select count(*) from 抽签记录链 where 事件='删除'")),
+             count(QStringLiteral("select count(*) from 抽签删除记录")));
+    QCOMPARE(count(QStringLiteral("select max(序号) from 抽签记录链")),
+             count(QStringLiteral("select count(distinct 序号) from 抽签记录链")));
     std::sort(waits.begin(), waits.end());
     qInfo("%s, %d savers at once beside an importer: %lld saves, %.1f saves/s, median %.1f ms, p99 %.1f ms, "
           "longest %.1f ms",
@@ -343,6 +357,35 @@ void TestSaveKills::verifyBesideSavesFindsNoFault() {
     }
     QVERIFY2(saver.exitCode() == 0, qPrintable(QString::fromUtf8(saver.readAllStandardError())));
     qInfo("%s: %d verify runs beside 30 saves, none inconsistent", QTest::currentDataTag(), runs);
+}
+
+void TestSaveKills::secondWriterWaitsOnTheServer() {
+    // One PC is in the middle of a save, its batch number taken; another PC saves meanwhile. It
+    // must wait for the first and then take the next number, never the same one.
+    if (!TestServerDatabase::wanted())
+        QSKIP("on the file the engine's own lock orders the writers");
+    const DemoFolder demo;
+    db::Database first(demo.path(), db::Database::Mode::ReadWrite);
+    const int before =
+        first.scalar(QStringLiteral("select coalesce(max(数据批次), 0) from 抽签历史")).toInt();
+    db::Transaction saving(first);
+    first.exec(
+        QStringLiteral("insert into 抽签历史 (项目编号, 科目, 时间, 数据批次, 分类, 序号, 甲, 乙) values "
+                       "(1, '占位', '2026-12-09 08:00:00', ?, '监考员', 1, 1, 1)"),
+        {before + 1});
+    QProcess second;
+    second.start(QStringLiteral(SAVE_LOOP), {demo.folder(), QStringLiteral("--saves"), QStringLiteral("1")});
+    QVERIFY(second.waitForStarted());
+    bool waits = false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!waits && !second.waitForFinished(20) && elapsed.elapsed() < 60000)
+        waits = first.scalar(QStringLiteral("select count(*) from pg_locks where not granted")).toInt() > 0;
+    saving.commit();
+    QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(60000));
+    const QString saved = QString::fromUtf8(second.readAllStandardOutput());
+    QVERIFY2(waits && saved.section(u'\t', 1, 1).toInt() == before + 2,
+             qPrintable(saved + QString::fromUtf8(second.readAllStandardError())));
 }
 
 QTEST_GUILESS_MAIN(TestSaveKills)

@@ -2,6 +2,7 @@
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
 #include "fake_dialogs.h"
+#include "reports/report_writer.h"
 #include "test_db.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QStringDecoder>
 #include <QTest>
 #include <QTimer>
 
@@ -173,6 +175,7 @@ private Q_SLOTS:
     void savesBesideOtherWriters();
     void loadSavedAndInitial();
     void pickThePerformer();
+    void everyStopIsOnTheRecord();
 };
 
 void TestDrawWindow::opening() {
@@ -736,6 +739,59 @@ void TestDrawWindow::pickThePerformer() {
     for (int k = 0; k < 5; ++k)
         highlighted += w->Txt监考员[k]->palette().color(QPalette::Base) == QColor(0, 0, 0) ? 1 : 0;
     QCOMPARE(highlighted, 1);
+}
+
+// Stops and picks go into the ledger whether or not the operator logged in; three stops and a
+// save of the third are said so after the save and on the conclusion. A stop the ledger cannot
+// take is shown, said, and never saved.
+void TestDrawWindow::everyStopIsOnTheRecord() {
+    Env e(4);
+    e.st.LoginSucceeded = false;
+    auto w = e.open();
+    w->Cmd选抽签人->click();
+    w->Cmd选抽签人->click();
+    drawOnce(*w);
+    for (int k = 0; k < 2; ++k) {
+        e.prompter.answers = {true}; // the unsaved result is given up
+        drawOnce(*w);
+    }
+    const auto events = [&e](const QString& kind) {
+        return e.t.db
+            ->scalar(QStringLiteral("select count(*) from 抽签记录链 where 事件=? and 科目='语文'"), {kind})
+            .toInt();
+    };
+    QCOMPARE(events(QStringLiteral("停止")), 3);
+    QCOMPARE(events(QStringLiteral("选抽签人")), 1);
+    QCOMPARE(e.logins, 0);
+    saveWith(e, *w, 1);
+    QCOMPARE(e.logins, 1);
+    QVERIFY(w->saved());
+    const QString code = db::certificateCode(
+        e.t.db->scalar(QStringLiteral("select 摘要 from 抽签记录链 order by 序号 desc limit 1")).toString());
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("recordLabel"))->text(),
+             QStringLiteral("本科目共抽签3次，保存的是第3次　记录链:") + code);
+
+    reports::ReportWriter writer(*e.t.db, e.st, e.clock);
+    const reports::ReportResult printed =
+        writer.打印抽签结论(QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"));
+    QVERIFY(printed);
+    QFile report(*printed);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    const QString html = QStringDecoder("GB18030").decode(report.readAll());
+    QVERIFY2(html.endsWith(QStringLiteral("<div align=right>本科目共抽签3次，保存的是第3次</div>\r\n"
+                                          "<div align=right>记录链:%1</div>\r\n")
+                               .arg(code)),
+             qPrintable(html.right(300)));
+
+    e.t.failInserts(QStringLiteral("抽签记录链"), QStringLiteral("disk is full"));
+    drawOnce(*w);
+    QVERIFY(w->findChild<QLabel*>(QStringLiteral("recordLabel"))->text().isEmpty());
+    QVERIFY(e.prompter.last().startsWith(kUnrecordedStop));
+    QVERIFY(e.prompter.last().contains(QStringLiteral("disk is full")));
+    saveWith(e, *w, 1);
+    QVERIFY(e.prompter.last().contains(kUnrecordedStop));
+    QVERIFY(!w->saved());
+    QCOMPARE(events(QStringLiteral("保存")), 1);
 }
 
 QTEST_MAIN(TestDrawWindow)
