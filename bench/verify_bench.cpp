@@ -2,10 +2,12 @@
 // ten paper checkers, twenty earlier batches): a whole save with it and with the record of the
 // batch it replaces, the certificate and the deletion record alone, and examdb verify of one
 // batch and of the whole file; the load of a saved batch. The draw ledger: a stop's row in its
-// own transaction, and verify of a file whose ledger has 1,000 rows. With EXAM_BENCH_SERVER (a libpq
+// own transaction, and verify of a file whose ledger has 1,000 rows. The import of the 308
+// invigilators and examdb backup of the whole database. With EXAM_BENCH_SERVER (a libpq
 // connection string to a PostgreSQL server where the user may create databases) the same runs
 // go against a database of their own on that server too (argument 1), in the same run.
 
+#include "cli/command_line.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/schema.h"
@@ -15,12 +17,14 @@
 #include "engine/draw_repository.h"
 #include "engine/verify.h"
 #include "engine/verify_ledger.h"
+#include "roster_import/roster_import.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <benchmark/benchmark.h>
 
@@ -272,6 +276,50 @@ void loadSavedBatch(benchmark::State& state) {
             engine::loadSavedDraw(*c.db, c.project, QStringLiteral("语文"), true).size());
 }
 
+// The import of the invigilators, as examdb import and the import window do it: the staged
+// roster (read once) replacing the project's, in one transaction.
+void importRoster(benchmark::State& state) {
+    Centre& c = centre(state);
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("监考员.csv"));
+    {
+        QFile f(csv);
+        if (!f.open(QIODevice::WriteOnly))
+            return state.SkipWithError("cannot write the roster");
+        QTextStream out(&f);
+        out << "监考员甲,分组号,性别1,身份证号1,来源单位1,联系电话1,监考员乙,性别2,身份证号2,来源单位2,"
+               "联系电话2,备注\n";
+        for (int k = 1; k <= kRooms; ++k)
+            out << QStringLiteral("甲%1,%2,男,,%3,,乙%1,女,,%4,,\n")
+                       .arg(k)
+                       .arg(k, 3, 10, QLatin1Char('0'))
+                       .arg(QString::fromUtf8(kUnits[k % 6]), QString::fromUtf8(kUnits[(k / 2) % 6]));
+    }
+    using namespace roster_import;
+    const StagedRoster staged = prepareRosterImport(csv, Categories::only(Category::Invigilator), 3);
+    if (staged.status != StagedRoster::Status::Ready)
+        return state.SkipWithError("the roster was not staged");
+    for (auto _ : state)
+        if (!replaceRoster(*c.db, c.project, staged))
+            state.SkipWithError("the roster was not replaced");
+}
+
+// examdb backup of the whole database (the 20 batches and the roster) into a new file.
+void backupWhole(benchmark::State& state) {
+    Centre& c = verifyCentre(state);
+    QTemporaryDir out;
+    int n = 0;
+    for (auto _ : state) {
+        QString none;
+        QTextStream in(&none), said(&none), err(&none);
+        const QString target = out.filePath(QStringLiteral("%1.mdb").arg(n++));
+        if (cli::run({QStringLiteral("backup"), target, c.dir.path()},
+                     {c.dir.path(), QDateTime(), {in, said, err}}) != 0)
+            state.SkipWithError("the backup failed");
+        QFile::remove(target);
+    }
+}
+
 // The file, and the server when one is named.
 void backends(benchmark::internal::Benchmark* b) {
     b->Arg(0);
@@ -289,6 +337,8 @@ BENCHMARK(verifyWholeFile)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(loadSavedBatch)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(stopRecorded)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(verifyThousandLedgerRows)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(importRoster)->Apply(backends)->Unit(benchmark::kMillisecond);
+BENCHMARK(backupWhole)->Apply(backends)->Unit(benchmark::kMillisecond);
 BENCHMARK(ledgerChainAlone)->Apply(backends)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

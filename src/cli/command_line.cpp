@@ -7,6 +7,10 @@
 #include "cli/verify_command.h"
 #include "common/data_folder.h"
 #include "db/db_file.h"
+#include "db/server.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace cli {
 
@@ -73,6 +77,24 @@ QString usageText(const Command& command) {
     return kUsage + helpText(command);
 }
 
+namespace {
+
+// The data folder given where the program folder is meant: FOLDER/Db/Exam.mdb would then be
+// looked for one level too deep, and `init` would make a second database there.
+QString dataFolderGivenText(const QString& folder) {
+    const QDir given(folder);
+    if (given.dirName().compare(QLatin1String("Db"), Qt::CaseInsensitive) != 0)
+        return {};
+    if (!given.exists(QStringLiteral("Exam.mdb")) &&
+        !given.exists(QString::fromLatin1(db::server::kFileName)))
+        return {};
+    return QStringLiteral(
+               "FOLDER 应是程序文件夹（其中的 Db 文件夹存放数据库），而不是 Db 文件夹本身。\n请改用：%1")
+        .arg(QDir::toNativeSeparators(QFileInfo(given.absolutePath()).absolutePath()));
+}
+
+} // namespace
+
 QString databaseArgument(const QCommandLineParser& parser, int index, const Context& context) {
     const QStringList given = parser.positionalArguments();
     return index < given.size() ? db::databasePath(given.at(index))
@@ -137,6 +159,13 @@ int run(const QStringList& arguments, const Context& context) {
     if (given < command->minArguments || given > command->maxArguments) {
         err << usageText(*command);
         return kCouldNotRun;
+    }
+    if (command->endsWithProgramFolder && given > command->minArguments) {
+        if (const QString hint = dataFolderGivenText(parser.positionalArguments().constLast());
+            !hint.isEmpty()) {
+            err << hint << '\n';
+            return kCouldNotRun;
+        }
     }
     return command->run(parser, context);
 }

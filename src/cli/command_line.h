@@ -41,6 +41,9 @@ struct Command {
     int minArguments = 0;
     int maxArguments = 0;
     std::function<int(const QCommandLineParser&, const Context&)> run;
+    // Its last argument, when given beyond minArguments, is the program folder (Db/ inside);
+    // false where it is a folder to write into.
+    bool endsWithProgramFolder = true;
 };
 
 // Runs "examdb ARGUMENTS" (without the program's name) and gives its exit status.

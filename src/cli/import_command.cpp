@@ -91,6 +91,14 @@ int runImport(const QCommandLineParser& p, const Context& c) {
     }
     try {
         db::Database db(dbPath);
+        // A server account that may only read: refused before the question, not after it.
+        if (db.readOnly()) {
+            common::RunState state;
+            state.readOnlyReason = db.accountNote();
+            state.readOnlyAccount = true;
+            err << common::readOnlyWriteText(state) << '\n';
+            return kCouldNotRun;
+        }
         const std::optional<CurrentProject> project = currentProject(db);
         if (!project) {
             err << kNoCurrentProjectText << '\n';
@@ -165,7 +173,8 @@ Command templateCommand() {
         {},
         0,
         1,
-        runTemplate};
+        runTemplate,
+        false};
 }
 
 std::optional<QString> undecodableArgument(QByteArrayView raw) {

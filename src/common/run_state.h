@@ -42,6 +42,7 @@ struct RunState {
     // Why ZD, when it is the account's permissions: said on its own line after the messages of a
     // read-only database (db::permissionText).
     QString readOnlyReason;
+    bool readOnlyAccount = false; // read-only for the server account's rights, not for a file
 
     // The current project's settings, refreshed by the overview and by the draw window.
     ProjectSettings project;
@@ -66,8 +67,12 @@ inline QString readOnlyWriteText() {
 }
 // The same with the reason the run knows.
 inline QString readOnlyWriteText(const RunState& state) {
-    return state.readOnlyReason.isEmpty() ? readOnlyWriteText()
-                                          : readOnlyWriteText() + u'\n' + state.readOnlyReason;
+    if (state.readOnlyReason.isEmpty())
+        return readOnlyWriteText();
+    // A server account has no attribute to change: its reason says what to ask for.
+    if (state.readOnlyAccount)
+        return QStringLiteral("无法完成数据写入！\n") + state.readOnlyReason;
+    return readOnlyWriteText() + u'\n' + state.readOnlyReason;
 }
 
 } // namespace common

@@ -23,8 +23,11 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
                                                                 ? db::Database::Mode::ReadOnly
                                                                 : db::Database::Mode::ReadWrite);
         // A server account that may only read: the same warning and guard as a read-only file.
-        if (detectReadOnly && !state.ZD && out.db->readOnly())
+        if (detectReadOnly && !state.ZD && out.db->readOnly()) {
             state.ZD = out.readOnlyWarning = true;
+            state.readOnlyReason = out.db->accountNote();
+            state.readOnlyAccount = true;
+        }
     } catch (const db::DbError& e) {
         out.db.reset();
         out.fatalText = e.kind() == db::ErrorKind::Refused
@@ -35,6 +38,8 @@ StartupDatabase openStartupDatabase(RunState& state, const QString& programFolde
 }
 
 QString readOnlyWarningText(const RunState& state) {
+    if (state.readOnlyAccount && !state.readOnlyReason.isEmpty())
+        return state.readOnlyReason;
     return state.readOnlyReason.isEmpty() ? kReadOnlyWarningText
                                           : kReadOnlyWarningText + u'\n' + state.readOnlyReason;
 }

@@ -507,6 +507,17 @@ void Database::openServer() {
 }
 
 void Database::requireExamServer() {
+    // Tables the account may not read look missing to the look below: say it is the account.
+    const QStringList required =
+        requiredColumns().keys() + QStringList{kCertificateTable, kDeletionTable, kLedgerTable};
+    const Rows account = query(
+        QStringLiteral("select current_user, count(*) from pg_class c where "
+                       "c.relnamespace=current_schema()::regnamespace and c.relkind='r' and "
+                       "c.relname=any(string_to_array(?, ',')) and not has_table_privilege(c.oid, 'SELECT')"),
+        {required.join(u',')});
+    const QString name = account.front().value(0).toString();
+    if (account.front().value(1).toInt() > 0)
+        throw DbError(ErrorKind::Refused, server::rightlessAccountText(name, server()), {});
     try {
         refuseUnlessComplete(ServerLook{*this});
     } catch (const DbError& e) {
@@ -529,8 +540,10 @@ void Database::requireExamServer() {
                                   "'DELETE'))))"),
                    {kLedgerTable})
                 .toInt();
-        if (refused > 0)
+        if (refused > 0) {
             mode_ = Mode::ReadOnly;
+            accountNote_ = server::readOnlyAccountText(name, server());
+        }
     }
 }
 

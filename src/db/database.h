@@ -54,6 +54,9 @@ public:
 
     // A server account without the right to write opens read-only, as a read-only file does.
     bool readOnly() const { return mode_ == Mode::ReadOnly; }
+    // Why a server account opened read-only, in the operator's words with what to ask the
+    // server's administrator for; empty otherwise.
+    const QString& accountNote() const { return accountNote_; }
     const QString& path() const { return path_; }
     bool isServer() const { return session_ != nullptr; }
     // The server's host and database name (server::describe), empty for the file.
@@ -99,6 +102,7 @@ private:
     QString key_;
     Mode mode_;
     QString connection_;
+    QString accountNote_;
     std::unique_ptr<ServerSession> session_; // the database server's, null for the file
     qint64 lastInsertId_ = -1;
     bool inTransaction_ = false;

@@ -204,6 +204,20 @@ QString describe(const QString& connection) {
     return QStringLiteral("%1（数据库 %2）").arg(host, name);
 }
 
+QString readOnlyAccountText(const QString& account, const QString& server) {
+    return QStringLiteral("服务器账户 %1 只能读取数据库服务器 %2 上的考务数据库，不能保存。\n"
+                          "请让服务器管理员授予该账户对其中各数据表的 insert、update 和 delete 权限"
+                          "（抽签记录链只需 insert）。")
+        .arg(account, server);
+}
+
+QString rightlessAccountText(const QString& account, const QString& server) {
+    return QStringLiteral(
+               "服务器账户 %1 没有读取数据库服务器 %2 上考务数据库的权限，程序无法使用（未作任何改动）！\n"
+               "请让服务器管理员授予该账户对其中各数据表的 select、insert、update 和 delete 权限。")
+        .arg(account, server);
+}
+
 QString translate(const QString& sql) {
     static QMutex mutex;
     static QHash<QString, QString> done;

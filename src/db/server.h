@@ -41,6 +41,11 @@ QString translate(const QString& sql);
 // the connection.
 DbError error(const QString& state, const QString& text, bool connecting, const QString& server);
 
+// An account that may only read the exam database, and one that may not even read it: named
+// as an account, with the rights to ask the server's administrator for.
+QString readOnlyAccountText(const QString& account, const QString& server);
+QString rightlessAccountText(const QString& account, const QString& server);
+
 // The statements that list the current schema's tables and a table's columns.
 QString tablesSql();
 QString columnsSql();

@@ -62,12 +62,14 @@ void TestCli::commandLines_data() {
         << QStringList{"import", "名单.xls", "--yes"} << 2 << QStringLiteral("数据库文件未找到");
     QTest::newRow("template") << QStringList{"template"} << 0 << QStringLiteral("成功创建在程序安装目录");
     // A word that only begins commands lists them.
-    const QString serverCommands = QStringLiteral("用法：\nexamdb server init CONNINFO [--demo] [--programs ACCOUNT] [FOLDER]\n");
+    const QString serverCommands =
+        QStringLiteral("用法：\nexamdb server init CONNINFO [--demo] [--programs ACCOUNT] [FOLDER]\n");
     QTest::newRow("server without its word")
         << QStringList{"server"} << 2
         << QStringLiteral("examdb server 后面要跟一个子命令：\n") + serverCommands;
     QTest::newRow("server's help") << QStringList{"server", "--help"} << 0
-                                   << QStringLiteral("examdb server copy CONNINFO [--programs ACCOUNT] [FOLDER]\n");
+                                   << QStringLiteral(
+                                          "examdb server copy CONNINFO [--programs ACCOUNT] [FOLDER]\n");
     QTest::newRow("server, unknown word")
         << QStringList{"server", "drop"} << 2 << QStringLiteral("未知的命令：server drop\n") + serverCommands;
     QTest::newRow("server init without CONNINFO") << QStringList{"server", "init"} << 2 << usage;
@@ -99,6 +101,14 @@ void TestCli::initRefusesReplacesAndShares() {
         db::Database d(path);
         d.exec(QStringLiteral("update 系统设置 set 单位名称='保留'"));
     }
+    // Its Db folder given as FOLDER: refused with the folder meant, and no second database.
+    const QString dataFolder = QFileInfo(path).absolutePath();
+    for (const QStringList& args : {QStringList{"init", dataFolder}, QStringList{"verify", dataFolder}}) {
+        r = examdb(args, programs.path());
+        QVERIFY2(r.status == 2 && r.err.contains(QStringLiteral("请改用：") + programs.path()),
+                 qPrintable(r.err));
+    }
+    QVERIFY(!QFile::exists(db::databasePath(dataFolder)));
     r = examdb({"init", "--demo"}, programs.path());
     QCOMPARE(r.status, 1);
     QVERIFY2(r.err.contains(QStringLiteral("已存在，未作改动")), qPrintable(r.err));

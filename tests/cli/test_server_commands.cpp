@@ -119,6 +119,7 @@ private Q_SLOTS:
     void copyUndoesEverything();
     void roundTrip();
     void ledgerRights();
+    void readOnlyAccountImport();
     void backups_data();
     void backups();
 };
@@ -338,6 +339,22 @@ void TestServerCommands::ledgerRights() {
              qPrintable(r.printed()));
 }
 
+void TestServerCommands::readOnlyAccountImport() {
+    // An account that may only read is told so before the question, not after answering it.
+    Site site;
+    QCOMPARE(
+        examdb({"server", "init", site.server.connection(), "--demo", site.folder()}, site.folder()).status,
+        0);
+    site.owner()->exec(QStringLiteral("grant select on all tables in schema public to examreader"));
+    QFile::remove(site.serverFile());
+    db::server::writeConnection(site.serverFile(), site.as(QStringLiteral("examreader")));
+    const ExamdbRun r =
+        examdb({"import", QStringLiteral(TEST_DATA_DIR "/import/roster.xls"), site.folder()}, site.folder());
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains(QStringLiteral("服务器账户 examreader 只能读取")) && r.out.isEmpty(),
+             qPrintable(r.printed()));
+}
+
 void TestServerCommands::backups_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<bool>("targetExists");
@@ -350,7 +367,7 @@ void TestServerCommands::backups_data() {
     QTest::newRow("the server, an account that may only read")
         << "reader" << false << 0 << QStringLiteral("的同一时刻");
     QTest::newRow("the server, an account that may not read every table")
-        << "reader without 抽签删除记录" << false << 2 << QStringLiteral("备份未完成，未写入任何文件");
+        << "reader without 抽签删除记录" << false << 2 << QStringLiteral("服务器账户 examreader 没有读取");
 }
 
 void TestServerCommands::backups() {

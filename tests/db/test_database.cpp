@@ -290,17 +290,23 @@ void endConnections(const TestServerDatabase& server) {
 
 void TestDatabase::serverAccountThatMayOnlyRead_data() {
     QTest::addColumn<QString>("rights");
-    QTest::newRow("select only") << "select";
+    QTest::addColumn<QString>("said"); // at start-up
+    const QString readOnly = QStringLiteral("服务器账户 examreader 只能读取数据库服务器");
+    QTest::newRow("select only") << "select" << readOnly;
     // Without delete a save would fail part-way: such an account is read-only as well.
-    QTest::newRow("select, insert and update") << "select, insert, update";
+    QTest::newRow("select, insert and update") << "select, insert, update" << readOnly;
+    // Its tables look missing to such an account: still it is the account, not the database.
+    QTest::newRow("no rights") << "" << QStringLiteral("服务器账户 examreader 没有读取数据库服务器");
 }
 
 void TestDatabase::serverAccountThatMayOnlyRead() {
     QFETCH(QString, rights);
+    QFETCH(QString, said);
     TestDb t;
     if (!t.server)
         QSKIP("needs the test cluster (EXAM_TEST_SERVER)");
-    t.db->exec(QStringLiteral("grant %1 on all tables in schema public to examreader").arg(rights));
+    if (!rights.isEmpty())
+        t.db->exec(QStringLiteral("grant %1 on all tables in schema public to examreader").arg(rights));
     QTemporaryDir other;
     QDir(other.path()).mkpath(QStringLiteral("Db"));
     QString connection = t.server->connection();
@@ -311,6 +317,14 @@ void TestDatabase::serverAccountThatMayOnlyRead() {
     // also after the server ended the connection and the program made a new one.
     common::RunState state;
     const common::StartupDatabase start = common::openStartupDatabase(state, other.path(), true);
+    // Named as an account, with what to ask the administrator for; no file, no attribute.
+    const QString told =
+        start.db ? common::readOnlyWarningText(state) + common::readOnlyWriteText(state) : start.fatalText;
+    QVERIFY2(told.contains(said) && told.contains(QStringLiteral("请让服务器管理员授予")) &&
+                 !told.contains(QStringLiteral("文件")) && !told.contains(QStringLiteral("属性")),
+             qPrintable(told));
+    if (rights.isEmpty())
+        return;
     QVERIFY2(start.db, qPrintable(start.fatalText));
     QVERIFY(start.readOnlyWarning && state.ZD && start.db->readOnly());
     QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));

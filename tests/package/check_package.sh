@@ -2,8 +2,8 @@
 # Builds the Debian package from the build tree and judges it as Debian does: the file list, the
 # relations, the size it declares, the hardening of the programs, desktop-file-validate on each
 # menu entry (hints included) and lintian with every tag shown (-I -E --pedantic), of which only
-# the archive's initial-upload-closes-no-bugs may stand; executable-in-usr-lib is overridden with
-# its reason in the package.
+# the archive's initial-upload-closes-no-bugs may stand; executable-in-usr-lib and
+# hardening-no-fortify-functions are overridden with their reasons in the package.
 # usage: check_package.sh CPACK BUILD_DIR PACKAGE
 set -euo pipefail
 cpack=$1 build=$2 package=$3
