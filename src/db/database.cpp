@@ -6,10 +6,12 @@
 #include "db/server_session.h"
 
 #include <QFileInfo>
+
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QUrl>
+#include <algorithm>
 
 #include <QDateTime>
 #include <QDir>
@@ -696,6 +698,24 @@ int Database::exec(const QString& sql, const QVariantList& values) {
     int changed = 0;
     run(sql, values, &changed);
     return changed;
+}
+
+void Database::insertRows(const QString& table, const QStringList& columns,
+                          const QVector<QVariantList>& rows) {
+    // Well under either engine's limit of bound values per statement.
+    constexpr qsizetype kValuesPerStatement = 900;
+    const qsizetype perStatement =
+        std::max<qsizetype>(1, kValuesPerStatement / std::max<qsizetype>(1, columns.size()));
+    const QString head = QStringLiteral("insert into %1 (%2) values ").arg(table, columns.join(u','));
+    const QString tuple = u'(' + QStringList(columns.size(), QStringLiteral("?")).join(u',') + u')';
+    for (qsizetype at = 0; at < rows.size(); at += perStatement) {
+        const qsizetype n = std::min(perStatement, rows.size() - at);
+        QVariantList values;
+        values.reserve(n * columns.size());
+        for (qsizetype i = at; i < at + n; ++i)
+            values += rows.at(i);
+        exec(head + QStringList(n, tuple).join(u','), values);
+    }
 }
 
 void Database::begin() {

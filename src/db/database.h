@@ -51,6 +51,9 @@ public:
     // Runs a statement that returns no rows; gives the number of rows it changed.
     int exec(const QString& sql, const QVariantList& values = {});
     qint64 lastInsertId() const { return lastInsertId_; }
+    // Inserts `rows` (each one value per column) a few hundred values per statement: on the
+    // server one round trip for many rows instead of one for each.
+    void insertRows(const QString& table, const QStringList& columns, const QVector<QVariantList>& rows);
 
     // A server account without the right to write opens read-only, as a read-only file does.
     bool readOnly() const { return mode_ == Mode::ReadOnly; }

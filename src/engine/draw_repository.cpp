@@ -70,15 +70,6 @@ bool candidateCovers(const Candidate& c, int rooms) {
     return true;
 }
 
-void insertRows(db::Database& db, const QString& table, const QStringList& columns,
-                const QVector<QVariantList>& rows) {
-    const QStringList marks(columns.size(), QStringLiteral("?"));
-    const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                            .arg(table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    for (const QVariantList& row : rows)
-        db.exec(sql, row);
-}
-
 // The inputs of a save, without what only the save's transaction can tell (batch, checkers).
 DrawInputs inputsOf(const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
     DrawInputs in = drawnInputs(ws, draw, r.project, r.subject);
@@ -175,8 +166,8 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
     const SavePlan plan = planSave(in, draw.candidate);
     if (!plan.refusal.isEmpty())
         return common::failure(plan.refusal);
-    insertRows(db, QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
-    insertRows(db, QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
+    db.insertRows(QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
+    db.insertRows(QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
     const Certificate certificate = makeCertificate(in, plan.rows);
     writeCertificate(db, certificate);
     appendEvent(db, {in.time, r.project, r.subject, kSaveEvent,

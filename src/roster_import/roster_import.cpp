@@ -56,13 +56,16 @@ common::Result<QString> replaceRoster(db::Database& db, int project, const Stage
         for (const Category c : staged.ticked.list())
             db.exec(QStringLiteral("delete from 人员安排 where 项目编号=? and 分类=?"),
                     {project, categoryName(c)});
-        for (const StagedPerson& p : staged.people) {
-            db.exec(QStringLiteral(
-                        "insert into 人员安排 (项目编号, 分组号, 姓名, 性别, 工作任务, 来源单位, 联系电话, "
-                        "身份证号, 分类) values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {project, p.group, p.name, p.gender, p.duty, p.unit, p.phone, p.id,
-                     categoryName(p.category)});
-        }
+        QVector<QVariantList> rows;
+        rows.reserve(staged.people.size());
+        for (const StagedPerson& p : staged.people)
+            rows.push_back({project, p.group, p.name, p.gender, p.duty, p.unit, p.phone, p.id,
+                            categoryName(p.category)});
+        db.insertRows(QStringLiteral("人员安排"),
+                      {QStringLiteral("项目编号"), QStringLiteral("分组号"), QStringLiteral("姓名"),
+                       QStringLiteral("性别"), QStringLiteral("工作任务"), QStringLiteral("来源单位"),
+                       QStringLiteral("联系电话"), QStringLiteral("身份证号"), QStringLiteral("分类")},
+                      rows);
         tx.commit();
     } catch (const db::DbError& e) {
         return common::failure(kWriteFailedText, e.text());
