@@ -85,7 +85,7 @@ QString dataFolderGivenText(const QString& folder) {
     const QDir given(folder);
     if (given.dirName().compare(QLatin1String("Db"), Qt::CaseInsensitive) != 0)
         return {};
-    if (!given.exists(QStringLiteral("Exam.mdb")) &&
+    if (!given.exists(QLatin1String(db::kDatabaseFileName)) &&
         !given.exists(QString::fromLatin1(db::server::kFileName)))
         return {};
     return QStringLiteral(

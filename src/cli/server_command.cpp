@@ -161,7 +161,7 @@ int runServerInit(const QCommandLineParser& p, const Context& c) {
                  << '\n'
                  << rightsText(*account) << '\n'
                  << switchedText(folder) << '\n';
-        if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Exam.mdb"))))
+        if (QFileInfo::exists(QDir(folder).filePath(QLatin1String(db::kDatabaseFileName))))
             c.io.out << QStringLiteral(
                             "这里的 Exam.mdb 从此不再使用，未作改动。要改用其中的数据：删除 Exam.server，"
                             "在服务器上新建一个空数据库，再用 examdb server copy。")
@@ -177,7 +177,7 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
     QTextStream& err = c.io.err;
     const QString connection = p.positionalArguments().at(0);
     const QString folder = dataFolderArgument(p, 1, c);
-    const QString path = QDir(folder).filePath(QStringLiteral("Exam.mdb"));
+    const QString path = QDir(folder).filePath(QLatin1String(db::kDatabaseFileName));
     if (const int refused = refuseTarget(connection, folder, err); refused != kDone)
         return refused;
     const std::optional<QString> account = accountOrRefuse(p, err);

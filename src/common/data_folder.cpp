@@ -1,7 +1,7 @@
 #include "common/data_folder.h"
 
 #include "db/database.h"
-#include "db/server.h"
+#include "db/db_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,9 +36,7 @@ QString dataFolder(const QString& programFolder) {
 }
 
 QString databaseFile(const QString& programFolder) {
-    const QDir folder(dataFolder(programFolder));
-    const QString server = folder.filePath(QLatin1String(db::server::kFileName));
-    return QFileInfo(server).isFile() ? server : folder.filePath(QStringLiteral("Exam.mdb"));
+    return db::dataFileIn(dataFolder(programFolder));
 }
 
 QString documentsFolder() {
@@ -74,17 +72,7 @@ QString helpFolder(const QString& programFolder) {
 }
 
 QString databaseStatusText(const RunState& state) {
-    if (state.db && state.db->isServer())
-        return QStringLiteral("数据库：服务器 ") + state.db->server();
-    if (db::server::isServerPath(state.MyDb)) {
-        try {
-            return QStringLiteral("数据库：服务器 ") +
-                   db::server::describe(db::server::readConnection(state.MyDb));
-        } catch (const db::DbError&) {
-            // The file cannot be used; the start-up says why.
-        }
-    }
-    return QStringLiteral("数据库：") + QDir::toNativeSeparators(state.MyDb);
+    return QStringLiteral("数据库：") + (state.db ? state.db->describe() : db::describeDataFile(state.MyDb));
 }
 
 } // namespace common

@@ -3,8 +3,6 @@
 #include "db/db_file.h"
 #include "db/schema.h"
 
-#include <QLocale>
-
 #include <algorithm>
 #include <limits>
 
@@ -21,52 +19,6 @@ constexpr int kValuesPerInsert = 900;
 QString quoted(const QString& name) {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
            QLatin1Char('"');
-}
-
-// A value as the server's typed column reads it from text, so that one the column cannot
-// take ("abc" for a number, 2026-13-45 for a date) is refused instead of converted: a number
-// with a fraction would otherwise be rounded into a whole-number column.
-QVariant asText(const QVariant& v) {
-    if (v.isNull())
-        return QVariant(QMetaType(QMetaType::QString));
-    if (v.typeId() == QMetaType::Double)
-        return QString::number(v.toDouble(), 'g', QLocale::FloatingPointShortest);
-    return v.toString();
-}
-
-// The highest 编号 the database ever gave in `table`: the largest there, or a larger one
-// kept by the engine for a row deleted since. A server account that may not read the sequence
-// sees the largest there.
-qint64 lastGiven(const Database& db, const QString& table) {
-    const qint64 largest = db.scalar(QStringLiteral("select max(编号) from ") + quoted(table)).toLongLong();
-    QVariant kept;
-    if (db.isServer()) {
-        kept =
-            db.scalar(QStringLiteral("select last_value from pg_sequences where (quote_ident(schemaname) || "
-                                     "'.' || quote_ident(sequencename))::regclass = "
-                                     "pg_get_serial_sequence(?, '编号')::regclass"),
-                      {quoted(table)});
-    } else if (db.tables().contains(QStringLiteral("sqlite_sequence"))) {
-        kept = db.scalar(QStringLiteral("select seq from sqlite_sequence where name=?"), {table});
-    }
-    return std::max(largest, kept.toLongLong());
-}
-
-// New rows of `table` get numbers after `last`.
-void continueNumbering(Database& db, const QString& table, qint64 last) {
-    if (db.isServer()) {
-        if (last > 0)
-            db.exec(QStringLiteral("select setval(pg_get_serial_sequence(?, '编号'), ?)"),
-                    {quoted(table), last});
-        else
-            db.exec(QStringLiteral("select setval(pg_get_serial_sequence(?, '编号'), 1, false)"),
-                    {quoted(table)});
-        return;
-    }
-    // The file's count already stands at the largest number copied.
-    if (last > 0 &&
-        db.exec(QStringLiteral("update sqlite_sequence set seq=? where name=?"), {last, table}) == 0)
-        db.exec(QStringLiteral("insert into sqlite_sequence (name, seq) values (?, ?)"), {table, last});
 }
 
 QString insertSql(const QString& table, const QStringList& columns, qsizetype rows) {
@@ -105,7 +57,8 @@ DbError refusedValue(Database& to, const QString& table, const QStringList& colu
         for (int i = 0; i < columns.size(); ++i) {
             const QVariant v = row.value(i);
             QString detail;
-            if (v.isNull() || serverTakes(to, insertSql(table, {columns.at(i)}, 1), {asText(v)}, &detail))
+            if (v.isNull() ||
+                serverTakes(to, insertSql(table, {columns.at(i)}, 1), {to.copiedValue(v)}, &detail))
                 continue;
             QString shown = v.toString();
             if (shown.size() > 40)
@@ -127,13 +80,9 @@ void insertRows(Database& to, const QString& table, const QStringList& columns, 
     values.reserve(rows.size() * columns.size());
     for (const Row& row : rows)
         for (int i = 0; i < columns.size(); ++i)
-            values << (to.isServer() ? asText(row.value(i)) : row.value(i));
-    if (!to.isServer()) {
-        to.exec(sql, values);
-        return;
-    }
+            values << to.copiedValue(row.value(i));
     // A refused statement ends the server's transaction; the savepoint keeps it open to find
-    // the value that was refused.
+    // the value that was refused. The file takes any value.
     to.exec(QStringLiteral("savepoint copy_rows"));
     try {
         to.exec(sql, values);
@@ -170,10 +119,7 @@ qint64 copyTable(const Database& from, Database& to, const QString& table, const
 } // namespace
 
 bool holdsTable(const Database& db, const QString& table) {
-    // A file from before the certificates lacks their tables. The server lists only the tables
-    // an account may use, and every server database was made with all of them: one the account
-    // may not read is an error, never a table skipped.
-    return db.isServer() || db.tables().contains(table);
+    return db.holdsTable(table);
 }
 
 const QStringList& copiedTables() {
@@ -217,7 +163,7 @@ QVector<CopiedTable> copyRows(const Database& from, Database& to) {
                     ErrorKind::Refused,
                     QStringLiteral("读不到数据表“%1”的字段：数据库账户可能无权读取这张表。").arg(table), {});
             done.rows = copyTable(from, to, table, columns);
-            continueNumbering(to, table, lastGiven(from, table));
+            to.continueNumbering(table, from.lastNumber(table));
         }
         copied << done;
     }

@@ -2,7 +2,6 @@
 
 #include "db/db_error.h"
 
-#include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
@@ -12,8 +11,6 @@
 #include <memory>
 
 namespace db {
-
-class ServerSession;
 
 using Row = QSqlRecord;
 using Rows = QVector<QSqlRecord>;
@@ -30,6 +27,8 @@ using Rows = QVector<QSqlRecord>;
 // where that state cannot be read it refuses instead; where the folder can be written it opens as the
 // writers do, with the engine refusing its writes, so that it leaves no WAL or index behind. Create opens or
 // creates a file without the look (examdb init, test fixtures).
+class Backend;
+
 class Database {
 public:
     enum class Mode { ReadWrite, ReadOnly, Create };
@@ -59,12 +58,12 @@ public:
     bool readOnly() const { return mode_ == Mode::ReadOnly; }
     // Why a server account opened read-only, in the operator's words with what to ask the
     // server's administrator for; empty otherwise.
-    const QString& accountNote() const { return accountNote_; }
+    QString accountNote() const;
     const QString& path() const { return path_; }
-    bool isServer() const { return session_ != nullptr; }
     // The server's host and database name (server::describe), empty for the file.
     QString server() const;
-    QSqlDatabase handle() const;
+    // Where the data live, for the status line: the file, or "服务器 …".
+    QString describe() const;
 
     // A write transaction: it takes the write lock at once (BEGIN IMMEDIATE; on the server a
     // lock every writer takes), waiting for another program's save up to the busy timeout.
@@ -81,32 +80,27 @@ public:
     // The names of the database's tables, and a table's columns in their order.
     QStringList tables() const;
     QStringList columns(const QString& table) const;
+    // Whether `table` can be read (a file from before it lacks it).
+    bool holdsTable(const QString& table) const;
     // What the file's own check finds damaged (empty when nothing); the server keeps its own.
     QStringList damage() const;
     // A copy of the file as it stands, made by the engine into `target` (a new file); also
     // through a connection that refuses writes, since the file itself is only read.
     void vacuumInto(const QString& target);
+    // Marks a new database as ours (the file's application_id; nothing on the server).
+    void markAsOurs();
+    // The accounts (superusers aside) that could change or delete the rows of `table`.
+    QStringList rewriters(const QString& table) const;
+    // The highest 编号 ever given in `table`, and new numbers after `last`; a value copied
+    // from another database as this one's columns must take it.
+    qint64 lastNumber(const QString& table) const;
+    void continueNumbering(const QString& table, qint64 last);
+    QVariant copiedValue(const QVariant& value) const;
 
 private:
-    void open();
-    void openReadOnly(QSqlDatabase& d);
-    void openServer();
-    // Refuses a server database that is not an exam database; an account that may not write
-    // makes the connection read-only.
-    void requireExamServer();
-    void chooseJournal();
-    void markAsOurs();
-    // Runs a statement; on the server through its session.
-    Rows run(const QString& sql, const QVariantList& values, int* changed) const;
-    DbError failure(const QSqlError& error) const;
-
     QString path_;
-    QString name_;
-    QString key_;
     Mode mode_;
-    QString connection_;
-    QString accountNote_;
-    std::unique_ptr<ServerSession> session_; // the database server's, null for the file
+    std::unique_ptr<Backend> backend_;
     qint64 lastInsertId_ = -1;
     bool inTransaction_ = false;
 };

@@ -233,12 +233,25 @@ ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes) {
     return ReadOnlyRoute::Fail;
 }
 
+QString dataFileIn(const QString& dataFolder) {
+    const QDir folder(dataFolder);
+    const QString server = folder.filePath(QLatin1String(server::kFileName));
+    return QFileInfo(server).isFile() ? server : folder.filePath(QLatin1String(kDatabaseFileName));
+}
+
 QString databasePath(const QString& programFolder) {
-    const QString server =
-        QDir(programFolder).filePath(QStringLiteral("Db/") + QLatin1String(server::kFileName));
-    if (QFileInfo(server).isFile())
-        return server;
-    return QDir(programFolder).filePath(QStringLiteral("Db/Exam.mdb"));
+    return dataFileIn(QDir(programFolder).filePath(QStringLiteral("Db")));
+}
+
+QString describeDataFile(const QString& path) {
+    if (server::isServerPath(path)) {
+        try {
+            return QStringLiteral("服务器 ") + server::describe(server::readConnection(path));
+        } catch (const DbError&) {
+            // The file cannot be used; the start-up says why.
+        }
+    }
+    return QDir::toNativeSeparators(path);
 }
 
 } // namespace db

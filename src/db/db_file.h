@@ -70,8 +70,16 @@ NetworkProbe setNetworkProbe(NetworkProbe probe);
 enum class ReadOnlyRoute { Fail, Immutable, RefuseWal };
 ReadOnlyRoute readOnlyRoute(int code, qint64 walBytes);
 
-// "Db/Exam.server" below the program folder when there is one (the database is on a server),
-// else "Db/Exam.mdb".
+// The database file's name in a data folder; server::kFileName names a server instead.
+inline constexpr char kDatabaseFileName[] = "Exam.mdb";
+
+// The one choice of the data file: Exam.server in `dataFolder` when there is one (the
+// database is on a server), else Exam.mdb.
+QString dataFileIn(const QString& dataFolder);
+// The same below a program folder: "Db/Exam.server" or "Db/Exam.mdb".
 QString databasePath(const QString& programFolder);
+// Where the data file leads, for the status line: the file, or "服务器 …" as its
+// Exam.server names it.
+QString describeDataFile(const QString& path);
 
 } // namespace db

@@ -112,9 +112,33 @@ const QHash<QString, QStringList>& requiredColumns() {
     return columns;
 }
 
+void refuseIncomplete(const std::function<QStringList()>& tables,
+                      const std::function<QStringList(const QString&)>& columnsOf) {
+    const QStringList present = tables();
+    QStringList missing;
+    for (const QString& t : requiredTables()) {
+        if (!present.contains(t))
+            missing << t;
+    }
+    if (!missing.isEmpty()) {
+        throw DbError(ErrorKind::Refused, refusalText(FileKind::OtherSqlite),
+                      QStringLiteral("缺少数据表 ") + missing.join(QStringLiteral("、")));
+    }
+    for (const QString& t : requiredTables()) {
+        const QStringList columns = columnsOf(t);
+        for (const QString& c : requiredColumns().value(t)) {
+            if (!columns.contains(c))
+                missing << t + QLatin1Char('.') + c;
+        }
+    }
+    if (!missing.isEmpty()) {
+        throw DbError(ErrorKind::Refused, refusalText(FileKind::LookAlike),
+                      QStringLiteral("缺少字段 ") + missing.join(QStringLiteral("、")));
+    }
+}
+
 void createSchema(Database& db) {
-    if (!db.isServer())
-        db.exec(QStringLiteral("pragma application_id=%1").arg(kApplicationId));
+    db.markAsOurs();
     for (const char* sql : kTables)
         db.exec(QString::fromUtf8(sql));
     createCertificateTable(db);
@@ -171,24 +195,8 @@ void setLedgerRights(Database& db, const QString& programs) {
     db.exec(QStringLiteral("grant select, insert on 抽签记录链 to %1").arg(role));
 }
 
-QStringList ledgerRewriters(const Database& db) {
-    QStringList accounts;
-    if (!db.isServer() || !hasLedgerTable(db))
-        return accounts;
-    const Rows rows = db.query(
-        QStringLiteral(
-            "select r.rolname, pg_has_role(r.oid, c.relowner, 'MEMBER'), has_table_privilege(r.oid, c.oid, "
-            "'UPDATE') or has_table_privilege(r.oid, c.oid, 'DELETE') or has_table_privilege(r.oid, c.oid, "
-            "'TRUNCATE') from pg_roles r, pg_class c where c.oid = to_regclass(?) and r.rolcanlogin and not "
-            "r.rolsuper order by r.rolname"),
-        {kLedgerTable});
-    for (const Row& r : rows) {
-        if (r.value(1).toBool())
-            accounts << r.value(0).toString() + QStringLiteral("（表的所有者）");
-        else if (r.value(2).toBool())
-            accounts << r.value(0).toString();
-    }
-    return accounts;
+QStringList ledgerRewriters(Database& db) {
+    return hasLedgerTable(db) ? db.rewriters(kLedgerTable) : QStringList();
 }
 
 QString certificateCode(const QString& resultDigest) {

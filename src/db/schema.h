@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <functional>
+
 namespace db {
 
 // The 分类 values of 监考员信息 and the kinds of 抽签历史 rows besides those three.
@@ -16,6 +18,12 @@ inline const QString kParametersKind = QStringLiteral("抽签参数");
 // The columns of each of the six tables, as createSchema declares them: a file whose tables
 // lack one belongs to another program.
 const QHash<QString, QStringList>& requiredColumns();
+
+// Refuses (DbError of kind Refused, with refusalText) a database whose `tables` lack one of the
+// six or whose `columnsOf` a table lack one of its columns: the same words for a file and for
+// a server's database.
+void refuseIncomplete(const std::function<QStringList()>& tables,
+                      const std::function<QStringList(const QString&)>& columnsOf);
 
 // Creates the six tables of the exam database, the certificate table, the deletion records and
 // the draw ledger (a no-op for tables that exist).
@@ -50,7 +58,7 @@ void setLedgerRights(Database& db, const QString& programs);
 // DELETE or TRUNCATE, or as (a member of) its owner, who can grant them back at any time.
 // Superusers, who can do anything, are left out; so is the file, which whoever may write it
 // may change.
-QStringList ledgerRewriters(const Database& db);
+QStringList ledgerRewriters(Database& db);
 
 // The code a supervisor compares with the printed draw conclusion: the first 16 hex digits of
 // a result digest, upper case, in four groups of four ("3F2A-9C1B-77E0-D415").

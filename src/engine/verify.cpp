@@ -68,8 +68,7 @@ public:
             records_ = readDeletionRecords(db_, project_);
             book_.emplace(db_, records_);
             ledger_.emplace(db_);
-            if (db_.isServer())
-                verdict_.ledger.rewriters = db::ledgerRewriters(db_);
+            verdict_.ledger.rewriters = db::ledgerRewriters(db_);
             certificates = readCertificates(db_, project_, batch_);
             countCertificates();
             for (const Certificate& c : certificates) {

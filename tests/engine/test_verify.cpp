@@ -580,7 +580,7 @@ void TestVerify::command() {
     Centre c;
     const int maths = c.draw(kMaths, allRulesOn(0));
     const int chinese = c.draw(kChinese, allRulesOn(1));
-    const bool onServer = c.t.db->isServer();
+    const bool onServer = c.t.server != nullptr;
     const qint64 rosterPage =
         onServer ? 0
                  : c.t.db->scalar(QStringLiteral("select rootpage from sqlite_master where name='人员安排'"))

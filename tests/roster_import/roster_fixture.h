@@ -79,7 +79,7 @@ inline QStringList rosterDump(const db::Database& db) {
         out << fields.join(u'|');
     }
     // The server's numbers are never given back, even by an insert that was undone.
-    if (!db.isServer())
+    if (db.server().isEmpty())
         out << db.scalar(u"select seq from sqlite_sequence where name='人员安排'"_qs).toString();
     return out;
 }

@@ -60,8 +60,9 @@ QStringList problemsOf(const QString& path, const Staff& s, const Confirmed& las
     QStringList found;
     // Opened as the next program start opens it: an interrupted save is rolled back here.
     db::Database d(path, db::Database::Mode::ReadWrite);
-    const QString integrity =
-        d.isServer() ? QStringLiteral("ok") : d.scalar(QStringLiteral("pragma integrity_check")).toString();
+    const QString integrity = !d.server().isEmpty()
+                                  ? QStringLiteral("ok")
+                                  : d.scalar(QStringLiteral("pragma integrity_check")).toString();
     if (integrity != QStringLiteral("ok"))
         found << QStringLiteral("integrity_check: ") + integrity;
     const engine::Verification verified = engine::verifyFile(d);

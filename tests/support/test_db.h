@@ -81,7 +81,7 @@ struct TestDb {
     // fails with `message`, as a full disk would make it; in the dialect of the file or server.
     void failInserts(const QString& table, const QString& message,
                      const QString& when = QStringLiteral("1=1")) {
-        if (db->isServer()) {
+        if (server) {
             db->exec(
                 QStringLiteral("create or replace function 写入失败() returns trigger language plpgsql as "
                                "$$ begin raise exception '%1' using errcode = '53100'; end $$")
@@ -96,8 +96,8 @@ struct TestDb {
         }
     }
     void stopFailingInserts(const QString& table) {
-        db->exec(db->isServer() ? QStringLiteral("drop trigger 写入失败 on %1").arg(table)
-                                : QStringLiteral("drop trigger 写入失败"));
+        db->exec(server ? QStringLiteral("drop trigger 写入失败 on %1").arg(table)
+                        : QStringLiteral("drop trigger 写入失败"));
     }
     void setCurrentProject(int project) {
         db->exec(QStringLiteral("update 系统设置 set 当前项目=?"), {project});

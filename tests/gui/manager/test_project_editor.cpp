@@ -137,7 +137,7 @@ void TestProjectEditor::unitBoxesTakeOnlyTheirList() {
     if (!refusal.isEmpty())
         QCOMPARE(f.s.prompter.last(), refusal);
     const QString column = control == u"Cmb考场号位"_qs ? u"考场号位数"_qs : u"默认行1"_qs;
-    const QString type = f.t.db->isServer() ? u"pg_typeof(%1)::text"_qs : u"typeof(%1)"_qs;
+    const QString type = f.t.server ? u"pg_typeof(%1)::text"_qs : u"typeof(%1)"_qs;
     const db::Row row =
         f.t.db
             ->query(u"select %1 as t, %2 as v from 考点设置 where 编号=?"_qs.arg(type.arg(column), column),

@@ -1,0 +1,17 @@
+# The backend is chosen once, in src/db: no code outside it asks which one it has or reaches
+# into one. Fails naming each file that does.
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
+set(found)
+foreach(source ${sources})
+    if(source MATCHES "^src/db/")
+        continue()
+    endif()
+    file(READ ${SOURCE_DIR}/${source} text)
+    if(text MATCHES "isServer\\(|[\"<]db/backend\\.h|[\"<]db/server_session\\.h|libpq-fe\\.h|QPSQL|QSQLITE")
+        list(APPEND found ${source})
+    endif()
+endforeach()
+if(found)
+    list(JOIN found ", " named)
+    message(FATAL_ERROR "backend tests or backend parts outside src/db: ${named}")
+endif()
