@@ -124,7 +124,7 @@ int runImport(const QCommandLineParser& p, const Context& c) {
             out << kCancelledText << '\n';
             return kRefused;
         }
-        const common::Result<QString> replaced = replaceRoster(db, project->project, staged);
+        const base::Result<QString> replaced = replaceRoster(db, project->project, staged);
         if (!replaced) {
             err << replaced.error().text() << '\n';
             return kRefused;
@@ -139,7 +139,7 @@ int runImport(const QCommandLineParser& p, const Context& c) {
 
 int runTemplate(const QCommandLineParser& p, const Context& c) {
     const QStringList given = p.positionalArguments();
-    const common::Result<QString> written = writeImportTemplate(
+    const base::Result<QString> written = writeImportTemplate(
         given.isEmpty() ? common::userFilesFolder(c.programFolder) : given.front(), c.now);
     if (!written) {
         c.io.err << written.error().text() << '\n';

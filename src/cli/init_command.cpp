@@ -45,7 +45,7 @@ int runInit(const QCommandLineParser& p, const Context& c) {
         c.io.err << existsText(options.path) << '\n';
         return kRefused;
     }
-    const common::Result<QString> made = initDatabase(options, c.now);
+    const base::Result<QString> made = initDatabase(options, c.now);
     if (!made) {
         c.io.err << made.error().text() << '\n';
         return kCouldNotRun;
@@ -56,27 +56,27 @@ int runInit(const QCommandLineParser& p, const Context& c) {
 
 } // namespace
 
-common::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now) {
+base::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now) {
     const QString& path = options.path;
     if (QFileInfo::exists(path)) {
         if (!options.force)
-            return common::failure(existsText(path));
+            return base::failure(existsText(path));
         // A journal left beside the old file would be taken for the new one's and played into it.
         for (const QString& suffix :
              {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")}) {
             if (QFileInfo::exists(path + suffix) && !QFile::remove(path + suffix))
-                return common::failure(QStringLiteral("无法删除 %1。").arg(path + suffix),
-                                       db::permissionText(path + suffix));
+                return base::failure(QStringLiteral("无法删除 %1。").arg(path + suffix),
+                                     db::permissionText(path + suffix));
         }
     }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
-        return common::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
+        return base::failure(QStringLiteral("无法创建文件夹 %1。").arg(folder));
     int project = 0;
     try {
         project = db::createDatabase(path, options.demo, now);
     } catch (const db::DbError& e) {
-        return common::failure(QStringLiteral("创建数据库失败："), e.text());
+        return base::failure(QStringLiteral("创建数据库失败："), e.text());
     }
     // The creator's umask would leave the file to its creator alone; SQLite gives the journal
     // files beside it the file's own permissions, so this one change serves every member.

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/result.h"
 #include "cli/command_line.h"
-#include "common/failure.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,7 +18,7 @@ struct InitOptions {
 // Creates the database file (with a demo project when asked) and says what it made. An
 // existing file is replaced only when forced, together with what lies beside it. In a folder
 // its group may write (the installed package's shared folder) the group may write the file too.
-common::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now);
+base::Result<QString> initDatabase(const InitOptions& options, const QDateTime& now);
 
 Command initCommand();
 

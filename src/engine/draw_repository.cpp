@@ -148,9 +148,9 @@ SavePlan planSave(const DrawInputs& in, const Candidate& result) {
 
 SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& draw, const SaveRequest& r) {
     if (!candidateCovers(draw.candidate, ws.roomCount()))
-        return common::failure(QStringLiteral("抽签结论与考室数量不符，无法保存！"));
+        return base::failure(QStringLiteral("抽签结论与考室数量不符，无法保存！"));
     if (draw.stop <= 0)
-        return common::failure(kUnrecordedStop);
+        return base::failure(kUnrecordedStop);
     db::Transaction tx(db);
     openLedger(db, r.time);
     removeSubject(db, r.project, r.subject, r.time, kDeletedBySave);
@@ -165,7 +165,7 @@ SaveOutcome saveDraw(db::Database& db, const WorkingSet& ws, const StoppedDraw& 
     }
     const SavePlan plan = planSave(in, draw.candidate);
     if (!plan.refusal.isEmpty())
-        return common::failure(plan.refusal);
+        return base::failure(plan.refusal);
     db.insertRows(QStringLiteral("抽签总表"), resultColumns(), plan.rows.results);
     db.insertRows(QStringLiteral("抽签历史"), historyColumns(), plan.rows.history);
     const Certificate certificate = makeCertificate(in, plan.rows);

@@ -3,7 +3,7 @@
 // Saved draws: writing a stopped draw as a numbered batch, listing, reading back and
 // deleting what was saved. No widgets; every write runs in one transaction.
 
-#include "common/failure.h"
+#include "base/result.h"
 #include "db/database.h"
 #include "engine/draw_certificate.h"
 #include "engine/draw_engine.h"
@@ -48,7 +48,7 @@ struct SaveRequest {
 
 // The batch number the saved rows carry; or, with nothing written, why not (e.g. the paper
 // checkers cannot be drawn).
-using SaveOutcome = common::Result<int>;
+using SaveOutcome = base::Result<int>;
 
 // Replaces what the project holds for the subject with `draw` as a new batch, with the batch's
 // certificate; the replaced batch leaves a deletion record dated with the save. The paper checkers are drawn

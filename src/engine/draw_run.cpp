@@ -118,7 +118,7 @@ void DrawRun::record(db::Database& db, const EventPlace& at) {
 
 SaveOutcome DrawRun::save(db::Database& db, const SaveRequest& request) {
     if (!hasResult_)
-        return common::failure(QStringLiteral("没有可保存的抽签结论！"));
+        return base::failure(QStringLiteral("没有可保存的抽签结论！"));
     const SaveOutcome outcome = saveDraw(db, ws_, result_, request);
     if (outcome)
         saved_ = true;

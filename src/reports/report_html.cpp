@@ -156,20 +156,19 @@ ReportResult saveReport(const QString& programFolder, const QString& fileName, c
     const QString folder = common::reportFolder(programFolder);
     const QString path = folder + u'/' + fileName;
     if (nameLength(fileName) + kSaveFileEnding > kMaxFileName)
-        return common::failure(QStringLiteral("报表文件名过长，无法写入：\n") + fileName +
-                               QStringLiteral("\n请缩短科目名称后重试！"));
+        return base::failure(QStringLiteral("报表文件名过长，无法写入：\n") + fileName +
+                             QStringLiteral("\n请缩短科目名称后重试！"));
     if (!QDir().mkpath(folder))
-        return common::failure(QStringLiteral("无法创建报表目录：\n") + QDir::toNativeSeparators(folder) +
-                               QStringLiteral("\n请检查该位置是否存在同名文件或是否有写入权限！"));
+        return base::failure(QStringLiteral("无法创建报表目录：\n") + QDir::toNativeSeparators(folder) +
+                             QStringLiteral("\n请检查该位置是否存在同名文件或是否有写入权限！"));
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         file.write(report.bytes());
         if (file.commit())
             return path;
     }
-    return common::failure(QStringLiteral("无法写入报表文件：\n") + QDir::toNativeSeparators(path) + u'\n' +
-                           file.errorString() +
-                           QStringLiteral("\n请关闭正在使用该文件的程序或检查写入权限！"));
+    return base::failure(QStringLiteral("无法写入报表文件：\n") + QDir::toNativeSeparators(path) + u'\n' +
+                         file.errorString() + QStringLiteral("\n请关闭正在使用该文件的程序或检查写入权限！"));
 }
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/failure.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -83,7 +83,7 @@ private:
 
 // The end of every report: path written or what went wrong, in words for the operator.
 // The path of a written report, or why none was written.
-using ReportResult = common::Result<QString>;
+using ReportResult = base::Result<QString>;
 
 // Writes `report` as `fileName` into common::reportFolder(programFolder) (`programFolder` ends
 // in a separator), creating the folder. The file is replaced whole or not at all.

@@ -102,7 +102,7 @@ ReportResult ReportWriter::write(const QString& tail, const HtmlReport& html) {
 }
 
 ReportResult ReportWriter::failed(const db::DbError& e) const {
-    return common::failure(QStringLiteral("读取报表数据时数据库出错，报表未生成："), e.text());
+    return base::failure(QStringLiteral("读取报表数据时数据库出错，报表未生成："), e.text());
 }
 
 QVector<RoomLine> ReportWriter::读抽签结论(const QString& subject, QString& parameters) const {

@@ -59,14 +59,14 @@ QByteArray importTemplateWorkbook() {
     return w.file();
 }
 
-common::Result<QString> writeImportTemplate(const QString& programFolder, const QDateTime& now) {
+base::Result<QString> writeImportTemplate(const QString& programFolder, const QDateTime& now) {
     const QString name =
         QStringLiteral("空表_") + now.toString(QStringLiteral("yyyyMMddHHmmss")) + QStringLiteral(".xls");
     const QString path = QDir(programFolder).filePath(name);
     QSaveFile file(path);
     const QByteArray bytes = importTemplateWorkbook();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return common::failure(kTemplateFailedText, file.errorString());
+        return base::failure(kTemplateFailedText, file.errorString());
     return path;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/failure.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,7 +17,7 @@ QByteArray importTemplateWorkbook();
 // Saves the template as 空表_yyyyMMddHHmmss.xls in the program folder and gives its path; a
 // file of the same name (two clicks in one second) is replaced. A half-written file never
 // stays behind; a failure is kTemplateFailedText.
-common::Result<QString> writeImportTemplate(const QString& programFolder, const QDateTime& now);
+base::Result<QString> writeImportTemplate(const QString& programFolder, const QDateTime& now);
 
 // "“空表_….xls”成功创建在程序安装目录！", or with the folder named where it is another.
 QString templateCreatedText(const QString& path, const QString& programFolder);

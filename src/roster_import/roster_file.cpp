@@ -65,34 +65,34 @@ RosterFile readRosterFile(const QString& path, const QStringList& wantedSheets) 
     else if (suffix == QLatin1String("csv"))
         r.format = Format::Csv;
     else if (suffix != QLatin1String("xls")) {
-        r.content = common::failure(kUnknownFormatDetail);
+        r.content = base::failure(kUnknownFormatDetail);
         return r;
     }
     if (!info.isFile()) {
-        r.content = common::failure(
-            info.exists() || info.isSymLink()
-                ? kNotRegularFileDetail.arg(QDir::toNativeSeparators(path), fileKindName(path))
-                : kFileMissingDetail.arg(QDir::toNativeSeparators(path)));
+        r.content =
+            base::failure(info.exists() || info.isSymLink()
+                              ? kNotRegularFileDetail.arg(QDir::toNativeSeparators(path), fileKindName(path))
+                              : kFileMissingDetail.arg(QDir::toNativeSeparators(path)));
         return r;
     }
     if (info.size() > workbook::kMaxFileBytes) {
-        r.content = common::failure(kFileTooLargeDetail.arg(workbook::kMaxFileBytes >> 20));
+        r.content = base::failure(kFileTooLargeDetail.arg(workbook::kMaxFileBytes >> 20));
         return r;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        r.content = common::failure(workbook::kFileUnreadableDetail.arg(path));
+        r.content = base::failure(workbook::kFileUnreadableDetail.arg(path));
         return r;
     }
     const QByteArray bytes = f.read(workbook::kMaxFileBytes + 1);
     if (bytes.size() > workbook::kMaxFileBytes) {
-        r.content = common::failure(kFileTooLargeDetail.arg(workbook::kMaxFileBytes >> 20));
+        r.content = base::failure(kFileTooLargeDetail.arg(workbook::kMaxFileBytes >> 20));
         return r;
     }
     switch (r.format) {
     case Format::Xls:
         r.content = bytes.startsWith("PK\x03\x04")
-                        ? workbook::WorkbookContent(common::failure(workbook::kXlsxNamedXlsDetail))
+                        ? workbook::WorkbookContent(base::failure(workbook::kXlsxNamedXlsDetail))
                         : workbook::readXls(bytes, wantedSheets);
         break;
     case Format::Xlsx:
@@ -104,7 +104,7 @@ RosterFile readRosterFile(const QString& path, const QStringList& wantedSheets) 
             workbook::Sheet& sheet = r.content->sheets.front();
             sheet.name = categoryOf(sheet, info.fileName());
             if (sheet.name.isEmpty())
-                r.content = common::failure(kCsvCategoryDetail);
+                r.content = base::failure(kCsvCategoryDetail);
         }
         break;
     }

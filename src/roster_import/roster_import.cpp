@@ -15,7 +15,7 @@ StagedRoster prepareRosterImport(const QString& path, const Categories& ticked, 
         if (own && ticked.contains(*own))
             replaced = Categories::only(*own);
         else if (own)
-            file.content = common::failure(kCsvNotTickedDetail.arg(name));
+            file.content = base::failure(kCsvNotTickedDetail.arg(name));
     }
     return stageRoster(file.content, file.format, replaced, width);
 }
@@ -47,9 +47,9 @@ int clearedScopes(const db::Database& db, int project, const StagedRoster& stage
         .toInt();
 }
 
-common::Result<QString> replaceRoster(db::Database& db, int project, const StagedRoster& staged) {
+base::Result<QString> replaceRoster(db::Database& db, int project, const StagedRoster& staged) {
     if (staged.status != StagedRoster::Status::Ready)
-        return common::failure(staged.message, staged.detail);
+        return base::failure(staged.message, staged.detail);
     try {
         db::Transaction tx(db);
         // A ticked category is emptied even when its sheet had no usable rows.
@@ -68,7 +68,7 @@ common::Result<QString> replaceRoster(db::Database& db, int project, const Stage
                       rows);
         tx.commit();
     } catch (const db::DbError& e) {
-        return common::failure(kWriteFailedText, e.text());
+        return base::failure(kWriteFailedText, e.text());
     }
     return kImportDoneText;
 }

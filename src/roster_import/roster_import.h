@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/failure.h"
+#include "base/result.h"
 #include "roster_import/roster_staging.h"
 
 #include <QString>
@@ -34,6 +34,6 @@ int clearedScopes(const db::Database& db, int project, const StagedRoster& stage
 // Empties the categories that were ticked for the staging and writes the staged people, all in
 // one transaction: a failure anywhere leaves the roster as it was. Gives kImportDoneText, or
 // kWriteFailedText with the database's own words after a rollback.
-common::Result<QString> replaceRoster(db::Database& db, int project, const StagedRoster& staged);
+base::Result<QString> replaceRoster(db::Database& db, int project, const StagedRoster& staged);
 
 } // namespace roster_import

@@ -59,7 +59,7 @@ WorkbookContent readCsv(const QByteArray& file, const QString& fileName) {
     WorkbookContent content;
     const std::optional<QString> decoded = decode(file);
     if (!decoded) {
-        return common::failure(kCsvEncodingDetail);
+        return base::failure(kCsvEncodingDetail);
     }
     QStringView text(*decoded);
     QChar separator = detectSeparator(text);
@@ -109,17 +109,17 @@ WorkbookContent readCsv(const QByteArray& file, const QString& fileName) {
                 ++i;
             ++line;
             if (!endRow()) {
-                return common::failure(sheetTooLargeDetail(fileName));
+                return base::failure(sheetTooLargeDetail(fileName));
             }
         } else {
             field += c;
         }
     }
     if (quoted) {
-        return common::failure(kCsvQuoteDetail.arg(quoteLine));
+        return base::failure(kCsvQuoteDetail.arg(quoteLine));
     }
     if ((!field.isEmpty() || !row.isEmpty()) && !endRow()) {
-        return common::failure(sheetTooLargeDetail(fileName));
+        return base::failure(sheetTooLargeDetail(fileName));
     }
     while (!sheet.rows.isEmpty() && sheet.rows.back().isEmpty())
         sheet.rows.pop_back();

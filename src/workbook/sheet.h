@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/failure.h"
+#include "base/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,7 +42,7 @@ struct Workbook {
 };
 
 // What a reader gives back: the workbook, or why the file cannot be read at all.
-using WorkbookContent = common::Result<Workbook>;
+using WorkbookContent = base::Result<Workbook>;
 
 // Bounds that keep a damaged or hostile file from taking the machine's memory or time. A
 // roster of 1,000 people is a few hundred kilobytes in any of the formats.

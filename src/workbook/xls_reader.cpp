@@ -71,11 +71,11 @@ WorkbookContent readXls(const QByteArray& file, const QStringList& wantedSheets)
     WorkbookContent content;
     const SanitisedWorkbook clean = sanitiseXls(file, wantedSheets);
     if (!clean.failure.isEmpty()) {
-        return common::failure(clean.failure);
+        return base::failure(clean.failure);
     }
     QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/roster-XXXXXX.xls"));
     if (!copy.open() || copy.write(clean.file) != clean.file.size() || !copy.flush()) {
-        return common::failure(kFileUnreadableDetail.arg(copy.fileName()));
+        return base::failure(kFileUnreadableDetail.arg(copy.fileName()));
     }
     copy.close();
 
@@ -83,19 +83,19 @@ WorkbookContent readXls(const QByteArray& file, const QStringList& wantedSheets)
     unsigned int sheetCount = 0;
     if (freexl_open(QFile::encodeName(copy.fileName()).constData(), handle.out()) != FREEXL_OK ||
         freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK) {
-        return common::failure(kDamagedDetail);
+        return base::failure(kDamagedDetail);
     }
     for (unsigned int i = 0; i < sheetCount; ++i) {
         const char* name = nullptr;
         if (freexl_get_worksheet_name(handle.get(), static_cast<unsigned short>(i), &name) != FREEXL_OK) {
-            return common::failure(kDamagedDetail);
+            return base::failure(kDamagedDetail);
         }
         Sheet sheet;
         sheet.name = QString::fromUtf8(name);
         if (!wantedSheets.contains(sheet.name))
             continue;
         if (!readSheet(handle.get(), static_cast<unsigned short>(i), sheet)) {
-            return common::failure(kDamagedDetail);
+            return base::failure(kDamagedDetail);
         }
         content->sheets.push_back(sheet);
     }

@@ -52,7 +52,9 @@ constexpr quint16 kBiff5 = 0x0500;
 constexpr quint16 kGlobalsBof = 0x0005;
 constexpr quint16 kWorksheetBof = 0x0010;
 
-struct Failure {
+// Ends the reading of a file found damaged or not readable here; the reader gives its detail back
+// as a base::Failure.
+struct Unreadable {
     QString detail;
 };
 
@@ -115,12 +117,12 @@ public:
 
     Record next() {
         if (pos_ < 0 || pos_ + 4 > stream_.size())
-            throw Failure{kDamagedDetail};
+            throw Unreadable{kDamagedDetail};
         Record r;
         r.type = u16(stream_, pos_);
         const quint16 length = u16(stream_, pos_ + 2);
         if (length > kMaxRecordData || pos_ + 4 + length > stream_.size())
-            throw Failure{kDamagedDetail};
+            throw Unreadable{kDamagedDetail};
         r.data = stream_.sliced(pos_ + 4, length);
         pos_ += 4 + length;
         return r;
@@ -139,7 +141,7 @@ private:
 
 void require(bool condition) {
     if (!condition)
-        throw Failure{kDamagedDetail};
+        throw Unreadable{kDamagedDetail};
 }
 
 // An XLUnicodeString inside one record: character count of `countBytes` bytes, flags, the
@@ -258,7 +260,7 @@ public:
                     copySheet(sheets_[i]);
             }
             result.file = writer_.file();
-        } catch (const Failure& f) {
+        } catch (const Unreadable& f) {
             result.sheetNames.clear();
             result.failure = f.detail;
         }
@@ -271,12 +273,12 @@ private:
         const Record bof = cursor.next();
         require(bof.type == kBof && bof.data.size() >= 4);
         if (u16(bof.data, 0) == kBiff5)
-            throw Failure{kOldExcelDetail};
+            throw Unreadable{kOldExcelDetail};
         require(u16(bof.data, 0) == kBiff8 && u16(bof.data, 2) == kGlobalsBof);
         for (Record r = cursor.next(); r.type != kEof; r = cursor.next()) {
             switch (r.type) {
             case kFilePass:
-                throw Failure{kPasswordDetail};
+                throw Unreadable{kPasswordDetail};
             case kDateMode:
                 require(r.data.size() >= 2);
                 date1904_ = u16(r.data, 0) != 0;
@@ -368,7 +370,7 @@ private:
                 copyCell(r);
         }
         if (lastRow_ >= kMaxSheetRows || qint64(lastRow_ + 1) * (lastColumn_ + 1) > kMaxSheetCells)
-            throw Failure{sheetTooLargeDetail(entry.name)};
+            throw Unreadable{sheetTooLargeDetail(entry.name)};
     }
 
     std::pair<int, int> cellAt(QByteArrayView d, int minimumSize) {

@@ -22,12 +22,14 @@ namespace {
 constexpr int kMaxColumns = 16384;
 constexpr qint64 kReadChunk = 64 * 1024;
 
-struct Failure {
+// Ends the reading of a file found damaged or not readable here; the reader gives its detail back
+// as a base::Failure.
+struct Unreadable {
     QString detail;
 };
 
 [[noreturn]] void fail(const QString& detail = kDamagedDetail) {
-    throw Failure{detail};
+    throw Unreadable{detail};
 }
 
 // Every token of every part goes through here: a document type declaration (the door to
@@ -166,7 +168,7 @@ public:
     WorkbookContent read(const QStringList& wanted) {
         WorkbookContent content;
         if (!package_.open())
-            return common::failure(kDamagedDetail); // a zip's signature, but no readable zip
+            return base::failure(kDamagedDetail); // a zip's signature, but no readable zip
         try {
             const QString workbook =
                 targetOfType(package_.relationships(QString()), QLatin1StringView("/officeDocument"))
@@ -182,8 +184,8 @@ public:
                     fail();
                 content->sheets.push_back(readSheet(name, rel->target));
             }
-        } catch (const Failure& f) {
-            return common::failure(f.detail);
+        } catch (const Unreadable& f) {
+            return base::failure(f.detail);
         }
         return content;
     }
@@ -358,9 +360,9 @@ private:
 WorkbookContent readXlsx(const QByteArray& file, const QStringList& wantedSheets) {
     if (!file.startsWith("PK\x03\x04")) {
         const CompoundFileReader container(file);
-        return common::failure(!container.isValid()                                    ? kNotXlsxDetail
-                               : container.hasStream(QStringLiteral("EncryptionInfo")) ? kPasswordDetail
-                                                                                       : kXlsNamedXlsxDetail);
+        return base::failure(!container.isValid()                                    ? kNotXlsxDetail
+                             : container.hasStream(QStringLiteral("EncryptionInfo")) ? kPasswordDetail
+                                                                                     : kXlsNamedXlsxDetail);
     }
     return XlsxReader(file).read(wantedSheets);
 }

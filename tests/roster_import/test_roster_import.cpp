@@ -281,7 +281,7 @@ private Q_SLOTS:
         QFETCH(QStringList, checkers);
         const QStringList otherBefore = rosterDump(*t.db).filter(u"别"_qs);
         const StagedRoster staged = prepareRosterImport(workbookFile(fullRoster()), ticked, 3);
-        const common::Result<QString> r = replaceRoster(*t.db, project, staged);
+        const base::Result<QString> r = replaceRoster(*t.db, project, staged);
         QVERIFY(r);
         QCOMPARE(*r, kImportDoneText);
         QCOMPARE(namesOf(u"监考员"_qs), invigilators);
@@ -317,7 +317,7 @@ private Q_SLOTS:
         const QStringList before = rosterDump(*t.db);
         t.failInserts(u"人员安排"_qs, u"disk full"_qs, u"new.姓名='乙\u3000二'"_qs);
         const StagedRoster staged = prepareRosterImport(workbookFile(fullRoster()), kAll, 3);
-        const common::Result<QString> r = replaceRoster(*t.db, project, staged);
+        const base::Result<QString> r = replaceRoster(*t.db, project, staged);
         t.stopFailingInserts(u"人员安排"_qs);
         QVERIFY(!r);
         QCOMPARE(r.error().message, kWriteFailedText);

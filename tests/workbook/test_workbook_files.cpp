@@ -392,7 +392,7 @@ private Q_SLOTS:
     }
 
     void templateReadsBackThroughTheImport() {
-        const common::Result<QString> path =
+        const base::Result<QString> path =
             writeImportTemplate(t.folder(), QDateTime(QDate(2009, 3, 4), QTime(5, 6, 7)));
         QVERIFY(path);
         QCOMPARE(QFileInfo(*path).fileName(), u"空表_20090304050607.xls"_qs);

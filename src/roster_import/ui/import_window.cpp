@@ -198,7 +198,7 @@ void Frm数据导入::导入数据() {
         if (std::any_of(staged.people.cbegin(), staged.people.cend(),
                         [](const StagedPerson& p) { return p.hasError(); }))
             预览(staged);
-        say(common::Failure{staged.message, staged.detail}.text(), common::Prompter::Icon::Critical);
+        say(base::Failure{staged.message, staged.detail}.text(), common::Prompter::Icon::Critical);
         return;
     case StagedRoster::Status::Empty:
         // The rows left out are why nothing is usable; they are named first.
@@ -233,7 +233,7 @@ bool Frm数据导入::清除的责任范围(StagedRoster& staged) {
 }
 
 void Frm数据导入::写入(const StagedRoster& staged) {
-    common::Result<QString> result;
+    base::Result<QString> result;
     const auto replace = [&] {
         const BusyCursor busy;
         result = replaceRoster(common::runDatabase(state_), state_.DQXM, staged);
@@ -246,7 +246,7 @@ void Frm数据导入::写入(const StagedRoster& staged) {
 }
 
 void Frm数据导入::生成样表() {
-    const common::Result<QString> written =
+    const base::Result<QString> written =
         writeImportTemplate(common::userFilesFolder(state_.MyPath), services_.clock.now());
     // The new template shows up at once when the list is on the program folder.
     if (written && QDir(folder_) == QFileInfo(*written).absoluteDir())

@@ -5,9 +5,10 @@
 #include <expected>
 #include <utility>
 
-// The one result shape of the commands and readers. Header-only and QtCore-only, so that every
-// library (the workbook readers too, which know nothing else of this system) can use it.
-namespace common {
+// The one result shape of the commands and readers. Header-only and QtCore-only, below every
+// other room, so that each (the workbook readers too, which know nothing else of this system)
+// can use it.
+namespace base {
 
 // Why something was not done: the operator's message, and the facts behind it for whoever
 // supports the centre (the engine's words, a file's name), empty when there are none.
@@ -26,4 +27,4 @@ inline std::unexpected<Failure> failure(QString message, QString detail = {}) {
     return std::unexpected<Failure>(Failure{std::move(message), std::move(detail)});
 }
 
-} // namespace common
+} // namespace base
