@@ -2,6 +2,7 @@
 #include "common/ui/login_dialog.h"
 #include "draw/main_window.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "test_db.h"
 
 #include <QCheckBox>
@@ -80,8 +81,7 @@ void TestMainWindow::normalStartUp() {
     f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(8, 30));
     QCOMPARE(f.start([](FrmLogin& l) {
         QCOMPARE(l.windowTitle(), QStringLiteral("抽签登录"));
-        l.txtPassword->setText(QStringLiteral("admin"));
-        l.cmdOK->click();
+        LoginControls(l).logIn(QStringLiteral("admin"));
     }),
              Frm参数::Start::Run);
     QCOMPARE(f.logins, 1);
@@ -211,16 +211,13 @@ void TestMainWindow::automaticAndManualSubject() {
 void TestMainWindow::failedLoginDisablesSystemSettings() {
     Fixture f;
     f.start([](FrmLogin& l) {
-        l.txtPassword->setText(QStringLiteral("nope"));
-        l.cmdOK->click();
-        l.cmdCancel->click();
+        const LoginControls c(l);
+        c.logIn(QStringLiteral("nope"));
+        c.cancel->click();
     });
     QVERIFY(!f.w->state.LoginSucceeded);
     QVERIFY(!f.w->managerProgramButton->isEnabled());
-    f.answerLogin([](FrmLogin& l) {
-        l.txtPassword->setText(QStringLiteral("admin"));
-        l.cmdOK->click();
-    });
+    f.answerLogin([](FrmLogin& l) { LoginControls(l).logIn(QStringLiteral("admin")); });
     f.w->showLogin(f.w.get());
     QVERIFY(f.w->managerProgramButton->isEnabled());
     QVERIFY(f.w->state.LoginSucceeded);

@@ -1,5 +1,5 @@
-#include "common/ui/login_dialog.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "manager/ui/manager_window.h"
 #include "test_db.h"
 
@@ -27,12 +27,10 @@ struct Fixture {
     // Logs in with `password` whenever the login is shown; empty skips it.
     void loginWith(const QString& password) {
         s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
-            auto& login = static_cast<common::ui::FrmLogin&>(d);
             if (password.isEmpty())
                 return int(QDialog::Rejected);
-            login.txtPassword->setText(password);
-            login.cmdOK->click();
-            return login.result();
+            LoginControls(d).logIn(password);
+            return d.result();
         };
     }
     Frm管理::Start start() {

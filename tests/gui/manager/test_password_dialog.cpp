@@ -2,6 +2,7 @@
 #include "common/ui/login_dialog.h"
 #include "db/password_hash.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "manager/ui/password_dialog.h"
 #include "test_db.h"
 
@@ -25,10 +26,8 @@ struct Fixture {
     // The login of the same run, typing `password`.
     bool login(const QString& password) {
         s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
-            auto& login = static_cast<common::ui::FrmLogin&>(d);
-            login.txtPassword->setText(password);
-            login.cmdOK->click();
-            return login.result();
+            LoginControls(d).logIn(password);
+            return d.result();
         };
         return common::ui::askLogin(state, s.services, nullptr, common::ui::kManagerLoginCaption, nullptr);
     }
