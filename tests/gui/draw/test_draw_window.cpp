@@ -1,3 +1,4 @@
+#include "dialog_controls.h"
 #include "draw/draw_window.h"
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
@@ -133,9 +134,10 @@ void drawOnce(Frm抽签& w) {
 
 void saveWith(Env& e, Frm抽签& w, int option) {
     e.onSave = [option](Frm保存& s) {
+        const SaveControls c(s);
         if (option == 1)
-            s.invigilatorsOnlyOption->setChecked(true);
-        s.saveButton->click();
+            c.invigilatorsOnly->setChecked(true);
+        c.save->click();
     };
     w.Cmd保存->click();
 }
@@ -334,7 +336,7 @@ void TestDrawWindow::tooManyRooms() {
     QVERIFY(!w->Cmd抽签->isEnabled());
     QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled());
 
-    e.onLoad = [](Frm加载数据& d) { d.okButton->click(); }; // the initial arrangement
+    e.onLoad = [](Frm加载数据& d) { LoadControls(d).ok->click(); }; // the initial arrangement
     w->Cmd加载->click();
     QCOMPARE(e.prompter.said.size(), 2);
     QCOMPARE(w->Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
@@ -489,15 +491,16 @@ void TestDrawWindow::saveDialogResults() {
     auto w = e.open();
     drawOnce(*w);
     e.onSave = [answer](Frm保存& s) {
+        const SaveControls c(s);
         QCOMPARE(s.windowTitle(), QStringLiteral("保存抽签结论"));
-        QVERIFY(s.withDutiesOption->isChecked());
+        QVERIFY(c.withDuties->isChecked());
         if (answer == QStringLiteral("discard"))
-            s.discardButton->click();
+            c.discard->click();
         else if (answer == QStringLiteral("close"))
             s.close();
         else {
-            s.invigilatorsOnlyOption->setChecked(answer == QStringLiteral("option1"));
-            s.saveButton->click();
+            c.invigilatorsOnly->setChecked(answer == QStringLiteral("option1"));
+            c.save->click();
         }
     };
     w->Cmd保存->click();
@@ -679,17 +682,18 @@ void TestDrawWindow::loadSavedAndInitial() {
     e.prompter.answers = {true};
     const QStringList shown = boxTexts(*w, 4);
     const QString caption = w->windowTitle();
-    e.onLoad = [](Frm加载数据& d) { d.cancelButton->click(); };
+    e.onLoad = [](Frm加载数据& d) { LoadControls(d).cancel->click(); };
     w->Cmd加载->click();
     QCOMPARE(boxTexts(*w, 4), shown);
     QCOMPARE(w->windowTitle(), caption);
 
     // A saved draw: without supervisors every box ends with ",".
     e.onLoad = [](Frm加载数据& d) {
-        QCOMPARE(d.Cmb项目->count(), 2);
-        QCOMPARE(d.Cmb项目->currentText(), QStringLiteral("语文 # 2026-06-07 09:00:00"));
-        QCOMPARE(d.Cmb项目->itemText(1), QStringLiteral("初始数据 # 考前初始安排数据"));
-        d.okButton->click();
+        const LoadControls c(d);
+        QCOMPARE(c.list->count(), 2);
+        QCOMPARE(c.list->currentText(), QStringLiteral("语文 # 2026-06-07 09:00:00"));
+        QCOMPARE(c.list->itemText(1), QStringLiteral("初始数据 # 考前初始安排数据"));
+        c.ok->click();
     };
     e.prompter.answers = {true};
     w->Cmd加载->click();
@@ -707,8 +711,9 @@ void TestDrawWindow::loadSavedAndInitial() {
             w->Txt监考员[0]->text().endsWith(QStringLiteral(",外2")));
 
     e.onLoad = [](Frm加载数据& d) {
-        d.Cmb项目->setCurrentIndex(1);
-        d.okButton->click();
+        const LoadControls c(d);
+        c.list->setCurrentIndex(1);
+        c.ok->click();
     };
     e.prompter.answers = {true};
     w->drawSupervisorsBox->setChecked(false);

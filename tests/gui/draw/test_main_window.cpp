@@ -1,5 +1,6 @@
 #include "common/single_instance.h"
 #include "common/ui/login_dialog.h"
+#include "dialog_controls.h"
 #include "draw/main_window.h"
 #include "fake_dialogs.h"
 #include "login_controls.h"
@@ -245,9 +246,9 @@ void TestMainWindow::projectChoiceRebuildsOverview() {
     const int other = f.t.addProject(QStringLiteral("高考"), QStringLiteral("二中"));
     f.start();
     f.fake.dialogs.handlers[QStringLiteral("Frm选项目")] = [&](QDialog& d) {
-        auto* box = d.findChild<QComboBox*>(QStringLiteral("Cmb考点"));
-        box->setCurrentIndex(box->findText(QString::number(other), Qt::MatchStartsWith));
-        d.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        const ProjectChoiceControls c(d);
+        c.list->setCurrentIndex(c.list->findText(QString::number(other), Qt::MatchStartsWith));
+        c.ok->click();
         return d.result();
     };
     f.w->switchProjectButton->click();
