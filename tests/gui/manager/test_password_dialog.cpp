@@ -33,6 +33,18 @@ struct Fixture {
     }
 };
 
+// The password change's controls, as the operator meets them.
+struct PasswordControls {
+    QLineEdit* oldPassword;
+    QLineEdit* newPassword;
+    QLineEdit* newPasswordAgain;
+    QPushButton* ok;
+    explicit PasswordControls(const Frm密码& w)
+        : oldPassword(control<QLineEdit>(&w, u"Text1"_qs)), newPassword(control<QLineEdit>(&w, u"Text2"_qs)),
+          newPasswordAgain(control<QLineEdit>(&w, u"Text3"_qs)),
+          ok(control<QPushButton>(&w, u"Command1"_qs)) {}
+};
+
 } // namespace
 
 class TestPasswordDialog : public QObject {
@@ -46,26 +58,28 @@ private Q_SLOTS:
 void TestPasswordDialog::refusalClearsAndFocusesItsBox() {
     Fixture f;
     Frm密码 w(f.state, f.s.services);
+    const PasswordControls c(w);
     w.show();
     QApplication::setActiveWindow(&w);
-    w.oldPasswordEdit->setText(u"Admin"_qs);
-    w.newPasswordEdit->setText(u"abcd"_qs);
-    w.okButton->click();
+    c.oldPassword->setText(u"Admin"_qs);
+    c.newPassword->setText(u"abcd"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), u"旧密码不正确！"_qs);
     QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Information);
     QVERIFY(f.s.prompter.said.back().title.isEmpty());
-    QVERIFY(w.oldPasswordEdit->text().isEmpty());
-    QCOMPARE(w.newPasswordEdit->text(), u"abcd"_qs);
-    QCOMPARE(QApplication::focusWidget(), w.oldPasswordEdit);
+    QVERIFY(c.oldPassword->text().isEmpty());
+    QCOMPARE(c.newPassword->text(), u"abcd"_qs);
+    QCOMPARE(QApplication::focusWidget(), c.oldPassword);
 }
 
 void TestPasswordDialog::newPasswordLogsInTheSameRun() {
     Fixture f;
     Frm密码 w(f.state, f.s.services);
-    w.oldPasswordEdit->setText(u"admin"_qs);
-    w.newPasswordEdit->setText(u"n'ew1"_qs);
-    w.newPasswordAgainEdit->setText(u"n'ew1"_qs);
-    w.okButton->click();
+    const PasswordControls c(w);
+    c.oldPassword->setText(u"admin"_qs);
+    c.newPassword->setText(u"n'ew1"_qs);
+    c.newPasswordAgain->setText(u"n'ew1"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), u"密码被成功修改！"_qs);
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
@@ -79,10 +93,11 @@ void TestPasswordDialog::withoutActiveRowNothingChanges() {
     Fixture f;
     f.t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
     Frm密码 w(f.state, f.s.services);
-    w.oldPasswordEdit->setText(u"admin"_qs);
-    w.newPasswordEdit->setText(u"abcd"_qs);
-    w.newPasswordAgainEdit->setText(u"abcd"_qs);
-    w.okButton->click();
+    const PasswordControls c(w);
+    c.oldPassword->setText(u"admin"_qs);
+    c.newPassword->setText(u"abcd"_qs);
+    c.newPasswordAgain->setText(u"abcd"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), manager::kPasswordNotSavedText);
     QVERIFY(db::passwordMatches(f.state.YhMm, u"admin"_qs));
     QVERIFY(f.login(u"admin"_qs));
