@@ -8,16 +8,13 @@
 
 // The controls of the programs' login, as the operator meets them.
 struct LoginControls {
-    QLineEdit* user;
-    QLineEdit* password;
-    QPushButton* ok;
-    QPushButton* cancel;
+    const QDialog& login;
+    QLineEdit* user = control<QLineEdit>(&login, QStringLiteral("txtUserName"));
+    QLineEdit* password = control<QLineEdit>(&login, QStringLiteral("txtPassword"));
+    QPushButton* ok = control<QPushButton>(&login, QStringLiteral("cmdOK"));
+    QPushButton* cancel = control<QPushButton>(&login, QStringLiteral("cmdCancel"));
 
-    explicit LoginControls(const QDialog& login)
-        : user(control<QLineEdit>(&login, QStringLiteral("txtUserName"))),
-          password(control<QLineEdit>(&login, QStringLiteral("txtPassword"))),
-          ok(control<QPushButton>(&login, QStringLiteral("cmdOK"))),
-          cancel(control<QPushButton>(&login, QStringLiteral("cmdCancel"))) {}
+    explicit LoginControls(const QDialog& d) : login(d) {}
 
     // Types `typed` as the password and presses 确定.
     void logIn(const QString& typed) const {

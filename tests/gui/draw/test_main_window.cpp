@@ -25,29 +25,19 @@ namespace {
 
 // The main window's controls, found by name once it stands.
 struct Controls {
-    QPlainTextEdit* Txt基本情况;
-    QLabel* clockLabel;
-    QCheckBox* autoSubjectBox;
-    QComboBox* Cmb科目;
-    QPushButton* Cmd抽签;
-    QPushButton* reportsButton;
-    QPushButton* switchProjectButton;
-    QPushButton* managerProgramButton;
-    QPushButton* countdownProgramButton;
-    QTimer* clockTimer;
-    QLabel* databaseLabel;
-    explicit Controls(const QWidget& w)
-        : Txt基本情况(control<QPlainTextEdit>(&w, QStringLiteral("Txt基本情况"))),
-          clockLabel(control<QLabel>(&w, QStringLiteral("Label3"))),
-          autoSubjectBox(control<QCheckBox>(&w, QStringLiteral("Check1"))),
-          Cmb科目(control<QComboBox>(&w, QStringLiteral("Cmb科目"))),
-          Cmd抽签(control<QPushButton>(&w, QStringLiteral("Cmd抽签"))),
-          reportsButton(control<QPushButton>(&w, QStringLiteral("Command3"))),
-          switchProjectButton(control<QPushButton>(&w, QStringLiteral("Command2"))),
-          managerProgramButton(control<QPushButton>(&w, QStringLiteral("Command1"))),
-          countdownProgramButton(control<QPushButton>(&w, QStringLiteral("Command4"))),
-          clockTimer(control<QTimer>(&w, QStringLiteral("Timer1"))),
-          databaseLabel(control<QLabel>(&w, QStringLiteral("LblDatabase"))) {}
+    const QWidget& w;
+    QPlainTextEdit* Txt基本情况 = control<QPlainTextEdit>(&w, QStringLiteral("Txt基本情况"));
+    QLabel* clockLabel = control<QLabel>(&w, QStringLiteral("Label3"));
+    QCheckBox* autoSubjectBox = control<QCheckBox>(&w, QStringLiteral("Check1"));
+    QComboBox* Cmb科目 = control<QComboBox>(&w, QStringLiteral("Cmb科目"));
+    QPushButton* Cmd抽签 = control<QPushButton>(&w, QStringLiteral("Cmd抽签"));
+    QPushButton* reportsButton = control<QPushButton>(&w, QStringLiteral("Command3"));
+    QPushButton* switchProjectButton = control<QPushButton>(&w, QStringLiteral("Command2"));
+    QPushButton* managerProgramButton = control<QPushButton>(&w, QStringLiteral("Command1"));
+    QPushButton* countdownProgramButton = control<QPushButton>(&w, QStringLiteral("Command4"));
+    QTimer* clockTimer = control<QTimer>(&w, QStringLiteral("Timer1"));
+    QLabel* databaseLabel = control<QLabel>(&w, QStringLiteral("LblDatabase"));
+    explicit Controls(const QWidget& window) : w(window) {}
 };
 
 struct Fixture {

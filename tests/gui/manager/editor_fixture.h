@@ -16,15 +16,12 @@
 
 // The record grid and the three write buttons every data-management editor has.
 struct EditorControls {
-    manager::ui::RecordGrid* grid;
-    QPushButton* Cmd追加;
-    QPushButton* Cmd修改;
-    QPushButton* Cmd删除;
-    explicit EditorControls(const QWidget& editor)
-        : grid(control<manager::ui::RecordGrid>(&editor, QStringLiteral("recordGrid"))),
-          Cmd追加(control<QPushButton>(&editor, QStringLiteral("Cmd追加"))),
-          Cmd修改(control<QPushButton>(&editor, QStringLiteral("Cmd修改"))),
-          Cmd删除(control<QPushButton>(&editor, QStringLiteral("Cmd删除"))) {}
+    const QWidget& w;
+    manager::ui::RecordGrid* grid = control<manager::ui::RecordGrid>(&w, QStringLiteral("recordGrid"));
+    QPushButton* Cmd追加 = control<QPushButton>(&w, QStringLiteral("Cmd追加"));
+    QPushButton* Cmd修改 = control<QPushButton>(&w, QStringLiteral("Cmd修改"));
+    QPushButton* Cmd删除 = control<QPushButton>(&w, QStringLiteral("Cmd删除"));
+    explicit EditorControls(const QWidget& editor) : w(editor) {}
 };
 
 // One project with three-digit room numbers, the run state an editor gets from the main

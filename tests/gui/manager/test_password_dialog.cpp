@@ -35,14 +35,12 @@ struct Fixture {
 
 // The password change's controls, as the operator meets them.
 struct PasswordControls {
-    QLineEdit* oldPassword;
-    QLineEdit* newPassword;
-    QLineEdit* newPasswordAgain;
-    QPushButton* ok;
-    explicit PasswordControls(const Frm密码& w)
-        : oldPassword(control<QLineEdit>(&w, u"Text1"_qs)), newPassword(control<QLineEdit>(&w, u"Text2"_qs)),
-          newPasswordAgain(control<QLineEdit>(&w, u"Text3"_qs)),
-          ok(control<QPushButton>(&w, u"Command1"_qs)) {}
+    const Frm密码& w;
+    QLineEdit* oldPassword = control<QLineEdit>(&w, u"Text1"_qs);
+    QLineEdit* newPassword = control<QLineEdit>(&w, u"Text2"_qs);
+    QLineEdit* newPasswordAgain = control<QLineEdit>(&w, u"Text3"_qs);
+    QPushButton* ok = control<QPushButton>(&w, u"Command1"_qs);
+    explicit PasswordControls(const Frm密码& window) : w(window) {}
 };
 
 } // namespace

@@ -19,16 +19,13 @@ using namespace manager::ui;
 namespace {
 
 struct ProjectControls : EditorControls {
-    QPushButton* setCurrentButton;
-    QList<QLineEdit*> Txt前景;
-    QList<QLineEdit*> Txt背景;
-    const QWidget& editor;
-    explicit ProjectControls(const Frm项目& w)
-        : EditorControls(w), setCurrentButton(control<QPushButton>(&w, u"Command1"_qs)),
-          Txt前景(controlArray<QLineEdit>(&w, u"Txt前景"_qs)),
-          Txt背景(controlArray<QLineEdit>(&w, u"Txt背景"_qs)), editor(w) {}
-    QLineEdit* text(const QString& name) const { return control<QLineEdit>(&editor, name); }
-    QComboBox* combo(const QString& name) const { return control<QComboBox>(&editor, name); }
+    using EditorControls::EditorControls;
+    QPushButton* setCurrentButton = control<QPushButton>(&w, u"Command1"_qs);
+    QList<QLineEdit*> Txt前景 = controlArray<QLineEdit>(&w, u"Txt前景"_qs);
+    QList<QLineEdit*> Txt背景 = controlArray<QLineEdit>(&w, u"Txt背景"_qs);
+    // The names and the draw parameters, by objectName: Txt考试名称, Cmb抽签模式 ...
+    QLineEdit* text(const QString& name) const { return control<QLineEdit>(&w, name); }
+    QComboBox* combo(const QString& name) const { return control<QComboBox>(&w, name); }
 };
 
 struct Fixture {

@@ -12,31 +12,21 @@ using namespace manager::ui;
 namespace {
 
 struct RosterControls : EditorControls {
-    QRadioButton* outsideAndCheckersOption;
-    QRadioButton* firstDutyOption;
-    QRadioButton* secondDutyOption;
-    QLabel* listTitleLabel;
-    QLabel* numberLabel;
-    QPlainTextEdit* txt统计;
-    QLineEdit* Txt编号;
-    QLineEdit* Txt姓名;
-    QComboBox* Cmb性别;
-    QComboBox* Cmb安排;
-    QLineEdit* Txt单位;
-    QLineEdit* Txt电话;
-    QLineEdit* Txt身份证号;
-    QPushButton* Cmd责任;
-    explicit RosterControls(const Frm监考员& w)
-        : EditorControls(w), outsideAndCheckersOption(control<QRadioButton>(&w, u"Option5"_qs)),
-          firstDutyOption(control<QRadioButton>(&w, u"Option2"_qs)),
-          secondDutyOption(control<QRadioButton>(&w, u"Option3"_qs)),
-          listTitleLabel(control<QLabel>(&w, u"Label9"_qs)), numberLabel(control<QLabel>(&w, u"Label8"_qs)),
-          txt统计(control<QPlainTextEdit>(&w, u"txt统计"_qs)), Txt编号(control<QLineEdit>(&w, u"Txt编号"_qs)),
-          Txt姓名(control<QLineEdit>(&w, u"Txt姓名"_qs)), Cmb性别(control<QComboBox>(&w, u"Cmb性别"_qs)),
-          Cmb安排(control<QComboBox>(&w, u"Cmb安排"_qs)), Txt单位(control<QLineEdit>(&w, u"Txt单位"_qs)),
-          Txt电话(control<QLineEdit>(&w, u"Txt电话"_qs)),
-          Txt身份证号(control<QLineEdit>(&w, u"Txt身份证号"_qs)),
-          Cmd责任(control<QPushButton>(&w, u"Cmd责任"_qs)) {}
+    using EditorControls::EditorControls;
+    QRadioButton* outsideAndCheckersOption = control<QRadioButton>(&w, u"Option5"_qs);
+    QRadioButton* firstDutyOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QRadioButton* secondDutyOption = control<QRadioButton>(&w, u"Option3"_qs);
+    QLabel* listTitleLabel = control<QLabel>(&w, u"Label9"_qs);
+    QLabel* numberLabel = control<QLabel>(&w, u"Label8"_qs);
+    QPlainTextEdit* txt统计 = control<QPlainTextEdit>(&w, u"txt统计"_qs);
+    QLineEdit* Txt编号 = control<QLineEdit>(&w, u"Txt编号"_qs);
+    QLineEdit* Txt姓名 = control<QLineEdit>(&w, u"Txt姓名"_qs);
+    QComboBox* Cmb性别 = control<QComboBox>(&w, u"Cmb性别"_qs);
+    QComboBox* Cmb安排 = control<QComboBox>(&w, u"Cmb安排"_qs);
+    QLineEdit* Txt单位 = control<QLineEdit>(&w, u"Txt单位"_qs);
+    QLineEdit* Txt电话 = control<QLineEdit>(&w, u"Txt电话"_qs);
+    QLineEdit* Txt身份证号 = control<QLineEdit>(&w, u"Txt身份证号"_qs);
+    QPushButton* Cmd责任 = control<QPushButton>(&w, u"Cmd责任"_qs);
 };
 
 // Room 001 with its pair and one outside supervisor.

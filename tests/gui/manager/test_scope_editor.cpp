@@ -14,24 +14,17 @@ namespace {
 const QString kOutside = u"场外监考"_qs;
 
 struct ScopeControls {
-    QRadioButton* checkersOption;
-    QLabel* headingLabel;
-    RecordGrid* grid;
-    QList<QCheckBox*> Chk考室;
-    QPushButton* saveButton;
-    QPushButton* invertButton;
-    QPushButton* selectAllButton;
-    QPushButton* oneToOneButton;
-    QLabel* Lbl超出;
-    explicit ScopeControls(const Frm责任& w)
-        : checkersOption(control<QRadioButton>(&w, u"Option2"_qs)),
-          headingLabel(control<QLabel>(&w, u"Label7"_qs)), grid(control<RecordGrid>(&w, u"recordGrid"_qs)),
-          Chk考室(controlArray<QCheckBox>(&w, u"Chk考室"_qs)),
-          saveButton(control<QPushButton>(&w, u"Command1"_qs)),
-          invertButton(control<QPushButton>(&w, u"Command2"_qs)),
-          selectAllButton(control<QPushButton>(&w, u"Command3"_qs)),
-          oneToOneButton(control<QPushButton>(&w, u"Command4"_qs)),
-          Lbl超出(control<QLabel>(&w, u"Lbl超出"_qs)) {}
+    const Frm责任& w;
+    QRadioButton* checkersOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QLabel* headingLabel = control<QLabel>(&w, u"Label7"_qs);
+    RecordGrid* grid = control<RecordGrid>(&w, u"recordGrid"_qs);
+    QList<QCheckBox*> Chk考室 = controlArray<QCheckBox>(&w, u"Chk考室"_qs);
+    QPushButton* saveButton = control<QPushButton>(&w, u"Command1"_qs);
+    QPushButton* invertButton = control<QPushButton>(&w, u"Command2"_qs);
+    QPushButton* selectAllButton = control<QPushButton>(&w, u"Command3"_qs);
+    QPushButton* oneToOneButton = control<QPushButton>(&w, u"Command4"_qs);
+    QLabel* Lbl超出 = control<QLabel>(&w, u"Lbl超出"_qs);
+    explicit ScopeControls(const Frm责任& window) : w(window) {}
 };
 
 QString tickedRooms(const Frm责任& w) {

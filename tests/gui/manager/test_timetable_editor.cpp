@@ -13,24 +13,16 @@ using Fixture = EditorFixture<Frm时间设置>;
 namespace {
 
 struct TimetableControls : EditorControls {
-    QLineEdit* Txt科目;
-    QLineEdit* Txt开考时间;
-    QLineEdit* Txt持续时间;
-    QFrame* fieldsFrame;
-    QFrame* fillFrame;
-    QRadioButton* zhongkaoOption;
-    QRadioButton* gaokaoOption;
-    QPushButton* fillButton;
-    QPushButton* addOneButton;
-    explicit TimetableControls(const Frm时间设置& w)
-        : EditorControls(w), Txt科目(control<QLineEdit>(&w, u"Txt科目"_qs)),
-          Txt开考时间(control<QLineEdit>(&w, u"Txt开考时间"_qs)),
-          Txt持续时间(control<QLineEdit>(&w, u"Txt持续时间"_qs)),
-          fieldsFrame(control<QFrame>(&w, u"Frame2"_qs)), fillFrame(control<QFrame>(&w, u"Frame1"_qs)),
-          zhongkaoOption(control<QRadioButton>(&w, u"Option1"_qs)),
-          gaokaoOption(control<QRadioButton>(&w, u"Option2"_qs)),
-          fillButton(control<QPushButton>(&w, u"Command1"_qs)),
-          addOneButton(control<QPushButton>(&w, u"Command2"_qs)) {}
+    using EditorControls::EditorControls;
+    QLineEdit* Txt科目 = control<QLineEdit>(&w, u"Txt科目"_qs);
+    QLineEdit* Txt开考时间 = control<QLineEdit>(&w, u"Txt开考时间"_qs);
+    QLineEdit* Txt持续时间 = control<QLineEdit>(&w, u"Txt持续时间"_qs);
+    QFrame* fieldsFrame = control<QFrame>(&w, u"Frame2"_qs);
+    QFrame* fillFrame = control<QFrame>(&w, u"Frame1"_qs);
+    QRadioButton* zhongkaoOption = control<QRadioButton>(&w, u"Option1"_qs);
+    QRadioButton* gaokaoOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QPushButton* fillButton = control<QPushButton>(&w, u"Command1"_qs);
+    QPushButton* addOneButton = control<QPushButton>(&w, u"Command2"_qs);
 };
 
 } // namespace

@@ -16,13 +16,11 @@ namespace {
 
 // The report window's controls, as the operator meets them.
 struct ReportControls {
-    QComboBox* list;
-    QCheckBox* dutiesOnly;
-    QPushButton* ok;
-    explicit ReportControls(const Frm报表& w)
-        : list(control<QComboBox>(&w, QStringLiteral("Cmb报表"))),
-          dutiesOnly(control<QCheckBox>(&w, QStringLiteral("Check1"))),
-          ok(control<QPushButton>(&w, QStringLiteral("Command1"))) {}
+    const Frm报表& w;
+    QComboBox* list = control<QComboBox>(&w, QStringLiteral("Cmb报表"));
+    QCheckBox* dutiesOnly = control<QCheckBox>(&w, QStringLiteral("Check1"));
+    QPushButton* ok = control<QPushButton>(&w, QStringLiteral("Command1"));
+    explicit ReportControls(const Frm报表& window) : w(window) {}
 };
 
 QStringList items(const QComboBox* box) {

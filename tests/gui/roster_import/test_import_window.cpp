@@ -23,24 +23,18 @@ namespace {
 
 // The import window's controls, as the operator meets them.
 struct ImportControls {
-    QLabel* examLabel;
-    QLabel* noticeLabel;
-    QLineEdit* Txt目录;
-    QListWidget* folderList;
-    QListWidget* fileList;
-    QCheckBox* invigilatorsBox;
-    QCheckBox* outsideBox;
-    QCheckBox* checkersBox;
-    QPushButton* importButton;
-    QPushButton* templateButton;
-    explicit ImportControls(const Frm数据导入& w)
-        : examLabel(control<QLabel>(&w, u"Label7"_s)), noticeLabel(control<QLabel>(&w, u"Label1"_s)),
-          Txt目录(control<QLineEdit>(&w, u"Txt目录"_s)), folderList(control<QListWidget>(&w, u"Dir1"_s)),
-          fileList(control<QListWidget>(&w, u"File1"_s)),
-          invigilatorsBox(control<QCheckBox>(&w, u"Check1"_s)),
-          outsideBox(control<QCheckBox>(&w, u"Check2"_s)), checkersBox(control<QCheckBox>(&w, u"Check3"_s)),
-          importButton(control<QPushButton>(&w, u"Command1"_s)),
-          templateButton(control<QPushButton>(&w, u"Command2"_s)) {}
+    const Frm数据导入& w;
+    QLabel* examLabel = control<QLabel>(&w, u"Label7"_s);
+    QLabel* noticeLabel = control<QLabel>(&w, u"Label1"_s);
+    QLineEdit* Txt目录 = control<QLineEdit>(&w, u"Txt目录"_s);
+    QListWidget* folderList = control<QListWidget>(&w, u"Dir1"_s);
+    QListWidget* fileList = control<QListWidget>(&w, u"File1"_s);
+    QCheckBox* invigilatorsBox = control<QCheckBox>(&w, u"Check1"_s);
+    QCheckBox* outsideBox = control<QCheckBox>(&w, u"Check2"_s);
+    QCheckBox* checkersBox = control<QCheckBox>(&w, u"Check3"_s);
+    QPushButton* importButton = control<QPushButton>(&w, u"Command1"_s);
+    QPushButton* templateButton = control<QPushButton>(&w, u"Command2"_s);
+    explicit ImportControls(const Frm数据导入& window) : w(window) {}
 };
 
 const QString kData = QStringLiteral(TEST_DATA_DIR "/import/");
