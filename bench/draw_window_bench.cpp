@@ -5,6 +5,7 @@
 // EXAM_TEST_SERVER (a test cluster's connection string) the database is a server's.
 
 #include "common/overview.h"
+#include "controls.h"
 #include "db/schema.h"
 #include "draw/draw_window.h"
 #include "engine/draw_repository.h"
@@ -73,19 +74,20 @@ void liveDraw(benchmark::State& bench) {
     double shown = 0, seconds = 0, stopMs = 0;
     for (auto _ : bench) {
         draw::Frm抽签 w(c.state, fake.services, nullptr);
-        w.stopDelayTimer->setInterval(1);
+        auto* drawButton = control<QPushButton>(&w, QStringLiteral("Cmd抽签"));
+        control<QTimer>(&w, QStringLiteral("Timer1"))->setInterval(1);
         w.show();
-        w.Cmd抽签->click();
+        drawButton->click();
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 3000)
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         shown += w.resultCounter();
         seconds += clock.elapsed() / 1000.0;
-        const QString before = w.Txt监考员[0]->text();
+        const QString before = control<QLineEdit>(&w, QStringLiteral("Txt监考员_0"))->text();
         QElapsedTimer stop;
         stop.start();
-        w.Cmd抽签->click();
+        drawButton->click();
         while (w.drawing())
             QApplication::processEvents();
         stopMs += stop.nsecsElapsed() / 1e6;

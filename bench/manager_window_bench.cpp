@@ -142,7 +142,7 @@ void BM_RosterRefresh(benchmark::State& state) {
     RosterFixture f;
     manager::ui::Frm监考员 editor(f.run, f.services);
     editor.show();
-    editor.grid->scrollBar()->setValue(500);
+    editor.findChild<QScrollBar*>(QStringLiteral("VScroll1"))->setValue(500);
     for (auto _ : state) {
         editor.refresh();
         QApplication::processEvents();
@@ -156,13 +156,18 @@ void BM_RosterAdd(benchmark::State& state) {
     manager::ui::Frm监考员 editor(f.run, f.services);
     editor.show();
     db::Database& db = f.db;
+    auto* add = editor.findChild<QPushButton*>(QStringLiteral("Cmd追加"));
+    auto* number = editor.findChild<QLineEdit*>(QStringLiteral("Txt编号"));
+    auto* name = editor.findChild<QLineEdit*>(QStringLiteral("Txt姓名"));
+    auto* sex = editor.findChild<QComboBox*>(QStringLiteral("Cmb性别"));
+    auto* duty = editor.findChild<QComboBox*>(QStringLiteral("Cmb安排"));
     for (auto _ : state) {
-        editor.Cmd追加->click();
-        editor.Txt编号->setText(QStringLiteral("401"));
-        editor.Txt姓名->setText(QStringLiteral("新 人"));
-        editor.Cmb性别->setCurrentText(QStringLiteral("男"));
-        editor.Cmb安排->setCurrentText(QStringLiteral("甲"));
-        editor.Cmd追加->click();
+        add->click();
+        number->setText(QStringLiteral("401"));
+        name->setText(QStringLiteral("新 人"));
+        sex->setCurrentText(QStringLiteral("男"));
+        duty->setCurrentText(QStringLiteral("甲"));
+        add->click();
         QApplication::processEvents();
         state.PauseTiming();
         db.exec(QStringLiteral("delete from 人员安排 where 分组号='401'"));
@@ -176,7 +181,7 @@ void BM_ScopeRefresh(benchmark::State& state) {
     RosterFixture f;
     manager::ui::Frm责任 editor(f.run, f.services);
     editor.show();
-    editor.grid->scrollBar()->setValue(50);
+    editor.findChild<QScrollBar*>(QStringLiteral("VScroll1"))->setValue(50);
     for (auto _ : state) {
         editor.refresh();
         QApplication::processEvents();

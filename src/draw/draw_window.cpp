@@ -15,10 +15,8 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -65,12 +63,12 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     setObjectName(QStringLiteral("Frm抽签"));
     buildControls();
 
-    examLabel->setText(state.project.ksmc);
-    siteLabel->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
+    panel_.examLabel->setText(state.project.ksmc);
+    panel_.siteLabel->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
     // The subject this window draws for stays the one it opened with, even when the main
     // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
     subject_ = state.DQKM;
-    subjectLabel->setText(subject_);
+    panel_.subjectLabel->setText(subject_);
 
     const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen)
@@ -89,10 +87,6 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
 Frm抽签::~Frm抽签() = default;
 
 void Frm抽签::buildControls() {
-    panelFrame = panel_.panelFrame;
-    examLabel = panel_.examLabel;
-    siteLabel = panel_.siteLabel;
-    subjectLabel = panel_.subjectLabel;
     Cmd抽签 = panel_.Cmd抽签;
     Cmd选抽签人 = panel_.Cmd选抽签人;
     Cmd保存 = panel_.Cmd保存;
@@ -100,17 +94,10 @@ void Frm抽签::buildControls() {
     Cmd打印 = panel_.Cmd打印;
     checks_ = panel_.checks;
     boxes_ = panel_.boxes.get();
-    Txt监考员 = boxes_->boxes();
-    allowReturnBox = checks_[0];
-    allowRepartnerBox = checks_[1];
-    fewerSameGenderBox = checks_[2];
-    fewerSameUnitBox = checks_[3];
-    drawSupervisorsBox = checks_[4];
-    drawCheckersBox = checks_[5];
 
-    stopDelayTimer = new QTimer(this);
-    stopDelayTimer->setObjectName(QStringLiteral("Timer1"));
-    stopDelayTimer->setInterval(1000);
+    stopDelayTimer_ = new QTimer(this);
+    stopDelayTimer_->setObjectName(QStringLiteral("Timer1"));
+    stopDelayTimer_->setInterval(1000);
     runTimer_ = new QTimer(this);
     runTimer_->setInterval(kRunTickMs);
     pickTimer_ = new QTimer(this);
@@ -124,7 +111,7 @@ void Frm抽签::buildControls() {
         reports::ui::Frm报表 reports(state_, services_, this);
         services_.dialogs.run(reports);
     });
-    connect(stopDelayTimer, &QTimer::timeout, this, [this] { stopDelayTick(); });
+    connect(stopDelayTimer_, &QTimer::timeout, this, [this] { stopDelayTick(); });
     connect(runTimer_, &QTimer::timeout, this, [this] { runTick(); });
     connect(pickTimer_, &QTimer::timeout, this, [this] { pickTick(); });
 }
@@ -221,7 +208,7 @@ void Frm抽签::drawClicked() {
 void Frm抽签::stopDelayTick() {
     if (run_.phase() == engine::DrawRun::Phase::Idle) {
         // A start that was declined leaves nothing to enable.
-        stopDelayTimer->stop();
+        stopDelayTimer_->stop();
         return;
     }
     if (run_.phase() == engine::DrawRun::Phase::Running) {
@@ -233,7 +220,7 @@ void Frm抽签::stopDelayTick() {
 void Frm抽签::startRun() {
     if (!db_)
         return;
-    stopDelayTimer->start();
+    stopDelayTimer_->start();
     layoutBoxes();
     if (boxes_->tooMany())
         return;
@@ -287,7 +274,7 @@ void Frm抽签::runTick() {
 }
 
 void Frm抽签::stopRun() {
-    stopDelayTimer->stop();
+    stopDelayTimer_->stop();
     Cmd抽签->setEnabled(false);
     engine::DrawResult r;
     // Saves made meanwhile by another program count for the result.
@@ -302,7 +289,7 @@ void Frm抽签::stopRun() {
 
 void Frm抽签::finishStop() {
     runTimer_->stop();
-    stopDelayTimer->stop();
+    stopDelayTimer_->stop();
     const QString unrecorded = recordStop();
     Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
@@ -339,7 +326,7 @@ bool Frm抽签::mayRecord() const {
 
 void Frm抽签::abortRun(const QString& reason) {
     runTimer_->stop();
-    stopDelayTimer->stop();
+    stopDelayTimer_->stop();
     run_.abort();
     Cmd抽签->setText(kStart);
     Cmd抽签->setEnabled(true);
@@ -506,7 +493,7 @@ void Frm抽签::reject() {
     if (!closeConfirmed_ && !mayClose())
         return;
     pickTimer_->stop();
-    stopDelayTimer->stop();
+    stopDelayTimer_->stop();
     db_ = nullptr;
     QDialog::reject();
 }

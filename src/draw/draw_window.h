@@ -10,16 +10,12 @@
 #include "engine/working_set.h"
 
 #include <QDialog>
-#include <QVector>
 
 #include <array>
 #include <functional>
 #include <memory>
 
 class QCheckBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTimer;
 
@@ -36,24 +32,6 @@ public:
 
     // False when the database could not be read at construction: the window is not shown.
     bool isUsable() const { return opened_ && db_; }
-
-    QFrame* panelFrame;
-    QLabel* examLabel;
-    QLabel* siteLabel;
-    QLabel* subjectLabel;
-    QVector<QLineEdit*> Txt监考员; // kRoomBoxes boxes; box i - 1 shows room i
-    QPushButton* Cmd抽签;
-    QPushButton* Cmd选抽签人;
-    QPushButton* Cmd保存;
-    QPushButton* Cmd加载;
-    QPushButton* Cmd打印;
-    QCheckBox* allowReturnBox;
-    QCheckBox* allowRepartnerBox;
-    QCheckBox* fewerSameGenderBox;
-    QCheckBox* fewerSameUnitBox;
-    QCheckBox* drawSupervisorsBox;
-    QCheckBox* drawCheckersBox;
-    QTimer* stopDelayTimer;
 
     bool saved() const { return run_.saved(); }
     bool drawing() const { return run_.phase() != engine::DrawRun::Phase::Idle; }
@@ -104,6 +82,11 @@ private:
     common::Services& services_;
     QPushButton* loginButton_;
     DrawPanel panel_;
+    QPushButton* Cmd抽签;
+    QPushButton* Cmd选抽签人;
+    QPushButton* Cmd保存;
+    QPushButton* Cmd加载;
+    QPushButton* Cmd打印;
     db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     engine::WorkingSet ws_;
     int rooms_ = 0;
@@ -116,6 +99,7 @@ private:
     engine::DrawRun run_;
     DrawPanel::Snapshot snapshot_;
     QString snapshotCaption_;
+    QTimer* stopDelayTimer_;
     QTimer* runTimer_;
     QTimer* pickTimer_;
     bool picking_ = false;

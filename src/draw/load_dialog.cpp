@@ -17,17 +17,17 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
     setWindowTitle(QStringLiteral("选择加载项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    auto* promptLabel = new QLabel(QStringLiteral("选择项目："), this);
     promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb项目 = new QComboBox(this);
     Cmb项目->setObjectName(QStringLiteral("Cmb项目"));
     Cmb项目->setMinimumContentsLength(28);
-    okButton = new QPushButton(QStringLiteral("确定"), this);
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
     okButton->setObjectName(QStringLiteral("Command1"));
     okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
     cancelButton->setObjectName(QStringLiteral("Command2"));
-    deleteButton = new QPushButton(QStringLiteral("删除选中的抽签数据"), this);
+    auto* deleteButton = new QPushButton(QStringLiteral("删除选中的抽签数据"), this);
     deleteButton->setObjectName(QStringLiteral("Command3"));
 
     auto* choice = new QHBoxLayout;

@@ -9,8 +9,6 @@
 #include <memory>
 
 class QComboBox;
-class QLabel;
-class QPushButton;
 
 namespace draw {
 
@@ -23,12 +21,6 @@ public:
     Frm加载数据(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
     ~Frm加载数据() override;
 
-    QLabel* promptLabel;
-    QComboBox* Cmb项目;
-    QPushButton* okButton;
-    QPushButton* cancelButton;
-    QPushButton* deleteButton;
-
     // The entry chosen with 确定; stays empty when the dialog is cancelled or closed.
     QString JZX;
     // The subject of that entry (common::kInitialSubject for the initial arrangement).
@@ -38,6 +30,7 @@ private:
     void fillList();
     void deleteChosen();
 
+    QComboBox* Cmb项目;
     common::RunState& state_;
     common::Services& services_;
     db::Database* db_ = nullptr; // the program's one connection (RunState::db)

@@ -40,20 +40,20 @@ void Frm参数::buildControls() {
     setWindowTitle(kDrawCaption);
 
     Txt基本情况 = common::ui::createOverviewBox(this, 520);
-    titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel"), 26, this);
+    auto* titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel"), 26, this);
 
-    clockLabel = new QLabel(this);
-    clockLabel->setObjectName(QStringLiteral("Label3"));
-    clockLabel->setAlignment(Qt::AlignCenter);
-    clockLabel->setWordWrap(true);
-    clockLabel->setMinimumHeight(48);
-    QFont clockFont = clockLabel->font();
+    clockLabel_ = new QLabel(this);
+    clockLabel_->setObjectName(QStringLiteral("Label3"));
+    clockLabel_->setAlignment(Qt::AlignCenter);
+    clockLabel_->setWordWrap(true);
+    clockLabel_->setMinimumHeight(48);
+    QFont clockFont = clockLabel_->font();
     clockFont.setPointSize(12);
-    clockLabel->setFont(clockFont);
+    clockLabel_->setFont(clockFont);
 
-    autoSubjectBox = new QCheckBox(QStringLiteral("自动科目选择"), this);
-    autoSubjectBox->setObjectName(QStringLiteral("Check1"));
-    autoSubjectBox->setChecked(true);
+    autoSubjectBox_ = new QCheckBox(QStringLiteral("自动科目选择"), this);
+    autoSubjectBox_->setObjectName(QStringLiteral("Check1"));
+    autoSubjectBox_->setChecked(true);
     Cmb科目 = new QComboBox(this);
     Cmb科目->setObjectName(QStringLiteral("Cmb科目"));
     Cmb科目->setEditable(true);
@@ -75,25 +75,25 @@ void Frm参数::buildControls() {
     big.setBold(true);
     Cmd抽签->setFont(big);
     Cmd抽签->setMinimumHeight(52);
-    reportsButton = button("Command3", QStringLiteral("打印报表"));
-    switchProjectButton = button("Command2", QStringLiteral("项目切换"));
-    managerProgramButton = button("Command1", QStringLiteral("系统设置"));
-    countdownProgramButton = button("Command4", QStringLiteral("考试Quillet"));
+    auto* reportsButton = button("Command3", QStringLiteral("打印报表"));
+    auto* switchProjectButton = button("Command2", QStringLiteral("项目切换"));
+    managerProgramButton_ = button("Command1", QStringLiteral("系统设置"));
+    auto* countdownProgramButton = button("Command4", QStringLiteral("考试Quillet"));
 
     auto* subjectBox = new QGroupBox(QStringLiteral("当前科目"), this);
     auto* subjectLayout = new QVBoxLayout(subjectBox);
-    subjectLayout->addWidget(autoSubjectBox);
+    subjectLayout->addWidget(autoSubjectBox_);
     subjectLayout->addWidget(Cmb科目);
 
     auto* grid = new QGridLayout;
     grid->addWidget(reportsButton, 0, 0);
     grid->addWidget(switchProjectButton, 0, 1);
-    grid->addWidget(managerProgramButton, 1, 0);
+    grid->addWidget(managerProgramButton_, 1, 0);
     grid->addWidget(countdownProgramButton, 1, 1);
 
     auto* side = new QVBoxLayout;
     side->addWidget(titleLabel);
-    side->addWidget(clockLabel);
+    side->addWidget(clockLabel_);
     side->addSpacing(12);
     side->addWidget(subjectBox);
     side->addSpacing(12);
@@ -105,29 +105,29 @@ void Frm参数::buildControls() {
     hint->setAlignment(Qt::AlignCenter);
     side->addWidget(hint);
 
-    databaseLabel = common::ui::createDatabaseLabel(this);
+    databaseLabel_ = common::ui::createDatabaseLabel(this);
     auto* overview = new QVBoxLayout;
     overview->addWidget(Txt基本情况, 1);
-    overview->addWidget(databaseLabel);
+    overview->addWidget(databaseLabel_);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(overview, 3);
     layout->addLayout(side, 2);
     resize(960, 620);
 
-    clockTimer = new QTimer(this);
-    clockTimer->setObjectName(QStringLiteral("Timer1"));
-    clockTimer->setInterval(500);
-    connect(clockTimer, &QTimer::timeout, this, [this] { tick(); });
+    clockTimer_ = new QTimer(this);
+    clockTimer_->setObjectName(QStringLiteral("Timer1"));
+    clockTimer_->setInterval(500);
+    connect(clockTimer_, &QTimer::timeout, this, [this] { tick(); });
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
     connect(help, &QShortcut::activated, this, [this] { openHelp(); });
 
-    connect(autoSubjectBox, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
+    connect(autoSubjectBox_, &QCheckBox::toggled, this, [this](bool on) { Cmb科目->setEnabled(!on); });
     connect(Cmd抽签, &QPushButton::clicked, this, [this] { openDrawWindow(); });
     connect(reportsButton, &QPushButton::clicked, this, [this] { openReports(); });
     connect(switchProjectButton, &QPushButton::clicked, this, [this] { chooseProject(); });
-    connect(managerProgramButton, &QPushButton::clicked, this,
+    connect(managerProgramButton_, &QPushButton::clicked, this,
             [this] { startSibling(QStringLiteral("Morvek")); });
     connect(countdownProgramButton, &QPushButton::clicked, this,
             [this] { startSibling(QStringLiteral("Quillet")); });
@@ -137,7 +137,7 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
     state.ZD = false;
     setWindowTitle(kDrawCaption);
     common::StartupDatabase opened = common::openStartupDatabase(state, programFolder);
-    databaseLabel->setText(common::databaseStatusText(state));
+    databaseLabel_->setText(common::databaseStatusText(state));
     if (!opened.db) {
         services_.prompter.message(this, opened.fatalText, common::Prompter::Icon::Warning,
                                    common::kFatalTitle);
@@ -155,19 +155,19 @@ Frm参数::Start Frm参数::startUp(const QString& programFolder) {
         return Start::Quit;
     if (!project) {
         Txt基本情况->setPlainText(common::kNoProjectText);
-        clockTimer->start();
+        clockTimer_->start();
         return Start::Run;
     }
     state.LoginSucceeded = false;
     showLogin(this);
     读参数();
     tick();
-    clockTimer->start();
+    clockTimer_->start();
     return Start::Run;
 }
 
 void Frm参数::showLogin(QWidget* parent) {
-    common::ui::askLogin(state, services_, managerProgramButton, common::ui::kDrawLoginCaption, parent);
+    common::ui::askLogin(state, services_, managerProgramButton_, common::ui::kDrawLoginCaption, parent);
 }
 
 void Frm参数::读参数() {
@@ -179,7 +179,7 @@ void Frm参数::读参数() {
     if (!common::ui::attemptAction(services_.prompter, this, read, QStringLiteral("读取考试项目数据失败！")))
         return;
     if (state.StaffMismatch)
-        clockLabel->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
+        clockLabel_->setText(QStringLiteral("监考员设置有误，请注意提示信息！"));
     读科目信息();
     Cmd抽签->setEnabled(state.KSS != 0);
 }
@@ -194,7 +194,7 @@ void Frm参数::读科目信息() {
 }
 
 void Frm参数::获取当前科目() {
-    if (!autoSubjectBox->isChecked()) {
+    if (!autoSubjectBox_->isChecked()) {
         state.DQKM = Cmb科目->currentText();
         return;
     }
@@ -209,7 +209,7 @@ void Frm参数::tick() {
     获取当前科目();
     if (!state.StaffMismatch) {
         const QDateTime now = services_.clock.now();
-        clockLabel->setText(common::longDateText(now.date()) + common::ampmTimeText(now.time()));
+        clockLabel_->setText(common::longDateText(now.date()) + common::ampmTimeText(now.time()));
     }
 }
 
@@ -221,7 +221,7 @@ void Frm参数::startSibling(const QString& baseName) {
 }
 
 void Frm参数::openDrawWindow() {
-    Frm抽签 draw(state, services_, managerProgramButton, this);
+    Frm抽签 draw(state, services_, managerProgramButton_, this);
     if (draw.isUsable())
         services_.dialogs.run(draw);
 }

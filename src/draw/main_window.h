@@ -42,19 +42,6 @@ public:
 
     common::RunState state;
 
-    QPlainTextEdit* Txt基本情况;
-    QLabel* titleLabel;
-    QLabel* clockLabel;
-    QCheckBox* autoSubjectBox;
-    QComboBox* Cmb科目;
-    QPushButton* Cmd抽签;
-    QPushButton* reportsButton;
-    QPushButton* switchProjectButton;
-    QPushButton* managerProgramButton;
-    QPushButton* countdownProgramButton;
-    QTimer* clockTimer;
-    QLabel* databaseLabel;
-
 private:
     void buildControls();
     void startSibling(const QString& baseName);
@@ -62,6 +49,14 @@ private:
     void openReports();
     void chooseProject();
 
+    QPlainTextEdit* Txt基本情况;
+    QLabel* clockLabel_;
+    QCheckBox* autoSubjectBox_;
+    QComboBox* Cmb科目;
+    QPushButton* Cmd抽签;
+    QPushButton* managerProgramButton_; // the one a login switches
+    QTimer* clockTimer_;
+    QLabel* databaseLabel_;
     common::Services& services_;
     std::unique_ptr<db::Database> db_;
 };

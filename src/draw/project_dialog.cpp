@@ -18,19 +18,19 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     setWindowTitle(QStringLiteral("选择抽签项目"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    auto* promptLabel = new QLabel(QStringLiteral("选择项目："), this);
     promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb考点 = new QComboBox(this);
     Cmb考点->setObjectName(QStringLiteral("Cmb考点"));
     Cmb考点->setEditable(true);
     Cmb考点->setInsertPolicy(QComboBox::NoInsert);
     Cmb考点->setMinimumContentsLength(32);
-    okButton = new QPushButton(QStringLiteral("确定"), this);
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
     okButton->setObjectName(QStringLiteral("Command1"));
     okButton->setDefault(true);
-    noteLabel = new QLabel(QStringLiteral("说明:系统允许同时创建多个独立考试项目"), this);
+    auto* noteLabel = new QLabel(QStringLiteral("说明:系统允许同时创建多个独立考试项目"), this);
     noteLabel->setObjectName(QStringLiteral("Label2"));
-    seeSettingsLabel = new QLabel(QStringLiteral("　　 具体情况见参数设置相关项目"), this);
+    auto* seeSettingsLabel = new QLabel(QStringLiteral("　　 具体情况见参数设置相关项目"), this);
     seeSettingsLabel->setObjectName(QStringLiteral("Label3"));
 
     auto* layout = new QGridLayout(this);

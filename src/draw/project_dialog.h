@@ -6,8 +6,6 @@
 #include <QDialog>
 
 class QComboBox;
-class QLabel;
-class QPushButton;
 
 namespace draw {
 
@@ -17,15 +15,10 @@ class Frm选项目 : public QDialog {
 public:
     Frm选项目(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QLabel* promptLabel;
-    QComboBox* Cmb考点;
-    QPushButton* okButton;
-    QLabel* noteLabel;
-    QLabel* seeSettingsLabel;
-
 private:
     void choose();
 
+    QComboBox* Cmb考点;
     common::RunState& state_;
 };
 

@@ -79,7 +79,7 @@ int cappedAdvance(const QFontMetrics& fm, const QString& text) {
 RoomBoxes::RoomBoxes(QWidget* frame) {
     for (int k = 0; k < kRoomBoxes; ++k) {
         auto* box = new RoomBox(frame);
-        box->setObjectName(QStringLiteral("Txt监考员"));
+        box->setObjectName(QStringLiteral("Txt监考员_%1").arg(k));
         box->setProperty("Index", k);
         box->setReadOnly(true);
         box->setFrame(false);

@@ -13,21 +13,21 @@ Frm保存::Frm保存(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("保存抽签结论"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    othersFrame = new QGroupBox(QStringLiteral("其他工作人员"), this);
+    auto* othersFrame = new QGroupBox(QStringLiteral("其他工作人员"), this);
     othersFrame->setObjectName(QStringLiteral("Frame1"));
-    invigilatorsOnlyOption = new QRadioButton(QStringLiteral("不追加场外及验卷"), othersFrame);
+    auto* invigilatorsOnlyOption = new QRadioButton(QStringLiteral("不追加场外及验卷"), othersFrame);
     invigilatorsOnlyOption->setObjectName(QStringLiteral("Option1"));
-    withDutiesOption = new QRadioButton(QStringLiteral("按预选参数处理"), othersFrame);
+    auto* withDutiesOption = new QRadioButton(QStringLiteral("按预选参数处理"), othersFrame);
     withDutiesOption->setObjectName(QStringLiteral("Option2"));
     withDutiesOption->setChecked(true);
     auto* options = new QVBoxLayout(othersFrame);
     options->addWidget(invigilatorsOnlyOption);
     options->addWidget(withDutiesOption);
 
-    saveButton = new QPushButton(QStringLiteral("保存数据"), this);
+    auto* saveButton = new QPushButton(QStringLiteral("保存数据"), this);
     saveButton->setObjectName(QStringLiteral("Command2"));
     saveButton->setDefault(true);
-    discardButton = new QPushButton(QStringLiteral("放弃数据"), this);
+    auto* discardButton = new QPushButton(QStringLiteral("放弃数据"), this);
     discardButton->setObjectName(QStringLiteral("Command1"));
 
     auto* buttons = new QHBoxLayout;
@@ -43,7 +43,7 @@ Frm保存::Frm保存(QWidget* parent) : QDialog(parent) {
         BC = 0;
         reject();
     });
-    connect(saveButton, &QPushButton::clicked, this, [this] {
+    connect(saveButton, &QPushButton::clicked, this, [this, invigilatorsOnlyOption, withDutiesOption] {
         if (invigilatorsOnlyOption->isChecked())
             BC = 1;
         if (withDutiesOption->isChecked())

@@ -18,13 +18,13 @@ public:
     FrmLogin(RunState& state, Services& services, QPushButton* switchedButton, const QString& caption,
              QWidget* parent = nullptr);
 
+private:
+    void tryLogin();
+
     QLineEdit* txtUserName;
     QLineEdit* txtPassword;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
-
-private:
-    void tryLogin();
 
     RunState& state_;
     Services& services_;

@@ -9,7 +9,9 @@
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -94,15 +96,15 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     Lbl日期 = makeLabel(this, QStringLiteral("Lbl日期"), sansFont(false), Qt::black);
     Lbl时间 = makeLabel(this, QStringLiteral("Lbl时间"), sansFont(true), Qt::red);
     Lbl科目 = makeLabel(this, QStringLiteral("Lbl科目"), calligraphicFont(), Qt::blue);
-    upperLineLabel = makeLabel(this, QStringLiteral("Label1"), sansFont(true), Qt::red);
-    lowerLineLabel = makeLabel(this, QStringLiteral("Label2"), sansFont(true), Qt::red);
-    noticeLabel = makeLabel(this, QStringLiteral("Label3"), sansFont(false), Qt::darkGray);
-    noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    noticeLabel->setWordWrap(true);
-    databaseLabel = makeLabel(this, QStringLiteral("LblDatabase"), sansFont(false), Qt::darkGray);
-    databaseLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    upperLineLabel_ = makeLabel(this, QStringLiteral("Label1"), sansFont(true), Qt::red);
+    lowerLineLabel_ = makeLabel(this, QStringLiteral("Label2"), sansFont(true), Qt::red);
+    noticeLabel_ = makeLabel(this, QStringLiteral("Label3"), sansFont(false), Qt::darkGray);
+    noticeLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    noticeLabel_->setWordWrap(true);
+    databaseLabel_ = makeLabel(this, QStringLiteral("LblDatabase"), sansFont(false), Qt::darkGray);
+    databaseLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Lbl科目->setText(kSubjectPrefix);
-    noticeLabel->setText(kAccuracyNotice);
+    noticeLabel_->setText(kAccuracyNotice);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
@@ -112,16 +114,16 @@ FrmQuillet::FrmQuillet(common::Services& services, QWidget* parent)
     layout->addStretch(1);
     layout->addWidget(Lbl科目);
     layout->addStretch(1);
-    layout->addWidget(upperLineLabel);
-    layout->addWidget(lowerLineLabel);
+    layout->addWidget(upperLineLabel_);
+    layout->addWidget(lowerLineLabel_);
     layout->addStretch(2);
-    layout->addWidget(noticeLabel);
-    layout->addWidget(databaseLabel);
+    layout->addWidget(noticeLabel_);
+    layout->addWidget(databaseLabel_);
 
-    clockTimer = new QTimer(this);
-    clockTimer->setObjectName(QStringLiteral("Timer1"));
-    clockTimer->setInterval(1000);
-    connect(clockTimer, &QTimer::timeout, this, [this] { tick(); });
+    clockTimer_ = new QTimer(this);
+    clockTimer_->setObjectName(QStringLiteral("Timer1"));
+    clockTimer_->setInterval(1000);
+    connect(clockTimer_, &QTimer::timeout, this, [this] { tick(); });
 
     placeOnScreen();
     fitFonts();
@@ -138,7 +140,7 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
     // The program only reads, so the file is opened read-only and never checked for writing.
     common::StartupDatabase start =
         common::openStartupDatabase(state_, programFolder, /*detectReadOnly=*/false);
-    databaseLabel->setText(common::databaseStatusText(state_));
+    databaseLabel_->setText(common::databaseStatusText(state_));
     if (!start.db) {
         services_.prompter.message(nullptr, start.fatalText, common::Prompter::Icon::Warning,
                                    common::kFatalTitle);
@@ -158,12 +160,12 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
         return false;
     if (!project) {
         // No current project: the design texts stay and every tick shows break time.
-        clockTimer->start();
+        clockTimer_->start();
         return true;
     }
     showDateAndTime(services_.clock.now());
-    noticeLabel->setText(kAccuracyNotice);
-    clockTimer->start();
+    noticeLabel_->setText(kAccuracyNotice);
+    clockTimer_->start();
     return true;
 }
 
@@ -176,8 +178,8 @@ void FrmQuillet::tick() {
     const CountdownLines lines = countdownLines(state_.SubjectTable, now);
     Lbl科目->setText(kSubjectPrefix + lines.subject);
     showDateAndTime(now);
-    upperLineLabel->setText(lines.upper);
-    lowerLineLabel->setText(lines.lower);
+    upperLineLabel_->setText(lines.upper);
+    lowerLineLabel_->setText(lines.lower);
     fitFonts();
 }
 
@@ -204,10 +206,10 @@ void FrmQuillet::fitFonts() {
     scaleFont(Lbl日期, kDatePoints, scale, lineWidth, true);
     scaleFont(Lbl时间, kTimePoints, scale, lineWidth, true);
     scaleFont(Lbl科目, kSubjectPoints, scale, lineWidth, true);
-    scaleFont(upperLineLabel, kCountdownPoints, scale, lineWidth, true);
-    scaleFont(lowerLineLabel, kCountdownPoints, scale, lineWidth, true);
-    scaleFont(noticeLabel, kNoticePoints, scale, lineWidth, false);
-    scaleFont(databaseLabel, kDatabasePoints, scale, lineWidth, true);
+    scaleFont(upperLineLabel_, kCountdownPoints, scale, lineWidth, true);
+    scaleFont(lowerLineLabel_, kCountdownPoints, scale, lineWidth, true);
+    scaleFont(noticeLabel_, kNoticePoints, scale, lineWidth, false);
+    scaleFont(databaseLabel_, kDatabasePoints, scale, lineWidth, true);
 }
 
 void FrmQuillet::resizeEvent(QResizeEvent* event) {

@@ -5,11 +5,12 @@
 #include "common/single_instance.h"
 #include "db/database.h"
 
-#include <QLabel>
-#include <QTimer>
 #include <QWidget>
 
 #include <memory>
+
+class QLabel;
+class QTimer;
 
 namespace db {
 class Database;
@@ -30,15 +31,6 @@ public:
 
     const common::RunState& state() const { return state_; }
 
-    QLabel* Lbl日期;
-    QLabel* Lbl时间;
-    QLabel* Lbl科目;
-    QLabel* upperLineLabel;
-    QLabel* lowerLineLabel;
-    QLabel* noticeLabel;
-    QLabel* databaseLabel;
-    QTimer* clockTimer;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -49,6 +41,14 @@ private:
     void placeOnScreen();
     void fitFonts();
 
+    QLabel* Lbl日期;
+    QLabel* Lbl时间;
+    QLabel* Lbl科目;
+    QLabel* upperLineLabel_;
+    QLabel* lowerLineLabel_;
+    QLabel* noticeLabel_;
+    QLabel* databaseLabel_;
+    QTimer* clockTimer_;
     common::Services& services_;
     common::RunState state_;
     // The window's connection, kept for the run as the other programs keep theirs: the file's

@@ -35,7 +35,7 @@ void Frm管理::buildControls() {
     setWindowTitle(QStringLiteral("Morvek"));
 
     Txt基本情况 = common::ui::createOverviewBox(this, 560);
-    titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel数据管理"), 22, this);
+    auto* titleLabel = common::ui::createTitleLabel(QStringLiteral("Vardel数据管理"), 22, this);
 
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
@@ -43,21 +43,21 @@ void Frm管理::buildControls() {
         b->setMinimumHeight(40);
         return b;
     };
-    projectsButton = button("Command1", QStringLiteral("项目管理"));
+    projectsButton_ = button("Command1", QStringLiteral("项目管理"));
     Cmd时间 = button("Cmd时间", QStringLiteral("考试科目与时间"));
-    staffButton = button("Command3", QStringLiteral("人员管理"));
-    importButton = button("Command2", QStringLiteral("数据导入"));
-    drawProgramButton = button("Command4", QStringLiteral("打开抽签程序"));
-    passwordButton = button("Command5", QStringLiteral("修改管理密码"));
+    staffButton_ = button("Command3", QStringLiteral("人员管理"));
+    importButton_ = button("Command2", QStringLiteral("数据导入"));
+    drawProgramButton_ = button("Command4", QStringLiteral("打开抽签程序"));
+    auto* passwordButton = button("Command5", QStringLiteral("修改管理密码"));
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     auto* buttons = new QVBoxLayout(frame);
     buttons->setSpacing(10);
-    for (QPushButton* b : {projectsButton, Cmd时间, staffButton, importButton})
+    for (QPushButton* b : {projectsButton_, Cmd时间, staffButton_, importButton_})
         buttons->addWidget(b);
     buttons->addSpacing(16);
-    buttons->addWidget(drawProgramButton);
+    buttons->addWidget(drawProgramButton_);
     buttons->addWidget(passwordButton);
     buttons->addStretch();
 
@@ -65,10 +65,10 @@ void Frm管理::buildControls() {
     side->addWidget(titleLabel);
     side->addSpacing(8);
     side->addWidget(frame, 1);
-    databaseLabel = common::ui::createDatabaseLabel(this);
+    databaseLabel_ = common::ui::createDatabaseLabel(this);
     auto* overview = new QVBoxLayout;
     overview->addWidget(Txt基本情况, 1);
-    overview->addWidget(databaseLabel);
+    overview->addWidget(databaseLabel_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(14);
@@ -76,12 +76,12 @@ void Frm管理::buildControls() {
     layout->addLayout(side);
     resize(840, 700);
 
-    connect(projectsButton, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
+    connect(projectsButton_, &QPushButton::clicked, this, [this] { openEditor<Frm项目>(); });
     connect(Cmd时间, &QPushButton::clicked, this, [this] { openEditor<Frm时间设置>(); });
-    connect(staffButton, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
-    connect(importButton, &QPushButton::clicked, this,
+    connect(staffButton_, &QPushButton::clicked, this, [this] { openEditor<Frm监考员>(); });
+    connect(importButton_, &QPushButton::clicked, this,
             [this] { openEditor<roster_import::ui::Frm数据导入>(); });
-    connect(drawProgramButton, &QPushButton::clicked, this, [this] { startDrawProgram(); });
+    connect(drawProgramButton_, &QPushButton::clicked, this, [this] { startDrawProgram(); });
     connect(passwordButton, &QPushButton::clicked, this, [this] { openPassword(); });
 }
 
@@ -93,7 +93,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
         return Start::Quit;
     }
     setWindowTitle(mainCaption(state));
-    databaseLabel->setText(common::databaseStatusText(state));
+    databaseLabel_->setText(common::databaseStatusText(state));
     if (start.outcome == Outcome::Fatal) {
         services_.prompter.message(this, start.message, common::Prompter::Icon::Warning, common::kFatalTitle);
         return Start::Quit;
@@ -113,7 +113,7 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
 }
 
 void Frm管理::showLogin() {
-    common::ui::askLogin(state, services_, projectsButton, common::ui::kManagerLoginCaption, this);
+    common::ui::askLogin(state, services_, projectsButton_, common::ui::kManagerLoginCaption, this);
 }
 
 void Frm管理::读参数() {
@@ -126,7 +126,7 @@ void Frm管理::读参数() {
         found = o.projectFound;
     };
     common::ui::attemptAction(services_.prompter, this, read, QStringLiteral("读取考试项目数据失败！"));
-    for (QPushButton* b : {importButton, staffButton, drawProgramButton, Cmd时间})
+    for (QPushButton* b : {importButton_, staffButton_, drawProgramButton_, Cmd时间})
         b->setEnabled(found);
 }
 

@@ -33,16 +33,6 @@ public:
 
     common::RunState state;
 
-    QPlainTextEdit* Txt基本情况;
-    QLabel* titleLabel;
-    QPushButton* projectsButton;
-    QPushButton* Cmd时间; // 考试科目与时间
-    QPushButton* staffButton;
-    QPushButton* importButton;
-    QPushButton* drawProgramButton;
-    QPushButton* passwordButton;
-    QLabel* databaseLabel;
-
 private:
     void buildControls();
     void showLogin();
@@ -51,6 +41,13 @@ private:
     void openPassword();
     void startDrawProgram();
 
+    QPlainTextEdit* Txt基本情况;
+    QPushButton* projectsButton_; // the one a login switches
+    QPushButton* Cmd时间;         // 考试科目与时间
+    QPushButton* staffButton_;
+    QPushButton* importButton_;
+    QPushButton* drawProgramButton_;
+    QLabel* databaseLabel_;
     common::Services& services_;
     std::unique_ptr<db::Database> db_;
 };

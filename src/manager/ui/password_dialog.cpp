@@ -23,19 +23,19 @@ Frm密码::Frm密码(common::RunState& state, common::Services& services, QWidge
         edit->setMinimumWidth(200);
         return edit;
     };
-    oldPasswordEdit = password("Text1");
-    newPasswordEdit = password("Text2");
-    newPasswordAgainEdit = password("Text3");
-    okButton = new QPushButton(QStringLiteral("确定"), this);
+    oldPasswordEdit_ = password("Text1");
+    newPasswordEdit_ = password("Text2");
+    newPasswordAgainEdit_ = password("Text3");
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
     okButton->setObjectName(QStringLiteral("Command1"));
     okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
     cancelButton->setObjectName(QStringLiteral("Command2"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("旧密码:"), oldPasswordEdit);
-    form->addRow(QStringLiteral("新密码:"), newPasswordEdit);
-    form->addRow(QStringLiteral("再输入一次:"), newPasswordAgainEdit);
+    form->addRow(QStringLiteral("旧密码:"), oldPasswordEdit_);
+    form->addRow(QStringLiteral("新密码:"), newPasswordEdit_);
+    form->addRow(QStringLiteral("再输入一次:"), newPasswordAgainEdit_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(okButton);
@@ -53,11 +53,11 @@ Frm密码::Frm密码(common::RunState& state, common::Services& services, QWidge
 QLineEdit* Frm密码::box(PasswordBox which) const {
     switch (which) {
     case PasswordBox::Old:
-        return oldPasswordEdit;
+        return oldPasswordEdit_;
     case PasswordBox::New:
-        return newPasswordEdit;
+        return newPasswordEdit_;
     case PasswordBox::Again:
-        return newPasswordAgainEdit;
+        return newPasswordAgainEdit_;
     case PasswordBox::None:
         break;
     }
@@ -66,7 +66,7 @@ QLineEdit* Frm密码::box(PasswordBox which) const {
 
 void Frm密码::change() {
     if (const std::optional<PasswordRefusal> r = checkPasswordChange(
-            {oldPasswordEdit->text(), newPasswordEdit->text(), newPasswordAgainEdit->text()}, state_)) {
+            {oldPasswordEdit_->text(), newPasswordEdit_->text(), newPasswordAgainEdit_->text()}, state_)) {
         QLineEdit* edit = box(r->box);
         services_.prompter.message(
             this, r->text, edit ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
@@ -79,7 +79,7 @@ void Frm密码::change() {
     bool saved = false;
     if (!common::ui::attemptAction(
             services_.prompter, this,
-            [&] { saved = savePassword(common::runDatabase(state_), state_, newPasswordEdit->text()); },
+            [&] { saved = savePassword(common::runDatabase(state_), state_, newPasswordEdit_->text()); },
             QStringLiteral("密码没有修改！")))
         return;
     if (saved) {

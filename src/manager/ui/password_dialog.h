@@ -6,7 +6,6 @@
 #include <QDialog>
 
 class QLineEdit;
-class QPushButton;
 
 namespace manager::ui {
 
@@ -16,15 +15,13 @@ class Frm密码 : public QDialog {
 public:
     Frm密码(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QLineEdit* oldPasswordEdit;
-    QLineEdit* newPasswordEdit;
-    QLineEdit* newPasswordAgainEdit;
-    QPushButton* okButton;
-    QPushButton* cancelButton;
-
 private:
     void change();
     QLineEdit* box(PasswordBox which) const;
+
+    QLineEdit* oldPasswordEdit_;
+    QLineEdit* newPasswordEdit_;
+    QLineEdit* newPasswordAgainEdit_;
 
     common::RunState& state_;
     common::Services& services_;

@@ -17,18 +17,18 @@ Frm项目::Frm项目(common::RunState& state, common::Services& services, QWidge
     setObjectName(QStringLiteral("Frm项目"));
     setWindowTitle(QStringLiteral("项目管理"));
 
-    setCurrentButton = editorButton("Command1", QStringLiteral("设置为当前项目"), this);
-    connect(setCurrentButton, &QPushButton::clicked, this, [this] { setCurrent(); });
+    setCurrentButton_ = editorButton("Command1", QStringLiteral("设置为当前项目"), this);
+    connect(setCurrentButton_, &QPushButton::clicked, this, [this] { setCurrent(); });
 
     auto* listTitle = new QLabel(QStringLiteral("考试项目"), this);
     QFont bold = listTitle->font();
     bold.setBold(true);
     listTitle->setFont(bold);
-    grid->setMinimumWidth(300);
+    grid_->setMinimumWidth(300);
     auto* left = new QVBoxLayout;
     left->addWidget(listTitle);
-    left->addWidget(grid, 1);
-    left->addWidget(setCurrentButton);
+    left->addWidget(grid_, 1);
+    left->addWidget(setCurrentButton_);
 
     auto* right = new QVBoxLayout;
     right->addWidget(buildFields());
@@ -52,7 +52,7 @@ QWidget* Frm项目::buildFields() {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(r.control);
         edit->setMinimumWidth(260);
-        texts[r.control] = edit;
+        texts_[r.control] = edit;
         names->addRow(r.label, edit);
     }
     auto* rules = new QGridLayout;
@@ -67,7 +67,7 @@ QWidget* Frm项目::buildFields() {
         combo->setEditable(!r.unit.isEmpty());
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCurrentText(r.designText);
-        combos[r.control] = combo;
+        combos_[r.control] = combo;
         // A screen reader names each box by its own label, never by the group around them.
         auto* label = new QLabel(r.label, this);
         label->setBuddy(combo);
@@ -125,9 +125,9 @@ QWidget* Frm项目::buildColours() {
 
 ProjectForm Frm项目::form() const {
     ProjectForm f;
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+    for (auto it = texts_.cbegin(); it != texts_.cend(); ++it)
         f.values[it.key()] = it.value()->text();
-    for (auto it = combos.cbegin(); it != combos.cend(); ++it)
+    for (auto it = combos_.cbegin(); it != combos_.cend(); ++it)
         f.values[it.key()] = it.value()->currentText();
     for (int i = 0; i < 3; ++i) {
         f.text[i] = Txt前景[i]->text();
@@ -137,11 +137,11 @@ ProjectForm Frm项目::form() const {
 }
 
 void Frm项目::setForm(const ProjectForm& f) {
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+    for (auto it = texts_.cbegin(); it != texts_.cend(); ++it) {
         it.value()->setText(f.values.value(it.key()));
         it.value()->setCursorPosition(0); // a long name shows its beginning
     }
-    for (auto it = combos.cbegin(); it != combos.cend(); ++it) {
+    for (auto it = combos_.cbegin(); it != combos_.cend(); ++it) {
         if (it.value()->isEditable())
             it.value()->setEditText(f.values.value(it.key()));
         else
@@ -185,15 +185,15 @@ void Frm项目::showRecord(const Page& page) {
 }
 
 void Frm项目::clearFields() {
-    for (QLineEdit* edit : std::as_const(texts))
+    for (QLineEdit* edit : std::as_const(texts_))
         edit->clear();
-    texts.value(QStringLiteral("Txt考试名称"))->setFocus();
+    texts_.value(QStringLiteral("Txt考试名称"))->setFocus();
 }
 
 QStringList Frm项目::plainFields() {
     QStringList warnings;
     const ProjectForm plain = plainProject(form(), warnings);
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+    for (auto it = texts_.cbegin(); it != texts_.cend(); ++it)
         it.value()->setText(plain.values.value(it.key()));
     return warnings;
 }
@@ -215,8 +215,8 @@ bool Frm项目::deleteAllowed() const {
 }
 
 void Frm项目::updateControls() {
-    setCurrentButton->setEnabled(isUsable() && page().hasCurrent() &&
-                                 canSetCurrent(page().currentId(), state_));
+    setCurrentButton_->setEnabled(isUsable() && page().hasCurrent() &&
+                                  canSetCurrent(page().currentId(), state_));
 }
 
 void Frm项目::setCurrent() {

@@ -19,13 +19,6 @@ class Frm项目 : public RecordEditor {
 public:
     Frm项目(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QHash<QString, QLineEdit*> texts;    // by objectName: Txt考试名称 ...
-    QHash<QString, QComboBox*> combos;   // by objectName: Cmb抽签模式 ...
-    std::array<QLineEdit*, 3> Txt前景{}; // text colour red, green, blue ("Txt前景_0" ...)
-    std::array<QLineEdit*, 3> Txt背景{}; // background colour
-    QLineEdit* TxtYB;                    // the colour sample
-    QPushButton* setCurrentButton;
-
     ProjectForm form() const;
     void setForm(const ProjectForm& form);
     // ybs: the sample in the colours of the six boxes.
@@ -46,6 +39,13 @@ private:
     QWidget* buildColours();
     void colourEdited(ColourKind kind, int index);
     void setCurrent();
+
+    QHash<QString, QLineEdit*> texts_;   // by objectName: Txt考试名称 ...
+    QHash<QString, QComboBox*> combos_;  // by objectName: Cmb抽签模式 ...
+    std::array<QLineEdit*, 3> Txt前景{}; // text colour red, green, blue ("Txt前景_0" ...)
+    std::array<QLineEdit*, 3> Txt背景{}; // background colour
+    QLineEdit* TxtYB;                    // the colour sample
+    QPushButton* setCurrentButton_;
 };
 
 } // namespace manager::ui

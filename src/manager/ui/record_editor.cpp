@@ -24,7 +24,7 @@ RecordEditor::RecordEditor(common::RunState& state, common::Services& services, 
                            int pageSize, int linesPerRow, QWidget* parent)
     : QDialog(parent), state_(state), services_(services), pager_(pageSize) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    grid = new RecordGrid(pageSize, linesPerRow, this);
+    grid_ = new RecordGrid(pageSize, linesPerRow, this);
     Cmd追加 = editorButton("Cmd追加", QStringLiteral("追加"), this);
     Cmd修改 = editorButton("Cmd修改", QStringLiteral("修改"), this);
     Cmd删除 = editorButton("Cmd删除", QStringLiteral("删除"), this);
@@ -38,11 +38,11 @@ RecordEditor::RecordEditor(common::RunState& state, common::Services& services, 
     if (!opened)
         db_ = nullptr;
 
-    connect(grid, &RecordGrid::scrolled, this, [this](int top) {
+    connect(grid_, &RecordGrid::scrolled, this, [this](int top) {
         pager_.setTop(top);
         refresh();
     });
-    connect(grid, &RecordGrid::rowClicked, this, [this](int row) {
+    connect(grid_, &RecordGrid::rowClicked, this, [this](int row) {
         if (pager_.clickRow(row))
             refresh();
     });
@@ -56,7 +56,7 @@ RecordEditor::~RecordEditor() = default;
 void RecordEditor::load() {
     if (header_)
         header_->setText(headerText(state_));
-    grid->clear();
+    grid_->clear();
     refresh();
 }
 
@@ -87,7 +87,7 @@ void RecordEditor::refresh() {
     const bool ok = attempt([this] { page_ = readPage(*source_, pager_); }, QStringLiteral("读取数据失败！"));
     if (!ok)
         page_ = {};
-    grid->showPage(page_, pager_);
+    grid_->showPage(page_, pager_);
     showRecord(page_);
     applyMode();
 }
@@ -101,7 +101,7 @@ void RecordEditor::applyMode() {
     Cmd修改->setEnabled(b.modify);
     Cmd删除->setEnabled(b.remove);
     // A new record is typed into empty fields; moving through the list meanwhile would fill them.
-    grid->setEnabled(!mode_.adding());
+    grid_->setEnabled(!mode_.adding());
     updateControls();
 }
 

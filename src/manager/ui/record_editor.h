@@ -29,7 +29,7 @@ QPushButton* editorButton(const char* objectName, const QString& caption, QWidge
 //   class Frm时间设置 : public RecordEditor {
 //       Frm时间设置(state, services, parent)
 //           : RecordEditor(state, services, timetableDefinition(state.DQXM), 5, 1, parent) {
-//           ... build the fields and a layout holding grid, Cmd追加, Cmd修改, Cmd删除 ...
+//           ... build the fields and a layout holding grid_ and writeButtons() ...
 //           load();   // last: clears, applies the login, refreshes
 //       }
 //       void showRecord(const Page&) override;  void clearFields() override;
@@ -44,11 +44,6 @@ public:
 
     // False when the editor's connection could not be opened (the reason was said).
     bool isUsable() const { return db_ != nullptr; }
-
-    RecordGrid* grid;
-    QPushButton* Cmd追加;
-    QPushButton* Cmd修改;
-    QPushButton* Cmd删除;
 
     // 刷新: the page, the current record into the fields, the buttons.
     void refresh();
@@ -92,6 +87,8 @@ protected:
 
     common::RunState& state_;
     common::Services& services_;
+    RecordGrid* grid_;
+    QPushButton* Cmd追加; // also pressed by the timetable's 单个追加
 
 private:
     void pressAdd();
@@ -100,6 +97,8 @@ private:
     void applyMode();
     bool passesChecks();
 
+    QPushButton* Cmd修改;
+    QPushButton* Cmd删除;
     db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     std::unique_ptr<RecordSource> source_;
     RecordPager pager_;

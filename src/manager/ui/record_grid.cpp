@@ -11,6 +11,7 @@
 namespace manager::ui {
 
 RecordGrid::RecordGrid(int rows, int linesPerRow, QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("recordGrid"));
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);

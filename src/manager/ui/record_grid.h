@@ -13,7 +13,8 @@ namespace manager::ui {
 
 // The record list of every editor: N rows of plain text beside a scroll bar whose value
 // is the record shown in row 0, the current record, drawn in red. Rows are the control
-// array Label1 (objectNames "Label1_0" ... ), the scroll bar is VScroll1.
+// array Label1 (objectNames "Label1_0" ... ), the scroll bar is VScroll1, the grid itself
+// "recordGrid".
 class RecordGrid : public QFrame {
     Q_OBJECT
 public:

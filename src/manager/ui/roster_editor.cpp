@@ -60,15 +60,15 @@ Frm监考员::Frm监考员(common::RunState& state, common::Services& services, 
     setWindowTitle(QStringLiteral("考务人员设置"));
 
     QLabel* header = addHeader(QStringLiteral("Label5"));
-    listTitleLabel = plainLabel("Label9", this);
-    QFont bold = listTitleLabel->font();
+    listTitleLabel_ = plainLabel("Label9", this);
+    QFont bold = listTitleLabel_->font();
     bold.setBold(true);
-    listTitleLabel->setFont(bold);
-    grid->setMinimumWidth(420);
+    listTitleLabel_->setFont(bold);
+    grid_->setMinimumWidth(420);
 
     auto* list = new QVBoxLayout;
-    list->addWidget(listTitleLabel);
-    list->addWidget(grid, 1);
+    list->addWidget(listTitleLabel_);
+    list->addWidget(grid_, 1);
     auto* side = new QVBoxLayout;
     side->addWidget(buildView());
     side->addWidget(buildFields(), 1);
@@ -97,14 +97,14 @@ Frm监考员::Frm监考员(common::RunState& state, common::Services& services, 
 QWidget* Frm监考员::buildView() {
     auto* box = new QGroupBox(QStringLiteral("显示"), this);
     auto* categories = new QButtonGroup(box);
-    invigilatorsOption = option("Option4", QStringLiteral("监考员"), categories, box);
-    outsideAndCheckersOption = option("Option5", QStringLiteral("场外与验卷人员"), categories, box);
-    invigilatorsOption->setChecked(true);
+    invigilatorsOption_ = option("Option4", QStringLiteral("监考员"), categories, box);
+    outsideAndCheckersOption_ = option("Option5", QStringLiteral("场外与验卷人员"), categories, box);
+    invigilatorsOption_->setChecked(true);
     auto* subsets = new QButtonGroup(box);
-    showAllOption = option("Option1", QStringLiteral("显示全部"), subsets, box);
-    firstDutyOption = option("Option2", QString(), subsets, box);
-    secondDutyOption = option("Option3", QString(), subsets, box);
-    showAllOption->setChecked(true);
+    showAllOption_ = option("Option1", QStringLiteral("显示全部"), subsets, box);
+    firstDutyOption_ = option("Option2", QString(), subsets, box);
+    secondDutyOption_ = option("Option3", QString(), subsets, box);
+    showAllOption_->setChecked(true);
     for (QButtonGroup* group : {categories, subsets}) {
         connect(group, &QButtonGroup::buttonClicked, this, [this] {
             pager().setTop(1);
@@ -113,11 +113,11 @@ QWidget* Frm监考员::buildView() {
         });
     }
     auto* layout = new QGridLayout(box);
-    layout->addWidget(invigilatorsOption, 0, 0);
-    layout->addWidget(outsideAndCheckersOption, 0, 1, 1, 2);
-    layout->addWidget(showAllOption, 1, 0);
-    layout->addWidget(firstDutyOption, 1, 1);
-    layout->addWidget(secondDutyOption, 1, 2);
+    layout->addWidget(invigilatorsOption_, 0, 0);
+    layout->addWidget(outsideAndCheckersOption_, 0, 1, 1, 2);
+    layout->addWidget(showAllOption_, 1, 0);
+    layout->addWidget(firstDutyOption_, 1, 1);
+    layout->addWidget(secondDutyOption_, 1, 2);
     return box;
 }
 
@@ -131,12 +131,12 @@ QWidget* Frm监考员::buildFields() {
     Txt电话 = lineEdit("Txt电话", box);
     Txt身份证号 = lineEdit("Txt身份证号", box);
     edits_ = {Txt编号, Txt姓名, Cmb性别, Cmb安排, Txt单位, Txt电话, Txt身份证号};
-    numberLabel = plainLabel("Label8", box);
+    numberLabel_ = plainLabel("Label8", box);
 
     // A screen reader names each field by its own label, never by the box around them.
-    numberLabel->setBuddy(Txt编号);
+    numberLabel_->setBuddy(Txt编号);
     auto* form = new QFormLayout;
-    form->addRow(numberLabel, Txt编号);
+    form->addRow(numberLabel_, Txt编号);
     form->addRow(QStringLiteral("姓名："), Txt姓名);
     form->addRow(QStringLiteral("性别："), Cmb性别);
     form->addRow(QStringLiteral("安排："), Cmb安排);
@@ -162,22 +162,22 @@ QWidget* Frm监考员::buildFields() {
 }
 
 RosterCategory Frm监考员::category() const {
-    return outsideAndCheckersOption->isChecked() ? RosterCategory::Duties : RosterCategory::Invigilators;
+    return outsideAndCheckersOption_->isChecked() ? RosterCategory::Duties : RosterCategory::Invigilators;
 }
 
 RosterSubset Frm监考员::subset() const {
-    if (firstDutyOption->isChecked())
+    if (firstDutyOption_->isChecked())
         return RosterSubset::Second;
-    return secondDutyOption->isChecked() ? RosterSubset::Third : RosterSubset::All;
+    return secondDutyOption_->isChecked() ? RosterSubset::Third : RosterSubset::All;
 }
 
 // The captions, titles and duty list of the chosen view, and the view the grid reads.
 void Frm监考员::applyView() {
     const RosterView& v = rosterView(category(), subset());
-    firstDutyOption->setText(v.option2);
-    secondDutyOption->setText(v.option3);
-    listTitleLabel->setText(v.title);
-    numberLabel->setText(v.numberLabel);
+    firstDutyOption_->setText(v.option2);
+    secondDutyOption_->setText(v.option3);
+    listTitleLabel_->setText(v.title);
+    numberLabel_->setText(v.numberLabel);
     Cmb安排->clear();
     Cmb安排->addItems(v.duties);
     Cmb安排->setCurrentText(v.dutyText);
@@ -244,8 +244,8 @@ void Frm监考员::updateControls() {
     for (QWidget* w : std::as_const(edits_))
         w->setEnabled(editing);
     // A view switched while a new person is typed would fill his fields with someone else.
-    for (QRadioButton* b :
-         {invigilatorsOption, outsideAndCheckersOption, showAllOption, firstDutyOption, secondDutyOption})
+    for (QRadioButton* b : {invigilatorsOption_, outsideAndCheckersOption_, showAllOption_, firstDutyOption_,
+                            secondDutyOption_})
         b->setEnabled(!mode().adding());
     Cmd责任->setEnabled(isUsable() && !mode().adding() && scopeButtonEnabled(category(), pager().count()));
 }

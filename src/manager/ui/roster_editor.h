@@ -19,23 +19,6 @@ class Frm监考员 : public RecordEditor {
 public:
     Frm监考员(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QRadioButton* invigilatorsOption;
-    QRadioButton* outsideAndCheckersOption;
-    QRadioButton* showAllOption;
-    QRadioButton* firstDutyOption;  // only 甲, or only 场外监考
-    QRadioButton* secondDutyOption; // only 乙, or only 验卷
-    QLabel* listTitleLabel;
-    QLabel* numberLabel; // the label of Txt编号
-    QPlainTextEdit* txt统计;
-    QLineEdit* Txt编号;
-    QLineEdit* Txt姓名;
-    QComboBox* Cmb性别;
-    QComboBox* Cmb安排;
-    QLineEdit* Txt单位;
-    QLineEdit* Txt电话;
-    QLineEdit* Txt身份证号;
-    QPushButton* Cmd责任;
-
     RosterCategory category() const;
     RosterSubset subset() const;
 
@@ -58,6 +41,22 @@ private:
     void applyView();
     void openScopes();
 
+    QRadioButton* invigilatorsOption_;
+    QRadioButton* outsideAndCheckersOption_;
+    QRadioButton* showAllOption_;
+    QRadioButton* firstDutyOption_;  // only 甲, or only 场外监考
+    QRadioButton* secondDutyOption_; // only 乙, or only 验卷
+    QLabel* listTitleLabel_;
+    QLabel* numberLabel_; // the label of Txt编号
+    QPlainTextEdit* txt统计;
+    QLineEdit* Txt编号;
+    QLineEdit* Txt姓名;
+    QComboBox* Cmb性别;
+    QComboBox* Cmb安排;
+    QLineEdit* Txt单位;
+    QLineEdit* Txt电话;
+    QLineEdit* Txt身份证号;
+    QPushButton* Cmd责任;
     QVector<QWidget*> edits_; // the seven edit controls
 };
 

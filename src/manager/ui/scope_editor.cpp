@@ -20,49 +20,49 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     setWindowTitle(QStringLiteral("场外监考与验卷责任范围设置"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    outsideOption = new QRadioButton(categoryText(DutyCategory::Outside), this);
+    auto* outsideOption = new QRadioButton(categoryText(DutyCategory::Outside), this);
     outsideOption->setObjectName(QStringLiteral("Option1"));
     outsideOption->setChecked(true);
-    checkersOption = new QRadioButton(categoryText(DutyCategory::PaperCheck), this);
+    auto* checkersOption = new QRadioButton(categoryText(DutyCategory::PaperCheck), this);
     checkersOption->setObjectName(QStringLiteral("Option2"));
     connect(outsideOption, &QRadioButton::clicked, this, [this] { chooseCategory(DutyCategory::Outside); });
     connect(checkersOption, &QRadioButton::clicked, this,
             [this] { chooseCategory(DutyCategory::PaperCheck); });
-    headingLabel = new QLabel(scopeHeading(DutyCategory::Outside), this);
-    headingLabel->setObjectName(QStringLiteral("Label7"));
-    headingLabel->setTextFormat(Qt::PlainText);
-    QFont heading = headingLabel->font();
+    headingLabel_ = new QLabel(scopeHeading(DutyCategory::Outside), this);
+    headingLabel_->setObjectName(QStringLiteral("Label7"));
+    headingLabel_->setTextFormat(Qt::PlainText);
+    QFont heading = headingLabel_->font();
     heading.setBold(true);
     heading.setPointSize(heading.pointSize() + 2);
-    headingLabel->setFont(heading);
+    headingLabel_->setFont(heading);
 
-    grid = new RecordGrid(ScopeModel::kPageSize, 1, this);
-    grid->setMinimumWidth(200);
-    connect(grid, &RecordGrid::scrolled, this, [this](int top) {
+    grid_ = new RecordGrid(ScopeModel::kPageSize, 1, this);
+    grid_->setMinimumWidth(200);
+    connect(grid_, &RecordGrid::scrolled, this, [this](int top) {
         if (!model_)
             return;
         model_->pager().setTop(top);
         refresh();
     });
-    connect(grid, &RecordGrid::rowClicked, this, [this](int row) {
+    connect(grid_, &RecordGrid::rowClicked, this, [this](int row) {
         if (model_ && model_->pager().clickRow(row))
             refresh();
     });
 
-    saveButton = editorButton("Command1", QStringLiteral("保存"), this);
-    invertButton = editorButton("Command2", QStringLiteral("反选"), this);
-    selectAllButton = editorButton("Command3", QStringLiteral("全选"), this);
-    oneToOneButton = editorButton("Command4", QStringLiteral("一对一自动匹配"), this);
-    connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
-    connect(invertButton, &QPushButton::clicked, this, [this] {
+    saveButton_ = editorButton("Command1", QStringLiteral("保存"), this);
+    invertButton_ = editorButton("Command2", QStringLiteral("反选"), this);
+    selectAllButton_ = editorButton("Command3", QStringLiteral("全选"), this);
+    oneToOneButton_ = editorButton("Command4", QStringLiteral("一对一自动匹配"), this);
+    connect(saveButton_, &QPushButton::clicked, this, [this] { save(); });
+    connect(invertButton_, &QPushButton::clicked, this, [this] {
         for (QCheckBox* box : std::as_const(Chk考室))
             box->setChecked(!box->isChecked());
     });
-    connect(selectAllButton, &QPushButton::clicked, this, [this] {
+    connect(selectAllButton_, &QPushButton::clicked, this, [this] {
         for (QCheckBox* box : std::as_const(Chk考室))
             box->setChecked(true);
     });
-    connect(oneToOneButton, &QPushButton::clicked, this, [this] { oneToOne(); });
+    connect(oneToOneButton_, &QPushButton::clicked, this, [this] { oneToOne(); });
 
     Lbl超出 = new QLabel(this);
     Lbl超出->setObjectName(QStringLiteral("Lbl超出"));
@@ -77,19 +77,19 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
     options->addStretch();
     auto* people = new QVBoxLayout;
     people->addLayout(options);
-    people->addWidget(grid, 1);
+    people->addWidget(grid_, 1);
     auto* body = new QHBoxLayout;
     body->setSpacing(14);
     body->addLayout(people);
     body->addWidget(buildRooms(), 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {saveButton, invertButton, selectAllButton, oneToOneButton})
+    for (QPushButton* b : {saveButton_, invertButton_, selectAllButton_, oneToOneButton_})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(10);
-    layout->addWidget(headingLabel);
+    layout->addWidget(headingLabel_);
     layout->addLayout(body, 1);
     layout->addWidget(Lbl超出);
     layout->addLayout(buttons);
@@ -135,16 +135,16 @@ QWidget* Frm责任::buildRooms() {
 void Frm责任::refresh() {
     const bool read = model_ && attempt([this] { model_->refresh(); }, QStringLiteral("读取数据失败！"));
     if (read) {
-        grid->showPage(model_->page(), model_->pager());
+        grid_->showPage(model_->page(), model_->pager());
     } else {
-        grid->clear();
+        grid_->clear();
     }
     showRooms();
     const bool writable = read && state_.LoginSucceeded;
-    saveButton->setEnabled(writable && model_->editEnabled());
-    invertButton->setEnabled(read && model_->editEnabled());
-    selectAllButton->setEnabled(read && model_->editEnabled());
-    oneToOneButton->setEnabled(writable && model_->oneToOneEnabled());
+    saveButton_->setEnabled(writable && model_->editEnabled());
+    invertButton_->setEnabled(read && model_->editEnabled());
+    selectAllButton_->setEnabled(read && model_->editEnabled());
+    oneToOneButton_->setEnabled(writable && model_->oneToOneEnabled());
     Lbl超出->setText(read ? model_->overflowText() : QString());
     Lbl超出->setVisible(!Lbl超出->text().isEmpty());
 }
@@ -175,7 +175,7 @@ QVector<bool> Frm责任::ticks() const {
 }
 
 void Frm责任::chooseCategory(DutyCategory category) {
-    headingLabel->setText(scopeHeading(category));
+    headingLabel_->setText(scopeHeading(category));
     if (!model_)
         return;
     model_->setCategory(category);

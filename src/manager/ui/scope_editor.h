@@ -14,7 +14,6 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
 
 namespace manager::ui {
 
@@ -29,17 +28,6 @@ public:
     // False when the editor's connection could not be opened (the reason was said).
     bool isUsable() const { return model_ != nullptr; }
 
-    QRadioButton* outsideOption;
-    QRadioButton* checkersOption;
-    QLabel* headingLabel;
-    RecordGrid* grid;
-    QVector<QCheckBox*> Chk考室; // 9 columns of 18, box k for room k+1
-    QPushButton* saveButton;
-    QPushButton* invertButton;
-    QPushButton* selectAllButton;
-    QPushButton* oneToOneButton;
-    QLabel* Lbl超出; // says when rooms lie beyond the grid
-
     // 读场外, 读考室, 显示考室 and the buttons.
     void refresh();
 
@@ -53,6 +41,14 @@ private:
     bool guard();
     bool attempt(const std::function<void()>& action, const QString& what);
 
+    QLabel* headingLabel_;
+    RecordGrid* grid_;
+    QVector<QCheckBox*> Chk考室; // 9 columns of 18, box k for room k+1
+    QPushButton* saveButton_;
+    QPushButton* invertButton_;
+    QPushButton* selectAllButton_;
+    QPushButton* oneToOneButton_;
+    QLabel* Lbl超出; // says when rooms lie beyond the grid
     common::RunState& state_;
     common::Services& services_;
     db::Database* db_ = nullptr; // the program's one connection (RunState::db)

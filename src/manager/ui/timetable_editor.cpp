@@ -31,12 +31,12 @@ Frm时间设置::Frm时间设置(common::RunState& state, common::Services& serv
     setWindowTitle(QStringLiteral("考试时间设置"));
 
     QLabel* header = addHeader(QStringLiteral("Label7"));
-    grid->setMinimumWidth(440);
+    grid_->setMinimumWidth(440);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(10);
     layout->addWidget(header);
-    layout->addWidget(grid);
+    layout->addWidget(grid_);
     // The two panels share one place: the fields while there are subjects, the offer while none.
     layout->addWidget(buildFields());
     layout->addWidget(buildFillOffer());
@@ -46,53 +46,53 @@ Frm时间设置::Frm时间设置(common::RunState& state, common::Services& serv
 }
 
 QFrame* Frm时间设置::buildFields() {
-    fieldsFrame = new QFrame(this);
-    fieldsFrame->setObjectName(QStringLiteral("Frame2"));
-    Txt科目 = field("Txt科目", fieldsFrame);
-    Txt开考时间 = field("Txt开考时间", fieldsFrame);
+    fieldsFrame_ = new QFrame(this);
+    fieldsFrame_->setObjectName(QStringLiteral("Frame2"));
+    Txt科目 = field("Txt科目", fieldsFrame_);
+    Txt开考时间 = field("Txt开考时间", fieldsFrame_);
     Txt开考时间->setToolTip(kStartToolTip);
     Txt开考时间->installEventFilter(this);
-    Txt持续时间 = field("Txt持续时间", fieldsFrame);
+    Txt持续时间 = field("Txt持续时间", fieldsFrame_);
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("科目："), Txt科目);
     fields->addRow(QStringLiteral("开考时间："), Txt开考时间);
     fields->addRow(QStringLiteral("持续时间(分)："), Txt持续时间);
-    auto* layout = new QVBoxLayout(fieldsFrame);
+    auto* layout = new QVBoxLayout(fieldsFrame_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(fields);
     layout->addLayout(writeButtons());
-    return fieldsFrame;
+    return fieldsFrame_;
 }
 
 QFrame* Frm时间设置::buildFillOffer() {
-    fillFrame = new QFrame(this);
-    fillFrame->setObjectName(QStringLiteral("Frame1"));
-    fillFrame->setFrameShape(QFrame::StyledPanel);
-    auto* text = new QLabel(kEmptyTimetableText, fillFrame);
-    zhongkaoOption = new QRadioButton(QStringLiteral("标准中考时间表"), fillFrame);
-    zhongkaoOption->setObjectName(QStringLiteral("Option1"));
-    zhongkaoOption->setChecked(true);
-    gaokaoOption = new QRadioButton(QStringLiteral("标准高考时间表"), fillFrame);
+    fillFrame_ = new QFrame(this);
+    fillFrame_->setObjectName(QStringLiteral("Frame1"));
+    fillFrame_->setFrameShape(QFrame::StyledPanel);
+    auto* text = new QLabel(kEmptyTimetableText, fillFrame_);
+    zhongkaoOption_ = new QRadioButton(QStringLiteral("标准中考时间表"), fillFrame_);
+    zhongkaoOption_->setObjectName(QStringLiteral("Option1"));
+    zhongkaoOption_->setChecked(true);
+    auto* gaokaoOption = new QRadioButton(QStringLiteral("标准高考时间表"), fillFrame_);
     gaokaoOption->setObjectName(QStringLiteral("Option2"));
-    fillButton = editorButton("Command1", QStringLiteral("确认填充"), fillFrame);
-    addOneButton = editorButton("Command2", QStringLiteral("单个追加"), fillFrame);
-    connect(fillButton, &QPushButton::clicked, this, [this] { fill(); });
+    fillButton_ = editorButton("Command1", QStringLiteral("确认填充"), fillFrame_);
+    addOneButton_ = editorButton("Command2", QStringLiteral("单个追加"), fillFrame_);
+    connect(fillButton_, &QPushButton::clicked, this, [this] { fill(); });
     // One by one is the first press of 追加, from the offer.
-    connect(addOneButton, &QPushButton::clicked, Cmd追加, &QPushButton::click);
+    connect(addOneButton_, &QPushButton::clicked, Cmd追加, &QPushButton::click);
 
     auto* options = new QHBoxLayout;
-    options->addWidget(zhongkaoOption);
+    options->addWidget(zhongkaoOption_);
     options->addWidget(gaokaoOption);
     options->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(fillButton);
-    buttons->addWidget(addOneButton);
-    auto* layout = new QVBoxLayout(fillFrame);
+    buttons->addWidget(fillButton_);
+    buttons->addWidget(addOneButton_);
+    auto* layout = new QVBoxLayout(fillFrame_);
     layout->addWidget(text);
     layout->addLayout(options);
     layout->addLayout(buttons);
-    return fillFrame;
+    return fillFrame_;
 }
 
 TimetableInput Frm时间设置::input() const {
@@ -132,11 +132,11 @@ Fields Frm时间设置::fieldsToModify() {
 void Frm时间设置::updateControls() {
     const TimetablePanels panels = timetablePanels(pager().count());
     // A subject typed one by one into an empty project needs the fields.
-    fieldsFrame->setVisible(panels.fieldsVisible || mode().adding());
-    fillFrame->setVisible(panels.fillVisible && !mode().adding());
+    fieldsFrame_->setVisible(panels.fieldsVisible || mode().adding());
+    fillFrame_->setVisible(panels.fillVisible && !mode().adding());
     const bool writable = state_.LoginSucceeded && isUsable();
-    fillButton->setEnabled(writable);
-    addOneButton->setEnabled(writable);
+    fillButton_->setEnabled(writable);
+    addOneButton_->setEnabled(writable);
 }
 
 // A double click on the start puts in the present moment, to be edited from there.
@@ -152,7 +152,7 @@ void Frm时间设置::fill() {
     if (!guard())
         return;
     const StandardTimetable kind =
-        zhongkaoOption->isChecked() ? StandardTimetable::Zhongkao : StandardTimetable::Gaokao;
+        zhongkaoOption_->isChecked() ? StandardTimetable::Zhongkao : StandardTimetable::Gaokao;
     const int year = services_.clock.now().date().year();
     if (attempt([&] { fillFromStandard(database(), state_.DQXM, kind, year); },
                 QStringLiteral("数据没有保存！")))

@@ -15,16 +15,6 @@ class Frm时间设置 : public RecordEditor {
 public:
     Frm时间设置(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
 
-    QLineEdit* Txt科目;
-    QLineEdit* Txt开考时间;
-    QLineEdit* Txt持续时间;
-    QFrame* fieldsFrame; // the fields and the write buttons
-    QFrame* fillFrame;   // the offer to fill an empty project
-    QRadioButton* zhongkaoOption;
-    QRadioButton* gaokaoOption;
-    QPushButton* fillButton;
-    QPushButton* addOneButton;
-
 protected:
     void showRecord(const Page& page) override;
     void clearFields() override;
@@ -40,6 +30,15 @@ private:
     QFrame* buildFillOffer();
     TimetableInput input() const;
     void fill();
+
+    QLineEdit* Txt科目;
+    QLineEdit* Txt开考时间;
+    QLineEdit* Txt持续时间;
+    QFrame* fieldsFrame_; // the fields and the write buttons
+    QFrame* fillFrame_;   // the offer to fill an empty project
+    QRadioButton* zhongkaoOption_;
+    QPushButton* fillButton_;
+    QPushButton* addOneButton_;
 };
 
 } // namespace manager::ui

@@ -26,29 +26,30 @@ Frm报表::Frm报表(common::RunState& state, common::Services& services, QWidge
     setWindowTitle(kCaption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    promptLabel = new QLabel(QStringLiteral("选择项目："), this);
+    auto* promptLabel = new QLabel(QStringLiteral("选择项目："), this);
     promptLabel->setObjectName(QStringLiteral("Label1"));
     Cmb报表 = new QComboBox(this);
     Cmb报表->setObjectName(QStringLiteral("Cmb报表"));
     Cmb报表->setMinimumWidth(300);
-    dutiesOnlyBox = new QCheckBox(QStringLiteral("仅打印场外与验卷"), this);
-    dutiesOnlyBox->setObjectName(QStringLiteral("Check1"));
-    dutiesOnlyBox->setChecked(false);
-    paperNoteLabel = new QLabel(QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"), this);
+    dutiesOnlyBox_ = new QCheckBox(QStringLiteral("仅打印场外与验卷"), this);
+    dutiesOnlyBox_->setObjectName(QStringLiteral("Check1"));
+    dutiesOnlyBox_->setChecked(false);
+    auto* paperNoteLabel =
+        new QLabel(QStringLiteral("纸张建议A4，如果打印时跨页请调整每页显示行数或边距。"), this);
     paperNoteLabel->setObjectName(QStringLiteral("Label2"));
-    folderNoteLabel = new QLabel(QStringLiteral("打印页面文件在Report目录，用浏览器打开。"), this);
+    auto* folderNoteLabel = new QLabel(QStringLiteral("打印页面文件在Report目录，用浏览器打开。"), this);
     folderNoteLabel->setObjectName(QStringLiteral("Label3"));
-    okButton = new QPushButton(QStringLiteral("确定"), this);
+    auto* okButton = new QPushButton(QStringLiteral("确定"), this);
     okButton->setObjectName(QStringLiteral("Command1"));
     okButton->setDefault(true);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    auto* cancelButton = new QPushButton(QStringLiteral("取消"), this);
     cancelButton->setObjectName(QStringLiteral("Command2"));
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(promptLabel);
     choice->addWidget(Cmb报表, 1);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(dutiesOnlyBox);
+    buttons->addWidget(dutiesOnlyBox_);
     buttons->addStretch();
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
@@ -108,9 +109,9 @@ void Frm报表::输出报表() {
     ReportWriter writer(*db_, state_, services_.clock);
     const QStringList draw = Cmb报表->itemData(index).toStringList();
     if (draw.size() != 2)
-        finish(dutiesOnlyBox->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
-                                          : writer.打印基础数据());
-    else if (dutiesOnlyBox->isChecked())
+        finish(dutiesOnlyBox_->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
+                                           : writer.打印基础数据());
+    else if (dutiesOnlyBox_->isChecked())
         finish(writer.打印验卷(draw[0], draw[1]));
     else
         finish(writer.打印抽签结论(draw[0], draw[1]));

@@ -11,8 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
-class QPushButton;
 
 namespace reports::ui {
 
@@ -23,19 +21,13 @@ public:
     Frm报表(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
     ~Frm报表() override;
 
-    QComboBox* Cmb报表;
-    QCheckBox* dutiesOnlyBox;
-    QPushButton* okButton;
-    QPushButton* cancelButton;
-    QLabel* promptLabel;
-    QLabel* paperNoteLabel;
-    QLabel* folderNoteLabel;
-
 private:
     void 列出报表();
     void 输出报表();
     void finish(const ReportResult& result);
 
+    QComboBox* Cmb报表;
+    QCheckBox* dutiesOnlyBox_;
     common::RunState& state_;
     common::Services& services_;
     db::Database* db_ = nullptr; // the program's one connection (RunState::db)

@@ -86,10 +86,10 @@ Frm导入预览::Frm导入预览(const StagedRoster& staged, QWidget* parent) : 
     const PreviewSummary summary = previewSummary(staged);
     const bool empty = staged.status == StagedRoster::Status::Empty;
 
-    Lbl人数 = plainLabel(this);
+    auto* Lbl人数 = plainLabel(this);
     Lbl人数->setObjectName(QStringLiteral("Lbl人数"));
     Lbl人数->setText((refused ? QStringLiteral("表中有：") : QStringLiteral("将写入：")) + summary.people);
-    Lbl问题 = plainLabel(this);
+    auto* Lbl问题 = plainLabel(this);
     Lbl问题->setObjectName(QStringLiteral("Lbl问题"));
     QString problems = summary.problems;
     if (staged.scopesCleared > 0)
@@ -104,11 +104,12 @@ Frm导入预览::Frm导入预览(const StagedRoster& staged, QWidget* parent) : 
     if (refused)
         Lbl问题->setStyleSheet(QStringLiteral("color: #b00000;"));
 
-    Chk问题行 = new QCheckBox(QStringLiteral("只显示有问题的行"), this);
+    auto* Chk问题行 = new QCheckBox(QStringLiteral("只显示有问题的行"), this);
     Chk问题行->setObjectName(QStringLiteral("Chk问题行"));
     Chk问题行->setEnabled(summary.errors + summary.warnings > 0);
 
-    Tab分类 = new QTabWidget(this);
+    // One table per category, objectName "Grid" + the category's name.
+    auto* Tab分类 = new QTabWidget(this);
     Tab分类->setObjectName(QStringLiteral("Tab分类"));
     QVector<ColouredPreviewModel*> models;
     for (const Category c : staged.ticked.list()) {
@@ -121,11 +122,11 @@ Frm导入预览::Frm导入预览(const StagedRoster& staged, QWidget* parent) : 
             m->setProblemsOnly(only);
     });
 
-    Cmd继续 = new QPushButton(QStringLiteral("继续导入"), this);
+    auto* Cmd继续 = new QPushButton(QStringLiteral("继续导入"), this);
     Cmd继续->setObjectName(QStringLiteral("Cmd继续"));
     Cmd继续->setEnabled(!refused);
     Cmd继续->setVisible(!refused);
-    Cmd取消 = new QPushButton(refused ? QStringLiteral("关闭") : QStringLiteral("取消"), this);
+    auto* Cmd取消 = new QPushButton(refused ? QStringLiteral("关闭") : QStringLiteral("取消"), this);
     Cmd取消->setObjectName(QStringLiteral("Cmd取消"));
     // Enter must not start the import by accident: the default is the harmless button.
     Cmd取消->setDefault(true);

@@ -57,7 +57,7 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     // Names typed by the site: shown as they are, never read as markup.
-    examLabel = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
+    auto* examLabel = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
     examLabel->setObjectName(QStringLiteral("Label7"));
     examLabel->setTextFormat(Qt::PlainText);
     examLabel->setAlignment(Qt::AlignCenter);
@@ -65,29 +65,29 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     title.setPointSizeF(title.pointSizeF() * 1.25);
     title.setBold(true);
     examLabel->setFont(title);
-    noticeLabel = new QLabel(kImportNoticeText, this);
+    auto* noticeLabel = new QLabel(kImportNoticeText, this);
     noticeLabel->setObjectName(QStringLiteral("Label1"));
     noticeLabel->setTextFormat(Qt::PlainText);
     noticeLabel->setWordWrap(true);
 
-    driveCombo = new QComboBox(this);
-    driveCombo->setObjectName(QStringLiteral("Drive1"));
+    driveCombo_ = new QComboBox(this);
+    driveCombo_->setObjectName(QStringLiteral("Drive1"));
     Txt目录 = new QLineEdit(this);
     Txt目录->setObjectName(QStringLiteral("Txt目录"));
     Txt目录->setReadOnly(true);
-    folderList = new QListWidget(this);
-    folderList->setObjectName(QStringLiteral("Dir1"));
-    folderList->setAccessibleName(QStringLiteral("子文件夹"));
-    fileList = new QListWidget(this);
-    fileList->setObjectName(QStringLiteral("File1"));
+    folderList_ = new QListWidget(this);
+    folderList_->setObjectName(QStringLiteral("Dir1"));
+    folderList_->setAccessibleName(QStringLiteral("子文件夹"));
+    fileList_ = new QListWidget(this);
+    fileList_->setObjectName(QStringLiteral("File1"));
 
-    invigilatorsBox = categoryBox(QStringLiteral("Check1"), QStringLiteral("监考员"), this);
-    outsideBox = categoryBox(QStringLiteral("Check2"), QStringLiteral("场外监考"), this);
-    checkersBox = categoryBox(QStringLiteral("Check3"), QStringLiteral("验卷"), this);
-    importButton = new QPushButton(QStringLiteral("导入数据"), this);
-    importButton->setObjectName(QStringLiteral("Command1"));
-    importButton->setEnabled(false);
-    templateButton = new QPushButton(QStringLiteral("生成样表"), this);
+    invigilatorsBox_ = categoryBox(QStringLiteral("Check1"), QStringLiteral("监考员"), this);
+    outsideBox_ = categoryBox(QStringLiteral("Check2"), QStringLiteral("场外监考"), this);
+    checkersBox_ = categoryBox(QStringLiteral("Check3"), QStringLiteral("验卷"), this);
+    importButton_ = new QPushButton(QStringLiteral("导入数据"), this);
+    importButton_->setObjectName(QStringLiteral("Command1"));
+    importButton_->setEnabled(false);
+    auto* templateButton = new QPushButton(QStringLiteral("生成样表"), this);
     templateButton->setObjectName(QStringLiteral("Command2"));
 
     // Each list is named by its own label, also for a screen reader.
@@ -97,23 +97,23 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
         return l;
     };
     auto* chooser = new QGridLayout;
-    chooser->addWidget(label(QStringLiteral("驱动器："), driveCombo), 0, 0);
-    chooser->addWidget(driveCombo, 0, 1);
+    chooser->addWidget(label(QStringLiteral("驱动器："), driveCombo_), 0, 0);
+    chooser->addWidget(driveCombo_, 0, 1);
     chooser->addWidget(label(QStringLiteral("文件夹："), Txt目录), 1, 0);
     chooser->addWidget(Txt目录, 1, 1);
-    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), fileList), 1, 2);
-    chooser->addWidget(folderList, 2, 0, 1, 2);
-    chooser->addWidget(fileList, 2, 2);
+    chooser->addWidget(label(QStringLiteral("文件（.xls .xlsx .csv）："), fileList_), 1, 2);
+    chooser->addWidget(folderList_, 2, 0, 1, 2);
+    chooser->addWidget(fileList_, 2, 2);
     chooser->setColumnStretch(1, 1);
     chooser->setColumnStretch(2, 1);
     chooser->setRowStretch(2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(new QLabel(QStringLiteral("导入："), this));
-    buttons->addWidget(invigilatorsBox);
-    buttons->addWidget(outsideBox);
-    buttons->addWidget(checkersBox);
+    buttons->addWidget(invigilatorsBox_);
+    buttons->addWidget(outsideBox_);
+    buttons->addWidget(checkersBox_);
     buttons->addStretch();
-    buttons->addWidget(importButton);
+    buttons->addWidget(importButton_);
     buttons->addWidget(templateButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(examLabel);
@@ -123,12 +123,12 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     layout->addLayout(buttons);
     resize(680, 480);
 
-    connect(driveCombo, &QComboBox::activated, this, [this](int index) { 选择驱动器(index); });
-    connect(folderList, &QListWidget::itemActivated, this,
+    connect(driveCombo_, &QComboBox::activated, this, [this](int index) { 选择驱动器(index); });
+    connect(folderList_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { 进入目录(item->text()); });
-    connect(fileList, &QListWidget::currentRowChanged, this, [this] { 选择文件(); });
-    connect(fileList, &QListWidget::itemClicked, this, [this] { 选择文件(); });
-    connect(importButton, &QPushButton::clicked, this, [this] { 导入数据(); });
+    connect(fileList_, &QListWidget::currentRowChanged, this, [this] { 选择文件(); });
+    connect(fileList_, &QListWidget::itemClicked, this, [this] { 选择文件(); });
+    connect(importButton_, &QPushButton::clicked, this, [this] { 导入数据(); });
     connect(templateButton, &QPushButton::clicked, this, [this] { 生成样表(); });
 
     显示目录(common::userFilesFolder(state.MyPath));
@@ -138,24 +138,24 @@ void Frm数据导入::显示目录(const QString& folder) {
     folder_ = QDir::cleanPath(QDir(folder).absolutePath());
     Txt目录->setText(QDir::toNativeSeparators(folder_));
     列出驱动器();
-    folderList->clear();
+    folderList_->clear();
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     for (const QString& entry : subfolderEntries(folder_))
-        folderList->addItem(new QListWidgetItem(folderIcon, entry));
+        folderList_->addItem(new QListWidgetItem(folderIcon, entry));
     列出文件();
 }
 
 void Frm数据导入::列出驱动器() {
-    const QSignalBlocker quiet(driveCombo);
-    driveCombo->clear();
+    const QSignalBlocker quiet(driveCombo_);
+    driveCombo_->clear();
     const QString current = volumeRootOf(folder_);
     for (const QString& root : volumeRoots(folder_))
-        driveCombo->addItem(QDir::toNativeSeparators(root), root);
-    driveCombo->setCurrentIndex(driveCombo->findData(current));
+        driveCombo_->addItem(QDir::toNativeSeparators(root), root);
+    driveCombo_->setCurrentIndex(driveCombo_->findData(current));
 }
 
 void Frm数据导入::选择驱动器(int index) {
-    const QString root = driveCombo->itemData(index).toString();
+    const QString root = driveCombo_->itemData(index).toString();
     if (!root.isEmpty() && root != volumeRootOf(folder_))
         显示目录(root);
 }
@@ -166,27 +166,28 @@ void Frm数据导入::进入目录(const QString& entry) {
 
 void Frm数据导入::列出文件(const QString& keep) {
     {
-        const QSignalBlocker quiet(fileList);
-        fileList->clear();
+        const QSignalBlocker quiet(fileList_);
+        fileList_->clear();
         const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
         const QStringList names = importableFiles(folder_);
         for (const QString& name : names)
-            fileList->addItem(new QListWidgetItem(fileIcon, name));
-        fileList->setCurrentRow(keep.isEmpty() ? -1 : int(names.indexOf(keep)));
+            fileList_->addItem(new QListWidgetItem(fileIcon, name));
+        fileList_->setCurrentRow(keep.isEmpty() ? -1 : int(names.indexOf(keep)));
     }
     选择文件();
 }
 
 void Frm数据导入::选择文件() {
-    const QListWidgetItem* item = fileList->currentItem();
+    const QListWidgetItem* item = fileList_->currentItem();
     path_ = chosenPath(folder_, item ? item->text() : QString());
-    importButton->setEnabled(importButtonEnabled(path_, state_.LoginSucceeded, importButton->isEnabled()));
+    importButton_->setEnabled(importButtonEnabled(path_, state_.LoginSucceeded, importButton_->isEnabled()));
 }
 
 void Frm数据导入::导入数据() {
     if (!common::writeGuard(state_, services_.prompter, this))
         return;
-    const Categories ticked{invigilatorsBox->isChecked(), outsideBox->isChecked(), checkersBox->isChecked()};
+    const Categories ticked{invigilatorsBox_->isChecked(), outsideBox_->isChecked(),
+                            checkersBox_->isChecked()};
     StagedRoster staged;
     {
         const BusyCursor busy;
@@ -250,7 +251,7 @@ void Frm数据导入::生成样表() {
         writeImportTemplate(common::userFilesFolder(state_.MyPath), services_.clock.now());
     // The new template shows up at once when the list is on the program folder.
     if (written && QDir(folder_) == QFileInfo(*written).absoluteDir())
-        列出文件(fileList->currentItem() ? fileList->currentItem()->text() : QString());
+        列出文件(fileList_->currentItem() ? fileList_->currentItem()->text() : QString());
     say(written ? templateCreatedText(*written, state_.MyPath) : written.error().message,
         written ? common::Prompter::Icon::Information : common::Prompter::Icon::Critical);
 }

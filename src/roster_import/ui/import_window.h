@@ -8,7 +8,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -22,18 +21,6 @@ public:
     Frm数据导入(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
     // The window reads the database only when an import is confirmed, so it always opens.
     bool isUsable() const { return true; }
-
-    QLabel* examLabel; // ksmc, kdmc
-    QLabel* noticeLabel;
-    QComboBox* driveCombo;
-    QLineEdit* Txt目录; // the folder folderList shows
-    QListWidget* folderList;
-    QListWidget* fileList;
-    QCheckBox* invigilatorsBox;
-    QCheckBox* outsideBox;
-    QCheckBox* checkersBox;
-    QPushButton* importButton;
-    QPushButton* templateButton;
 
     // Moves the folder and file lists (and the drive list with them) to `folder`.
     void 显示目录(const QString& folder);
@@ -54,6 +41,14 @@ private:
     void 生成样表();
     void say(const QString& text, common::Prompter::Icon icon);
 
+    QComboBox* driveCombo_;
+    QLineEdit* Txt目录; // the folder folderList_ shows
+    QListWidget* folderList_;
+    QListWidget* fileList_;
+    QCheckBox* invigilatorsBox_;
+    QCheckBox* outsideBox_;
+    QCheckBox* checkersBox_;
+    QPushButton* importButton_;
     common::RunState& state_;
     common::Services& services_;
     QString folder_;

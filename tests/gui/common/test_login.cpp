@@ -2,9 +2,9 @@
 #include "common/ui/login_dialog.h"
 #include "db/password_hash.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "test_db.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -75,15 +75,16 @@ void TestLogin::comparison() {
     QPushButton button;
     button.setEnabled(!ok);
     FrmLogin login(s, f.services, &button, kDrawLoginCaption);
+    const LoginControls c(login);
     QCOMPARE(login.windowTitle(), QStringLiteral("抽签登录"));
-    QCOMPARE(login.txtUserName->text(), QStringLiteral("admin"));
-    QVERIFY(login.txtPassword->text().isEmpty());
-    login.txtUserName->setText(user);
-    login.txtPassword->setText(password);
-    login.cmdOK->click();
+    QCOMPARE(c.user->text(), QStringLiteral("admin"));
+    QVERIFY(c.password->text().isEmpty());
+    c.user->setText(user);
+    c.password->setText(password);
+    c.ok->click();
     QCOMPARE(s.LoginSucceeded, ok);
     QCOMPARE(button.isEnabled(), ok);
-    QVERIFY(login.txtPassword->text().isEmpty());
+    QVERIFY(c.password->text().isEmpty());
     if (ok) {
         QVERIFY(prompter.said.isEmpty());
         QCOMPARE(login.result(), int(QDialog::Accepted));
@@ -106,12 +107,12 @@ void TestLogin::skippingKeepsTheFlag() {
     QPushButton button;
     FrmLogin login(s, f.services, &button, kManagerLoginCaption);
     QCOMPARE(login.windowTitle(), QStringLiteral("数据管理登录"));
-    login.cmdCancel->click();
+    LoginControls(login).cancel->click();
     QVERIFY(!s.LoginSucceeded);
     QVERIFY(button.isEnabled());
     s.LoginSucceeded = true;
     FrmLogin again(s, f.services, &button, kDrawLoginCaption);
-    again.cmdCancel->click();
+    LoginControls(again).cancel->click();
     QVERIFY(s.LoginSucceeded);
 }
 
@@ -122,11 +123,10 @@ void TestLogin::laterSuccessEnablesTheButtonAgain() {
     FakeServices f;
     QPushButton button;
     FrmLogin login(s, f.services, &button, kDrawLoginCaption);
-    login.txtPassword->setText(QStringLiteral("wrong"));
-    login.cmdOK->click();
+    const LoginControls c(login);
+    c.logIn(QStringLiteral("wrong"));
     QVERIFY(!button.isEnabled());
-    login.txtPassword->setText(QStringLiteral("pass"));
-    login.cmdOK->click();
+    c.logIn(QStringLiteral("pass"));
     QVERIFY(button.isEnabled());
     QVERIFY(s.LoginSucceeded);
 }

@@ -1,11 +1,14 @@
 #include "countdown/ui/quillet_window.h"
 
+#include "controls.h"
 #include "countdown/countdown_rules.h"
 #include "fake_dialogs.h"
 #include "test_db.h"
 
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 using namespace common;
 using namespace countdown;
@@ -39,7 +42,7 @@ struct Screen {
         window.tick();
     }
     QString label(const char* name) const {
-        return window.findChild<QLabel*>(QString::fromUtf8(name))->text();
+        return control<QLabel>(&window, QString::fromUtf8(name))->text();
     }
 };
 
@@ -66,8 +69,8 @@ private Q_SLOTS:
                                         .arg(TestServerDatabase::socketFolder(), hall.data.server->name())
                                   : QDir::toNativeSeparators(hall.data.path());
         QCOMPARE(s.label("LblDatabase"), u"数据库：" + where);
-        auto* timer = s.window.findChild<QTimer*>(QStringLiteral("Timer1"));
-        QVERIFY(timer && timer->isActive());
+        const QTimer* timer = control<QTimer>(&s.window, QStringLiteral("Timer1"));
+        QVERIFY(timer->isActive());
         QCOMPARE(timer->interval(), 1000);
     }
 
@@ -107,7 +110,7 @@ private Q_SLOTS:
         Screen s;
         QVERIFY(s.load(hall.data.folder()));
         s.tickAt(QTime(15, 5));
-        auto* subject = s.window.findChild<QLabel*>(QStringLiteral("Lbl科目"));
+        const QLabel* subject = control<QLabel>(&s.window, QStringLiteral("Lbl科目"));
         QVERIFY(subject->text().endsWith(QStringLiteral("<u>理综</u>")));
         QCOMPARE(subject->textFormat(), Qt::PlainText);
     }
@@ -133,7 +136,7 @@ private Q_SLOTS:
         QCOMPARE(s.prompter.said[0].text, QStringLiteral("数据库文件未找到，程序无法正常运行！"));
         QCOMPARE(s.prompter.said[0].title, QStringLiteral("致命错误"));
         QCOMPARE(s.prompter.said[0].icon, Prompter::Icon::Warning);
-        QVERIFY(!s.window.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+        QVERIFY(!control<QTimer>(&s.window, QStringLiteral("Timer1"))->isActive());
     }
 
     void unreadableTimetableEndsTheProgram() {
@@ -194,11 +197,12 @@ private Q_SLOTS:
         s.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&s.window));
         s.tickAt(QTime(8, 30));
-        const int small = s.window.Lbl时间->font().pixelSize();
+        const QLabel* time = control<QLabel>(&s.window, QStringLiteral("Lbl时间"));
+        const int small = time->font().pixelSize();
         s.window.resize(1440, 960);
-        QTRY_VERIFY(s.window.Lbl时间->font().pixelSize() >= 2 * small - 1);
+        QTRY_VERIFY(time->font().pixelSize() >= 2 * small - 1);
         // The long subject name is shrunk to fit the line instead of being cut off.
-        const QLabel* subject = s.window.Lbl科目;
+        const QLabel* subject = control<QLabel>(&s.window, QStringLiteral("Lbl科目"));
         QVERIFY(QFontMetricsF(subject->font()).horizontalAdvance(subject->text()) <= s.window.width());
 
         QTest::keyClick(&s.window, Qt::Key_F11);

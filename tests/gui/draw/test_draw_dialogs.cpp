@@ -1,3 +1,4 @@
+#include "dialog_controls.h"
 #include "draw/load_dialog.h"
 #include "draw/project_dialog.h"
 #include "fake_dialogs.h"
@@ -70,7 +71,7 @@ void TestDrawDialogs::loadListNewestFirst() {
     Env e;
     Frm加载数据 empty(e.st, e.fake.services);
     QCOMPARE(empty.windowTitle(), QStringLiteral("选择加载项目"));
-    QCOMPARE(e.entries(empty.Cmb项目), QStringList{kInitialEntry});
+    QCOMPARE(e.entries(LoadControls(empty).list), QStringList{kInitialEntry});
 
     e.saved(QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"));
     e.saved(QStringLiteral("数学"), QStringLiteral("2026-06-07 15:00:00"));
@@ -78,21 +79,21 @@ void TestDrawDialogs::loadListNewestFirst() {
     e.t.db->exec(QStringLiteral("update 抽签总表 set 项目编号=? where 科目='语文'"), {other});
     e.saved(QStringLiteral("物理"), QStringLiteral("2026-06-06 15:00:00"));
     Frm加载数据 d(e.st, e.fake.services);
-    QCOMPARE(e.entries(d.Cmb项目),
-             (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"),
-                          QStringLiteral("物理 # 2026-06-06 15:00:00"), kInitialEntry}));
-    QCOMPARE(d.Cmb项目->currentText(), QStringLiteral("数学 # 2026-06-07 15:00:00"));
+    const LoadControls c(d);
+    QCOMPARE(e.entries(c.list), (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"),
+                                             QStringLiteral("物理 # 2026-06-06 15:00:00"), kInitialEntry}));
+    QCOMPARE(c.list->currentText(), QStringLiteral("数学 # 2026-06-07 15:00:00"));
 }
 
 void TestDrawDialogs::chooseAndCancel() {
     Env e;
     e.saved(QStringLiteral("语文"), QStringLiteral("2026-06-07 09:00:00"));
     Frm加载数据 cancelled(e.st, e.fake.services);
-    cancelled.cancelButton->click();
+    LoadControls(cancelled).cancel->click();
     QVERIFY(cancelled.JZX.isEmpty());
 
     Frm加载数据 chosen(e.st, e.fake.services);
-    chosen.okButton->click();
+    LoadControls(chosen).ok->click();
     QCOMPARE(chosen.JZX, QStringLiteral("语文 # 2026-06-07 09:00:00"));
     QCOMPARE(chosen.JZKM, QStringLiteral("语文"));
 }
@@ -124,10 +125,11 @@ void TestDrawDialogs::deleteGuards() {
     e.st.ZD = readOnly;
     e.prompter.answers = {yes};
     Frm加载数据 d(e.st, e.fake.services);
-    QCOMPARE(d.deleteButton->isEnabled(), login);
+    const LoadControls c(d);
+    QCOMPARE(c.remove->isEnabled(), login);
     if (initial)
-        d.Cmb项目->setCurrentIndex(1);
-    d.deleteButton->click();
+        c.list->setCurrentIndex(1);
+    c.remove->click();
     QCOMPARE(e.prompter.last(), said);
     QCOMPARE(e.rows(QStringLiteral("语文")), 2);
 }
@@ -139,13 +141,13 @@ void TestDrawDialogs::deleteRemovesTheSubject() {
     e.saved(QStringLiteral("数学"), QStringLiteral("2026-06-07 15:00:00"));
     e.prompter.answers = {true};
     Frm加载数据 d(e.st, e.fake.services);
-    d.Cmb项目->setCurrentIndex(1);
-    d.deleteButton->click();
+    const LoadControls c(d);
+    c.list->setCurrentIndex(1);
+    c.remove->click();
     QCOMPARE(e.prompter.said.size(), 1);
     QCOMPARE(e.rows(quoted), 0);
     QCOMPARE(e.rows(QStringLiteral("数学")), 2);
-    QCOMPARE(e.entries(d.Cmb项目),
-             (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"), kInitialEntry}));
+    QCOMPARE(e.entries(c.list), (QStringList{QStringLiteral("数学 # 2026-06-07 15:00:00"), kInitialEntry}));
 }
 
 void TestDrawDialogs::projectChoiceList() {
@@ -156,18 +158,21 @@ void TestDrawDialogs::projectChoiceList() {
     e.st.DQXM = retired;
     e.st.project.ksmc = QStringLiteral("旧考试");
     Frm选项目 d(e.st, e.fake.services);
+    const ProjectChoiceControls c(d);
     QCOMPARE(d.windowTitle(), QStringLiteral("选择抽签项目"));
-    QCOMPARE(d.seeSettingsLabel->text(), QStringLiteral("　　 具体情况见参数设置相关项目"));
-    QCOMPARE(e.entries(d.Cmb考点), (QStringList{QStringLiteral("%1#.中考").arg(e.project),
-                                                QStringLiteral("%1#.高考").arg(second)}));
+    QCOMPARE(control<QLabel>(&d, QStringLiteral("Label3"))->text(),
+             QStringLiteral("　　 具体情况见参数设置相关项目"));
+    QCOMPARE(e.entries(c.list), (QStringList{QStringLiteral("%1#.中考").arg(e.project),
+                                             QStringLiteral("%1#.高考").arg(second)}));
     // The project in use is shown even when it is no longer offered.
-    QCOMPARE(d.Cmb考点->currentText(), QStringLiteral("%1#.旧考试").arg(retired));
-    d.okButton->click();
+    QCOMPARE(c.list->currentText(), QStringLiteral("%1#.旧考试").arg(retired));
+    c.ok->click();
     QCOMPARE(e.st.DQXM, retired);
 
     Frm选项目 again(e.st, e.fake.services);
-    again.Cmb考点->setCurrentIndex(1);
-    again.okButton->click();
+    const ProjectChoiceControls other(again);
+    other.list->setCurrentIndex(1);
+    other.ok->click();
     QCOMPARE(e.st.DQXM, second);
     // For this run only: the stored current project stays.
     QCOMPARE(e.t.db->scalar(QStringLiteral("select 当前项目 from 系统设置")).toInt(), 1);
@@ -191,8 +196,9 @@ void TestDrawDialogs::projectChoiceText() {
     Env e;
     QCOMPARE(e.project, 1);
     Frm选项目 d(e.st, e.fake.services);
-    d.Cmb考点->setEditText(typed);
-    d.okButton->click();
+    const ProjectChoiceControls c(d);
+    c.list->setEditText(typed);
+    c.ok->click();
     QCOMPARE(e.st.DQXM, project);
 }
 

@@ -1,3 +1,5 @@
+#include "controls.h"
+#include "dialog_controls.h"
 #include "draw/draw_window.h"
 #include "draw/load_dialog.h"
 #include "draw/save_dialog.h"
@@ -36,6 +38,32 @@ const QString kTooMany = QStringLiteral("参与抽签的考室数量154大于设
 QString room(int i) {
     return QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
 }
+
+// The draw window with its controls, found by the names the operator's screen gives them.
+struct Window {
+    std::unique_ptr<Frm抽签> window;
+    QFrame* panelFrame = control<QFrame>(window.get(), QStringLiteral("Frame1"));
+    QLabel* examLabel = control<QLabel>(window.get(), QStringLiteral("Label1"));
+    QLabel* siteLabel = control<QLabel>(window.get(), QStringLiteral("Label2"));
+    QLabel* subjectLabel = control<QLabel>(window.get(), QStringLiteral("Label3"));
+    QLabel* recordLabel = control<QLabel>(window.get(), QStringLiteral("recordLabel"));
+    QList<QLineEdit*> Txt监考员 = controlArray<QLineEdit>(window.get(), QStringLiteral("Txt监考员"));
+    QPushButton* Cmd抽签 = control<QPushButton>(window.get(), QStringLiteral("Cmd抽签"));
+    QPushButton* Cmd选抽签人 = control<QPushButton>(window.get(), QStringLiteral("Cmd选抽签人"));
+    QPushButton* Cmd保存 = control<QPushButton>(window.get(), QStringLiteral("Cmd保存"));
+    QPushButton* Cmd加载 = control<QPushButton>(window.get(), QStringLiteral("Cmd加载"));
+    QPushButton* Cmd打印 = control<QPushButton>(window.get(), QStringLiteral("Cmd打印"));
+    QCheckBox* allowReturnBox = control<QCheckBox>(window.get(), QStringLiteral("Check1"));
+    QCheckBox* allowRepartnerBox = control<QCheckBox>(window.get(), QStringLiteral("Check2"));
+    QCheckBox* fewerSameGenderBox = control<QCheckBox>(window.get(), QStringLiteral("Check3"));
+    QCheckBox* fewerSameUnitBox = control<QCheckBox>(window.get(), QStringLiteral("Check4"));
+    QCheckBox* drawSupervisorsBox = control<QCheckBox>(window.get(), QStringLiteral("Check5"));
+    QCheckBox* drawCheckersBox = control<QCheckBox>(window.get(), QStringLiteral("Check6"));
+    QTimer* stopDelayTimer = control<QTimer>(window.get(), QStringLiteral("Timer1"));
+
+    Frm抽签* operator->() const { return window.get(); }
+    Frm抽签* get() const { return window.get(); }
+};
 
 struct Env {
     TestDb t;
@@ -78,11 +106,11 @@ struct Env {
         t.db->exec(QStringLiteral("update 考点设置 set %1=? where 编号=?").arg(column), {value, project});
     }
     // The stop button's one-second delay is shortened unless a test measures it.
-    std::unique_ptr<Frm抽签> open(bool quickStop = true) {
-        auto w = std::make_unique<Frm抽签>(st, fake.services, nullptr);
+    Window open(bool quickStop = true) {
+        Window w{std::make_unique<Frm抽签>(st, fake.services, nullptr)};
         answerDialogs();
         if (quickStop)
-            w->stopDelayTimer->setInterval(5);
+            w.stopDelayTimer->setInterval(5);
         w->show();
         return w;
     }
@@ -123,24 +151,25 @@ struct Env {
     }
 };
 
-void drawOnce(Frm抽签& w) {
+void drawOnce(const Window& w) {
     w.Cmd抽签->click();
-    QVERIFY(w.drawing());
-    QTRY_VERIFY(w.Cmd抽签->isEnabled() && w.resultCounter() > 0);
+    QVERIFY(w->drawing());
+    QTRY_VERIFY(w.Cmd抽签->isEnabled() && w->resultCounter() > 0);
     w.Cmd抽签->click();
-    QTRY_VERIFY(!w.drawing());
+    QTRY_VERIFY(!w->drawing());
 }
 
-void saveWith(Env& e, Frm抽签& w, int option) {
+void saveWith(Env& e, const Window& w, int option) {
     e.onSave = [option](Frm保存& s) {
+        const SaveControls c(s);
         if (option == 1)
-            s.invigilatorsOnlyOption->setChecked(true);
-        s.saveButton->click();
+            c.invigilatorsOnly->setChecked(true);
+        c.save->click();
     };
     w.Cmd保存->click();
 }
 
-QStringList boxTexts(const Frm抽签& w, int count) {
+QStringList boxTexts(const Window& w, int count) {
     QStringList out;
     for (int k = 0; k < count; ++k)
         out << w.Txt监考员[k]->text();
@@ -186,27 +215,27 @@ void TestDrawWindow::opening() {
     e.set(QStringLiteral("底色"), QStringLiteral("0,128,255"));
     auto w = e.open();
     // The labels show what the main window held; the project's settings are refreshed.
-    QCOMPARE(w->examLabel->text(), QStringLiteral("中考"));
-    QCOMPARE(w->siteLabel->text(), QStringLiteral("一中监考员安排表"));
-    QCOMPARE(w->subjectLabel->text(), QStringLiteral("语文"));
+    QCOMPARE(w.examLabel->text(), QStringLiteral("中考"));
+    QCOMPARE(w.siteLabel->text(), QStringLiteral("一中监考员安排表"));
+    QCOMPARE(w.subjectLabel->text(), QStringLiteral("语文"));
     QCOMPARE(e.st.project.ksmc, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
-    for (QLabel* l : {w->examLabel, w->siteLabel, w->subjectLabel})
+    for (QLabel* l : {w.examLabel, w.siteLabel, w.subjectLabel})
         QCOMPARE(l->textFormat(), Qt::PlainText);
-    QCOMPARE(boxTexts(*w, 3),
+    QCOMPARE(boxTexts(w, 3),
              (QStringList{QStringLiteral("001.甲1,乙1,外1"), QStringLiteral("002.甲2,乙2,外2"),
                           QStringLiteral("003.甲3,乙3,")}));
-    QCOMPARE(w->Txt监考员[0]->palette().color(QPalette::Base), QColor(0, 128, 255));
-    QCOMPARE(w->Txt监考员[0]->palette().color(QPalette::Text), QColor(0, 0, 0));
-    QVERIFY(w->Txt监考员[0]->isReadOnly());
-    QCOMPARE(w->findChildren<QLineEdit*>(QStringLiteral("Txt监考员")).size(), 161);
-    QCOMPARE(w->Cmd抽签->text(), QStringLiteral("开始抽签"));
-    QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd选抽签人->isEnabled() && w->Cmd加载->isEnabled() &&
-            w->Cmd打印->isEnabled());
-    QVERIFY(!w->Cmd保存->isEnabled());
+    QCOMPARE(w.Txt监考员[0]->palette().color(QPalette::Base), QColor(0, 128, 255));
+    QCOMPARE(w.Txt监考员[0]->palette().color(QPalette::Text), QColor(0, 0, 0));
+    QVERIFY(w.Txt监考员[0]->isReadOnly());
+    QCOMPARE(w.Txt监考员.size(), 161);
+    QCOMPARE(w.Cmd抽签->text(), QStringLiteral("开始抽签"));
+    QVERIFY(w.Cmd抽签->isEnabled() && w.Cmd选抽签人->isEnabled() && w.Cmd加载->isEnabled() &&
+            w.Cmd打印->isEnabled());
+    QVERIFY(!w.Cmd保存->isEnabled());
     QVERIFY(w->saved());
-    w->Cmd打印->click();
+    w.Cmd打印->click();
     QCOMPARE(e.reports, 1);
     QVERIFY(e.prompter.said.isEmpty());
 }
@@ -241,8 +270,8 @@ void TestDrawWindow::checkBoxesFromTheProject() {
     e.set(QStringLiteral("最大性别组合"), 1);
     e.set(QStringLiteral("最大异校搭档"), 0);
     auto w = e.open();
-    const QCheckBox* boxes[6] = {w->allowReturnBox,   w->allowRepartnerBox,  w->fewerSameGenderBox,
-                                 w->fewerSameUnitBox, w->drawSupervisorsBox, w->drawCheckersBox};
+    const QCheckBox* boxes[6] = {w.allowReturnBox,   w.allowRepartnerBox,  w.fewerSameGenderBox,
+                                 w.fewerSameUnitBox, w.drawSupervisorsBox, w.drawCheckersBox};
     QString seen;
     for (const QCheckBox* c : boxes) {
         seen += QString::number(c->checkState() == Qt::Checked            ? 1
@@ -290,7 +319,7 @@ void TestDrawWindow::layoutBands() {
         QVERIFY(scale > 0);
         QVector<QRect> shown;
         for (int k = 0; k < 161; ++k) {
-            QLineEdit* box = w->Txt监考员[k];
+            QLineEdit* box = w.Txt监考员[k];
             QCOMPARE(!box->isHidden(), k < rooms);
             if (k >= rooms)
                 continue;
@@ -298,7 +327,7 @@ void TestDrawWindow::layoutBands() {
             QVERIFY(qAbs(box->x() - (margin + pitch * column) * scale) <= 1);
             QVERIFY(qAbs(box->y() - (top0 + step * row) * scale) <= 1);
             QVERIFY(box->width() >= width * scale - 1);
-            QVERIFY(box->geometry().bottom() < w->panelFrame->height());
+            QVERIFY(box->geometry().bottom() < w.panelFrame->height());
             QVERIFY(box->fontMetrics().horizontalAdvance(box->text()) < box->width());
             shown << box->geometry();
         }
@@ -312,14 +341,14 @@ void TestDrawWindow::layoutBands() {
 void TestDrawWindow::layoutFollowsCheck5AtTheNextStart() {
     Env e(20);
     auto w = e.open();
-    const int narrowX = w->Txt监考员[5]->x();
-    w->drawSupervisorsBox->setChecked(true);
-    QCOMPARE(w->Txt监考员[5]->x(), narrowX);
-    drawOnce(*w);
+    const int narrowX = w.Txt监考员[5]->x();
+    w.drawSupervisorsBox->setChecked(true);
+    QCOMPARE(w.Txt监考员[5]->x(), narrowX);
+    drawOnce(w);
     // Three columns of seven: box 5 is still in the first column, box 7 opens the second.
-    QCOMPARE(w->Txt监考员[5]->x(), w->Txt监考员[0]->x());
-    QVERIFY(w->Txt监考员[7]->x() > narrowX);
-    QVERIFY(w->Txt监考员[0]->text().endsWith(QLatin1Char(',')));
+    QCOMPARE(w.Txt监考员[5]->x(), w.Txt监考员[0]->x());
+    QVERIFY(w.Txt监考员[7]->x() > narrowX);
+    QVERIFY(w.Txt监考员[0]->text().endsWith(QLatin1Char(',')));
 }
 
 void TestDrawWindow::tooManyRooms() {
@@ -327,35 +356,35 @@ void TestDrawWindow::tooManyRooms() {
     auto w = e.open();
     QCOMPARE(e.prompter.said.size(), 1);
     QCOMPARE(e.prompter.last(), kTooMany);
-    QCOMPARE(w->Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
-    QVERIFY(!w->Txt监考员[0]->isHidden());
+    QCOMPARE(w.Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
+    QVERIFY(!w.Txt监考员[0]->isHidden());
     for (int k = 1; k < 161; ++k)
-        QVERIFY(w->Txt监考员[k]->isHidden());
-    QVERIFY(!w->Cmd抽签->isEnabled());
-    QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled());
+        QVERIFY(w.Txt监考员[k]->isHidden());
+    QVERIFY(!w.Cmd抽签->isEnabled());
+    QVERIFY(w.Cmd加载->isEnabled() && w.Cmd打印->isEnabled());
 
-    e.onLoad = [](Frm加载数据& d) { d.okButton->click(); }; // the initial arrangement
-    w->Cmd加载->click();
+    e.onLoad = [](Frm加载数据& d) { LoadControls(d).ok->click(); }; // the initial arrangement
+    w.Cmd加载->click();
     QCOMPARE(e.prompter.said.size(), 2);
-    QCOMPARE(w->Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
+    QCOMPARE(w.Txt监考员[0]->text(), QStringLiteral(" 抽签总数不能大于154"));
     // The pick gives the buttons back, but never the draw.
-    w->Cmd选抽签人->click();
-    w->Cmd选抽签人->click();
-    QVERIFY(!w->Cmd抽签->isEnabled());
+    w.Cmd选抽签人->click();
+    w.Cmd选抽签人->click();
+    QVERIFY(!w.Cmd抽签->isEnabled());
 }
 
 void TestDrawWindow::stopIsUsableOneSecondAfterTheStart() {
     Env e;
     auto w = e.open(false);
-    QCOMPARE(w->stopDelayTimer->interval(), 1000);
-    w->Cmd抽签->click();
-    QCOMPARE(w->Cmd抽签->text(), QStringLiteral("停止"));
+    QCOMPARE(w.stopDelayTimer->interval(), 1000);
+    w.Cmd抽签->click();
+    QCOMPARE(w.Cmd抽签->text(), QStringLiteral("停止"));
     QTest::qWait(500);
-    QVERIFY(!w->Cmd抽签->isEnabled());
+    QVERIFY(!w.Cmd抽签->isEnabled());
     QVERIFY(w->resultCounter() > 0);
-    QTRY_VERIFY_WITH_TIMEOUT(w->Cmd抽签->isEnabled(), 2000);
-    QVERIFY(w->Cmd抽签->isDefault());
-    w->Cmd抽签->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w.Cmd抽签->isEnabled(), 2000);
+    QVERIFY(w.Cmd抽签->isDefault());
+    w.Cmd抽签->click();
     QTRY_VERIFY(!w->drawing());
 }
 
@@ -363,34 +392,34 @@ void TestDrawWindow::runAndStop() {
     Env e(6, 2);
     e.set(QStringLiteral("场外与验卷抽签"), 2);
     auto w = e.open();
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
     QVERIFY(w->drawing());
-    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd选抽签人, w->Cmd加载, w->Cmd保存, w->Cmd打印,
-                                                      w->allowReturnBox, w->drawCheckersBox})
+    for (QWidget* c : std::initializer_list<QWidget*>{w.Cmd选抽签人, w.Cmd加载, w.Cmd保存, w.Cmd打印,
+                                                      w.allowReturnBox, w.drawCheckersBox})
         QVERIFY(!c->isEnabled());
-    QTRY_VERIFY(w->Cmd抽签->isEnabled() && w->resultCounter() > 1);
+    QTRY_VERIFY(w.Cmd抽签->isEnabled() && w->resultCounter() > 1);
     QCOMPARE(w->windowTitle(), QStringLiteral("已随机产生 %1 组符合要求的抽签结论").arg(w->resultCounter()));
     bool flashing = false;
     for (int k = 0; k < 6; ++k)
-        flashing = flashing || w->Txt监考员[k]->palette().color(QPalette::Base) != QColor(255, 255, 0);
+        flashing = flashing || w.Txt监考员[k]->palette().color(QPalette::Base) != QColor(255, 255, 0);
     QVERIFY(flashing);
 
     const int counter = w->resultCounter();
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
     QTRY_VERIFY(!w->drawing());
     QCOMPARE(w->resultCounter(), counter);
-    QCOMPARE(w->Cmd抽签->text(), QStringLiteral("开始抽签"));
-    QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd选抽签人->isEnabled() && w->Cmd加载->isEnabled() &&
-            w->Cmd保存->isEnabled() && w->allowReturnBox->isEnabled());
-    QVERIFY(!w->Cmd打印->isEnabled());
+    QCOMPARE(w.Cmd抽签->text(), QStringLiteral("开始抽签"));
+    QVERIFY(w.Cmd抽签->isEnabled() && w.Cmd选抽签人->isEnabled() && w.Cmd加载->isEnabled() &&
+            w.Cmd保存->isEnabled() && w.allowReturnBox->isEnabled());
+    QVERIFY(!w.Cmd打印->isEnabled());
     QVERIFY(!w->saved());
     // The boxes show the result, in the project's colours again.
     const Candidate& c = w->result();
     for (int i = 1; i <= 6; ++i) {
-        const QString text = w->Txt监考员[i - 1]->text();
+        const QString text = w.Txt监考员[i - 1]->text();
         QVERIFY2(text.startsWith(room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i])),
                  qPrintable(text));
-        QCOMPARE(w->Txt监考员[i - 1]->palette().color(QPalette::Base), QColor(255, 255, 0));
+        QCOMPARE(w.Txt监考员[i - 1]->palette().color(QPalette::Base), QColor(255, 255, 0));
     }
     QVERIFY(e.prompter.said.isEmpty());
 }
@@ -403,14 +432,14 @@ void TestDrawWindow::impossibleDrawStopsAndSaysWhy() {
                                 "values (?, '数学', '2026-06-06 09:00:00', 1, '监考员', 1, 1, 1)"),
                  {e.project});
     auto w = e.open();
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w->drawing(), 10000);
     QCOMPARE(e.prompter.said.size(), 1);
     QVERIFY(!e.prompter.last().isEmpty());
-    QCOMPARE(w->Cmd抽签->text(), QStringLiteral("开始抽签"));
-    QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled());
-    QVERIFY(!w->Cmd保存->isEnabled());
-    QCOMPARE(w->Txt监考员[0]->text(), QStringLiteral("001.甲1,乙1"));
+    QCOMPARE(w.Cmd抽签->text(), QStringLiteral("开始抽签"));
+    QVERIFY(w.Cmd抽签->isEnabled() && w.Cmd加载->isEnabled() && w.Cmd打印->isEnabled());
+    QVERIFY(!w.Cmd保存->isEnabled());
+    QCOMPARE(w.Txt监考员[0]->text(), QStringLiteral("001.甲1,乙1"));
     QVERIFY(w->saved());
     w->close();
     QVERIFY(w->isHidden());
@@ -419,23 +448,23 @@ void TestDrawWindow::impossibleDrawStopsAndSaysWhy() {
 void TestDrawWindow::confirmations() {
     Env e;
     auto w = e.open();
-    drawOnce(*w);
+    drawOnce(w);
 
     // Start: No keeps the result; Yes draws again.
     e.prompter.answers = {false};
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
     QCOMPARE(e.prompter.last(), kUnsavedAtStart);
     QVERIFY(!w->drawing());
     e.prompter.answers = {true};
-    drawOnce(*w);
+    drawOnce(w);
 
     // Load: No never opens the dialog; Yes does.
     e.prompter.answers = {false};
-    w->Cmd加载->click();
+    w.Cmd加载->click();
     QCOMPARE(e.prompter.last(), kUnsavedAtLoad);
     QCOMPARE(e.dialogs, 0);
     e.prompter.answers = {true};
-    w->Cmd加载->click();
+    w.Cmd加载->click();
     QCOMPARE(e.dialogs, 1);
 
     // Close: No keeps the window open; Yes closes it.
@@ -459,13 +488,13 @@ void TestDrawWindow::confirmations() {
 void TestDrawWindow::closeIsRefusedWhileDrawing() {
     Env e;
     auto w = e.open();
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
     w->close();
     QTest::keyClick(w.get(), Qt::Key_Escape);
     QVERIFY(w->isVisible());
     QVERIFY(e.prompter.said.isEmpty());
-    QTRY_VERIFY(w->Cmd抽签->isEnabled());
-    w->Cmd抽签->click();
+    QTRY_VERIFY(w.Cmd抽签->isEnabled());
+    w.Cmd抽签->click();
     QTRY_VERIFY(!w->drawing());
 }
 
@@ -487,21 +516,22 @@ void TestDrawWindow::saveDialogResults() {
     e.t.addStaff(e.project, QStringLiteral("验卷"), QStringLiteral("01"), {}, QStringLiteral("验1"));
     e.t.addStaff(e.project, QStringLiteral("验卷"), QStringLiteral("02"), {}, QStringLiteral("验2"));
     auto w = e.open();
-    drawOnce(*w);
+    drawOnce(w);
     e.onSave = [answer](Frm保存& s) {
+        const SaveControls c(s);
         QCOMPARE(s.windowTitle(), QStringLiteral("保存抽签结论"));
-        QVERIFY(s.withDutiesOption->isChecked());
+        QVERIFY(c.withDuties->isChecked());
         if (answer == QStringLiteral("discard"))
-            s.discardButton->click();
+            c.discard->click();
         else if (answer == QStringLiteral("close"))
             s.close();
         else {
-            s.invigilatorsOnlyOption->setChecked(answer == QStringLiteral("option1"));
-            s.saveButton->click();
+            c.invigilatorsOnly->setChecked(answer == QStringLiteral("option1"));
+            c.save->click();
         }
     };
-    w->Cmd保存->click();
-    QVERIFY(w->Cmd打印->isEnabled());
+    w.Cmd保存->click();
+    QVERIFY(w.Cmd打印->isEnabled());
     QCOMPARE(w->saved(), invigilators > 0);
     QCOMPARE(e.rows(QStringLiteral("抽签总表"), QStringLiteral("监考员")), invigilators);
     QCOMPARE(e.rows(QStringLiteral("抽签历史"), QStringLiteral("监考员")), invigilators);
@@ -547,10 +577,10 @@ void TestDrawWindow::parameterCode() {
     e.set(QStringLiteral("允许甲乙再搭档"), 0);
     e.set(QStringLiteral("场外与验卷抽签"), cwjk);
     auto w = e.open();
-    drawOnce(*w);
+    drawOnce(w);
     // The code is the one in force at the start, whatever the boxes say at saving.
-    w->allowRepartnerBox->setChecked(true);
-    saveWith(e, *w, 2);
+    w.allowRepartnerBox->setChecked(true);
+    saveWith(e, w, 2);
     QCOMPARE(e.t.db->scalar(QStringLiteral("select 分组号 from 抽签总表 where 分类='抽签参数'")).toString(),
              code);
 }
@@ -558,11 +588,11 @@ void TestDrawWindow::parameterCode() {
 void TestDrawWindow::savesUnderTheSubjectItShows() {
     Env e(3, 0);
     auto w = e.open();
-    drawOnce(*w);
+    drawOnce(w);
     // The main window's clock moves on past the subject's window while the draw is shown.
     e.st.DQKM = QStringLiteral("非考试时间");
-    saveWith(e, *w, 1);
-    QCOMPARE(w->subjectLabel->text(), QStringLiteral("语文"));
+    saveWith(e, w, 1);
+    QCOMPARE(w.subjectLabel->text(), QStringLiteral("语文"));
     QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签总表 where 科目='语文'")).toInt(), 4);
     QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签历史 where 科目<>'语文'")).toInt(), 0);
 }
@@ -572,8 +602,8 @@ void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
     {
         e.st.ZD = true;
         auto w = e.open();
-        drawOnce(*w);
-        saveWith(e, *w, 2);
+        drawOnce(w);
+        saveWith(e, w, 2);
         QCOMPARE(e.prompter.last(), readOnlyWriteText());
         QCOMPARE(e.prompter.said.back().icon, Prompter::Icon::Critical);
         QCOMPARE(e.dialogs, 0);
@@ -585,13 +615,13 @@ void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
     e.st.LoginSucceeded = false;
     e.loginGrants = false;
     auto w = e.open();
-    drawOnce(*w);
-    saveWith(e, *w, 2);
+    drawOnce(w);
+    saveWith(e, w, 2);
     QCOMPARE(e.logins, 1);
     QCOMPARE(e.dialogs, 0);
     QCOMPARE(e.rows(QStringLiteral("抽签总表")), 0);
     e.loginGrants = true;
-    saveWith(e, *w, 2);
+    saveWith(e, w, 2);
     QCOMPARE(e.logins, 2);
     QCOMPARE(e.dialogs, 1);
     QVERIFY(w->saved());
@@ -601,13 +631,13 @@ void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
 void TestDrawWindow::failedSaveSaysSoAndKeepsThePreviousOne() {
     Env e;
     auto w = e.open();
-    drawOnce(*w);
-    saveWith(e, *w, 1);
+    drawOnce(w);
+    saveWith(e, w, 1);
     const db::Rows before =
         e.t.db->query(QStringLiteral("select 监考员甲, 监考员乙 from 抽签总表 order by 编号"));
     e.t.failInserts(QStringLiteral("抽签历史"), QStringLiteral("disk is full"));
-    drawOnce(*w);
-    saveWith(e, *w, 1);
+    drawOnce(w);
+    saveWith(e, w, 1);
     QVERIFY(e.prompter.last().contains(QStringLiteral("disk is full")));
     QVERIFY(!w->saved());
     const db::Rows after =
@@ -640,13 +670,13 @@ void TestDrawWindow::savesBesideOtherWriters() {
     int busy = 0;
     qint64 longest = 0;
     for (int k = 0; k < 10; ++k) {
-        drawOnce(*w);
+        drawOnce(w);
         // The operator saves again after "busy" until the save lands.
         for (int attempt = 0; !w->saved() && attempt < 5; ++attempt) {
             e.prompter.said.clear();
             QElapsedTimer took;
             took.start();
-            saveWith(e, *w, 1);
+            saveWith(e, w, 1);
             longest = qMax(longest, took.elapsed());
             if (!w->saved()) {
                 QVERIFY2(e.prompter.last().contains(QStringLiteral("数据库正被其他程序使用")),
@@ -666,78 +696,79 @@ void TestDrawWindow::savesBesideOtherWriters() {
 void TestDrawWindow::loadSavedAndInitial() {
     Env e(4, 2);
     auto w = e.open();
-    const QStringList initial = boxTexts(*w, 4);
-    drawOnce(*w);
-    saveWith(e, *w, 2);
+    const QStringList initial = boxTexts(w, 4);
+    drawOnce(w);
+    saveWith(e, w, 2);
     const Candidate c = w->result();
 
     // Cancelled: nothing changes.
-    w->Cmd抽签->click();
-    QTRY_VERIFY(w->Cmd抽签->isEnabled());
-    w->Cmd抽签->click();
+    w.Cmd抽签->click();
+    QTRY_VERIFY(w.Cmd抽签->isEnabled());
+    w.Cmd抽签->click();
     QTRY_VERIFY(!w->drawing());
     e.prompter.answers = {true};
-    const QStringList shown = boxTexts(*w, 4);
+    const QStringList shown = boxTexts(w, 4);
     const QString caption = w->windowTitle();
-    e.onLoad = [](Frm加载数据& d) { d.cancelButton->click(); };
-    w->Cmd加载->click();
-    QCOMPARE(boxTexts(*w, 4), shown);
+    e.onLoad = [](Frm加载数据& d) { LoadControls(d).cancel->click(); };
+    w.Cmd加载->click();
+    QCOMPARE(boxTexts(w, 4), shown);
     QCOMPARE(w->windowTitle(), caption);
 
     // A saved draw: without supervisors every box ends with ",".
     e.onLoad = [](Frm加载数据& d) {
-        QCOMPARE(d.Cmb项目->count(), 2);
-        QCOMPARE(d.Cmb项目->currentText(), QStringLiteral("语文 # 2026-06-07 09:00:00"));
-        QCOMPARE(d.Cmb项目->itemText(1), QStringLiteral("初始数据 # 考前初始安排数据"));
-        d.okButton->click();
+        const LoadControls c(d);
+        QCOMPARE(c.list->count(), 2);
+        QCOMPARE(c.list->currentText(), QStringLiteral("语文 # 2026-06-07 09:00:00"));
+        QCOMPARE(c.list->itemText(1), QStringLiteral("初始数据 # 考前初始安排数据"));
+        c.ok->click();
     };
     e.prompter.answers = {true};
-    w->Cmd加载->click();
+    w.Cmd加载->click();
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载[语文]数据"));
     for (int i = 1; i <= 4; ++i)
-        QCOMPARE(w->Txt监考员[i - 1]->text(),
-                 room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i]));
+        QCOMPARE(w.Txt监考员[i - 1]->text(), room(i) + QStringLiteral(".甲%1,乙%2,").arg(c.a[i]).arg(c.b[i]));
     // Loading leaves the unsaved result unsaved.
     QVERIFY(!w->saved());
 
-    w->drawSupervisorsBox->setChecked(true);
+    w.drawSupervisorsBox->setChecked(true);
     e.prompter.answers = {true};
-    w->Cmd加载->click();
-    QVERIFY(w->Txt监考员[0]->text().endsWith(QStringLiteral(",外1")) ||
-            w->Txt监考员[0]->text().endsWith(QStringLiteral(",外2")));
+    w.Cmd加载->click();
+    QVERIFY(w.Txt监考员[0]->text().endsWith(QStringLiteral(",外1")) ||
+            w.Txt监考员[0]->text().endsWith(QStringLiteral(",外2")));
 
     e.onLoad = [](Frm加载数据& d) {
-        d.Cmb项目->setCurrentIndex(1);
-        d.okButton->click();
+        const LoadControls c(d);
+        c.list->setCurrentIndex(1);
+        c.ok->click();
     };
     e.prompter.answers = {true};
-    w->drawSupervisorsBox->setChecked(false);
-    w->Cmd加载->click();
+    w.drawSupervisorsBox->setChecked(false);
+    w.Cmd加载->click();
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
-    QCOMPARE(boxTexts(*w, 4), initial);
+    QCOMPARE(boxTexts(w, 4), initial);
 }
 
 void TestDrawWindow::pickThePerformer() {
     Env e(5);
     auto w = e.open();
-    w->Cmd选抽签人->click();
-    QCOMPARE(w->Cmd选抽签人->text(), QStringLiteral("停止"));
+    w.Cmd选抽签人->click();
+    QCOMPARE(w.Cmd选抽签人->text(), QStringLiteral("停止"));
     QCOMPARE(w->windowTitle(), QStringLiteral("选抽签人"));
-    QVERIFY(w->Cmd选抽签人->isDefault());
-    for (QWidget* c : std::initializer_list<QWidget*>{w->Cmd抽签, w->Cmd加载, w->Cmd保存, w->Cmd打印,
-                                                      w->fewerSameGenderBox})
+    QVERIFY(w.Cmd选抽签人->isDefault());
+    for (QWidget* c :
+         std::initializer_list<QWidget*>{w.Cmd抽签, w.Cmd加载, w.Cmd保存, w.Cmd打印, w.fewerSameGenderBox})
         QVERIFY(!c->isEnabled());
     QTest::qWait(200);
-    w->Cmd选抽签人->click();
-    QCOMPARE(w->Cmd选抽签人->text(), QStringLiteral("选抽签人"));
+    w.Cmd选抽签人->click();
+    QCOMPARE(w.Cmd选抽签人->text(), QStringLiteral("选抽签人"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Vardel"));
-    QVERIFY(w->Cmd抽签->isEnabled() && w->Cmd抽签->isDefault());
-    QVERIFY(w->Cmd加载->isEnabled() && w->Cmd打印->isEnabled() && w->fewerSameGenderBox->isEnabled());
-    QVERIFY(!w->Cmd保存->isEnabled());
+    QVERIFY(w.Cmd抽签->isEnabled() && w.Cmd抽签->isDefault());
+    QVERIFY(w.Cmd加载->isEnabled() && w.Cmd打印->isEnabled() && w.fewerSameGenderBox->isEnabled());
+    QVERIFY(!w.Cmd保存->isEnabled());
     // Exactly one box stays highlighted: the text colour as background.
     int highlighted = 0;
     for (int k = 0; k < 5; ++k)
-        highlighted += w->Txt监考员[k]->palette().color(QPalette::Base) == QColor(0, 0, 0) ? 1 : 0;
+        highlighted += w.Txt监考员[k]->palette().color(QPalette::Base) == QColor(0, 0, 0) ? 1 : 0;
     QCOMPARE(highlighted, 1);
 }
 
@@ -748,12 +779,12 @@ void TestDrawWindow::everyStopIsOnTheRecord() {
     Env e(4);
     e.st.LoginSucceeded = false;
     auto w = e.open();
-    w->Cmd选抽签人->click();
-    w->Cmd选抽签人->click();
-    drawOnce(*w);
+    w.Cmd选抽签人->click();
+    w.Cmd选抽签人->click();
+    drawOnce(w);
     for (int k = 0; k < 2; ++k) {
         e.prompter.answers = {true}; // the unsaved result is given up
-        drawOnce(*w);
+        drawOnce(w);
     }
     const auto events = [&e](const QString& kind) {
         return e.t.db
@@ -763,13 +794,12 @@ void TestDrawWindow::everyStopIsOnTheRecord() {
     QCOMPARE(events(QStringLiteral("停止")), 3);
     QCOMPARE(events(QStringLiteral("选抽签人")), 1);
     QCOMPARE(e.logins, 0);
-    saveWith(e, *w, 1);
+    saveWith(e, w, 1);
     QCOMPARE(e.logins, 1);
     QVERIFY(w->saved());
     const QString code = db::certificateCode(
         e.t.db->scalar(QStringLiteral("select 摘要 from 抽签记录链 order by 序号 desc limit 1")).toString());
-    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("recordLabel"))->text(),
-             QStringLiteral("本科目共抽签3次，保存的是第3次　记录链:") + code);
+    QCOMPARE(w.recordLabel->text(), QStringLiteral("本科目共抽签3次，保存的是第3次　记录链:") + code);
 
     reports::ReportWriter writer(*e.t.db, e.st, e.clock);
     const reports::ReportResult printed =
@@ -784,11 +814,11 @@ void TestDrawWindow::everyStopIsOnTheRecord() {
              qPrintable(html.right(300)));
 
     e.t.failInserts(QStringLiteral("抽签记录链"), QStringLiteral("disk is full"));
-    drawOnce(*w);
-    QVERIFY(w->findChild<QLabel*>(QStringLiteral("recordLabel"))->text().isEmpty());
+    drawOnce(w);
+    QVERIFY(w.recordLabel->text().isEmpty());
     QVERIFY(e.prompter.last().startsWith(kUnrecordedStop));
     QVERIFY(e.prompter.last().contains(QStringLiteral("disk is full")));
-    saveWith(e, *w, 1);
+    saveWith(e, w, 1);
     QVERIFY(e.prompter.last().contains(kUnrecordedStop));
     QVERIFY(!w->saved());
     QCOMPARE(events(QStringLiteral("保存")), 1);

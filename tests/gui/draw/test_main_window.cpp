@@ -1,24 +1,44 @@
 #include "common/single_instance.h"
 #include "common/ui/login_dialog.h"
+#include "dialog_controls.h"
 #include "draw/main_window.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "test_db.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 using namespace common;
 using namespace common::ui;
 using namespace draw;
 
 namespace {
+
+// The main window's controls, found by name once it stands.
+struct Controls {
+    const QWidget& w;
+    QPlainTextEdit* Txt基本情况 = control<QPlainTextEdit>(&w, QStringLiteral("Txt基本情况"));
+    QLabel* clockLabel = control<QLabel>(&w, QStringLiteral("Label3"));
+    QCheckBox* autoSubjectBox = control<QCheckBox>(&w, QStringLiteral("Check1"));
+    QComboBox* Cmb科目 = control<QComboBox>(&w, QStringLiteral("Cmb科目"));
+    QPushButton* Cmd抽签 = control<QPushButton>(&w, QStringLiteral("Cmd抽签"));
+    QPushButton* reportsButton = control<QPushButton>(&w, QStringLiteral("Command3"));
+    QPushButton* switchProjectButton = control<QPushButton>(&w, QStringLiteral("Command2"));
+    QPushButton* managerProgramButton = control<QPushButton>(&w, QStringLiteral("Command1"));
+    QPushButton* countdownProgramButton = control<QPushButton>(&w, QStringLiteral("Command4"));
+    QTimer* clockTimer = control<QTimer>(&w, QStringLiteral("Timer1"));
+    QLabel* databaseLabel = control<QLabel>(&w, QStringLiteral("LblDatabase"));
+    explicit Controls(const QWidget& window) : w(window) {}
+};
 
 struct Fixture {
     TestDb t;
@@ -29,6 +49,7 @@ struct Fixture {
     int project = 0;
     int logins = 0;
     std::unique_ptr<Frm参数> w;
+    std::optional<Controls> c;
 
     explicit Fixture(int rooms = 3) {
         project = t.addProject(QStringLiteral("中考"), QStringLiteral("一中"));
@@ -41,6 +62,7 @@ struct Fixture {
     }
     Frm参数::Start start(std::function<void(FrmLogin&)> driver = {}) {
         w = std::make_unique<Frm参数>(fake.services);
+        c.emplace(*w);
         answerLogin(driver);
         return w->startUp(t.folder());
     }
@@ -80,8 +102,7 @@ void TestMainWindow::normalStartUp() {
     f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(8, 30));
     QCOMPARE(f.start([](FrmLogin& l) {
         QCOMPARE(l.windowTitle(), QStringLiteral("抽签登录"));
-        l.txtPassword->setText(QStringLiteral("admin"));
-        l.cmdOK->click();
+        LoginControls(l).logIn(QStringLiteral("admin"));
     }),
              Frm参数::Start::Run);
     QCOMPARE(f.logins, 1);
@@ -89,19 +110,19 @@ void TestMainWindow::normalStartUp() {
     QCOMPARE(f.w->windowTitle(), QStringLiteral("Vardel V17.6.3"));
     QVERIFY(f.w->state.MyPath.endsWith(QLatin1Char('/')));
     QCOMPARE(f.w->state.MyDb, f.t.path());
-    QCOMPARE(f.w->databaseLabel->text(), QStringLiteral("数据库：") + QDir::toNativeSeparators(f.t.path()));
+    QCOMPARE(f.c->databaseLabel->text(), QStringLiteral("数据库：") + QDir::toNativeSeparators(f.t.path()));
     QVERIFY(!f.w->state.ZD);
     QCOMPARE(f.w->state.DWMC, QStringLiteral("测试单位"));
     QCOMPARE(f.w->state.KSS, 3);
-    QVERIFY(f.w->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 中考")));
-    QVERIFY(f.w->Cmd抽签->isEnabled());
-    QCOMPARE(f.w->Cmb科目->count(), 2);
+    QVERIFY(f.c->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 中考")));
+    QVERIFY(f.c->Cmd抽签->isEnabled());
+    QCOMPARE(f.c->Cmb科目->count(), 2);
     QCOMPARE(f.w->state.DQKM, QStringLiteral("语文"));
-    QCOMPARE(f.w->Cmb科目->currentText(), QStringLiteral("语文"));
+    QCOMPARE(f.c->Cmb科目->currentText(), QStringLiteral("语文"));
     // The long date immediately followed by the 12-hour time, the long date as Quillet's.
-    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("2026年6月7日上午 08:30:00"));
-    QVERIFY(f.w->clockTimer->isActive());
-    QCOMPARE(f.w->clockTimer->interval(), 500);
+    QCOMPARE(f.c->clockLabel->text(), QStringLiteral("2026年6月7日上午 08:30:00"));
+    QVERIFY(f.c->clockTimer->isActive());
+    QCOMPARE(f.c->clockTimer->interval(), 500);
     QVERIFY(f.prompter.said.isEmpty());
 }
 
@@ -156,9 +177,9 @@ void TestMainWindow::noActiveSettingsRow() {
     f.t.db->exec(QStringLiteral("update 系统设置 set 状态='停用'"));
     QCOMPARE(f.start(), Frm参数::Start::Run);
     QCOMPARE(f.logins, 0);
-    QCOMPARE(f.w->Txt基本情况->toPlainText(), QStringLiteral("无可用项目"));
+    QCOMPARE(f.c->Txt基本情况->toPlainText(), QStringLiteral("无可用项目"));
     QCOMPARE(f.w->state.DQXM, 0);
-    QVERIFY(f.w->Cmd抽签->isEnabled()); // design state
+    QVERIFY(f.c->Cmd抽签->isEnabled()); // design state
 }
 
 void TestMainWindow::lowestActiveSettingsRowWins() {
@@ -176,7 +197,7 @@ void TestMainWindow::emptyProjectDisablesDraw() {
     Fixture f(0);
     f.start();
     QCOMPARE(f.w->state.KSS, 0);
-    QVERIFY(!f.w->Cmd抽签->isEnabled());
+    QVERIFY(!f.c->Cmd抽签->isEnabled());
     QVERIFY(!f.w->state.StaffMismatch);
 }
 
@@ -186,9 +207,9 @@ void TestMainWindow::staffWarningStaysOnTheClockLine() {
                  QStringLiteral("甲4"));
     f.start();
     QVERIFY(f.w->state.StaffMismatch);
-    QVERIFY(f.w->Cmd抽签->isEnabled());
+    QVERIFY(f.c->Cmd抽签->isEnabled());
     f.w->tick();
-    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("监考员设置有误，请注意提示信息！"));
+    QCOMPARE(f.c->clockLabel->text(), QStringLiteral("监考员设置有误，请注意提示信息！"));
 }
 
 void TestMainWindow::automaticAndManualSubject() {
@@ -196,14 +217,14 @@ void TestMainWindow::automaticAndManualSubject() {
     f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(7, 0, 59));
     f.start();
     QCOMPARE(f.w->state.DQKM, QStringLiteral("非考试时间"));
-    QVERIFY(!f.w->Cmb科目->isEnabled());
+    QVERIFY(!f.c->Cmb科目->isEnabled());
     f.clock.t = QDateTime(QDate(2026, 6, 7), QTime(13, 1));
     f.w->tick();
     QCOMPARE(f.w->state.DQKM, QStringLiteral("数学"));
-    QCOMPARE(f.w->clockLabel->text(), QStringLiteral("2026年6月7日下午 01:01:00"));
-    f.w->autoSubjectBox->setChecked(false);
-    QVERIFY(f.w->Cmb科目->isEnabled());
-    f.w->Cmb科目->setEditText(QStringLiteral("补考's科目"));
+    QCOMPARE(f.c->clockLabel->text(), QStringLiteral("2026年6月7日下午 01:01:00"));
+    f.c->autoSubjectBox->setChecked(false);
+    QVERIFY(f.c->Cmb科目->isEnabled());
+    f.c->Cmb科目->setEditText(QStringLiteral("补考's科目"));
     f.w->tick();
     QCOMPARE(f.w->state.DQKM, QStringLiteral("补考's科目"));
 }
@@ -211,30 +232,27 @@ void TestMainWindow::automaticAndManualSubject() {
 void TestMainWindow::failedLoginDisablesSystemSettings() {
     Fixture f;
     f.start([](FrmLogin& l) {
-        l.txtPassword->setText(QStringLiteral("nope"));
-        l.cmdOK->click();
-        l.cmdCancel->click();
+        const LoginControls c(l);
+        c.logIn(QStringLiteral("nope"));
+        c.cancel->click();
     });
     QVERIFY(!f.w->state.LoginSucceeded);
-    QVERIFY(!f.w->managerProgramButton->isEnabled());
-    f.answerLogin([](FrmLogin& l) {
-        l.txtPassword->setText(QStringLiteral("admin"));
-        l.cmdOK->click();
-    });
+    QVERIFY(!f.c->managerProgramButton->isEnabled());
+    f.answerLogin([](FrmLogin& l) { LoginControls(l).logIn(QStringLiteral("admin")); });
     f.w->showLogin(f.w.get());
-    QVERIFY(f.w->managerProgramButton->isEnabled());
+    QVERIFY(f.c->managerProgramButton->isEnabled());
     QVERIFY(f.w->state.LoginSucceeded);
 }
 
 void TestMainWindow::siblingPrograms() {
     Fixture f;
     f.start();
-    f.w->countdownProgramButton->click();
+    f.c->countdownProgramButton->click();
     QCOMPARE(f.shell.started.size(), 1);
     QVERIFY(f.shell.started[0].startsWith(f.w->state.MyPath));
     QVERIFY(f.prompter.said.isEmpty());
     f.shell.startResult = false;
-    f.w->managerProgramButton->click();
+    f.c->managerProgramButton->click();
 #ifdef Q_OS_WIN
     QCOMPARE(f.prompter.last(), QStringLiteral("没找到（Morvek.exe）文件！"));
 #else
@@ -248,16 +266,16 @@ void TestMainWindow::projectChoiceRebuildsOverview() {
     const int other = f.t.addProject(QStringLiteral("高考"), QStringLiteral("二中"));
     f.start();
     f.fake.dialogs.handlers[QStringLiteral("Frm选项目")] = [&](QDialog& d) {
-        auto* box = d.findChild<QComboBox*>(QStringLiteral("Cmb考点"));
-        box->setCurrentIndex(box->findText(QString::number(other), Qt::MatchStartsWith));
-        d.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        const ProjectChoiceControls c(d);
+        c.list->setCurrentIndex(c.list->findText(QString::number(other), Qt::MatchStartsWith));
+        c.ok->click();
         return d.result();
     };
-    f.w->switchProjectButton->click();
-    QVERIFY(f.w->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 高考")));
+    f.c->switchProjectButton->click();
+    QVERIFY(f.c->Txt基本情况->toPlainText().contains(QStringLiteral(" 考试名称: 高考")));
     QCOMPARE(f.w->state.KSS, 0);
-    QVERIFY(!f.w->Cmd抽签->isEnabled());
-    QCOMPARE(f.w->Cmb科目->count(), 0);
+    QVERIFY(!f.c->Cmd抽签->isEnabled());
+    QCOMPARE(f.c->Cmb科目->count(), 0);
     // The choice lives in this run only.
     QCOMPARE(f.t.db->scalar(QStringLiteral("select 当前项目 from 系统设置")).toInt(), f.project);
 }
@@ -265,8 +283,8 @@ void TestMainWindow::projectChoiceRebuildsOverview() {
 void TestMainWindow::windowsOpenAndMissingHelpIsSaid() {
     Fixture f;
     f.start();
-    f.w->reportsButton->click();
-    f.w->Cmd抽签->click();
+    f.c->reportsButton->click();
+    f.c->Cmd抽签->click();
     QCOMPARE(f.fake.dialogs.ran,
              (QStringList{QStringLiteral("FrmLogin"), QStringLiteral("Frm报表"), QStringLiteral("Frm抽签")}));
     QVERIFY(f.prompter.said.isEmpty());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "controls.h"
 #include "fake_dialogs.h"
+#include "manager/ui/record_grid.h"
 #include "test_db.h"
 
 #include <QApplication>
@@ -10,8 +12,17 @@
 #include <QTest>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
+
+// The record grid and the three write buttons every data-management editor has.
+struct EditorControls {
+    const QWidget& w;
+    manager::ui::RecordGrid* grid = control<manager::ui::RecordGrid>(&w, QStringLiteral("recordGrid"));
+    QPushButton* Cmd追加 = control<QPushButton>(&w, QStringLiteral("Cmd追加"));
+    QPushButton* Cmd修改 = control<QPushButton>(&w, QStringLiteral("Cmd修改"));
+    QPushButton* Cmd删除 = control<QPushButton>(&w, QStringLiteral("Cmd删除"));
+    explicit EditorControls(const QWidget& editor) : w(editor) {}
+};
 
 // One project with three-digit room numbers, the run state an editor gets from the main
 // window after a successful login, and the scripted services; `open` builds the editor.
@@ -72,23 +83,25 @@ template <class Editor> struct EditorFixture {
         return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
     }
 
-    // On a read-only file every write button says so and writes nothing; without a login
-    // none of them is enabled.
-    void checkWriteGuard(const std::function<QList<QPushButton*>(Editor&)>& writes) {
+    // On a read-only file every write button (by objectName) says so and writes nothing;
+    // without a login none of them is enabled.
+    void checkWriteGuard(const QStringList& writes) {
         makeReadOnly();
         s.prompter.answers = {true};
-        const QList<QPushButton*> buttons = writes(open());
-        for (QPushButton* b : buttons) {
-            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+        open();
+        for (const QString& name : writes) {
+            QPushButton* b = control<QPushButton>(w.get(), name);
+            QVERIFY2(b->isEnabled(), qPrintable(name));
             b->click();
             QCOMPARE(s.prompter.last(), common::readOnlyWriteText());
         }
-        QCOMPARE(s.prompter.said.size(), buttons.size());
+        QCOMPARE(s.prompter.said.size(), writes.size());
         QVERIFY(unchanged());
         state.ZD = false;
         state.LoginSucceeded = false;
-        for (QPushButton* b : writes(open()))
-            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        open();
+        for (const QString& name : writes)
+            QVERIFY2(!control<QPushButton>(w.get(), name)->isEnabled(), qPrintable(name));
     }
 
     // The objectName of the control that would have the focus.

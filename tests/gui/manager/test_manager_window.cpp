@@ -1,5 +1,6 @@
-#include "common/ui/login_dialog.h"
+#include "controls.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "manager/ui/manager_window.h"
 #include "test_db.h"
 
@@ -27,12 +28,10 @@ struct Fixture {
     // Logs in with `password` whenever the login is shown; empty skips it.
     void loginWith(const QString& password) {
         s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
-            auto& login = static_cast<common::ui::FrmLogin&>(d);
             if (password.isEmpty())
                 return int(QDialog::Rejected);
-            login.txtPassword->setText(password);
-            login.cmdOK->click();
-            return login.result();
+            LoginControls(d).logIn(password);
+            return d.result();
         };
     }
     Frm管理::Start start() {
@@ -40,7 +39,8 @@ struct Fixture {
         w = std::make_unique<Frm管理>(s.services);
         return w->startUp(t.folder(), *instance);
     }
-    QString overview() const { return w->Txt基本情况->toPlainText(); }
+    QString overview() const { return control<QPlainTextEdit>(w.get(), u"Txt基本情况"_qs)->toPlainText(); }
+    QPushButton* button(const QString& name) const { return control<QPushButton>(w.get(), name); }
 };
 
 } // namespace
@@ -156,7 +156,7 @@ void TestManagerWindow::editorButtonSequence() {
         return int(QDialog::Accepted);
     };
     f.loginWith(u"admin"_qs);
-    auto* b = f.w->findChild<QPushButton*>(button);
+    QPushButton* b = f.button(button);
     b->click();
     QCOMPARE(f.s.dialogs.ran, (QStringList{u"FrmLogin"_qs, u"FrmLogin"_qs, editor}));
     QFETCH(QString, shown);
@@ -172,16 +172,17 @@ void TestManagerWindow::otherButtons() {
     f.loginWith({});
     f.start();
     f.w->show();
-    f.w->passwordButton->click();
+    f.button(u"Command5"_qs)->click(); // 修改管理密码
     QCOMPARE(f.s.dialogs.ran, (QStringList{u"FrmLogin"_qs, u"Frm密码"_qs}));
 
     f.s.shell.startResult = false;
-    f.w->drawProgramButton->click();
+    QPushButton* drawProgram = f.button(u"Command4"_qs);
+    drawProgram->click();
     QCOMPARE(f.s.prompter.last(),
              u"没找到（%1）文件！"_qs.arg(QFileInfo(f.s.shell.started.back()).fileName()));
     QVERIFY(!f.w->isMinimized());
     f.s.shell.startResult = true;
-    f.w->drawProgramButton->click();
+    drawProgram->click();
     QCOMPARE(QFileInfo(f.s.shell.started.back()).completeBaseName(), u"Vardel"_qs);
     QVERIFY(f.w->isMinimized());
 }
@@ -191,9 +192,10 @@ void TestManagerWindow::missingProjectDisablesItsButtons() {
     f.t.setCurrentProject(99);
     f.loginWith(u"admin"_qs);
     f.start();
-    for (QPushButton* b : {f.w->importButton, f.w->staffButton, f.w->drawProgramButton, f.w->Cmd时间})
-        QVERIFY(!b->isEnabled());
-    QVERIFY(f.w->projectsButton->isEnabled() && f.w->passwordButton->isEnabled());
+    // 数据导入, 人员管理 and 打开抽签程序 need a project; 项目管理 and 修改管理密码 do not.
+    for (const QString& name : {u"Command2"_qs, u"Command3"_qs, u"Command4"_qs, u"Cmd时间"_qs})
+        QVERIFY2(!f.button(name)->isEnabled(), qPrintable(name));
+    QVERIFY(f.button(u"Command1"_qs)->isEnabled() && f.button(u"Command5"_qs)->isEnabled());
 }
 
 QTEST_MAIN(TestManagerWindow)

@@ -2,6 +2,7 @@
 #include "common/ui/login_dialog.h"
 #include "db/password_hash.h"
 #include "fake_dialogs.h"
+#include "login_controls.h"
 #include "manager/ui/password_dialog.h"
 #include "test_db.h"
 
@@ -25,13 +26,21 @@ struct Fixture {
     // The login of the same run, typing `password`.
     bool login(const QString& password) {
         s.dialogs.handlers[u"FrmLogin"_qs] = [password](QDialog& d) {
-            auto& login = static_cast<common::ui::FrmLogin&>(d);
-            login.txtPassword->setText(password);
-            login.cmdOK->click();
-            return login.result();
+            LoginControls(d).logIn(password);
+            return d.result();
         };
         return common::ui::askLogin(state, s.services, nullptr, common::ui::kManagerLoginCaption, nullptr);
     }
+};
+
+// The password change's controls, as the operator meets them.
+struct PasswordControls {
+    const Frm密码& w;
+    QLineEdit* oldPassword = control<QLineEdit>(&w, u"Text1"_qs);
+    QLineEdit* newPassword = control<QLineEdit>(&w, u"Text2"_qs);
+    QLineEdit* newPasswordAgain = control<QLineEdit>(&w, u"Text3"_qs);
+    QPushButton* ok = control<QPushButton>(&w, u"Command1"_qs);
+    explicit PasswordControls(const Frm密码& window) : w(window) {}
 };
 
 } // namespace
@@ -47,26 +56,28 @@ private Q_SLOTS:
 void TestPasswordDialog::refusalClearsAndFocusesItsBox() {
     Fixture f;
     Frm密码 w(f.state, f.s.services);
+    const PasswordControls c(w);
     w.show();
     QApplication::setActiveWindow(&w);
-    w.oldPasswordEdit->setText(u"Admin"_qs);
-    w.newPasswordEdit->setText(u"abcd"_qs);
-    w.okButton->click();
+    c.oldPassword->setText(u"Admin"_qs);
+    c.newPassword->setText(u"abcd"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), u"旧密码不正确！"_qs);
     QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Information);
     QVERIFY(f.s.prompter.said.back().title.isEmpty());
-    QVERIFY(w.oldPasswordEdit->text().isEmpty());
-    QCOMPARE(w.newPasswordEdit->text(), u"abcd"_qs);
-    QCOMPARE(QApplication::focusWidget(), w.oldPasswordEdit);
+    QVERIFY(c.oldPassword->text().isEmpty());
+    QCOMPARE(c.newPassword->text(), u"abcd"_qs);
+    QCOMPARE(QApplication::focusWidget(), c.oldPassword);
 }
 
 void TestPasswordDialog::newPasswordLogsInTheSameRun() {
     Fixture f;
     Frm密码 w(f.state, f.s.services);
-    w.oldPasswordEdit->setText(u"admin"_qs);
-    w.newPasswordEdit->setText(u"n'ew1"_qs);
-    w.newPasswordAgainEdit->setText(u"n'ew1"_qs);
-    w.okButton->click();
+    const PasswordControls c(w);
+    c.oldPassword->setText(u"admin"_qs);
+    c.newPassword->setText(u"n'ew1"_qs);
+    c.newPasswordAgain->setText(u"n'ew1"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), u"密码被成功修改！"_qs);
     QCOMPARE(w.result(), int(QDialog::Accepted));
 
@@ -80,10 +91,11 @@ void TestPasswordDialog::withoutActiveRowNothingChanges() {
     Fixture f;
     f.t.db->exec(u"update 系统设置 set 状态='停用'"_qs);
     Frm密码 w(f.state, f.s.services);
-    w.oldPasswordEdit->setText(u"admin"_qs);
-    w.newPasswordEdit->setText(u"abcd"_qs);
-    w.newPasswordAgainEdit->setText(u"abcd"_qs);
-    w.okButton->click();
+    const PasswordControls c(w);
+    c.oldPassword->setText(u"admin"_qs);
+    c.newPassword->setText(u"abcd"_qs);
+    c.newPasswordAgain->setText(u"abcd"_qs);
+    c.ok->click();
     QCOMPARE(f.s.prompter.last(), manager::kPasswordNotSavedText);
     QVERIFY(db::passwordMatches(f.state.YhMm, u"admin"_qs));
     QVERIFY(f.login(u"admin"_qs));

@@ -1,4 +1,5 @@
 #include "common/run_state.h"
+#include "editor_fixture.h"
 #include "fake_dialogs.h"
 #include "manager/ui/project_editor.h"
 #include "test_db.h"
@@ -16,6 +17,16 @@ using namespace manager;
 using namespace manager::ui;
 
 namespace {
+
+struct ProjectControls : EditorControls {
+    using EditorControls::EditorControls;
+    QPushButton* setCurrentButton = control<QPushButton>(&w, u"Command1"_qs);
+    QList<QLineEdit*> Txt前景 = controlArray<QLineEdit>(&w, u"Txt前景"_qs);
+    QList<QLineEdit*> Txt背景 = controlArray<QLineEdit>(&w, u"Txt背景"_qs);
+    // The names and the draw parameters, by objectName: Txt考试名称, Cmb抽签模式 ...
+    QLineEdit* text(const QString& name) const { return control<QLineEdit>(&w, name); }
+    QComboBox* combo(const QString& name) const { return control<QComboBox>(&w, name); }
+};
 
 struct Fixture {
     TestDb t;
@@ -57,54 +68,54 @@ private Q_SLOTS:
 
 void TestProjectEditor::addWithDrawParameters() {
     Fixture f;
-    Frm项目& w = f.open();
-    QVERIFY(!w.Cmd删除->isEnabled());
-    QCOMPARE(w.grid->rowText(0), u"1.2026年中考\n   城关一中考点"_qs);
+    const ProjectControls c(f.open());
+    QVERIFY(!c.Cmd删除->isEnabled());
+    QCOMPARE(c.grid->rowText(0), u"1.2026年中考\n   城关一中考点"_qs);
 
-    w.Cmd追加->click();
-    QCOMPARE(w.Cmd追加->text(), u"确定"_qs);
-    QCOMPARE(w.Cmd修改->text(), u"放弃"_qs);
-    QVERIFY(w.texts[u"Txt考试名称"_qs]->text().isEmpty());
-    w.texts[u"Txt考试名称"_qs]->setText(u"2027年'高考'"_qs);
-    w.texts[u"Txt考点名称"_qs]->setText(u"二中"_qs);
-    w.combos[u"Cmb抽签模式"_qs]->setCurrentText(u"仅抽甲不动乙"_qs);
-    w.combos[u"Cmb考场号位"_qs]->setEditText(u"4位"_qs);
-    w.Txt背景[0]->selectAll();
-    QTest::keyClicks(w.Txt背景[0], u"256"_qs);
+    c.Cmd追加->click();
+    QCOMPARE(c.Cmd追加->text(), u"确定"_qs);
+    QCOMPARE(c.Cmd修改->text(), u"放弃"_qs);
+    QVERIFY(c.text(u"Txt考试名称"_qs)->text().isEmpty());
+    c.text(u"Txt考试名称"_qs)->setText(u"2027年'高考'"_qs);
+    c.text(u"Txt考点名称"_qs)->setText(u"二中"_qs);
+    c.combo(u"Cmb抽签模式"_qs)->setCurrentText(u"仅抽甲不动乙"_qs);
+    c.combo(u"Cmb考场号位"_qs)->setEditText(u"4位"_qs);
+    c.Txt背景[0]->selectAll();
+    QTest::keyClicks(c.Txt背景[0], u"256"_qs);
     QCOMPARE(f.s.prompter.last(), u"请输入0-255之间的数字！"_qs);
-    QCOMPARE(w.Txt背景[0]->text(), u"255"_qs);
-    w.Cmd追加->click();
+    QCOMPARE(c.Txt背景[0]->text(), u"255"_qs);
+    c.Cmd追加->click();
 
     QCOMPARE(f.projects(), 2);
-    const db::Row row = f.project(w.grid->rowText(0).section(QLatin1Char('.'), 0, 0).toInt());
+    const db::Row row = f.project(c.grid->rowText(0).section(QLatin1Char('.'), 0, 0).toInt());
     QCOMPARE(db::text(row, u"考试名称"_qs), u"2027年'高考'"_qs);
     QCOMPARE(db::integer(row, u"抽签模式"_qs), 2);
     QCOMPARE(db::integer(row, u"考场号位数"_qs), 4);
     QCOMPARE(db::text(row, u"底色"_qs), u"255,255,0"_qs);
     QCOMPARE(db::text(row, u"创建时间"_qs), u"2026-06-07 09:00:00"_qs);
     QCOMPARE(db::integer(row, u"单位代码"_qs), 1);
-    QCOMPARE(w.combos[u"Cmb抽签模式"_qs]->currentText(), u"仅抽甲不动乙"_qs);
-    QCOMPARE(w.Cmd追加->text(), u"追加"_qs);
-    QVERIFY(w.Cmd删除->isEnabled());
+    QCOMPARE(c.combo(u"Cmb抽签模式"_qs)->currentText(), u"仅抽甲不动乙"_qs);
+    QCOMPARE(c.Cmd追加->text(), u"追加"_qs);
+    QVERIFY(c.Cmd删除->isEnabled());
 }
 
 void TestProjectEditor::deleteKeepsTheLastProject() {
     Fixture f;
     f.t.addProject(u"第二项目"_qs, u"二中"_qs);
-    Frm项目& w = f.open();
-    QVERIFY(w.Cmd删除->isEnabled());
-    w.Cmd追加->click();
-    QVERIFY(!w.Cmd删除->isEnabled());
-    w.Cmd修改->click(); // 放弃
-    QVERIFY(w.Cmd删除->isEnabled());
+    const ProjectControls c(f.open());
+    QVERIFY(c.Cmd删除->isEnabled());
+    c.Cmd追加->click();
+    QVERIFY(!c.Cmd删除->isEnabled());
+    c.Cmd修改->click(); // 放弃
+    QVERIFY(c.Cmd删除->isEnabled());
 
     f.s.prompter.answers = {false, true};
-    w.Cmd删除->click();
+    c.Cmd删除->click();
     QCOMPARE(f.projects(), 2);
     QCOMPARE(f.s.prompter.said.back().title, u"警告"_qs);
-    w.Cmd删除->click();
+    c.Cmd删除->click();
     QCOMPARE(f.projects(), 1);
-    QVERIFY(!w.Cmd删除->isEnabled());
+    QVERIFY(!c.Cmd删除->isEnabled());
 }
 
 // 考场号位数 and 报表行数: an item of the list, or its bare number, stored as an integer;
@@ -130,9 +141,9 @@ void TestProjectEditor::unitBoxesTakeOnlyTheirList() {
     QFETCH(QString, refusal);
     QFETCH(int, stored);
     Fixture f;
-    Frm项目& w = f.open();
-    w.combos[control]->setEditText(typed);
-    w.Cmd修改->click();
+    const ProjectControls c(f.open());
+    c.combo(control)->setEditText(typed);
+    c.Cmd修改->click();
     QCOMPARE(f.s.prompter.said.size(), refusal.isEmpty() ? 0 : 1);
     if (!refusal.isEmpty())
         QCOMPARE(f.s.prompter.last(), refusal);
@@ -154,18 +165,18 @@ void TestProjectEditor::setCurrentWritesTheActiveSettingsRow() {
     f.t.db->exec(u"update 系统设置 set 状态='停用' where 编号=1"_qs);
     f.state.XTID = 2;
     const int second = f.t.addProject(u"第二项目"_qs, u"二中"_qs);
-    Frm项目& w = f.open();
-    QVERIFY(!w.setCurrentButton->isEnabled());
-    QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
-    QCOMPARE(w.texts[u"Txt考试名称"_qs]->text(), u"第二项目"_qs);
-    QVERIFY(w.setCurrentButton->isEnabled());
-    w.setCurrentButton->click();
+    const ProjectControls c(f.open());
+    QVERIFY(!c.setCurrentButton->isEnabled());
+    QTest::mouseClick(c.grid->row(1), Qt::LeftButton);
+    QCOMPARE(c.text(u"Txt考试名称"_qs)->text(), u"第二项目"_qs);
+    QVERIFY(c.setCurrentButton->isEnabled());
+    c.setCurrentButton->click();
     QCOMPARE(f.s.prompter.last(), u"已经将当前项目设置为 #%1"_qs.arg(second));
     QCOMPARE(f.state.DQXM, second);
     QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 状态='正常' order by 编号"_qs).toInt(),
              second);
     QCOMPARE(f.t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
-    QVERIFY(!w.setCurrentButton->isEnabled());
+    QVERIFY(!c.setCurrentButton->isEnabled());
 }
 
 void TestProjectEditor::readOnlyRefusesEveryWrite() {
@@ -176,17 +187,17 @@ void TestProjectEditor::readOnlyRefusesEveryWrite() {
     f.t.db = std::make_unique<db::Database>(f.t.path(), db::Database::Mode::ReadOnly);
     f.state.db = f.t.db.get();
     f.state.ZD = true;
-    Frm项目& w = f.open();
-    QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
+    const ProjectControls c(f.open());
+    QTest::mouseClick(c.grid->row(1), Qt::LeftButton);
     f.s.prompter.answers = {true};
-    for (QPushButton* b : {w.Cmd追加, w.Cmd修改, w.Cmd删除, w.setCurrentButton}) {
+    for (QPushButton* b : {c.Cmd追加, c.Cmd修改, c.Cmd删除, c.setCurrentButton}) {
         QVERIFY(b->isEnabled());
         b->click();
         QCOMPARE(f.s.prompter.last(), common::readOnlyWriteText());
     }
     QCOMPARE(f.s.prompter.said.size(), 4);
     QCOMPARE(f.state.DQXM, f.first);
-    w.close();
+    f.w->close();
     f.w.reset();
     QCOMPARE(fileHash(f.t.path()), before);
 }
@@ -195,17 +206,17 @@ void TestProjectEditor::withoutLoginOnlySetCurrent() {
     Fixture f;
     f.t.addProject(u"第二项目"_qs, u"二中"_qs);
     f.state.LoginSucceeded = false;
-    Frm项目& w = f.open();
-    QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
-    QVERIFY(!w.Cmd追加->isEnabled() && !w.Cmd修改->isEnabled() && !w.Cmd删除->isEnabled());
-    QVERIFY(w.setCurrentButton->isEnabled());
+    const ProjectControls c(f.open());
+    QTest::mouseClick(c.grid->row(1), Qt::LeftButton);
+    QVERIFY(!c.Cmd追加->isEnabled() && !c.Cmd修改->isEnabled() && !c.Cmd删除->isEnabled());
+    QVERIFY(c.setCurrentButton->isEnabled());
 }
 
 void TestProjectEditor::databaseErrorIsOneMessage() {
     Fixture f;
-    Frm项目& w = f.open();
+    const ProjectControls c(f.open());
     f.t.db->exec(u"drop table 考点设置"_qs);
-    w.Cmd修改->click();
+    c.Cmd修改->click();
     QCOMPARE(f.s.prompter.said.size(), 1);
     QVERIFY(f.s.prompter.last().startsWith(u"数据没有保存！"_qs));
     QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Critical);
@@ -214,18 +225,18 @@ void TestProjectEditor::databaseErrorIsOneMessage() {
 // A screen reader names a field by its own label, never by the group box around it.
 void TestProjectEditor::fieldsAreNamedByTheirOwnLabels() {
     Fixture f;
-    Frm项目& w = f.open();
+    const ProjectControls c(f.open());
     const auto name = [](QWidget* widget) {
         return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
     };
     // A list box is announced with its value and its labels: its own beside its group's.
     QStringList labels;
     for (const auto& [label, relation] :
-         QAccessible::queryAccessibleInterface(w.combos[u"Cmb考场号位"_qs])->relations(QAccessible::Label))
+         QAccessible::queryAccessibleInterface(c.combo(u"Cmb考场号位"_qs))->relations(QAccessible::Label))
         labels << label->text(QAccessible::Name);
     QVERIFY2(labels.contains(u"考场号位数:"_qs), qPrintable(labels.join(u',')));
-    QCOMPARE(name(w.Txt前景[0]), u"文字颜色红"_qs);
-    QCOMPARE(name(w.Txt背景[2]), u"背景颜色蓝"_qs);
+    QCOMPARE(name(c.Txt前景[0]), u"文字颜色红"_qs);
+    QCOMPARE(name(c.Txt背景[2]), u"背景颜色蓝"_qs);
 }
 
 QTEST_MAIN(TestProjectEditor)

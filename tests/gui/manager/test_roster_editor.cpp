@@ -11,6 +11,24 @@ using namespace manager::ui;
 
 namespace {
 
+struct RosterControls : EditorControls {
+    using EditorControls::EditorControls;
+    QRadioButton* outsideAndCheckersOption = control<QRadioButton>(&w, u"Option5"_qs);
+    QRadioButton* firstDutyOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QRadioButton* secondDutyOption = control<QRadioButton>(&w, u"Option3"_qs);
+    QLabel* listTitleLabel = control<QLabel>(&w, u"Label9"_qs);
+    QLabel* numberLabel = control<QLabel>(&w, u"Label8"_qs);
+    QPlainTextEdit* txt统计 = control<QPlainTextEdit>(&w, u"txt统计"_qs);
+    QLineEdit* Txt编号 = control<QLineEdit>(&w, u"Txt编号"_qs);
+    QLineEdit* Txt姓名 = control<QLineEdit>(&w, u"Txt姓名"_qs);
+    QComboBox* Cmb性别 = control<QComboBox>(&w, u"Cmb性别"_qs);
+    QComboBox* Cmb安排 = control<QComboBox>(&w, u"Cmb安排"_qs);
+    QLineEdit* Txt单位 = control<QLineEdit>(&w, u"Txt单位"_qs);
+    QLineEdit* Txt电话 = control<QLineEdit>(&w, u"Txt电话"_qs);
+    QLineEdit* Txt身份证号 = control<QLineEdit>(&w, u"Txt身份证号"_qs);
+    QPushButton* Cmd责任 = control<QPushButton>(&w, u"Cmd责任"_qs);
+};
+
 // Room 001 with its pair and one outside supervisor.
 struct Fixture : EditorFixture<Frm监考员> {
     Fixture() {
@@ -19,20 +37,22 @@ struct Fixture : EditorFixture<Frm监考员> {
     }
     void click(const QString& options) {
         for (const QString& name : options.split(u' ', Qt::SkipEmptyParts))
-            w->findChild<QRadioButton*>(name)->click();
+            control<QRadioButton>(w.get(), name)->click();
     }
     void type(const QStringList& fields) {
-        w->Txt编号->setText(fields[0]);
-        w->Txt姓名->setText(fields[1]);
-        w->Cmb性别->setCurrentText(fields[2]);
-        w->Cmb安排->setCurrentText(fields[3]);
-        w->Txt单位->setText(fields[4]);
-        w->Txt电话->setText(fields[5]);
-        w->Txt身份证号->setText(fields[6]);
+        const RosterControls c(*w);
+        c.Txt编号->setText(fields[0]);
+        c.Txt姓名->setText(fields[1]);
+        c.Cmb性别->setCurrentText(fields[2]);
+        c.Cmb安排->setCurrentText(fields[3]);
+        c.Txt单位->setText(fields[4]);
+        c.Txt电话->setText(fields[5]);
+        c.Txt身份证号->setText(fields[6]);
     }
     QStringList shown() const {
-        return {w->Txt编号->text(), w->Txt姓名->text(), w->Cmb性别->currentText(), w->Cmb安排->currentText(),
-                w->Txt单位->text(), w->Txt电话->text(), w->Txt身份证号->text()};
+        const RosterControls c(*w);
+        return {c.Txt编号->text(), c.Txt姓名->text(), c.Cmb性别->currentText(), c.Cmb安排->currentText(),
+                c.Txt单位->text(), c.Txt电话->text(), c.Txt身份证号->text()};
     }
     db::Row person(const QString& name) {
         return t.db->query(u"select * from 人员安排 where 姓名=?"_qs, {name}).value(0);
@@ -77,42 +97,42 @@ void TestRosterEditor::views_data() {
 
 void TestRosterEditor::views() {
     Fixture f;
-    Frm监考员& w = f.open();
+    const RosterControls c(f.open());
     QFETCH(QString, options);
     f.click(options);
     QStringList duties;
-    for (int i = 0; i < w.Cmb安排->count(); ++i)
-        duties << w.Cmb安排->itemText(i);
-    QTEST((QStringList{w.firstDutyOption->text(), w.secondDutyOption->text(), w.listTitleLabel->text(),
-                       w.numberLabel->text(), duties.join(u',')}),
+    for (int i = 0; i < c.Cmb安排->count(); ++i)
+        duties << c.Cmb安排->itemText(i);
+    QTEST((QStringList{c.firstDutyOption->text(), c.secondDutyOption->text(), c.listTitleLabel->text(),
+                       c.numberLabel->text(), duties.join(u',')}),
           "captions");
-    QTEST(w.grid->rowText(0), "first");
-    QCOMPARE(w.txt统计->toPlainText(),
+    QTEST(c.grid->rowText(0), "first");
+    QCOMPARE(c.txt统计->toPlainText(),
              u"考场数: 1\n 甲监考: 1(0女)\n 乙监考: 1(0女)\n场　外: 1\n验　卷: 0\n可XLS批量导入！"_qs);
     // An empty view clears and disables the fields until 追加.
-    const bool empty = w.grid->rowText(0).isEmpty();
-    QCOMPARE(w.Txt姓名->isEnabled() && w.Cmd修改->isEnabled(), !empty);
-    QCOMPARE(w.Txt姓名->text().isEmpty(), empty);
-    w.Cmd追加->click();
-    QVERIFY(w.Txt姓名->isEnabled() && w.Cmd修改->isEnabled());
+    const bool empty = c.grid->rowText(0).isEmpty();
+    QCOMPARE(c.Txt姓名->isEnabled() && c.Cmd修改->isEnabled(), !empty);
+    QCOMPARE(c.Txt姓名->text().isEmpty(), empty);
+    c.Cmd追加->click();
+    QVERIFY(c.Txt姓名->isEnabled() && c.Cmd修改->isEnabled());
 }
 
 // A refused add keeps the typed values; the accepted one is stored padded and normalised,
 // quotes and all, and shown back as stored.
 void TestRosterEditor::addChecksAndNormalises() {
     Fixture f;
-    Frm监考员& w = f.open();
-    w.Cmd追加->click();
+    const RosterControls c(f.open());
+    c.Cmd追加->click();
     QStringList typed{u"3"_qs, u"王 五"_qs, u"女"_qs, u"验卷"_qs, u"一'中\""_qs, u"139'0"_qs, u"ID\"1'"_qs};
     f.type(typed);
-    w.Cmd追加->click();
+    c.Cmd追加->click();
     QCOMPARE(f.s.prompter.last(), u"安排请在列表中选择！"_qs);
     QCOMPARE(f.focused(), u"Cmb安排"_qs);
     QCOMPARE(f.shown(), typed);
-    QVERIFY(!w.outsideAndCheckersOption->isEnabled());
+    QVERIFY(!c.outsideAndCheckersOption->isEnabled());
 
-    w.Cmb安排->setCurrentText(u"乙"_qs);
-    w.Cmd追加->click();
+    c.Cmb安排->setCurrentText(u"乙"_qs);
+    c.Cmd追加->click();
     QCOMPARE(f.s.prompter.said.size(), 1);
     typed[0] = u"003"_qs;
     typed[1] = u"王　五"_qs;
@@ -123,42 +143,42 @@ void TestRosterEditor::addChecksAndNormalises() {
     QCOMPARE(db::text(row, u"分类"_qs), u"监考员"_qs);
     QCOMPARE(db::text(row, u"来源单位"_qs) + db::text(row, u"联系电话"_qs) + db::text(row, u"身份证号"_qs),
              typed[4] + typed[5] + typed[6]);
-    QVERIFY(w.txt统计->toPlainText().startsWith(u"考场数: 2\n 甲监考: 1(0女)\n 乙监考: 2(1女)"_qs));
+    QVERIFY(c.txt统计->toPlainText().startsWith(u"考场数: 2\n 甲监考: 1(0女)\n 乙监考: 2(1女)"_qs));
 }
 
 void TestRosterEditor::scopeButtonFollowsTheView() {
     EditorFixture<Frm监考员> f;
     f.addRooms(2);
-    Frm监考员& w = f.open();
-    QVERIFY(!w.Cmd责任->isEnabled());
-    w.outsideAndCheckersOption->click();
-    QVERIFY(!w.Cmd责任->isEnabled());
-    w.Cmd追加->click();
-    w.Txt编号->setText(u"12"_qs);
-    w.Txt姓名->setText(u"欧 阳 修"_qs);
-    w.Cmb性别->setCurrentText(u"男"_qs);
-    w.Cmb安排->setCurrentText(u"场外监考"_qs);
-    w.Cmd追加->click();
-    QCOMPARE(w.grid->rowText(0), u"012  欧阳修  男  场外监考  "_qs);
-    QVERIFY(w.Cmd责任->isEnabled());
-    w.Cmd责任->click();
+    const RosterControls c(f.open());
+    QVERIFY(!c.Cmd责任->isEnabled());
+    c.outsideAndCheckersOption->click();
+    QVERIFY(!c.Cmd责任->isEnabled());
+    c.Cmd追加->click();
+    c.Txt编号->setText(u"12"_qs);
+    c.Txt姓名->setText(u"欧 阳 修"_qs);
+    c.Cmb性别->setCurrentText(u"男"_qs);
+    c.Cmb安排->setCurrentText(u"场外监考"_qs);
+    c.Cmd追加->click();
+    QCOMPARE(c.grid->rowText(0), u"012  欧阳修  男  场外监考  "_qs);
+    QVERIFY(c.Cmd责任->isEnabled());
+    c.Cmd责任->click();
     QCOMPARE(f.s.dialogs.ran, QStringList{u"Frm责任"_qs});
 }
 
 void TestRosterEditor::modifyKeepsTheCategory() {
     Fixture f;
-    Frm监考员& w = f.open();
+    const RosterControls c(f.open());
     f.click(u"Option5 Option2"_qs);
-    w.Cmb安排->setCurrentText(u"验卷"_qs);
-    w.Cmd修改->click();
+    c.Cmb安排->setCurrentText(u"验卷"_qs);
+    c.Cmd修改->click();
     const db::Row row = f.person(u"钱　七"_qs);
     QCOMPARE(db::text(row, u"分类"_qs) + db::text(row, u"工作任务"_qs), u"场外监考验卷"_qs);
-    QCOMPARE(w.grid->rowText(0), u"001  钱　七  男  验卷  一中"_qs);
+    QCOMPARE(c.grid->rowText(0), u"001  钱　七  男  验卷  一中"_qs);
 }
 
 void TestRosterEditor::writeGuard() {
     Fixture f;
-    f.checkWriteGuard([](Frm监考员& w) { return QList<QPushButton*>{w.Cmd追加, w.Cmd修改, w.Cmd删除}; });
+    f.checkWriteGuard({u"Cmd追加"_qs, u"Cmd修改"_qs, u"Cmd删除"_qs});
 }
 
 QTEST_MAIN(TestRosterEditor)

@@ -13,9 +13,23 @@ namespace {
 
 const QString kOutside = u"场外监考"_qs;
 
+struct ScopeControls {
+    const Frm责任& w;
+    QRadioButton* checkersOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QLabel* headingLabel = control<QLabel>(&w, u"Label7"_qs);
+    RecordGrid* grid = control<RecordGrid>(&w, u"recordGrid"_qs);
+    QList<QCheckBox*> Chk考室 = controlArray<QCheckBox>(&w, u"Chk考室"_qs);
+    QPushButton* saveButton = control<QPushButton>(&w, u"Command1"_qs);
+    QPushButton* invertButton = control<QPushButton>(&w, u"Command2"_qs);
+    QPushButton* selectAllButton = control<QPushButton>(&w, u"Command3"_qs);
+    QPushButton* oneToOneButton = control<QPushButton>(&w, u"Command4"_qs);
+    QLabel* Lbl超出 = control<QLabel>(&w, u"Lbl超出"_qs);
+    explicit ScopeControls(const Frm责任& window) : w(window) {}
+};
+
 QString tickedRooms(const Frm责任& w) {
     QStringList out;
-    for (const QCheckBox* box : w.Chk考室) {
+    for (const QCheckBox* box : ScopeControls(w).Chk考室) {
         if (box->isVisibleTo(&w) && box->isChecked())
             out << box->text();
     }
@@ -48,26 +62,27 @@ void TestScopeEditor::scopesOfTheCurrentAndOthers() {
     f.t.addStaff(f.project, kOutside, u"009"_qs, kOutside, u"O'Neil \"小\""_qs, u"男"_qs, u"一中"_qs,
                  u"009"_qs);
     Frm责任& w = f.open();
-    QCOMPARE(w.grid->rowText(2), u"009 O'Neil \"小\" 男"_qs);
+    const ScopeControls c(w);
+    QCOMPARE(c.grid->rowText(2), u"009 O'Neil \"小\" 男"_qs);
     QCOMPARE(tickedRooms(w), u"003,004"_qs);
     for (int k = 0; k < 12; ++k) {
-        QCOMPARE(w.Chk考室[k]->text(), Fixture::room(k + 1));
-        QCOMPARE(w.Chk考室[k]->styleSheet().contains(u"255, 0, 0"_qs), k == 2 || k == 3);
-        QCOMPARE(w.Chk考室[k]->isEnabled(), k != 8);
+        QCOMPARE(c.Chk考室[k]->text(), Fixture::room(k + 1));
+        QCOMPARE(c.Chk考室[k]->styleSheet().contains(u"255, 0, 0"_qs), k == 2 || k == 3);
+        QCOMPARE(c.Chk考室[k]->isEnabled(), k != 8);
     }
-    QVERIFY(!w.Chk考室[12]->isVisibleTo(&w));
+    QVERIFY(!c.Chk考室[12]->isVisibleTo(&w));
 
-    QTest::mouseClick(w.grid->row(1), Qt::LeftButton);
-    QCOMPARE(w.grid->rowText(0), u"002 场外监考2 男"_qs);
+    QTest::mouseClick(c.grid->row(1), Qt::LeftButton);
+    QCOMPARE(c.grid->rowText(0), u"002 场外监考2 男"_qs);
     QCOMPARE(tickedRooms(w), QString());
-    QVERIFY(!w.Chk考室[2]->isEnabled() && !w.Chk考室[3]->isEnabled() && w.Chk考室[4]->isEnabled());
-    w.selectAllButton->click();
-    w.saveButton->click();
+    QVERIFY(!c.Chk考室[2]->isEnabled() && !c.Chk考室[3]->isEnabled() && c.Chk考室[4]->isEnabled());
+    c.selectAllButton->click();
+    c.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考2"_qs), u"001,002,005,006,007,008,010,011,012"_qs);
-    QVERIFY(w.Chk考室[2]->isChecked());
-    w.invertButton->click();
+    QVERIFY(c.Chk考室[2]->isChecked());
+    c.invertButton->click();
     QCOMPARE(tickedRooms(w), QString());
-    w.saveButton->click();
+    c.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考2"_qs), QString());
     QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"003,004"_qs);
     QVERIFY(f.s.prompter.said.isEmpty());
@@ -86,17 +101,18 @@ void TestScopeEditor::oneToOne() {
     f.addRooms(12);
     f.addDuty(u"验卷"_qs, people);
     Frm责任& w = f.open();
-    QVERIFY(!w.oneToOneButton->isEnabled());
-    w.checkersOption->click();
-    QCOMPARE(w.headingLabel->text(), u"验卷责任范围"_qs);
-    QTEST(w.oneToOneButton->isEnabled(), "enabled");
-    if (!w.oneToOneButton->isEnabled())
+    const ScopeControls c(w);
+    QVERIFY(!c.oneToOneButton->isEnabled());
+    c.checkersOption->click();
+    QCOMPARE(c.headingLabel->text(), u"验卷责任范围"_qs);
+    QTEST(c.oneToOneButton->isEnabled(), "enabled");
+    if (!c.oneToOneButton->isEnabled())
         return;
-    QTest::mouseClick(w.grid->row(3), Qt::LeftButton);
-    w.oneToOneButton->click();
+    QTest::mouseClick(c.grid->row(3), Qt::LeftButton);
+    c.oneToOneButton->click();
     for (int j = 1; j <= people; ++j)
         QCOMPARE(scopeOf(f, u"验卷"_qs + QString::number(j)), Fixture::room(j));
-    QCOMPARE(w.grid->rowText(0), u"001 验卷1 男"_qs);
+    QCOMPARE(c.grid->rowText(0), u"001 验卷1 男"_qs);
     QCOMPARE(tickedRooms(w), u"001"_qs);
 }
 
@@ -105,10 +121,11 @@ void TestScopeEditor::emptyCategory() {
     f.addRooms(12);
     f.addDuty(u"验卷"_qs, 3);
     Frm责任& w = f.open();
-    QCOMPARE(w.grid->rowText(0), QString());
+    const ScopeControls c(w);
+    QCOMPARE(c.grid->rowText(0), QString());
     for (int k = 0; k < 12; ++k)
-        QVERIFY(w.Chk考室[k]->isVisibleTo(&w) && !w.Chk考室[k]->isEnabled());
-    QVERIFY(!w.saveButton->isEnabled() && !w.invertButton->isEnabled() && !w.selectAllButton->isEnabled());
+        QVERIFY(c.Chk考室[k]->isVisibleTo(&w) && !c.Chk考室[k]->isEnabled());
+    QVERIFY(!c.saveButton->isEnabled() && !c.invertButton->isEnabled() && !c.selectAllButton->isEnabled());
 }
 
 // Box k stands in column k div 18, row k mod 18; rooms beyond the 162 places are said once,
@@ -118,19 +135,20 @@ void TestScopeEditor::gridPlacesAndMoreRooms() {
     f.addRooms(200);
     f.addDuty(kOutside, 1, {u"001,170"_qs});
     Frm责任& w = f.open();
+    const ScopeControls c(w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QCheckBox* box18 = w.Chk考室[18];
+    const QCheckBox* box18 = c.Chk考室[18];
     QCOMPARE(box18->toolTip() + box18->text(), u"18019"_qs);
-    QCOMPARE(box18->y(), w.Chk考室[0]->y());
-    QVERIFY(box18->x() > w.Chk考室[17]->x());
-    QCOMPARE(w.Chk考室[17]->x(), w.Chk考室[0]->x());
-    QCOMPARE(w.Chk考室.size(), 162);
-    QVERIFY(w.Chk考室[161]->isVisible());
-    QVERIFY(w.Lbl超出->isVisible() && w.Lbl超出->text().contains(u"200"_qs));
+    QCOMPARE(box18->y(), c.Chk考室[0]->y());
+    QVERIFY(box18->x() > c.Chk考室[17]->x());
+    QCOMPARE(c.Chk考室[17]->x(), c.Chk考室[0]->x());
+    QCOMPARE(c.Chk考室.size(), 162);
+    QVERIFY(c.Chk考室[161]->isVisible());
+    QVERIFY(c.Lbl超出->isVisible() && c.Lbl超出->text().contains(u"200"_qs));
 
-    w.Chk考室[1]->setChecked(true);
-    w.saveButton->click();
+    c.Chk考室[1]->setChecked(true);
+    c.saveButton->click();
     QCOMPARE(scopeOf(f, u"场外监考1"_qs), u"001,002,170"_qs);
 }
 
@@ -138,7 +156,7 @@ void TestScopeEditor::writeGuard() {
     Fixture f;
     f.addRooms(2);
     f.addDuty(kOutside, 2);
-    f.checkWriteGuard([](Frm责任& w) { return QList<QPushButton*>{w.saveButton, w.oneToOneButton}; });
+    f.checkWriteGuard({u"Command1"_qs, u"Command4"_qs}); // 保存, 一对一自动匹配
 }
 
 QTEST_MAIN(TestScopeEditor)

@@ -10,6 +10,23 @@ using namespace manager::ui;
 
 using Fixture = EditorFixture<Frm时间设置>;
 
+namespace {
+
+struct TimetableControls : EditorControls {
+    using EditorControls::EditorControls;
+    QLineEdit* Txt科目 = control<QLineEdit>(&w, u"Txt科目"_qs);
+    QLineEdit* Txt开考时间 = control<QLineEdit>(&w, u"Txt开考时间"_qs);
+    QLineEdit* Txt持续时间 = control<QLineEdit>(&w, u"Txt持续时间"_qs);
+    QFrame* fieldsFrame = control<QFrame>(&w, u"Frame2"_qs);
+    QFrame* fillFrame = control<QFrame>(&w, u"Frame1"_qs);
+    QRadioButton* zhongkaoOption = control<QRadioButton>(&w, u"Option1"_qs);
+    QRadioButton* gaokaoOption = control<QRadioButton>(&w, u"Option2"_qs);
+    QPushButton* fillButton = control<QPushButton>(&w, u"Command1"_qs);
+    QPushButton* addOneButton = control<QPushButton>(&w, u"Command2"_qs);
+};
+
+} // namespace
+
 class TestTimetableEditor : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -54,13 +71,13 @@ void TestTimetableEditor::addChecksAndStores() {
     QFETCH(QString, message);
     Fixture f;
     f.t.addSubject(f.project, u"语文"_qs, u"2001-06-07 08:00:00"_qs, 120);
-    Frm时间设置& w = f.open();
-    w.Cmd追加->click();
-    QVERIFY(w.Txt科目->text().isEmpty());
-    w.Txt科目->setText(subject);
-    w.Txt开考时间->setText(start);
-    w.Txt持续时间->setText(minutes);
-    w.Cmd追加->click();
+    const TimetableControls c(f.open());
+    c.Cmd追加->click();
+    QVERIFY(c.Txt科目->text().isEmpty());
+    c.Txt科目->setText(subject);
+    c.Txt开考时间->setText(start);
+    c.Txt持续时间->setText(minutes);
+    c.Cmd追加->click();
 
     if (!message.isEmpty()) {
         QCOMPARE(f.s.prompter.said.size(), 1);
@@ -68,8 +85,8 @@ void TestTimetableEditor::addChecksAndStores() {
         QCOMPARE(f.s.prompter.said.back().title, u"错误"_qs);
         QCOMPARE(f.s.prompter.said.back().icon, common::Prompter::Icon::Warning);
         QTEST(f.focused(), "focus");
-        QCOMPARE(w.Cmd追加->text(), u"确定"_qs);
-        QCOMPARE(w.Txt科目->text() + w.Txt开考时间->text() + w.Txt持续时间->text(),
+        QCOMPARE(c.Cmd追加->text(), u"确定"_qs);
+        QCOMPARE(c.Txt科目->text() + c.Txt开考时间->text() + c.Txt持续时间->text(),
                  subject + start + minutes);
         QCOMPARE(f.rows(u"时间安排"_qs).size(), 1);
         return;
@@ -79,8 +96,8 @@ void TestTimetableEditor::addChecksAndStores() {
     QCOMPARE(rows.size(), 2);
     QTEST(db::text(rows[1], u"开考时间"_qs), "stored");
     // The new subject is the current record, shown as it was typed.
-    QCOMPARE(w.Cmd追加->text(), u"追加"_qs);
-    QCOMPARE(w.grid->rowText(0), u"2.  "_qs + subject + u"  "_qs + db::text(rows[1], u"开考时间"_qs) +
+    QCOMPARE(c.Cmd追加->text(), u"追加"_qs);
+    QCOMPARE(c.grid->rowText(0), u"2.  "_qs + subject + u"  "_qs + db::text(rows[1], u"开考时间"_qs) +
                                      u"  "_qs + minutes + u"分钟"_qs);
 }
 
@@ -89,17 +106,18 @@ void TestTimetableEditor::fillFromStandardSwapsThePanels() {
     Fixture f;
     db::insertTemplateTimetables(*f.t.db);
     Frm时间设置& w = f.open();
-    const auto offered = [&w] { return w.fillFrame->isVisibleTo(&w) && !w.fieldsFrame->isVisibleTo(&w); };
+    const TimetableControls c(w);
+    const auto offered = [&w, &c] { return c.fillFrame->isVisibleTo(&w) && !c.fieldsFrame->isVisibleTo(&w); };
     QVERIFY(offered());
-    QVERIFY(!w.grid->scrollBar()->isEnabled() && w.zhongkaoOption->isChecked());
-    w.addOneButton->click();
-    QVERIFY(!offered() && w.fieldsFrame->isVisibleTo(&w));
-    QCOMPARE(w.Cmd追加->text() + w.Cmd修改->text(), u"确定放弃"_qs);
-    w.Cmd修改->click();
+    QVERIFY(!c.grid->scrollBar()->isEnabled() && c.zhongkaoOption->isChecked());
+    c.addOneButton->click();
+    QVERIFY(!offered() && c.fieldsFrame->isVisibleTo(&w));
+    QCOMPARE(c.Cmd追加->text() + c.Cmd修改->text(), u"确定放弃"_qs);
+    c.Cmd修改->click();
     QVERIFY(offered());
 
-    w.gaokaoOption->click();
-    w.fillButton->click();
+    c.gaokaoOption->click();
+    c.fillButton->click();
     QVERIFY(f.s.prompter.said.isEmpty());
     const db::Rows standard =
         f.t.db->query(u"select * from 时间安排 where 分类='高考' order by 开考时间, 编号"_qs);
@@ -112,21 +130,20 @@ void TestTimetableEditor::fillFromStandardSwapsThePanels() {
         QCOMPARE(db::text(copied[i], u"时长"_qs), db::text(standard[i], u"时长"_qs));
         QVERIFY(copied[i].value(u"分类"_qs).isNull());
     }
-    QVERIFY(!w.fillFrame->isVisibleTo(&w) && w.fieldsFrame->isVisibleTo(&w));
-    QVERIFY(w.grid->scrollBar()->isEnabled());
-    QCOMPARE(w.Txt科目->text(), u"语文"_qs);
+    QVERIFY(!c.fillFrame->isVisibleTo(&w) && c.fieldsFrame->isVisibleTo(&w));
+    QVERIFY(c.grid->scrollBar()->isEnabled());
+    QCOMPARE(c.Txt科目->text(), u"语文"_qs);
 
-    QTest::mouseDClick(w.Txt开考时间, Qt::LeftButton);
-    QCOMPARE(w.Txt开考时间->text(), u"2031-05-04 08:05:06"_qs);
+    QTest::mouseDClick(c.Txt开考时间, Qt::LeftButton);
+    QCOMPARE(c.Txt开考时间->text(), u"2031-05-04 08:05:06"_qs);
 }
 
 void TestTimetableEditor::writeGuard() {
     Fixture f;
     f.t.addSubject(f.project, u"语文"_qs, u"2031-06-07 08:00:00"_qs, 120);
     db::insertTemplateTimetables(*f.t.db);
-    f.checkWriteGuard([](Frm时间设置& w) {
-        return QList<QPushButton*>{w.Cmd追加, w.Cmd修改, w.Cmd删除, w.fillButton, w.addOneButton};
-    });
+    // Command1 and Command2: 确认填充 and 单个追加.
+    f.checkWriteGuard({u"Cmd追加"_qs, u"Cmd修改"_qs, u"Cmd删除"_qs, u"Command1"_qs, u"Command2"_qs});
 }
 
 QTEST_MAIN(TestTimetableEditor)

@@ -1,3 +1,4 @@
+#include "controls.h"
 #include "fake_dialogs.h"
 #include "report_fixture.h"
 #include "reports/ui/report_window.h"
@@ -12,6 +13,15 @@ using namespace reports;
 using namespace reports::ui;
 
 namespace {
+
+// The report window's controls, as the operator meets them.
+struct ReportControls {
+    const Frm报表& w;
+    QComboBox* list = control<QComboBox>(&w, QStringLiteral("Cmb报表"));
+    QCheckBox* dutiesOnly = control<QCheckBox>(&w, QStringLiteral("Check1"));
+    QPushButton* ok = control<QPushButton>(&w, QStringLiteral("Command1"));
+    explicit ReportControls(const Frm报表& window) : w(window) {}
+};
 
 QStringList items(const QComboBox* box) {
     QStringList l;
@@ -52,13 +62,14 @@ void TestReportWindow::listsDrawsNewestFirst() {
     addDraws(f);
     FakeServices fs;
     Frm报表 w(f.state, fs.services);
-    QCOMPARE(items(w.Cmb报表),
+    const ReportControls c(w);
+    QCOMPARE(items(c.list),
              (QStringList{QStringLiteral("英语 # 2026-06-08 09:00:00"),
                           QStringLiteral("数学 # 2026-06-07 15:00:00"),
                           QStringLiteral("语文 # 2026-06-07 09:00:00"), QStringLiteral("初始安排数据")}));
-    QCOMPARE(w.Cmb报表->currentIndex(), 0);
-    QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("英语 # 2026-06-08 09:00:00"));
-    QVERIFY(!w.dutiesOnlyBox->isChecked());
+    QCOMPARE(c.list->currentIndex(), 0);
+    QCOMPARE(c.list->currentText(), QStringLiteral("英语 # 2026-06-08 09:00:00"));
+    QVERIFY(!c.dutiesOnly->isChecked());
 }
 
 void TestReportWindow::withoutDrawsNothingIsChosen() {
@@ -67,9 +78,10 @@ void TestReportWindow::withoutDrawsNothingIsChosen() {
     FakePrompter& prompter = fs.prompter;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
-    QCOMPARE(items(w.Cmb报表), QStringList{QStringLiteral("初始安排数据")});
-    QCOMPARE(w.Cmb报表->currentText(), QString());
-    w.okButton->click();
+    const ReportControls c(w);
+    QCOMPARE(items(c.list), QStringList{QStringLiteral("初始安排数据")});
+    QCOMPARE(c.list->currentText(), QString());
+    c.ok->click();
     QVERIFY(shell.opened.isEmpty());
     QVERIFY(prompter.said.isEmpty());
 }
@@ -105,9 +117,10 @@ void TestReportWindow::dispatch() {
     FakePrompter& prompter = fs.prompter;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
-    w.Cmb报表->setCurrentIndex(entry);
-    w.dutiesOnlyBox->setChecked(onlyDuties);
-    w.okButton->click();
+    const ReportControls c(w);
+    c.list->setCurrentIndex(entry);
+    c.dutiesOnly->setChecked(onlyDuties);
+    c.ok->click();
     QCOMPARE(prompter.said.size(), 0);
     QCOMPARE(shell.opened, QStringList{f.reportPath(file)});
     QVERIFY(readReport(f.reportPath(file)).contains(marker));
@@ -119,8 +132,9 @@ void TestReportWindow::subjectWithHashIsKept() {
     FakeServices fs;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
-    QCOMPARE(w.Cmb报表->currentText(), QStringLiteral("理#综 # 2026-06-09 09:00:00"));
-    w.okButton->click();
+    const ReportControls c(w);
+    QCOMPARE(c.list->currentText(), QStringLiteral("理#综 # 2026-06-09 09:00:00"));
+    c.ok->click();
     const QString path = f.reportPath(QStringLiteral("-抽签结论（理#综）.htm"));
     QCOMPARE(shell.opened, QStringList{path});
     const QString text = readReport(path);
@@ -139,10 +153,11 @@ void TestReportWindow::folderThatCannotBeMadeIsSaid() {
     FakePrompter& prompter = fs.prompter;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
+    const ReportControls c(w);
     for (int entry : {0, 3}) {
         prompter.said.clear();
-        w.Cmb报表->setCurrentIndex(entry);
-        w.okButton->click();
+        c.list->setCurrentIndex(entry);
+        c.ok->click();
         QVERIFY(shell.opened.isEmpty());
         QCOMPARE(prompter.said.size(), 1);
         QCOMPARE(prompter.said[0].icon, Prompter::Icon::Critical);
@@ -158,7 +173,8 @@ void TestReportWindow::browserThatCannotOpenIsSaid() {
     FakePrompter& prompter = fs.prompter;
     fs.shell.openResult = false;
     Frm报表 w(f.state, fs.services);
-    w.okButton->click();
+    const ReportControls c(w);
+    c.ok->click();
     QCOMPARE(prompter.said.size(), 1);
     QVERIFY(prompter.last().startsWith(QStringLiteral("报表已生成，但无法自动打开：")));
     QVERIFY(QFile::exists(f.reportPath(QStringLiteral("-抽签结论（英语）.htm"))));
@@ -171,13 +187,14 @@ void TestReportWindow::unreadableDatabaseIsSaid() {
     FakePrompter& prompter = fs.prompter;
     FakeShell& shell = fs.shell;
     Frm报表 w(f.state, fs.services);
-    QCOMPARE(items(w.Cmb报表), QStringList{QStringLiteral("初始安排数据")});
+    const ReportControls c(w);
+    QCOMPARE(items(c.list), QStringList{QStringLiteral("初始安排数据")});
     QTRY_COMPARE(prompter.said.size(), 1);
     QVERIFY(prompter.last().startsWith(QStringLiteral("无法读取已保存的抽签数据：")));
 
     // The roster is still there: the base data can be written.
-    w.Cmb报表->setCurrentIndex(0);
-    w.okButton->click();
+    c.list->setCurrentIndex(0);
+    c.ok->click();
     QCOMPARE(shell.opened, QStringList{f.reportPath(QStringLiteral("-基础数据.htm"))});
 }
 

@@ -1,8 +1,8 @@
+#include "controls.h"
 #include "fake_dialogs.h"
 #include "roster_fixture.h"
 #include "roster_import/import_texts.h"
 #include "roster_import/roster_import.h"
-#include "roster_import/ui/import_preview.h"
 #include "roster_import/ui/import_window.h"
 #include "test_db.h"
 
@@ -20,6 +20,22 @@ using namespace roster_fixture;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The import window's controls, as the operator meets them.
+struct ImportControls {
+    const Frm数据导入& w;
+    QLabel* examLabel = control<QLabel>(&w, u"Label7"_s);
+    QLabel* noticeLabel = control<QLabel>(&w, u"Label1"_s);
+    QLineEdit* Txt目录 = control<QLineEdit>(&w, u"Txt目录"_s);
+    QListWidget* folderList = control<QListWidget>(&w, u"Dir1"_s);
+    QListWidget* fileList = control<QListWidget>(&w, u"File1"_s);
+    QCheckBox* invigilatorsBox = control<QCheckBox>(&w, u"Check1"_s);
+    QCheckBox* outsideBox = control<QCheckBox>(&w, u"Check2"_s);
+    QCheckBox* checkersBox = control<QCheckBox>(&w, u"Check3"_s);
+    QPushButton* importButton = control<QPushButton>(&w, u"Command1"_s);
+    QPushButton* templateButton = control<QPushButton>(&w, u"Command2"_s);
+    explicit ImportControls(const Frm数据导入& window) : w(window) {}
+};
 
 const QString kData = QStringLiteral(TEST_DATA_DIR "/import/");
 
@@ -62,10 +78,10 @@ struct ImportFixture {
                                  sheet(u"场外监考"_s, {singleHeader(), single(u"1"_s, u"场外一"_s)}),
                                  sheet(u"验卷"_s, {singleHeader()})}));
         fs.dialogs.handlers[u"Frm导入预览"_s] = [this](QDialog& d) {
-            auto& preview = static_cast<Frm导入预览&>(d);
-            for (int i = 0; i < preview.Tab分类->count(); ++i)
-                previewTabs << preview.Tab分类->tabText(i);
-            (previewAnswer ? preview.Cmd继续 : preview.Cmd取消)->click();
+            const QTabWidget* tabs = control<QTabWidget>(&d, u"Tab分类"_s);
+            for (int i = 0; i < tabs->count(); ++i)
+                previewTabs << tabs->tabText(i);
+            control<QPushButton>(&d, previewAnswer ? u"Cmd继续"_s : u"Cmd取消"_s)->click();
             return d.result();
         };
     }
@@ -76,9 +92,10 @@ struct ImportFixture {
     // The window on the names folder with `name` chosen in its file list.
     void choose(Frm数据导入& w, const QString& name) {
         w.显示目录(folder);
-        const QList<QListWidgetItem*> found = w.fileList->findItems(name, Qt::MatchExactly);
+        QListWidget* files = control<QListWidget>(&w, u"File1"_s);
+        const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
         QVERIFY2(found.size() == 1, qPrintable(name));
-        w.fileList->setCurrentItem(found.front());
+        files->setCurrentItem(found.front());
     }
 
     QStringList roster() const {
@@ -128,33 +145,34 @@ private Q_SLOTS:
     void opensInTheProgramFolder() {
         ImportFixture f;
         Frm数据导入 w(f.state, f.fs.services);
+        const ImportControls c(w);
         QCOMPARE(w.windowTitle(), u"数据导入"_s);
-        QCOMPARE(w.examLabel->text(), u"2026年<b>高考</b>\n第一考点"_s);
-        QCOMPARE(w.examLabel->textFormat(), Qt::PlainText);
-        QCOMPARE(w.noticeLabel->text(), kImportNoticeText);
-        QVERIFY(w.invigilatorsBox->isChecked() && w.outsideBox->isChecked() && w.checkersBox->isChecked());
-        QVERIFY(!w.importButton->isEnabled());
-        QCOMPARE(QDir(w.Txt目录->text()), QDir(f.t.folder()));
-        QCOMPARE(w.folderList->item(0)->text(), u".."_s);
-        QVERIFY(!w.folderList->findItems(u"名单"_s, Qt::MatchExactly).isEmpty());
-        QCOMPARE(w.fileList->count(), 0);
+        QCOMPARE(c.examLabel->text(), u"2026年<b>高考</b>\n第一考点"_s);
+        QCOMPARE(c.examLabel->textFormat(), Qt::PlainText);
+        QCOMPARE(c.noticeLabel->text(), kImportNoticeText);
+        QVERIFY(c.invigilatorsBox->isChecked() && c.outsideBox->isChecked() && c.checkersBox->isChecked());
+        QVERIFY(!c.importButton->isEnabled());
+        QCOMPARE(QDir(c.Txt目录->text()), QDir(f.t.folder()));
+        QCOMPARE(c.folderList->item(0)->text(), u".."_s);
+        QVERIFY(!c.folderList->findItems(u"名单"_s, Qt::MatchExactly).isEmpty());
+        QCOMPARE(c.fileList->count(), 0);
 
         // Entering the names folder lists what the import reads, and nothing is chosen yet.
-        Q_EMIT w.folderList->itemActivated(w.folderList->findItems(u"名单"_s, Qt::MatchExactly).front());
+        Q_EMIT c.folderList->itemActivated(c.folderList->findItems(u"名单"_s, Qt::MatchExactly).front());
         QStringList files;
-        for (int i = 0; i < w.fileList->count(); ++i)
-            files << w.fileList->item(i)->text();
+        for (int i = 0; i < c.fileList->count(); ++i)
+            files << c.fileList->item(i)->text();
         QCOMPARE(files, (QStringList{u"damaged.xls"_s, u"empty.xls"_s, u"errors.xls"_s, u"no_groups.xls"_s,
                                      u"roster.xls"_s, u"roster.xlsx"_s, u"ROSTER2.XLS"_s,
                                      u"roster_场外监考.csv"_s}));
-        QVERIFY(!w.importButton->isEnabled());
+        QVERIFY(!c.importButton->isEnabled());
 
         // A chosen file is dropped when the folder changes.
         f.choose(w, u"roster.xls"_s);
-        QVERIFY(w.importButton->isEnabled());
-        Q_EMIT w.folderList->itemActivated(w.folderList->item(0));
-        QCOMPARE(QDir(w.Txt目录->text()), QDir(f.t.folder()));
-        QVERIFY(!w.importButton->isEnabled());
+        QVERIFY(c.importButton->isEnabled());
+        Q_EMIT c.folderList->itemActivated(c.folderList->item(0));
+        QCOMPARE(QDir(c.Txt目录->text()), QDir(f.t.folder()));
+        QVERIFY(!c.importButton->isEnabled());
     }
 
     void enabling_data() {
@@ -174,8 +192,9 @@ private Q_SLOTS:
         ImportFixture f;
         f.state.LoginSucceeded = loggedIn;
         Frm数据导入 w(f.state, f.fs.services);
+        const ImportControls c(w);
         f.choose(w, file);
-        QCOMPARE(w.importButton->isEnabled(), enabled);
+        QCOMPARE(c.importButton->isEnabled(), enabled);
     }
 
     // The whole import as the operator meets it: the messages in order, the preview's tabs,
@@ -274,14 +293,15 @@ private Q_SLOTS:
         f.previewAnswer = previewAnswer;
         f.fs.prompter.answers = answers;
         Frm数据导入 w(f.state, f.fs.services);
+        const ImportControls c(w);
         f.choose(w, QFileInfo(path).fileName());
         QFile::remove(f.file(u"gone.xls"_s));
         f.state.ZD = readOnly;
-        w.invigilatorsBox->setChecked(ticked[0] == u'1');
-        w.outsideBox->setChecked(ticked[1] == u'1');
-        w.checkersBox->setChecked(ticked[2] == u'1');
+        c.invigilatorsBox->setChecked(ticked[0] == u'1');
+        c.outsideBox->setChecked(ticked[1] == u'1');
+        c.checkersBox->setChecked(ticked[2] == u'1');
 
-        w.importButton->click();
+        c.importButton->click();
 
         for (QString& m : messages) {
             if (m.startsWith(u"Q:{"_s)) {
@@ -312,13 +332,14 @@ private Q_SLOTS:
         f.state.ZD = true;
         f.fs.clock.t = QDateTime(QDate(2009, 3, 4), QTime(5, 6, 7));
         Frm数据导入 w(f.state, f.fs.services);
+        const ImportControls c(w);
         if (!writable)
             f.state.MyPath = f.t.folder() + u"/gone/"_s;
-        w.templateButton->click();
+        c.templateButton->click();
         QCOMPARE(said(f.fs.prompter), QStringList{message});
         const QString made = f.t.dir.filePath(u"空表_20090304050607.xls"_s);
         QCOMPARE(QFile::exists(made), writable);
-        QCOMPARE(w.fileList->findItems(u"空表_20090304050607.xls"_s, Qt::MatchExactly).size(),
+        QCOMPARE(c.fileList->findItems(u"空表_20090304050607.xls"_s, Qt::MatchExactly).size(),
                  writable ? 1 : 0);
     }
 };
