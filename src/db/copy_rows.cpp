@@ -15,21 +15,15 @@ const QString kNumber = QStringLiteral("编号");
 constexpr int kPage = 500;
 constexpr int kValuesPerInsert = 900;
 
-// A table's or column's name as a statement spells it; the names come from the schema.
-QString quoted(const QString& name) {
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
-}
-
 QString insertSql(const QString& table, const QStringList& columns, qsizetype rows) {
     QStringList names;
     for (const QString& c : columns)
-        names << quoted(c);
+        names << quotedName(c);
     const QString tuple = QLatin1Char('(') +
                           QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) +
                           QLatin1Char(')');
     return QStringLiteral("insert into %1 (%2) values ")
-               .arg(quoted(table), names.join(QStringLiteral(", "))) +
+               .arg(quotedName(table), names.join(QStringLiteral(", "))) +
            QStringList(rows, tuple).join(QStringLiteral(", "));
 }
 
@@ -98,9 +92,9 @@ void insertRows(Database& to, const QString& table, const QStringList& columns, 
 qint64 copyTable(const Database& from, Database& to, const QString& table, const QStringList& columns) {
     QStringList names;
     for (const QString& c : columns)
-        names << quoted(c);
+        names << quotedName(c);
     const QString select = QStringLiteral("select %1 from %2 where 编号 > ? order by 编号 limit ?")
-                               .arg(names.join(QStringLiteral(", ")), quoted(table));
+                               .arg(names.join(QStringLiteral(", ")), quotedName(table));
     const int perInsert = std::max(1, kValuesPerInsert / int(columns.size()));
     qint64 copied = 0;
     // The server's 编号 is a 32-bit integer, as the programs' numbers are.
@@ -171,7 +165,7 @@ QVector<CopiedTable> copyRows(const Database& from, Database& to) {
 }
 
 qint64 rowCount(const Database& db, const QString& table) {
-    return db.scalar(QStringLiteral("select count(*) from ") + quoted(table)).toLongLong();
+    return db.scalar(QStringLiteral("select count(*) from ") + quotedName(table)).toLongLong();
 }
 
 } // namespace db

@@ -495,7 +495,8 @@ public:
     QStringList rewriters(const QString&) override { return {}; }
 
     qint64 lastNumber(const QString& table) override {
-        const qint64 largest = scalar(QStringLiteral("select max(编号) from \"%1\"").arg(table)).toLongLong();
+        const qint64 largest =
+            scalar(QStringLiteral("select max(编号) from ") + quotedName(table)).toLongLong();
         // The engine keeps the number of a row deleted since.
         if (!tables().contains(QStringLiteral("sqlite_sequence")))
             return largest;

@@ -112,6 +112,11 @@ const QHash<QString, QStringList>& requiredColumns() {
     return columns;
 }
 
+QString quotedName(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
 void refuseIncomplete(const std::function<QStringList()>& tables,
                       const std::function<QStringList(const QString&)>& columnsOf) {
     const QStringList present = tables();
@@ -185,9 +190,7 @@ void setLedgerRights(Database& db, const QString& programs) {
     if (programs.isEmpty())
         return;
     // A role's name cannot be bound; it stands quoted, as an identifier.
-    const QString role = QLatin1Char('"') +
-                         QString(programs).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-                         QLatin1Char('"');
+    const QString role = quotedName(programs);
     QStringList tables = requiredTables();
     tables << kCertificateTable << kDeletionTable;
     db.exec(QStringLiteral("grant select, insert, update, delete on %1 to %2")

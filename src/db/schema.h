@@ -15,6 +15,9 @@ inline const QString kOutsideCategory = QStringLiteral("场外监考");
 inline const QString kPaperCheckCategory = QStringLiteral("验卷");
 inline const QString kParametersKind = QStringLiteral("抽签参数");
 
+// A name as a statement spells it (a table, a column, a role), quoted.
+QString quotedName(const QString& name);
+
 // The columns of each of the six tables, as createSchema declares them: a file whose tables
 // lack one belongs to another program.
 const QHash<QString, QStringList>& requiredColumns();

@@ -66,21 +66,21 @@ public:
     // A server account that may not read the sequence sees the largest number there.
     qint64 lastNumber(const QString& table) override {
         const qint64 largest =
-            scalar(QStringLiteral("select max(编号) from \"%1\"").arg(table), {}).toLongLong();
+            scalar(QStringLiteral("select max(编号) from ") + quotedName(table), {}).toLongLong();
         const QVariant kept =
             scalar(QStringLiteral("select last_value from pg_sequences where (quote_ident(schemaname) || "
                                   "'.' || quote_ident(sequencename))::regclass = "
                                   "pg_get_serial_sequence(?, '编号')::regclass"),
-                   {quoted(table)});
+                   {quotedName(table)});
         return std::max(largest, kept.toLongLong());
     }
     void continueNumbering(const QString& table, qint64 last) override {
         if (last > 0)
             session_.run(QStringLiteral("select setval(pg_get_serial_sequence(?, '编号'), ?)"),
-                         {quoted(table), last});
+                         {quotedName(table), last});
         else
             session_.run(QStringLiteral("select setval(pg_get_serial_sequence(?, '编号'), 1, false)"),
-                         {quoted(table)});
+                         {quotedName(table)});
     }
     // As the typed column reads it from text, so that one the column cannot take ("abc" for a
     // number, 2026-13-45 for a date) is refused instead of converted: a number with a fraction
@@ -94,10 +94,6 @@ public:
     }
 
 private:
-    static QString quoted(const QString& name) {
-        return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-               QLatin1Char('"');
-    }
     QStringList firstColumn(const QString& sql, const QVariantList& values) {
         QStringList out;
         for (const Row& r : session_.run(sql, values))

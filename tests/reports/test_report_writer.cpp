@@ -218,7 +218,7 @@ void TestReportWriter::ledgerLinesAtTheFoot_data() {
     QTest::newRow("a ledger without rows") << QString() << QString() << QStringList{};
 }
 
-// After the specified lines: how often the subject was drawn and which draw its save named,
+// After the lines every conclusion ends with: how often the subject was drawn and which draw its save named,
 // counted on the ledger as it stands at printing, and the ledger's newest row.
 void TestReportWriter::ledgerLinesAtTheFoot() {
     QFETCH(QString, savedSubject);
