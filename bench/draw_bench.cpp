@@ -1,7 +1,7 @@
 // Speed of the draw engine: candidates per second, time to the first candidate on a tight
 // instance, time to report an impossible draw.
 
-#include "engine/draw_engine.h"
+#include "draw/draw_engine.h"
 #include "literal_draw.h"
 
 #include <benchmark/benchmark.h>
@@ -79,7 +79,7 @@ void candidatesPerSecond(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const int batches = static_cast<int>(state.range(1));
     const engine::WorkingSet ws = centre(n);
-    common::SeededRandom random(2024);
+    engine::SeededRandom random(2024);
     engine::DrawEngine engine(ws, random);
     if (engine
             .begin(allRules(static_cast<int>(state.range(2))), history(n, batches),
@@ -104,7 +104,7 @@ void literalCandidatesPerSecond(benchmark::State& state) {
     const engine::WorkingSet ws = centre(n);
     const engine::DrawSettings s = allRules(static_cast<int>(state.range(2)));
     const QVector<engine::HistoryRow> rows = history(n, static_cast<int>(state.range(1)));
-    common::SeededRandom random(2024);
+    engine::SeededRandom random(2024);
     LiteralDraw literal(ws, s, rows, random, std::numeric_limits<long long>::max());
     QVector<int> a, b;
     std::int64_t made = 0;
@@ -129,7 +129,7 @@ void firstCandidateTight(benchmark::State& state) {
     for (int s = 1; s <= 4; ++s)
         for (int i = 1; i <= 5; ++i)
             rows.push_back({i, (i - 1 + s) % 5 + 1, (i - 1 + bShift[s - 1]) % 5 + 1});
-    common::SeededRandom random(7);
+    engine::SeededRandom random(7);
     for (auto _ : state) {
         engine::DrawEngine engine(ws, random);
         engine.begin(allRules(0), rows, {});
@@ -151,7 +151,7 @@ void impossibleReported(benchmark::State& state) {
         rows.push_back({2, 5 - batch % 2, 5 - batch % 2});
     }
     rows += history(5, 1);
-    common::SeededRandom random(9);
+    engine::SeededRandom random(9);
     engine::DrawSettings s = allRules(0);
     s[engine::Rule::AllowRepartner] = engine::RuleState::On;
     for (auto _ : state) {
@@ -166,7 +166,7 @@ void impossibleReported(benchmark::State& state) {
 // slice of work, whatever it yields.
 void fullSlice(benchmark::State& state) {
     const engine::WorkingSet ws = centre(154);
-    common::SeededRandom random(11);
+    engine::SeededRandom random(11);
     engine::DrawEngine engine(ws, random);
     engine.begin(allRules(0), history(154, 4), supervisorHistory(4));
     std::int64_t made = 0;
@@ -190,7 +190,7 @@ void impossibleByBound(benchmark::State& state) {
     s[engine::Rule::AllowReturn] = engine::RuleState::On;
     s[engine::Rule::AllowRepartner] = engine::RuleState::On;
     s[engine::Rule::FewerSameUnit] = engine::RuleState::On;
-    common::SeededRandom random(13);
+    engine::SeededRandom random(13);
     for (auto _ : state) {
         engine::DrawEngine engine(ws, random);
         engine.begin(s, {}, {});

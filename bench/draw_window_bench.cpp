@@ -7,9 +7,9 @@
 #include "common/overview.h"
 #include "controls.h"
 #include "db/schema.h"
-#include "draw/draw_window.h"
-#include "engine/draw_repository.h"
+#include "draw_window/draw_window.h"
 #include "fake_dialogs.h"
+#include "store/draw_repository.h"
 #include "test_db.h"
 
 #include <QApplication>

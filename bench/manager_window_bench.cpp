@@ -95,7 +95,7 @@ struct Fixture {
     Site site;
     Quiet quiet;
     common::SystemClock clock;
-    common::SeededRandom random;
+    engine::SeededRandom random;
     common::Services services{quiet, quiet, quiet, quiet, clock, random};
 };
 
@@ -131,7 +131,7 @@ struct RosterFixture {
     RosterSite site;
     Quiet quiet;
     common::SystemClock clock;
-    common::SeededRandom random;
+    engine::SeededRandom random;
     common::Services services{quiet, quiet, quiet, quiet, clock, random};
     db::Database db{site.path()};
     common::RunState run = site.state(db);

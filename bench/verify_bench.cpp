@@ -7,17 +7,18 @@
 // connection string to a PostgreSQL server where the user may create databases) the same runs
 // go against a database of their own on that server too (argument 1), in the same run.
 
+#include "audit/deletion_record.h"
+#include "audit/draw_ledger.h"
+#include "audit/verify.h"
+#include "audit/verify_ledger.h"
 #include "cli/command_line.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/schema.h"
 #include "db/server.h"
-#include "engine/deletion_record.h"
-#include "engine/draw_ledger.h"
-#include "engine/draw_repository.h"
-#include "engine/verify.h"
-#include "engine/verify_ledger.h"
 #include "roster_import/roster_import.h"
+#include "store/draw_history.h"
+#include "store/draw_repository.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "common/single_instance.h"
 #include "common/ui/app_setup.h"
 #include "common/ui/qt_services.h"
-#include "draw/main_window.h"
+#include "draw_window/main_window.h"
 
 #include <QApplication>
 

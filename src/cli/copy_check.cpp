@@ -1,7 +1,7 @@
 #include "cli/copy_check.h"
 
+#include "audit/verify.h"
 #include "db/copy_rows.h"
-#include "engine/verify.h"
 
 namespace cli {
 

@@ -1,9 +1,9 @@
 #include "cli/verify_command.h"
 
+#include "audit/verify.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/server.h"
-#include "engine/verify.h"
 
 #include <optional>
 

@@ -35,4 +35,16 @@ ProjectSettings projectSettingsOf(const db::Row& r) {
     return s;
 }
 
+engine::DrawSettings drawSettingsOf(const ProjectSettings& project) {
+    engine::DrawSettings s;
+    s.mode = project.cqms;
+    s[engine::Rule::AllowReturn] = project.CHKS;
+    s[engine::Rule::AllowRepartner] = project.ZDD;
+    s[engine::Rule::FewerSameGender] = project.XBZH;
+    s[engine::Rule::FewerSameUnit] = project.txdd;
+    s[engine::Rule::DrawSupervisors] = project.drawsOutside() ? RuleState::On : RuleState::Off;
+    s[engine::Rule::DrawCheckers] = project.drawsCheckers() ? RuleState::On : RuleState::Off;
+    return s;
+}
+
 } // namespace common

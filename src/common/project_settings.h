@@ -1,18 +1,14 @@
 #pragma once
 
 #include "db/database.h"
+#include "draw/draw_types.h"
 
 #include <QString>
 
 namespace common {
 
-// How the invigilators are drawn (抽签模式). A stored value other than these draws nobody and
-// is recorded as it stands.
-enum class DrawMode : int { Independent = 0, OnlyB = 1, OnlyA = 2 };
-
-// A rule of the draw is off, on, or undecided (the draw window's grey check box): an undecided
-// rule neither restricts nor draws, and is recorded as undecided.
-enum class RuleState : int { Off = 0, On = 1, Undecided = 2 };
+using engine::DrawMode;
+using engine::RuleState;
 
 // Which duties are drawn with the invigilators (场外与验卷抽签).
 enum class DutyDraw : int { None = 0, Both = 1, OutsideOnly = 2, CheckersOnly = 3 };
@@ -45,5 +41,9 @@ struct ProjectSettings {
 // The settings of a 考点设置 row. A NULL or empty colour reads as its default; a stored rule
 // value reads 0 as Off, 2 as Undecided and anything else as On.
 ProjectSettings projectSettingsOf(const db::Row& row);
+
+// The rules a project sets for its draws (its draw mode, 允许重回原考室, 允许甲乙再搭档,
+// 最大性别组合, 最大异校搭档 and 场外与验卷抽签), before the operator changes any.
+engine::DrawSettings drawSettingsOf(const ProjectSettings& project);
 
 } // namespace common

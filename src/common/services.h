@@ -2,10 +2,10 @@
 
 #include "common/clock.h"
 #include "common/prompter.h"
-#include "common/random_source.h"
 #include "common/run_state.h"
 #include "common/shell.h"
 #include "db/database.h"
+#include "draw/random_source.h"
 
 #include <memory>
 
@@ -38,7 +38,7 @@ struct Services {
     FileChooser& files;
     DialogRunner& dialogs;
     const Clock& clock;
-    RandomSource& random;
+    engine::RandomSource& random;
 };
 
 // The one write guard: on a read-only database it shows the message and says no.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/database.h"
+#include "db/table_spec.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,8 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
 
+    // How this backend spells a column's type in a table's definition.
+    virtual QString typeName(ColumnType type) const = 0;
     virtual QStringList tables() = 0;
     virtual QStringList columns(const QString& table) = 0;
     // Whether `table` can be read, where the table list may not show it.

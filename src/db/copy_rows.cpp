@@ -117,8 +117,7 @@ bool holdsTable(const Database& db, const QString& table) {
 }
 
 const QStringList& copiedTables() {
-    static const QStringList tables =
-        requiredTables() + QStringList{kCertificateTable, kDeletionTable, kLedgerTable};
+    static const QStringList tables = schemaTableNames();
     return tables;
 }
 

@@ -1,6 +1,7 @@
 #include "db/database.h"
 
 #include "db/backend.h"
+#include "db/schema.h"
 #include "db/server.h"
 
 #include <QSqlField>
@@ -13,19 +14,29 @@ namespace db {
 
 Database::Database(const Server& server, Mode mode)
     : mode_(mode), backend_(openServerBackend(server.connection, mode)) {
-    if (backend_->mayOnlyRead())
-        mode_ = Mode::ReadOnly;
+    opened();
 }
 
 Database::Database(const QString& path, Mode mode)
     : path_(path), mode_(mode),
       backend_(server::isServerPath(path) ? openServerBackend(server::readConnection(path), mode)
                                           : openFileBackend(path, mode)) {
-    if (backend_->mayOnlyRead())
-        mode_ = Mode::ReadOnly;
+    opened();
 }
 
 Database::~Database() = default;
+
+void Database::opened() {
+    if (backend_->mayOnlyRead())
+        mode_ = Mode::ReadOnly;
+    if (mode_ != Mode::ReadWrite)
+        return;
+    // Another program's long save or a full disk only puts the upgrade off to a later open.
+    try {
+        upgradeSchema(*this);
+    } catch (const DbError&) {
+    }
+}
 
 QString Database::accountNote() const {
     return backend_->accountNote();
@@ -95,6 +106,10 @@ void Database::commit() {
 void Database::rollback() {
     backend_->rollback();
     inTransaction_ = false;
+}
+
+QString Database::typeName(ColumnType type) const {
+    return backend_->typeName(type);
 }
 
 QStringList Database::tables() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/db_error.h"
+#include "db/table_spec.h"
 
 #include <QSqlRecord>
 #include <QString>
@@ -80,6 +81,8 @@ public:
     // The names of the database's tables, and a table's columns in their order.
     QStringList tables() const;
     QStringList columns(const QString& table) const;
+    // How this database spells a column's type in a table's definition.
+    QString typeName(ColumnType type) const;
     // Whether `table` can be read (a file from before it lacks it).
     bool holdsTable(const QString& table) const;
     // What the file's own check finds damaged (empty when nothing); the server keeps its own.
@@ -98,6 +101,9 @@ public:
     QVariant copiedValue(const QVariant& value) const;
 
 private:
+    // What every open does once its backend is connected: the account's rights, the upgrade.
+    void opened();
+
     QString path_;
     Mode mode_;
     std::unique_ptr<Backend> backend_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +67,8 @@ public:
     // The engine's own text (or the facts behind a refusal), empty when there is none.
     const QString& detail() const { return detail_; }
     ErrorKind kind() const { return kind_; }
+    // The error as a public function returns it: the whole text, as a window shows it.
+    base::Failure failure() const { return {text_, {}}; }
 
 private:
     ErrorKind kind_;

@@ -160,13 +160,6 @@ QString refusalText(FileKind kind, const QString& path) {
     return {};
 }
 
-const QStringList& requiredTables() {
-    static const QStringList tables = {QStringLiteral("系统设置"), QStringLiteral("考点设置"),
-                                       QStringLiteral("时间安排"), QStringLiteral("人员安排"),
-                                       QStringLiteral("抽签总表"), QStringLiteral("抽签历史")};
-    return tables;
-}
-
 Access fileAccess(const QString& path) {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());

@@ -39,9 +39,6 @@ bool carriesOurMark(const QByteArray& header);
 // the permission that is missing (permissionText) on a line of its own.
 QString refusalText(FileKind kind, const QString& path = {});
 
-// The tables every program reads; a file without one of them belongs to someone else.
-const QStringList& requiredTables();
-
 // What the current account may do with a database file, from the permissions of the file and
 // its folder (on Windows: the file's read-only attribute and a trial file in the folder). A
 // file that is not there is one that cannot be made when its folder cannot be written.

@@ -456,6 +456,19 @@ public:
     void commit() override { exec(QStringLiteral("commit")); }
     void rollback() override { QSqlQuery(handle()).exec(QStringLiteral("rollback")); }
 
+    QString typeName(ColumnType type) const override {
+        switch (type) {
+        case ColumnType::Key:
+            return QStringLiteral("integer primary key autoincrement");
+        case ColumnType::Integer:
+        case ColumnType::Number: // an integer column keeps a fraction as it is given
+            return QStringLiteral("integer");
+        case ColumnType::Text:
+        case ColumnType::DateTime:
+            break;
+        }
+        return QStringLiteral("text");
+    }
     QStringList tables() override {
         QStringList names;
         const QSqlError error = readTableNames(handle(), names);

@@ -9,66 +9,6 @@ namespace db {
 
 namespace {
 
-const char* const kTables[] = {
-    R"(create table if not exists 系统设置 (
-        编号 integer primary key autoincrement,
-        状态 text, 单位名称 text, 当前项目 integer, 用户名 text, 密码 text))",
-    R"(create table if not exists 考点设置 (
-        编号 integer primary key autoincrement,
-        状态 text, 考试名称 text, 考点名称 text, 考点地点 text, 负责人 text, 联系电话 text,
-        抽签模式 integer, 最大性别组合 integer, 允许重回原考室 integer, 允许甲乙再搭档 integer,
-        场外与验卷抽签 integer, 最大异校搭档 integer, 允许抽签时修改参数 integer,
-        考场号位数 integer, 默认行1 integer, 文字色 text, 底色 text, 分屏显示 integer,
-        创建时间 text, 单位代码 integer))",
-    R"(create table if not exists 时间安排 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 科目 text, 开考时间 text, 时长 integer, 分类 text))",
-    R"(create table if not exists 人员安排 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 分类 text, 分组号 text, 工作任务 text, 姓名 text, 性别 text,
-        来源单位 text, 联系电话 text, 身份证号 text, 责任范围 text))",
-    R"(create table if not exists 抽签总表 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 科目 text, 时间 text, 分类 text, 分组号 text,
-        监考员甲 text, 甲性别 text, 甲单位 text, 甲身份证号 text,
-        监考员乙 text, 乙性别 text, 乙单位 text, 乙身份证号 text, 责任范围 text))",
-    R"(create table if not exists 抽签历史 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 科目 text, 时间 text, 数据批次 integer, 分类 text,
-        序号 integer, 甲 integer, 乙 integer))",
-    "create index if not exists 人员安排_项目 on 人员安排(项目编号, 分类)",
-    "create index if not exists 时间安排_项目 on 时间安排(项目编号)",
-    "create index if not exists 抽签总表_项目 on 抽签总表(项目编号, 科目)",
-    "create index if not exists 抽签历史_项目 on 抽签历史(项目编号, 分类, 数据批次)",
-};
-
-const char* const kCertificateSchema[] = {
-    R"(create table if not exists 抽签校验 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 科目 text, 时间 text, 数据批次 integer,
-        引擎版本 integer, 随机种子 text, 输入数据 text, 输入摘要 text, 结果摘要 text))",
-    "create index if not exists 抽签校验_项目 on 抽签校验(项目编号, 科目)",
-};
-
-const char* const kDeletionSchema[] = {
-    R"(create table if not exists 抽签删除记录 (
-        编号 integer primary key autoincrement,
-        项目编号 integer, 科目 text, 时间 text, 数据批次 integer,
-        删除时间 text, 删除方式 text, 结果摘要 text, 结果数据 text))",
-    "create index if not exists 抽签删除记录_项目 on 抽签删除记录(项目编号, 数据批次)",
-};
-
-// One 序号 per row: of two writers that raced past the writers' lock, one fails rather than fork
-// the chain.
-const char* const kLedgerSchema[] = {
-    R"(create table if not exists 抽签记录链 (
-        编号 integer primary key autoincrement,
-        序号 integer, 时间 text, 项目编号 integer, 科目 text, 事件 text, 内容 text,
-        前一摘要 text, 摘要 text))",
-    "create unique index if not exists 抽签记录链_序号 on 抽签记录链(序号)",
-    "create index if not exists 抽签记录链_科目 on 抽签记录链(项目编号, 科目, 事件)",
-};
-
 struct TemplateSubject {
     const char* kind;
     const char* subject;
@@ -90,23 +30,143 @@ const TemplateSubject kTemplates[] = {
     {"高考", "生物", "2026-06-09 17:00:00", 75},       {"高考", "外语口试", "2026-06-10 09:00:00", 180},
 };
 
+Column key() {
+    return {QStringLiteral("编号"), ColumnType::Key};
+}
+Column text(const char16_t* name) {
+    return {QString::fromUtf16(name), ColumnType::Text};
+}
+Column integer(const char16_t* name) {
+    return {QString::fromUtf16(name), ColumnType::Integer};
+}
+Column number(const char16_t* name) {
+    return {QString::fromUtf16(name), ColumnType::Number};
+}
+Column dateTime(const char16_t* name) {
+    return {QString::fromUtf16(name), ColumnType::DateTime};
+}
+
+// The six tables of the exam database.
+const QVector<Table>& sixTables() {
+    static const QVector<Table> tables{
+        {QStringLiteral("系统设置"),
+         {key(), text(u"状态"), text(u"单位名称"), integer(u"当前项目"), text(u"用户名"), text(u"密码")},
+         {}},
+        {QStringLiteral("考点设置"),
+         {key(),
+          text(u"状态"),
+          text(u"考试名称"),
+          text(u"考点名称"),
+          text(u"考点地点"),
+          text(u"负责人"),
+          text(u"联系电话"),
+          integer(u"抽签模式"),
+          integer(u"最大性别组合"),
+          integer(u"允许重回原考室"),
+          integer(u"允许甲乙再搭档"),
+          integer(u"场外与验卷抽签"),
+          integer(u"最大异校搭档"),
+          integer(u"允许抽签时修改参数"),
+          integer(u"考场号位数"),
+          integer(u"默认行1"),
+          text(u"文字色"),
+          text(u"底色"),
+          integer(u"分屏显示"),
+          dateTime(u"创建时间"),
+          integer(u"单位代码")},
+         {}},
+        {QStringLiteral("时间安排"),
+         {key(), integer(u"项目编号"), text(u"科目"), dateTime(u"开考时间"), number(u"时长"), text(u"分类")},
+         {{QStringLiteral("时间安排_项目"), QStringLiteral("项目编号")}}},
+        {QStringLiteral("人员安排"),
+         {key(), integer(u"项目编号"), text(u"分类"), text(u"分组号"), text(u"工作任务"), text(u"姓名"),
+          text(u"性别"), text(u"来源单位"), text(u"联系电话"), text(u"身份证号"), text(u"责任范围")},
+         {{QStringLiteral("人员安排_项目"), QStringLiteral("项目编号, 分类")}}},
+        {QStringLiteral("抽签总表"),
+         {key(), integer(u"项目编号"), text(u"科目"), dateTime(u"时间"), text(u"分类"), text(u"分组号"),
+          text(u"监考员甲"), text(u"甲性别"), text(u"甲单位"), text(u"甲身份证号"), text(u"监考员乙"),
+          text(u"乙性别"), text(u"乙单位"), text(u"乙身份证号"), text(u"责任范围")},
+         {{QStringLiteral("抽签总表_项目"), QStringLiteral("项目编号, 科目")}}},
+        {QStringLiteral("抽签历史"),
+         {key(), integer(u"项目编号"), text(u"科目"), dateTime(u"时间"), integer(u"数据批次"), text(u"分类"),
+          integer(u"序号"), integer(u"甲"), integer(u"乙")},
+         {{QStringLiteral("抽签历史_项目"), QStringLiteral("项目编号, 分类, 数据批次")}}}};
+    return tables;
+}
+
+// The tables added since the first version, in the order they came: the certificates of the saved
+// draws, the records of deletions, and the draw ledger, where one 序号 per row means that of two
+// writers that raced past the writers' lock one fails rather than fork the chain.
+const QVector<Table>& addedTables() {
+    static const QVector<Table> tables{
+        {QStringLiteral("抽签校验"),
+         {key(), integer(u"项目编号"), text(u"科目"), dateTime(u"时间"), integer(u"数据批次"),
+          integer(u"引擎版本"), text(u"随机种子"), text(u"输入数据"), text(u"输入摘要"), text(u"结果摘要")},
+         {{QStringLiteral("抽签校验_项目"), QStringLiteral("项目编号, 科目")}}},
+        {QStringLiteral("抽签删除记录"),
+         {key(), integer(u"项目编号"), text(u"科目"), dateTime(u"时间"), integer(u"数据批次"),
+          dateTime(u"删除时间"), text(u"删除方式"), text(u"结果摘要"), text(u"结果数据")},
+         {{QStringLiteral("抽签删除记录_项目"), QStringLiteral("项目编号, 数据批次")}}},
+        {QStringLiteral("抽签记录链"),
+         {key(), integer(u"序号"), dateTime(u"时间"), integer(u"项目编号"), text(u"科目"), text(u"事件"),
+          text(u"内容"), text(u"前一摘要"), text(u"摘要")},
+         {{QStringLiteral("抽签记录链_序号"), QStringLiteral("序号"), true},
+          {QStringLiteral("抽签记录链_科目"), QStringLiteral("项目编号, 科目, 事件")}}}};
+    return tables;
+}
+
 } // namespace
+
+QStringList Table::columnNames() const {
+    QStringList names;
+    for (const Column& c : columns)
+        names << c.name;
+    return names;
+}
+
+QString Table::key() const {
+    for (const Column& c : columns) {
+        if (c.type == ColumnType::Key)
+            return c.name;
+    }
+    return {};
+}
+
+const QVector<Table>& schemaTables() {
+    static const QVector<Table> tables = sixTables() + addedTables();
+    return tables;
+}
+
+const Table* schemaTable(const QString& name) {
+    for (const Table& t : schemaTables()) {
+        if (t.name == name)
+            return &t;
+    }
+    return nullptr;
+}
+
+QStringList schemaTableNames() {
+    QStringList names;
+    for (const Table& t : schemaTables())
+        names << t.name;
+    return names;
+}
+
+const QStringList& requiredTables() {
+    static const QStringList names = [] {
+        QStringList out;
+        for (const Table& t : sixTables())
+            out << t.name;
+        return out;
+    }();
+    return names;
+}
 
 const QHash<QString, QStringList>& requiredColumns() {
     static const QHash<QString, QStringList> columns = [] {
         QHash<QString, QStringList> out;
-        const QString prefix = QStringLiteral("create table if not exists ");
-        for (const char* sql : kTables) {
-            const QString text = QString::fromUtf8(sql);
-            if (!text.startsWith(prefix))
-                continue;
-            const qsizetype open = text.indexOf(QLatin1Char('('));
-            const QString table = text.mid(prefix.size(), open - prefix.size()).trimmed();
-            QStringList names;
-            for (const QString& part : text.mid(open + 1).chopped(1).split(QLatin1Char(',')))
-                names << part.simplified().section(QLatin1Char(' '), 0, 0);
-            out.insert(table, names);
-        }
+        for (const Table& t : sixTables())
+            out.insert(t.name, t.columnNames());
         return out;
     }();
     return columns;
@@ -142,43 +202,41 @@ void refuseIncomplete(const std::function<QStringList()>& tables,
     }
 }
 
-void createSchema(Database& db) {
-    db.markAsOurs();
-    for (const char* sql : kTables)
-        db.exec(QString::fromUtf8(sql));
-    createCertificateTable(db);
-    createDeletionTable(db);
-    createLedgerTable(db);
+void createTable(Database& db, const Table& table) {
+    QStringList columns;
+    for (const Column& c : table.columns)
+        columns << c.name + u' ' + db.typeName(c.type);
+    db.exec(QStringLiteral("create table if not exists %1 (%2)")
+                .arg(table.name, columns.join(QStringLiteral(", "))));
+    for (const TableIndex& i : table.indexes)
+        db.exec(QStringLiteral("create %1index if not exists %2 on %3(%4)")
+                    .arg(i.unique ? QStringLiteral("unique ") : QString(), i.name, table.name, i.columns));
 }
 
-void createCertificateTable(Database& db) {
+void createSchema(Database& db) {
+    db.markAsOurs();
+    for (const Table& t : sixTables())
+        createTable(db, t);
+    upgradeSchema(db);
+}
+
+void upgradeSchema(Database& db) {
+    const QStringList present = db.tables();
+    if (!present.contains(QStringLiteral("抽签历史")))
+        return; // not (yet) an exam database: createSchema makes everything
     // Made once; an account that may write rows but not make tables meets no statement here.
-    if (hasCertificateTable(db))
-        return;
-    for (const char* sql : kCertificateSchema)
-        db.exec(QString::fromUtf8(sql));
+    for (const Table& t : addedTables()) {
+        if (!present.contains(t.name))
+            createTable(db, t);
+    }
 }
 
 bool hasCertificateTable(const Database& db) {
     return db.tables().contains(kCertificateTable);
 }
 
-void createDeletionTable(Database& db) {
-    if (hasDeletionTable(db))
-        return;
-    for (const char* sql : kDeletionSchema)
-        db.exec(QString::fromUtf8(sql));
-}
-
 bool hasDeletionTable(const Database& db) {
     return db.tables().contains(kDeletionTable);
-}
-
-void createLedgerTable(Database& db) {
-    if (hasLedgerTable(db))
-        return;
-    for (const char* sql : kLedgerSchema)
-        db.exec(QString::fromUtf8(sql));
 }
 
 bool hasLedgerTable(const Database& db) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/database.h"
+#include "db/table_spec.h"
 
 #include <QHash>
 #include <QStringList>
@@ -18,8 +19,15 @@ inline const QString kParametersKind = QStringLiteral("抽签参数");
 // A name as a statement spells it (a table, a column, a role), quoted.
 QString quotedName(const QString& name);
 
-// The columns of each of the six tables, as createSchema declares them: a file whose tables
-// lack one belongs to another program.
+// Every table of the exam database, the six first, then those added since the first version.
+const QVector<Table>& schemaTables();
+QStringList schemaTableNames();
+// The table named `name`; nullptr for a table of another program.
+const Table* schemaTable(const QString& name);
+
+// The six tables an exam database holds, and the columns of each: a file whose tables lack one
+// belongs to another program.
+const QStringList& requiredTables();
 const QHash<QString, QStringList>& requiredColumns();
 
 // Refuses (DbError of kind Refused, with refusalText) a database whose `tables` lack one of the
@@ -32,25 +40,27 @@ void refuseIncomplete(const std::function<QStringList()>& tables,
 // the draw ledger (a no-op for tables that exist).
 void createSchema(Database& db);
 
+// Makes the tables added since the first version (certificates, deletion records, the ledger)
+// in an exam database from before them. Run by every open for writing, so that no save or
+// deletion ever makes a table; a database the account may not change stays as it is, and the
+// write that needs the table then fails with the database's own words.
+void upgradeSchema(Database& db);
+
 // The certificates of the saved draws, one row per batch, beside the six tables
-// (docs/draw-certificate.md). Files from before it lack the table: a save creates it, and
+// (docs/draw-certificate.md). Files from before it lack the table until upgradeSchema makes it;
 // readers take its absence for "no certificates".
 inline const QString kCertificateTable = QStringLiteral("抽签校验");
-void createCertificateTable(Database& db);
 bool hasCertificateTable(const Database& db);
 
 // What deleting a saved draw removed, one row per deletion (docs/draw-certificate.md), so that
-// examdb verify can tell a batch the program deleted from one that went missing. Created like
-// the certificate table: by the first save or delete in a file from before it.
+// examdb verify can tell a batch the program deleted from one that went missing.
 inline const QString kDeletionTable = QStringLiteral("抽签删除记录");
-void createDeletionTable(Database& db);
 bool hasDeletionTable(const Database& db);
 
 // The draw ledger: one hash-chained row per stop, save, deletion and pick of the person who
 // performs the draw, in the order they happened (docs/draw-certificate.md). Rows are only ever
-// appended, under the writers' lock. Created like the certificate table.
+// appended, under the writers' lock.
 inline const QString kLedgerTable = QStringLiteral("抽签记录链");
-void createLedgerTable(Database& db);
 bool hasLedgerTable(const Database& db);
 
 // On a server, the rights on the ledger: no account, not even its owner, may UPDATE, DELETE or

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/db_error.h"
+#include "db/table_spec.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,9 +33,14 @@ QString connectionProblem(const QString& connection);
 // out, for the status line and messages.
 QString describe(const QString& connection);
 
-// The statement as the server takes it: a table's definition gets the server's types, an
-// insert gives back the new row's 编号.
+// The statement as the server takes it: an insert into one of the exam database's tables gives
+// back the new row's key.
 QString translate(const QString& sql);
+
+// A column's type on the server. Texts compare and sort by their characters' code points, as in
+// the file, whatever the server's own language setting; a duration may be typed with a fraction
+// of a minute, which the file keeps; dates and times are timestamps.
+QString typeName(ColumnType type);
 
 // The server's error in the operator's words: `state` its SQLSTATE (empty when there is none),
 // `text` its message, `connecting` whether it came while connecting; `server` is describe() of

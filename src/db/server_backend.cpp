@@ -30,6 +30,7 @@ public:
     void commit() override { session_.commit(); }
     void rollback() override { session_.rollback(); }
 
+    QString typeName(ColumnType type) const override { return server::typeName(type); }
     QStringList tables() override { return firstColumn(server::tablesSql(), {}); }
     QStringList columns(const QString& table) override { return firstColumn(server::columnsSql(), {table}); }
     // The server lists only the tables an account may use, and every server database was made
@@ -109,8 +110,7 @@ private:
     // the connection read-only.
     void requireExamDatabase(Database::Mode mode) {
         // Tables the account may not read look missing to the look below: say it is the account.
-        const QStringList required =
-            requiredColumns().keys() + QStringList{kCertificateTable, kDeletionTable, kLedgerTable};
+        const QStringList required = schemaTableNames();
         const Rows account = session_.run(
             QStringLiteral(
                 "select current_user, count(*) from pg_class c where "

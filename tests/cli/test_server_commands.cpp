@@ -7,11 +7,12 @@
 #include "db/password_hash.h"
 #include "db/schema.h"
 #include "db/server.h"
-#include "engine/draw_repository.h"
-#include "engine/draw_run.h"
-#include "engine/working_set.h"
 #include "fakes.h"
 #include "run_examdb.h"
+#include "store/draw_history.h"
+#include "store/draw_repository.h"
+#include "store/draw_run.h"
+#include "store/working_set.h"
 #include "test_server.h"
 
 #include <QCryptographicHash>

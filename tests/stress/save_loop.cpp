@@ -6,13 +6,14 @@
 // whoever kills it knows which saves were confirmed.
 //   save_loop FOLDER [--rollback-journal] [--saves N]
 // --rollback-journal takes the database for one on a network drive.
-#include "common/random_source.h"
 #include "common/services.h"
 #include "common/startup.h"
 #include "db/database.h"
 #include "db/db_file.h"
-#include "engine/draw_repository.h"
-#include "engine/draw_run.h"
+#include "draw/random_source.h"
+#include "store/draw_history.h"
+#include "store/draw_repository.h"
+#include "store/draw_run.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -50,7 +51,7 @@ int main(int argc, char* argv[]) {
         const QString lastSaved = d.scalar(QStringLiteral("select 科目 from 抽签历史 where 数据批次="
                                                           "(select max(数据批次) from 抽签历史)"))
                                       .toString();
-        common::SeededRandom random;
+        engine::SeededRandom random;
         engine::DrawSettings settings;
         for (int k : {0, 1, 4, 5})
             settings.rules[k] = engine::RuleState::On;

@@ -6,12 +6,12 @@
 // more). Three savers at once all succeed, each waiting for the others within the busy timeout,
 // while a fourth program imports the roster again and again; their stops, saves and deletions
 // make one chain. With EXAM_TEST_SERVER the same runs go against a database server.
+#include "audit/verify.h"
 #include "cli/command_line.h"
 #include "db/create_database.h"
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/server.h"
-#include "engine/verify.h"
 #include "test_server.h"
 
 #include <QDir>

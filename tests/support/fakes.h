@@ -2,9 +2,9 @@
 
 #include "common/clock.h"
 #include "common/prompter.h"
-#include "common/random_source.h"
 #include "common/services.h"
 #include "common/shell.h"
+#include "draw/random_source.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -72,7 +72,7 @@ public:
 };
 
 // A fixed-seed generator: the same numbers on every run of a test.
-class FixedRandom : public common::SeededRandom {
+class FixedRandom : public engine::SeededRandom {
 public:
     explicit FixedRandom(std::uint64_t seed = 12345) : SeededRandom(seed) {}
     std::uint64_t freshSeed() override { return next64(); }

@@ -31,6 +31,11 @@ struct TestDb {
         db::insertSystemSettings(*db, QStringLiteral("测试单位"), admin);
     }
     QString folder() const { return dir.path(); }
+    // The next start of a program on the same database: what every open for writing does runs again.
+    void reopen() {
+        db.reset();
+        db = std::make_unique<db::Database>(path());
+    }
 
     // The run state a program's main window holds after start-up with `project` current
     // and a successful login.

@@ -4,13 +4,21 @@
 
 namespace common::ui {
 
+namespace {
+
+QString failureText(const QString& what, const QString& why) {
+    return what.isEmpty() ? why : what + QLatin1Char('\n') + why;
+}
+
+} // namespace
+
 bool attemptAction(const std::function<void()>& action, const QString& what,
                    const std::function<void(const QString& text)>& failed) {
     try {
         action();
         return true;
     } catch (const db::DbError& e) {
-        failed(what.isEmpty() ? e.text() : what + QLatin1Char('\n') + e.text());
+        failed(failureText(what, e.text()));
         return false;
     }
 }
@@ -19,6 +27,11 @@ bool attemptAction(Prompter& prompter, QWidget* window, const std::function<void
                    const QString& what, Prompter::Icon icon, const QString& title) {
     return attemptAction(action, what,
                          [&](const QString& text) { prompter.message(window, text, icon, title); });
+}
+
+void showFailure(Prompter& prompter, QWidget* window, const base::Failure& failure, const QString& what,
+                 Prompter::Icon icon, const QString& title) {
+    prompter.message(window, failureText(what, failure.text()), icon, title);
 }
 
 } // namespace common::ui

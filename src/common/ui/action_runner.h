@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "common/prompter.h"
 
 #include <QString>
@@ -20,5 +21,9 @@ bool attemptAction(Prompter& prompter, QWidget* window, const std::function<void
 // `failed` gets what the message box would show.
 bool attemptAction(const std::function<void()>& action, const QString& what,
                    const std::function<void(const QString& text)>& failed);
+
+// Shows a failure an action returned as the first form shows one it threw.
+void showFailure(Prompter& prompter, QWidget* window, const base::Failure& failure, const QString& what,
+                 Prompter::Icon icon = Prompter::Icon::Critical, const QString& title = {});
 
 } // namespace common::ui

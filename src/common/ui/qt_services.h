@@ -41,7 +41,7 @@ private:
     QtFileChooser files_;
     QtDialogRunner dialogs_;
     SystemClock clock_;
-    SeededRandom random_;
+    engine::SeededRandom random_;
     Services services_{prompter_, shell_, files_, dialogs_, clock_, random_};
 };
 

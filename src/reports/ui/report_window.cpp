@@ -2,6 +2,7 @@
 
 #include "common/ui/action_runner.h"
 #include "reports/report_writer.h"
+#include "store/draw_repository.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,16 +80,9 @@ void Frm报表::列出报表() {
     Cmb报表->clear();
     const auto list = [this] {
         db_ = &common::runDatabase(state_);
-        const db::Rows draws = db_->query(
-            QStringLiteral(
-                "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
-            {state_.DQXM});
-        for (const db::Row& r : draws) {
-            const QString subject = db::text(r, QStringLiteral("科目"));
-            const QString time = db::text(r, QStringLiteral("时间"));
-            // The parts travel as item data: a subject holding "#" must not be cut.
-            Cmb报表->addItem(subject + QStringLiteral(" # ") + time, QStringList{subject, time});
-        }
+        // The parts travel as item data: a subject holding "#" must not be cut.
+        for (const engine::SavedDraw& draw : engine::savedDraws(*db_, state_.DQXM))
+            Cmb报表->addItem(draw.entry(), QStringList{draw.subject, draw.time});
     };
     common::ui::attemptAction(list, QStringLiteral("无法读取已保存的抽签数据："),
                               [this](const QString& why) { openError_ = why; });

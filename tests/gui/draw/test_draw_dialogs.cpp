@@ -1,6 +1,6 @@
 #include "dialog_controls.h"
-#include "draw/load_dialog.h"
-#include "draw/project_dialog.h"
+#include "draw_window/load_dialog.h"
+#include "draw_window/project_dialog.h"
 #include "fake_dialogs.h"
 #include "test_db.h"
 

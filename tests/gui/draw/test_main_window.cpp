@@ -1,7 +1,7 @@
 #include "common/single_instance.h"
 #include "common/ui/login_dialog.h"
 #include "dialog_controls.h"
-#include "draw/main_window.h"
+#include "draw_window/main_window.h"
 #include "fake_dialogs.h"
 #include "login_controls.h"
 #include "test_db.h"
