@@ -63,8 +63,8 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     setObjectName(QStringLiteral("Frm抽签"));
     buildControls();
 
-    panel_.examLabel->setText(state.project.ksmc);
-    panel_.siteLabel->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
+    panel_.examLabel->setText(state.project.examName);
+    panel_.siteLabel->setText(state.project.siteName + QStringLiteral("监考员安排表"));
     // The subject this window draws for stays the one it opened with, even when the main
     // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
     subject_ = state.DQKM;
@@ -79,7 +79,7 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     if (!opened_)
         return;
     presetChecks();
-    boxes_->setColours(state.project.KjZs, state.project.KjDs);
+    boxes_->setColours(state.project.textColour, state.project.backColour);
     layoutBoxes();
     showInitial();
 }
@@ -139,7 +139,7 @@ void Frm抽签::presetChecks() {
     const engine::DrawSettings project = engine::drawSettingsOf(state_.project);
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks_[i]->setCheckState(boxOf(project.rules[i]));
-    if (!state_.project.xgcs)
+    if (!state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(false);
 }
 
@@ -149,7 +149,7 @@ engine::RuleState Frm抽签::ruleState(engine::Rule rule) const {
 
 engine::DrawSettings Frm抽签::currentSettings() const {
     engine::DrawSettings s;
-    s.mode = state_.project.cqms;
+    s.mode = state_.project.drawMode;
     for (int i = 0; i < engine::kRuleCount; ++i)
         s[static_cast<engine::Rule>(i)] = ruleState(static_cast<engine::Rule>(i));
     return s;
@@ -295,7 +295,7 @@ void Frm抽签::finishStop() {
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
-    if (state_.project.xgcs)
+    if (state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(true);
     const engine::DrawRun::Result& result = run_.result();
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
@@ -375,7 +375,7 @@ void Frm抽签::stopPick() {
     Cmd抽签->setDefault(true);
     Cmd加载->setEnabled(true);
     Cmd打印->setEnabled(true);
-    if (state_.project.xgcs)
+    if (state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(true);
     if (picked_ >= 1 && mayRecord())
         common::ui::attemptAction(

@@ -84,11 +84,11 @@ QString DrawSettings::parameterCode() const {
 
 DrawSettings drawSettingsOf(const common::ProjectSettings& project) {
     DrawSettings s;
-    s.mode = project.cqms;
-    s[Rule::AllowReturn] = project.CHKS;
-    s[Rule::AllowRepartner] = project.ZDD;
-    s[Rule::FewerSameGender] = project.XBZH;
-    s[Rule::FewerSameUnit] = project.txdd;
+    s.mode = project.drawMode;
+    s[Rule::AllowReturn] = project.allowReturn;
+    s[Rule::AllowRepartner] = project.allowRepartner;
+    s[Rule::FewerSameGender] = project.fewerSameGender;
+    s[Rule::FewerSameUnit] = project.fewerSameUnit;
     s[Rule::DrawSupervisors] = project.drawsOutside() ? RuleState::On : RuleState::Off;
     s[Rule::DrawCheckers] = project.drawsCheckers() ? RuleState::On : RuleState::Off;
     return s;

@@ -7,9 +7,6 @@ namespace manager {
 
 namespace {
 
-const QString kDefaultText = QStringLiteral("0,0,0");
-const QString kDefaultBackground = QStringLiteral("255,255,0");
-
 QStringList numbered(int from, int to, const QString& unit) {
     QStringList items;
     for (int i = from; i <= to; ++i)
@@ -142,14 +139,14 @@ ProjectForm shownProject(const db::Row& row, common::RunState& state) {
         form.values[c.control] = shownValue(c, row.value(c.column));
     // A project without colours is drawn in the defaults, so it shows them here too, never
     // the colours of the project shown before it (which 修改 would then store into it).
-    state.project.KjZs = db::text(row, QStringLiteral("文字色"));
-    state.project.KjDs = db::text(row, QStringLiteral("底色"));
-    if (state.project.KjZs.isEmpty())
-        state.project.KjZs = kDefaultText;
-    if (state.project.KjDs.isEmpty())
-        state.project.KjDs = kDefaultBackground;
-    form.text = split(state.project.KjZs, ColourKind::Text);
-    form.background = split(state.project.KjDs, ColourKind::Background);
+    state.project.textColour = db::text(row, QStringLiteral("文字色"));
+    state.project.backColour = db::text(row, QStringLiteral("底色"));
+    if (state.project.textColour.isEmpty())
+        state.project.textColour = common::ProjectSettings::kDefaultTextColour;
+    if (state.project.backColour.isEmpty())
+        state.project.backColour = common::ProjectSettings::kDefaultBackColour;
+    form.text = split(state.project.textColour, ColourKind::Text);
+    form.background = split(state.project.backColour, ColourKind::Background);
     return form;
 }
 
