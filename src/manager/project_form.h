@@ -12,7 +12,7 @@
 
 namespace manager {
 
-// The settings editor's edit fields and combo boxes: which column each shows and how.
+// The project editor's form: its edit fields and combo boxes, which column each shows and how.
 struct TextRule {
     QString control; // objectName
     QString label;
