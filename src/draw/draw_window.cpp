@@ -120,15 +120,12 @@ bool Frm抽签::openData() {
     const bool read = common::ui::attemptAction(
         services_.prompter, parentWidget(),
         [this] {
-            db_ = &common::runDatabase(state_);
-            common::readProjectSettings(*db_, state_);
-            ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
+            common::readProjectSettings(database(), state_);
+            ws_ = engine::loadWorkingSet(database(), state_.DQXM);
         },
         QStringLiteral("无法读取抽签数据！"));
-    if (!read) {
-        db_ = nullptr;
+    if (!read)
         return false;
-    }
     state_.KSS = ws_.roomCount();
     rooms_ = state_.KSS;
     return true;
@@ -218,7 +215,7 @@ void Frm抽签::stopDelayTick() {
 }
 
 void Frm抽签::startRun() {
-    if (!db_)
+    if (!opened_)
         return;
     stopDelayTimer_->start();
     layoutBoxes();
@@ -243,9 +240,9 @@ void Frm抽签::startRun() {
 
     engine::DrawResult begun;
     const auto start = [&] {
-        begun = run_.start(
-            currentSettings(), engine::loadPairingHistory(*db_, state_.DQXM),
-            engine::loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
+        begun = run_.start(currentSettings(), engine::loadPairingHistory(database(), state_.DQXM),
+                           engine::loadDutyHistory(database(), state_.DQXM, QStringLiteral("场外监考"),
+                                                   ws_.supervisorCount()));
     };
     if (!common::ui::attemptAction(start, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
@@ -278,7 +275,7 @@ void Frm抽签::stopRun() {
     Cmd抽签->setEnabled(false);
     engine::DrawResult r;
     // Saves made meanwhile by another program count for the result.
-    const auto stop = [&] { r = run_.stop(engine::loadPairingHistory(*db_, state_.DQXM), kSliceMs); };
+    const auto stop = [&] { r = run_.stop(engine::loadPairingHistory(database(), state_.DQXM), kSliceMs); };
     if (!common::ui::attemptAction(stop, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
     if (r.status == engine::DrawStatus::Impossible)
@@ -313,7 +310,7 @@ QString Frm抽签::recordStop() {
     if (mayRecord())
         common::ui::attemptAction(
             [this] {
-                run_.record(*db_, {state_.DQXM, subject_, services_.clock.now()});
+                run_.record(database(), {state_.DQXM, subject_, services_.clock.now()});
             },
             engine::kUnrecordedStop, [&why](const QString& text) { why = text; });
     return why;
@@ -321,7 +318,7 @@ QString Frm抽签::recordStop() {
 
 // A read-only database takes no ledger row, as it takes no save: the save says so.
 bool Frm抽签::mayRecord() const {
-    return !state_.ZD && !db_->readOnly();
+    return !state_.ZD && !database().readOnly();
 }
 
 void Frm抽签::abortRun(const QString& reason) {
@@ -381,7 +378,7 @@ void Frm抽签::stopPick() {
         common::ui::attemptAction(
             services_.prompter, this,
             [this] {
-                engine::recordPick(*db_, {state_.DQXM, subject_, services_.clock.now()},
+                engine::recordPick(database(), {state_.DQXM, subject_, services_.clock.now()},
                                    ws_.rooms[picked_].col[0].toString());
             },
             QStringLiteral("选抽签人的结果未能记入抽签记录！"), common::Prompter::Icon::Warning);
@@ -390,7 +387,7 @@ void Frm抽签::stopPick() {
 // ---- save and load ----
 
 void Frm抽签::saveClicked() {
-    if (!db_)
+    if (!opened_)
         return;
     if (!common::writeGuard(state_, services_.prompter, this))
         return;
@@ -412,7 +409,7 @@ void Frm抽签::saveClicked() {
     request.drawCheckers = ruleState(engine::Rule::DrawCheckers);
     engine::SaveOutcome outcome;
     if (!common::ui::attemptAction(
-            services_.prompter, this, [&] { outcome = run_.save(*db_, request); }, kSaveFailed))
+            services_.prompter, this, [&] { outcome = run_.save(database(), request); }, kSaveFailed))
         return;
     if (!outcome) {
         services_.prompter.message(this, kSaveFailed + u'\n' + outcome.error().text(),
@@ -428,13 +425,13 @@ void Frm抽签::showRecord(const QString& saveTime) {
     reports::LedgerLines lines;
     common::ui::attemptAction(
         services_.prompter, this,
-        [&] { lines = reports::ledgerLines(*db_, state_.DQXM, subject_, saveTime); },
+        [&] { lines = reports::ledgerLines(database(), state_.DQXM, subject_, saveTime); },
         QStringLiteral("无法读取抽签记录！"), common::Prompter::Icon::Warning);
     panel_.recordLabel->setText(QStringList{lines.stops, lines.head}.join(QStringLiteral("　")).trimmed());
 }
 
 void Frm抽签::loadClicked() {
-    if (!db_)
+    if (!opened_)
         return;
     layoutBoxes();
     if (!run_.saved() &&
@@ -453,7 +450,7 @@ void Frm抽签::loadClicked() {
     }
     QVector<engine::SavedRoom> saved;
     const auto load = [&] {
-        saved = engine::loadSavedDraw(*db_, state_.DQXM, subject,
+        saved = engine::loadSavedDraw(database(), state_.DQXM, subject,
                                       ruleState(engine::Rule::DrawSupervisors) == engine::RuleState::On);
     };
     if (!common::ui::attemptAction(services_.prompter, this, load, QStringLiteral("无法读取抽签结论！")))
@@ -494,7 +491,6 @@ void Frm抽签::reject() {
         return;
     pickTimer_->stop();
     stopDelayTimer_->stop();
-    db_ = nullptr;
     QDialog::reject();
 }
 

@@ -78,8 +78,7 @@ Frm报表::~Frm报表() = default;
 void Frm报表::列出报表() {
     Cmb报表->clear();
     const auto list = [this] {
-        db_ = &common::runDatabase(state_);
-        const db::Rows draws = db_->query(
+        const db::Rows draws = common::runDatabase(state_).query(
             QStringLiteral(
                 "select distinct 科目,时间,项目编号 from 抽签总表 where 项目编号=? order by 时间 desc"),
             {state_.DQXM});
@@ -102,11 +101,11 @@ void Frm报表::输出报表() {
     const int index = Cmb报表->currentIndex();
     if (index < 0)
         return;
-    if (!db_) {
+    if (!state_.db) {
         services_.prompter.message(this, openError_, common::Prompter::Icon::Critical, kCaption);
         return;
     }
-    ReportWriter writer(*db_, state_, services_.clock);
+    ReportWriter writer(*state_.db, state_, services_.clock);
     const QStringList draw = Cmb报表->itemData(index).toStringList();
     if (draw.size() != 2)
         finish(dutiesOnlyBox_->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())
