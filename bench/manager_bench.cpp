@@ -5,7 +5,7 @@
 #include "common/startup.h"
 #include "db/password_hash.h"
 #include "db/schema.h"
-#include "manager/project_settings.h"
+#include "manager/project_form.h"
 #include "manager/staff_roster.h"
 
 #include <QDir>

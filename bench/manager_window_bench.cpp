@@ -85,7 +85,7 @@ struct RosterSite {
         run.MyDb = path();
         run.db = &connection;
         run.DQXM = 1;
-        run.project.kchw = 3;
+        run.project.roomDigits = 3;
         run.LoginSucceeded = true;
         return run;
     }

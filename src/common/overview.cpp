@@ -53,20 +53,21 @@ QVector<SubjectEntry> readTimetable(const db::Database& db, int project) {
 
 QString parameterBlock(const ProjectSettings& s) {
     QStringList lines;
-    lines << (s.cqms == DrawMode::Independent ? QStringLiteral(" 监考员抽签模式: 甲乙独立抽签")
-              : s.cqms == DrawMode::OnlyB     ? QStringLiteral(" 监考员抽签模式: 仅抽乙不动甲")
+    lines << (s.drawMode == DrawMode::Independent ? QStringLiteral(" 监考员抽签模式: 甲乙独立抽签")
+              : s.drawMode == DrawMode::OnlyB ? QStringLiteral(" 监考员抽签模式: 仅抽乙不动甲")
                                               : QStringLiteral(" 监考员抽签模式: 仅抽甲不动乙"));
-    lines << (s.CHKS == RuleState::On ? QStringLiteral(" 监考员重回考室: 未限制")
-                                      : QStringLiteral(" 监考员重回考室: 不允许"));
-    lines << (s.ZDD == RuleState::On ? QStringLiteral(" 已搭档监考员再搭档: 未限制")
-                                     : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
-    lines << (s.XBZH != RuleState::Off ? QStringLiteral(" 异性组合: 尽量避免")
-                                       : QStringLiteral(" 异性组合: 未限制"));
-    lines << (s.txdd != RuleState::Off ? QStringLiteral(" 异校组合: 尽量避免")
-                                       : QStringLiteral(" 异校组合: 未限制"));
+    lines << (s.allowReturn == RuleState::On ? QStringLiteral(" 监考员重回考室: 未限制")
+                                             : QStringLiteral(" 监考员重回考室: 不允许"));
+    lines << (s.allowRepartner == RuleState::On ? QStringLiteral(" 已搭档监考员再搭档: 未限制")
+                                                : QStringLiteral(" 已搭档监考员再搭档: 不允许"));
+    lines << (s.fewerSameGender != RuleState::Off ? QStringLiteral(" 异性组合: 尽量避免")
+                                                  : QStringLiteral(" 异性组合: 未限制"));
+    lines << (s.fewerSameUnit != RuleState::Off ? QStringLiteral(" 异校组合: 尽量避免")
+                                                : QStringLiteral(" 异校组合: 未限制"));
     lines << (s.drawsOutside() ? QStringLiteral(" 抽场外: 同步抽签") : QStringLiteral(" 抽场外: 不抽签"));
     lines << (s.drawsCheckers() ? QStringLiteral(" 抽验卷: 同步抽签") : QStringLiteral(" 抽验卷: 不抽签"));
-    lines << (s.xgcs ? QStringLiteral(" 抽签时修改参数: 可以") : QStringLiteral(" 抽签时修改参数: 不允许"));
+    lines << (s.rulesEditable ? QStringLiteral(" 抽签时修改参数: 可以")
+                              : QStringLiteral(" 抽签时修改参数: 不允许"));
     return lines.join(kNl);
 }
 
@@ -78,8 +79,8 @@ Overview 读参数(const db::Database& db, RunState& s, OverviewProgram program)
 
     QString t = kNl + QStringLiteral(" Vardel") + QString(13, QLatin1Char(' ')) +
                 QStringLiteral("监考员随机编排系统") + kNl + kRule;
-    t += kNl + QStringLiteral(" 考试名称: ") + s.project.ksmc;
-    t += kNl + QStringLiteral(" 考点名称: ") + s.project.kdmc;
+    t += kNl + QStringLiteral(" 考试名称: ") + s.project.examName;
+    t += kNl + QStringLiteral(" 考点名称: ") + s.project.siteName;
     t += kNl + QStringLiteral(" 考点地点: ") + db::text(row, QStringLiteral("考点地点"));
     t += kNl + QStringLiteral(" 负 责 人: ") + db::text(row, QStringLiteral("负责人")) +
          QStringLiteral("  ") + db::text(row, QStringLiteral("联系电话"));

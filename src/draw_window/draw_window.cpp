@@ -64,8 +64,8 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     setObjectName(QStringLiteral("Frm抽签"));
     buildControls();
 
-    panel_.examLabel->setText(state.project.ksmc);
-    panel_.siteLabel->setText(state.project.kdmc + QStringLiteral("监考员安排表"));
+    panel_.examLabel->setText(state.project.examName);
+    panel_.siteLabel->setText(state.project.siteName + QStringLiteral("监考员安排表"));
     // The subject this window draws for stays the one it opened with, even when the main
     // window's clock moves DQKM on meanwhile: a draw is saved under the subject it showed.
     subject_ = state.DQKM;
@@ -80,7 +80,7 @@ Frm抽签::Frm抽签(common::RunState& state, common::Services& services, QPushB
     if (!opened_)
         return;
     presetChecks();
-    boxes_->setColours(state.project.KjZs, state.project.KjDs);
+    boxes_->setColours(state.project.textColour, state.project.backColour);
     layoutBoxes();
     showInitial();
 }
@@ -121,15 +121,12 @@ bool Frm抽签::openData() {
     const bool read = common::ui::attemptAction(
         services_.prompter, parentWidget(),
         [this] {
-            db_ = &common::runDatabase(state_);
-            common::readProjectSettings(*db_, state_);
-            ws_ = engine::loadWorkingSet(*db_, state_.DQXM);
+            common::readProjectSettings(database(), state_);
+            ws_ = engine::loadWorkingSet(database(), state_.DQXM);
         },
         QStringLiteral("无法读取抽签数据！"));
-    if (!read) {
-        db_ = nullptr;
+    if (!read)
         return false;
-    }
     state_.KSS = ws_.roomCount();
     rooms_ = state_.KSS;
     return true;
@@ -140,7 +137,7 @@ void Frm抽签::presetChecks() {
     const engine::DrawSettings project = common::drawSettingsOf(state_.project);
     for (int i = 0; i < engine::kRuleCount; ++i)
         checks_[i]->setCheckState(boxOf(project.rules[i]));
-    if (!state_.project.xgcs)
+    if (!state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(false);
 }
 
@@ -150,7 +147,7 @@ engine::RuleState Frm抽签::ruleState(engine::Rule rule) const {
 
 engine::DrawSettings Frm抽签::currentSettings() const {
     engine::DrawSettings s;
-    s.mode = state_.project.cqms;
+    s.mode = state_.project.drawMode;
     for (int i = 0; i < engine::kRuleCount; ++i)
         s[static_cast<engine::Rule>(i)] = ruleState(static_cast<engine::Rule>(i));
     return s;
@@ -219,7 +216,7 @@ void Frm抽签::stopDelayTick() {
 }
 
 void Frm抽签::startRun() {
-    if (!db_)
+    if (!opened_)
         return;
     stopDelayTimer_->start();
     layoutBoxes();
@@ -244,9 +241,9 @@ void Frm抽签::startRun() {
 
     engine::DrawResult begun;
     const auto start = [&] {
-        begun = run_.start(
-            currentSettings(), engine::loadPairingHistory(*db_, state_.DQXM),
-            engine::loadDutyHistory(*db_, state_.DQXM, QStringLiteral("场外监考"), ws_.supervisorCount()));
+        begun = run_.start(currentSettings(), engine::loadPairingHistory(database(), state_.DQXM),
+                           engine::loadDutyHistory(database(), state_.DQXM, QStringLiteral("场外监考"),
+                                                   ws_.supervisorCount()));
     };
     if (!common::ui::attemptAction(start, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
@@ -279,7 +276,7 @@ void Frm抽签::stopRun() {
     Cmd抽签->setEnabled(false);
     engine::DrawResult r;
     // Saves made meanwhile by another program count for the result.
-    const auto stop = [&] { r = run_.stop(engine::loadPairingHistory(*db_, state_.DQXM), kSliceMs); };
+    const auto stop = [&] { r = run_.stop(engine::loadPairingHistory(database(), state_.DQXM), kSliceMs); };
     if (!common::ui::attemptAction(stop, kHistoryUnreadable, [this](const QString& why) { abortRun(why); }))
         return;
     if (r.status == engine::DrawStatus::Impossible)
@@ -296,7 +293,7 @@ void Frm抽签::finishStop() {
     Cmd抽签->setEnabled(true);
     for (QPushButton* b : {Cmd选抽签人, Cmd加载, Cmd保存})
         b->setEnabled(true);
-    if (state_.project.xgcs)
+    if (state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(true);
     const engine::DrawRun::Result& result = run_.result();
     boxes_->showRooms(ws_, result.candidate.a, result.candidate.b,
@@ -314,7 +311,7 @@ QString Frm抽签::recordStop() {
     if (mayRecord())
         common::ui::attemptAction(
             [this] {
-                run_.record(*db_, {state_.DQXM, subject_, services_.clock.now()});
+                run_.record(database(), {state_.DQXM, subject_, services_.clock.now()});
             },
             engine::kUnrecordedStop, [&why](const QString& text) { why = text; });
     return why;
@@ -322,7 +319,7 @@ QString Frm抽签::recordStop() {
 
 // A read-only database takes no ledger row, as it takes no save: the save says so.
 bool Frm抽签::mayRecord() const {
-    return !state_.ZD && !db_->readOnly();
+    return !state_.ZD && !database().readOnly();
 }
 
 void Frm抽签::abortRun(const QString& reason) {
@@ -376,13 +373,13 @@ void Frm抽签::stopPick() {
     Cmd抽签->setDefault(true);
     Cmd加载->setEnabled(true);
     Cmd打印->setEnabled(true);
-    if (state_.project.xgcs)
+    if (state_.project.rulesEditable)
         panel_.setRuleBoxesEnabled(true);
     if (picked_ >= 1 && mayRecord())
         common::ui::attemptAction(
             services_.prompter, this,
             [this] {
-                engine::recordPick(*db_, {state_.DQXM, subject_, services_.clock.now()},
+                engine::recordPick(database(), {state_.DQXM, subject_, services_.clock.now()},
                                    ws_.rooms[picked_].room());
             },
             QStringLiteral("选抽签人的结果未能记入抽签记录！"), common::Prompter::Icon::Warning);
@@ -391,7 +388,7 @@ void Frm抽签::stopPick() {
 // ---- save and load ----
 
 void Frm抽签::saveClicked() {
-    if (!db_)
+    if (!opened_)
         return;
     if (!common::writeGuard(state_, services_.prompter, this))
         return;
@@ -411,7 +408,7 @@ void Frm抽签::saveClicked() {
     request.withDuties = dialog.BC == 2;
     request.allowReturn = ruleState(engine::Rule::AllowReturn);
     request.drawCheckers = ruleState(engine::Rule::DrawCheckers);
-    const engine::SaveOutcome outcome = run_.save(*db_, request);
+    const engine::SaveOutcome outcome = run_.save(database(), request);
     if (!outcome) {
         common::ui::showFailure(services_.prompter, this, outcome.error(), kSaveFailed);
         return;
@@ -425,13 +422,13 @@ void Frm抽签::showRecord(const QString& saveTime) {
     reports::LedgerLines lines;
     common::ui::attemptAction(
         services_.prompter, this,
-        [&] { lines = reports::ledgerLines(*db_, state_.DQXM, subject_, saveTime); },
+        [&] { lines = reports::ledgerLines(database(), state_.DQXM, subject_, saveTime); },
         QStringLiteral("无法读取抽签记录！"), common::Prompter::Icon::Warning);
     panel_.recordLabel->setText(QStringList{lines.stops, lines.head}.join(QStringLiteral("　")).trimmed());
 }
 
 void Frm抽签::loadClicked() {
-    if (!db_)
+    if (!opened_)
         return;
     layoutBoxes();
     if (!run_.saved() &&
@@ -450,7 +447,7 @@ void Frm抽签::loadClicked() {
     }
     QVector<engine::SavedRoom> saved;
     const auto load = [&] {
-        saved = engine::loadSavedDraw(*db_, state_.DQXM, subject,
+        saved = engine::loadSavedDraw(database(), state_.DQXM, subject,
                                       ruleState(engine::Rule::DrawSupervisors) == engine::RuleState::On);
     };
     if (!common::ui::attemptAction(services_.prompter, this, load, QStringLiteral("无法读取抽签结论！")))
@@ -491,7 +488,6 @@ void Frm抽签::reject() {
         return;
     pickTimer_->stop();
     stopDelayTimer_->stop();
-    db_ = nullptr;
     QDialog::reject();
 }
 

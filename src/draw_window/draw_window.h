@@ -31,7 +31,7 @@ public:
     ~Frm抽签() override;
 
     // False when the database could not be read at construction: the window is not shown.
-    bool isUsable() const { return opened_ && db_; }
+    bool isUsable() const { return opened_; }
 
     bool saved() const { return run_.saved(); }
     bool drawing() const { return run_.phase() != engine::DrawRun::Phase::Idle; }
@@ -77,6 +77,7 @@ private:
     engine::RuleState ruleState(engine::Rule rule) const;
     engine::DrawSettings currentSettings() const;
     QString caption(int counter) const;
+    db::Database& database() const { return common::runDatabase(state_); }
 
     common::RunState& state_;
     common::Services& services_;
@@ -87,7 +88,6 @@ private:
     QPushButton* Cmd保存;
     QPushButton* Cmd加载;
     QPushButton* Cmd打印;
-    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     engine::WorkingSet ws_;
     int rooms_ = 0;
     bool opened_ = false;

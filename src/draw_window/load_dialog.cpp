@@ -45,9 +45,9 @@ Frm加载数据::Frm加载数据(common::RunState& state, common::Services& serv
 
     if (!state.LoginSucceeded)
         deleteButton->setEnabled(false);
+    // Without the run's connection nothing is listed or deleted; the operator is told why once.
     common::ui::attemptAction(
-        services_.prompter, parent, [&] { db_ = &common::runDatabase(state); },
-        QStringLiteral("无法打开数据库！"));
+        services_.prompter, parent, [&] { common::runDatabase(state); }, QStringLiteral("无法打开数据库！"));
     fillList();
 
     connect(okButton, &QPushButton::clicked, this, [this] {
@@ -63,9 +63,9 @@ Frm加载数据::~Frm加载数据() = default;
 
 void Frm加载数据::fillList() {
     Cmb项目->clear();
-    if (db_) {
+    if (state_.db) {
         const auto list = [this] {
-            for (const engine::SavedDraw& d : engine::savedDraws(*db_, state_.DQXM))
+            for (const engine::SavedDraw& d : engine::savedDraws(*state_.db, state_.DQXM))
                 Cmb项目->addItem(d.entry(), d.subject);
         };
         common::ui::attemptAction(services_.prompter, this, list,
@@ -82,7 +82,7 @@ void Frm加载数据::deleteChosen() {
                                    common::Prompter::Icon::Information);
         return;
     }
-    if (entry.isEmpty() || !db_)
+    if (entry.isEmpty() || !state_.db)
         return;
     if (!common::writeGuard(state_, services_.prompter, this))
         return;
@@ -93,7 +93,7 @@ void Frm加载数据::deleteChosen() {
     common::ui::attemptAction(
         services_.prompter, this,
         [this] {
-            engine::deleteSavedDraw(*db_, state_.DQXM, Cmb项目->currentData().toString(),
+            engine::deleteSavedDraw(*state_.db, state_.DQXM, Cmb项目->currentData().toString(),
                                     services_.clock.now());
         },
         QStringLiteral("删除失败，已保存的数据没有改变！"));

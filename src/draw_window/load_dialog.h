@@ -2,7 +2,6 @@
 
 #include "common/run_state.h"
 #include "common/services.h"
-#include "db/database.h"
 
 #include <QDialog>
 
@@ -33,7 +32,6 @@ private:
     QComboBox* Cmb项目;
     common::RunState& state_;
     common::Services& services_;
-    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
 };
 
 } // namespace draw

@@ -48,7 +48,7 @@ Frm选项目::Frm选项目(common::RunState& state, common::Services& services, 
     common::ui::attemptAction(services.prompter, parent, list, QStringLiteral("无法读取考试项目！"));
     // The box starts on the project in use, even when the list does not offer it.
     Cmb考点->setCurrentIndex(-1);
-    Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.project.ksmc);
+    Cmb考点->setEditText(QString::number(state.DQXM) + QStringLiteral("#.") + state.project.examName);
 
     connect(okButton, &QPushButton::clicked, this, [this] { choose(); });
 }

@@ -18,7 +18,7 @@ QString deleteConfirmText() {
 }
 
 QString headerText(const common::RunState& state) {
-    return state.project.ksmc + QLatin1Char('\n') + state.project.kdmc;
+    return state.project.examName + QLatin1Char('\n') + state.project.siteName;
 }
 
 } // namespace manager

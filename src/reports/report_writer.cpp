@@ -13,8 +13,8 @@ const QStringList kDutyKinds{db::kOutsideCategory, db::kPaperCheckCategory};
 const QString kFooterOpen = QStringLiteral("<table width=100%  border=0 cellspacing=0 cellpadding=1>");
 
 QString title(const common::RunState& state, const QString& tail) {
-    return TitleOpen + htmlText(state.project.ksmc) + QStringLiteral("<br>") + htmlText(state.project.kdmc) +
-           tail;
+    return TitleOpen + htmlText(state.project.examName) + QStringLiteral("<br>") +
+           htmlText(state.project.siteName) + tail;
 }
 
 QString gridHead(const QStringList& captions) {
@@ -158,7 +158,7 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
     }
 
     const QString now = nowText();
-    const int height = rowHeight(state_.project.mrh1);
+    const int height = rowHeight(state_.project.rowsPerPage);
     const QStringList heading{
         title(state_, QStringLiteral(" 监考员安排</span></div>")),
         QStringLiteral("<table width=100%><tr><td class=xx>科目:") + htmlText(subject) +
@@ -180,7 +180,7 @@ ReportResult ReportWriter::打印抽签结论(const QString& subject, const QStr
         for (int k = 0; k < 7; ++k)
             html.line(dataCell(QString()));
         html.line(QStringLiteral("</tr>"));
-        html.pageBreakAfter(i + 1, rooms.size(), state_.project.mrh1, heading);
+        html.pageBreakAfter(i + 1, rooms.size(), state_.project.rowsPerPage, heading);
     }
     html.line(QStringLiteral("</table>"));
     html.line(kFooterOpen + QStringLiteral("<tr><td></td><td align=right>打印时间:") + now +
@@ -277,7 +277,7 @@ ReportResult ReportWriter::打印基础数据() {
     }
 
     const QString now = nowText();
-    const int height = rowHeight(state_.project.mrh1);
+    const int height = rowHeight(state_.project.rowsPerPage);
     const QStringList heading{title(state_, QStringLiteral("（初始安排数据）</span></div>")), baseHead()};
     HtmlReport html;
     html.frame(QStringLiteral("报表时间:") + now);
@@ -290,7 +290,7 @@ ReportResult ReportWriter::打印基础数据() {
              {&r.aName, &r.aSex, &r.aUnit, &r.bName, &r.bSex, &r.bUnit, &r.supervisor, &r.checker})
             html.line(dataCell(*v));
         html.line(QStringLiteral("</tr>"));
-        html.pageBreakAfter(i + 1, rooms.size(), state_.project.mrh1, heading);
+        html.pageBreakAfter(i + 1, rooms.size(), state_.project.rowsPerPage, heading);
     }
     html.line(QStringLiteral("</table>"));
     html.line(kFooterOpen +

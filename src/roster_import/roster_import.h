@@ -10,7 +10,7 @@ class Database;
 }
 
 // The roster import, step by step, for the import window and for `examdb import`:
-//   1. staged = prepareRosterImport(path, ticked, kchw)
+//   1. staged = prepareRosterImport(path, ticked, project.roomDigits)
 //   2. Refused: show staged.message (critical) with staged.detail; Empty: staged.message
 //      (information); both change nothing.
 //   3. staged.scopesCleared = clearedScopes(db, DQXM, staged); show the preview (staged.people

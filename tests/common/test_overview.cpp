@@ -72,8 +72,8 @@ void TestOverview::drawProgramText() {
     QCOMPARE(s.SubjectTable[0].subject, QStringLiteral("语文"));
     QCOMPARE(s.KSS, 2);
     QVERIFY(!s.StaffMismatch);
-    QCOMPARE(s.project.ksmc, QStringLiteral("2026年中考"));
-    QCOMPARE(s.project.mrh1, 25);
+    QCOMPARE(s.project.examName, QStringLiteral("2026年中考"));
+    QCOMPARE(s.project.rowsPerPage, 25);
 }
 
 void TestOverview::managerProgramText() {
@@ -138,29 +138,32 @@ void TestOverview::staffCounts() {
 }
 
 void TestOverview::dutyParameterLines_data() {
-    QTest::addColumn<int>("cwjk");
-    QTest::addColumn<int>("chks");
+    QTest::addColumn<int>("dutyDraw");
+    QTest::addColumn<int>("allowReturn");
     QTest::addColumn<QString>("lines");
-    QTest::newRow("cwjk 2") << 2 << 1
-                            << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
-                               "异校组合: 未限制\n 抽场外: 同步抽签\n 抽验卷: 不抽签";
-    QTest::newRow("cwjk 3") << 3 << 1
-                            << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
-                               "异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 同步抽签";
-    QTest::newRow("CHKS 2") << 0 << 2
-                            << " 监考员重回考室: 不允许\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
-                               "异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 不抽签";
+    QTest::newRow("outside only")
+        << 2 << 1
+        << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
+           "异校组合: 未限制\n 抽场外: 同步抽签\n 抽验卷: 不抽签";
+    QTest::newRow("checkers only")
+        << 3 << 1
+        << " 监考员重回考室: 未限制\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
+           "异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 同步抽签";
+    QTest::newRow("return undecided")
+        << 0 << 2
+        << " 监考员重回考室: 不允许\n 已搭档监考员再搭档: 未限制\n 异性组合: 未限制\n "
+           "异校组合: 未限制\n 抽场外: 不抽签\n 抽验卷: 不抽签";
 }
 
 void TestOverview::dutyParameterLines() {
-    QFETCH(int, cwjk);
-    QFETCH(int, chks);
+    QFETCH(int, dutyDraw);
+    QFETCH(int, allowReturn);
     QFETCH(QString, lines);
     ProjectSettings s;
-    s.cwjk = DutyDraw(cwjk);
-    s.CHKS = RuleState(chks);
-    s.ZDD = RuleState::On;
-    s.cqms = DrawMode(7);
+    s.dutyDraw = DutyDraw(dutyDraw);
+    s.allowReturn = RuleState(allowReturn);
+    s.allowRepartner = RuleState::On;
+    s.drawMode = DrawMode(7);
     const QString block = parameterBlock(s);
     QCOMPARE(block, " 监考员抽签模式: 仅抽甲不动乙\n" + lines + "\n 抽签时修改参数: 不允许");
 }
@@ -169,12 +172,12 @@ void TestOverview::missingProjectKeepsMembers() {
     TestDb t;
     RunState s;
     s.DQXM = 99;
-    s.project.ksmc = QStringLiteral("旧名称");
+    s.project.examName = QStringLiteral("旧名称");
     const Overview o = 读参数(*t.db, s, OverviewProgram::Draw);
     QVERIFY(!o.projectFound);
-    QCOMPARE(s.project.ksmc, QStringLiteral("旧名称"));
-    QCOMPARE(s.project.KjZs, QStringLiteral("0,0,0"));
-    QCOMPARE(s.project.KjDs, QStringLiteral("255,255,0"));
+    QCOMPARE(s.project.examName, QStringLiteral("旧名称"));
+    QCOMPARE(s.project.textColour, QStringLiteral("0,0,0"));
+    QCOMPARE(s.project.backColour, QStringLiteral("255,255,0"));
     QVERIFY(o.text.contains(QStringLiteral("\n 考试名称: 旧名称\n")));
 }
 
@@ -188,10 +191,10 @@ void TestOverview::projectDataOnly() {
     RunState s;
     s.DQXM = coloured;
     读参数(*t.db, s, OverviewProgram::Draw);
-    QCOMPARE(s.project.KjZs + u'/' + s.project.KjDs, QStringLiteral("1,2,3/4,5,6"));
+    QCOMPARE(s.project.textColour + u'/' + s.project.backColour, QStringLiteral("1,2,3/4,5,6"));
     s.DQXM = plain;
     读参数(*t.db, s, OverviewProgram::Draw);
-    QCOMPARE(s.project.KjZs + u'/' + s.project.KjDs, QStringLiteral("0,0,0/255,255,0"));
+    QCOMPARE(s.project.textColour + u'/' + s.project.backColour, QStringLiteral("0,0,0/255,255,0"));
     // Without a current project the standard timetables are not its subjects.
     s.DQXM = 0;
     读参数(*t.db, s, OverviewProgram::Draw);
@@ -218,7 +221,8 @@ void TestOverview::storedRuleValues() {
                    "update 考点设置 set 允许重回原考室=?, 允许甲乙再搭档=?, 最大性别组合=?, 最大异校搭档=?"),
                {stored, stored, stored, stored});
     QVERIFY(readProjectSettings(*t.db, s));
-    for (const RuleState r : {s.project.CHKS, s.project.ZDD, s.project.XBZH, s.project.txdd})
+    for (const RuleState r : {s.project.allowReturn, s.project.allowRepartner, s.project.fewerSameGender,
+                              s.project.fewerSameUnit})
         QCOMPARE(int(r), read);
 }
 

@@ -1,5 +1,5 @@
 #include "manager/edit_mode.h"
-#include "manager/project_settings.h"
+#include "manager/project_form.h"
 #include "manager/record_pager.h"
 #include "manager/record_source.h"
 #include "manager/staff_roster.h"

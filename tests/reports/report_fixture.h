@@ -22,10 +22,10 @@ struct ReportFixture {
         state.MyDb = t.path();
         state.db = t.db.get();
         state.DQXM = project;
-        state.project.ksmc = QStringLiteral("测试考试");
-        state.project.kdmc = QStringLiteral("测试考点");
+        state.project.examName = QStringLiteral("测试考试");
+        state.project.siteName = QStringLiteral("测试考点");
         state.DWMC = QStringLiteral("测试单位");
-        state.project.mrh1 = 25;
+        state.project.rowsPerPage = 25;
     }
 
     void addDrawRoom(const QString& subject, const QString& time, const QString& room, const QString& a,

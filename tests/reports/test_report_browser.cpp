@@ -29,7 +29,7 @@ void TestReportBrowser::browserReadsTheConclusion() {
 
     ReportFixture f;
     const QString t = QStringLiteral("2026-06-07 08:00:00");
-    f.state.project.mrh1 = 2;
+    f.state.project.rowsPerPage = 2;
     f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("001"), QStringLiteral("刘䶮"),
                   QStringLiteral("李一"));
     f.addDrawRoom(QStringLiteral("语文"), t, QStringLiteral("002"), QStringLiteral("王二"),

@@ -281,7 +281,7 @@ void TestReportWriter::dutyReportOfInitialArrangementIsExact() {
 void TestReportWriter::baseDataIsExact() {
     ReportFixture f;
     addRoster(f);
-    f.state.project.mrh1 = 36;
+    f.state.project.rowsPerPage = 36;
     f.state.KSS = 99;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
@@ -323,7 +323,7 @@ void TestReportWriter::paging() {
     QFETCH(int, rowsPerPage);
     QFETCH(QString, pages);
     ReportFixture f;
-    f.state.project.mrh1 = rowsPerPage;
+    f.state.project.rowsPerPage = rowsPerPage;
     FakeClock clock;
     ReportWriter w(*f.t.db, f.state, clock);
     reports::ReportResult r;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "manager/project_settings.h"
+#include "manager/project_form.h"
 #include "manager/ui/record_editor.h"
 
 #include <QHash>

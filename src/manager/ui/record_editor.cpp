@@ -28,15 +28,10 @@ RecordEditor::RecordEditor(common::RunState& state, common::Services& services, 
     Cmd追加 = editorButton("Cmd追加", QStringLiteral("追加"), this);
     Cmd修改 = editorButton("Cmd修改", QStringLiteral("修改"), this);
     Cmd删除 = editorButton("Cmd删除", QStringLiteral("删除"), this);
-    const bool opened = common::ui::attemptAction(
+    common::ui::attemptAction(
         services_.prompter, parent,
-        [&] {
-            db_ = &common::runDatabase(state);
-            source_ = std::make_unique<RecordSource>(*db_, std::move(source));
-        },
+        [&] { source_ = std::make_unique<RecordSource>(common::runDatabase(state), std::move(source)); },
         QStringLiteral("数据库无法打开！"));
-    if (!opened)
-        db_ = nullptr;
 
     connect(grid_, &RecordGrid::scrolled, this, [this](int top) {
         pager_.setTop(top);
@@ -82,7 +77,7 @@ QHBoxLayout* RecordEditor::writeButtons() {
 }
 
 void RecordEditor::refresh() {
-    if (!db_)
+    if (!isUsable())
         return;
     const bool ok = attempt([this] { page_ = readPage(*source_, pager_); }, QStringLiteral("读取数据失败！"));
     if (!ok)
@@ -94,7 +89,7 @@ void RecordEditor::refresh() {
 
 void RecordEditor::applyMode() {
     const EditMode::Buttons b =
-        mode_.buttons(state_.LoginSucceeded && db_ != nullptr, page_.hasCurrent(), deleteAllowed());
+        mode_.buttons(state_.LoginSucceeded && isUsable(), page_.hasCurrent(), deleteAllowed());
     Cmd追加->setText(mode_.addCaption());
     Cmd修改->setText(mode_.modifyCaption());
     Cmd追加->setEnabled(b.add);

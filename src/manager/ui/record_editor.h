@@ -22,7 +22,7 @@ namespace manager::ui {
 // long Chinese caption is never cut.
 QPushButton* editorButton(const char* objectName, const QString& caption, QWidget* parent);
 
-// What every data-management editor shares: its own connection, the record grid, the
+// What every data-management editor shares: the run's connection, the record grid, the
 // header label, the write guard, the delete confirmation and the 追加/修改/删除 protocol.
 // An editor supplies its table, its fields and its checks:
 //
@@ -42,8 +42,8 @@ public:
                  int linesPerRow, QWidget* parent);
     ~RecordEditor() override;
 
-    // False when the editor's connection could not be opened (the reason was said).
-    bool isUsable() const { return db_ != nullptr; }
+    // False when the run had no connection for the editor (the reason was said).
+    bool isUsable() const { return source_ != nullptr; }
 
     // 刷新: the page, the current record into the fields, the buttons.
     void refresh();
@@ -77,7 +77,7 @@ protected:
     bool attempt(const std::function<void()>& action, const QString& what);
     void focusField(const QString& objectName);
 
-    db::Database& database() { return *db_; }
+    db::Database& database() { return common::runDatabase(state_); }
     RecordSource& source() { return *source_; }
     RecordPager& pager() { return pager_; }
     const RecordPager& pager() const { return pager_; }
@@ -99,7 +99,6 @@ private:
 
     QPushButton* Cmd修改;
     QPushButton* Cmd删除;
-    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     std::unique_ptr<RecordSource> source_;
     RecordPager pager_;
     Page page_;

@@ -225,7 +225,7 @@ std::optional<FieldError> Frm监考员::checkFields() {
 }
 
 RosterInput Frm监考员::normalise() {
-    const RosterInput saved = normalisedRoster(input(), state_.project.kchw);
+    const RosterInput saved = normalisedRoster(input(), state_.project.roomDigits);
     Txt编号->setText(saved.number);
     Txt姓名->setText(saved.name);
     return saved;

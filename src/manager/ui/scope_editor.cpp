@@ -96,10 +96,7 @@ Frm责任::Frm责任(common::RunState& state, common::Services& services, QWidge
 
     common::ui::attemptAction(
         services_.prompter, parent,
-        [&] {
-            db_ = &common::runDatabase(state);
-            model_ = std::make_unique<ScopeModel>(*db_, state.DQXM);
-        },
+        [&] { model_ = std::make_unique<ScopeModel>(common::runDatabase(state), state.DQXM); },
         QStringLiteral("数据库无法打开！"));
     refresh();
 }

@@ -25,7 +25,7 @@ public:
     Frm责任(common::RunState& state, common::Services& services, QWidget* parent = nullptr);
     ~Frm责任() override;
 
-    // False when the editor's connection could not be opened (the reason was said).
+    // False when the run had no connection for the editor (the reason was said).
     bool isUsable() const { return model_ != nullptr; }
 
     // 读场外, 读考室, 显示考室 and the buttons.
@@ -51,7 +51,6 @@ private:
     QLabel* Lbl超出; // says when rooms lie beyond the grid
     common::RunState& state_;
     common::Services& services_;
-    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     std::unique_ptr<ScopeModel> model_;
 };
 

@@ -79,9 +79,8 @@ Frm报表::~Frm报表() = default;
 void Frm报表::列出报表() {
     Cmb报表->clear();
     const auto list = [this] {
-        db_ = &common::runDatabase(state_);
         // The parts travel as item data: a subject holding "#" must not be cut.
-        for (const engine::SavedDraw& draw : engine::savedDraws(*db_, state_.DQXM))
+        for (const engine::SavedDraw& draw : engine::savedDraws(common::runDatabase(state_), state_.DQXM))
             Cmb报表->addItem(draw.entry(), QStringList{draw.subject, draw.time});
     };
     common::ui::attemptAction(list, QStringLiteral("无法读取已保存的抽签数据："),
@@ -96,11 +95,11 @@ void Frm报表::输出报表() {
     const int index = Cmb报表->currentIndex();
     if (index < 0)
         return;
-    if (!db_) {
+    if (!state_.db) {
         services_.prompter.message(this, openError_, common::Prompter::Icon::Critical, kCaption);
         return;
     }
-    ReportWriter writer(*db_, state_, services_.clock);
+    ReportWriter writer(*state_.db, state_, services_.clock);
     const QStringList draw = Cmb报表->itemData(index).toStringList();
     if (draw.size() != 2)
         finish(dutiesOnlyBox_->isChecked() ? writer.打印验卷(common::kInitialSubject, QString())

@@ -2,7 +2,6 @@
 
 #include "common/run_state.h"
 #include "common/services.h"
-#include "db/database.h"
 #include "reports/report_html.h"
 
 #include <QDialog>
@@ -30,7 +29,6 @@ private:
     QCheckBox* dutiesOnlyBox_;
     common::RunState& state_;
     common::Services& services_;
-    db::Database* db_ = nullptr; // the program's one connection (RunState::db)
     QString openError_;
 };
 

@@ -57,7 +57,7 @@ Frm数据导入::Frm数据导入(common::RunState& state, common::Services& serv
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     // Names typed by the site: shown as they are, never read as markup.
-    auto* examLabel = new QLabel(state.project.ksmc + QLatin1Char('\n') + state.project.kdmc, this);
+    auto* examLabel = new QLabel(state.project.examName + QLatin1Char('\n') + state.project.siteName, this);
     examLabel->setObjectName(QStringLiteral("Label7"));
     examLabel->setTextFormat(Qt::PlainText);
     examLabel->setAlignment(Qt::AlignCenter);
@@ -191,7 +191,7 @@ void Frm数据导入::导入数据() {
     StagedRoster staged;
     {
         const BusyCursor busy;
-        staged = prepareRosterImport(path_, ticked, state_.project.kchw);
+        staged = prepareRosterImport(path_, ticked, state_.project.roomDigits);
     }
     switch (staged.status) {
     case StagedRoster::Status::Refused:

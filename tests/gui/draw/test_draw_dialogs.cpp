@@ -29,7 +29,7 @@ struct Env {
         st.MyDb = t.path();
         st.db = t.db.get();
         st.DQXM = project;
-        st.project.ksmc = QStringLiteral("中考");
+        st.project.examName = QStringLiteral("中考");
         st.LoginSucceeded = true;
     }
     void saved(const QString& subject, const QString& time) {
@@ -156,7 +156,7 @@ void TestDrawDialogs::projectChoiceList() {
     const int retired = e.t.addProject(QStringLiteral("旧考试"));
     e.t.db->exec(QStringLiteral("update 考点设置 set 状态='停用' where 编号=?"), {retired});
     e.st.DQXM = retired;
-    e.st.project.ksmc = QStringLiteral("旧考试");
+    e.st.project.examName = QStringLiteral("旧考试");
     Frm选项目 d(e.st, e.fake.services);
     const ProjectChoiceControls c(d);
     QCOMPARE(d.windowTitle(), QStringLiteral("选择抽签项目"));

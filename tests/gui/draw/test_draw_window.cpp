@@ -92,8 +92,8 @@ struct Env {
         st.db = t.db.get();
         st.DQXM = project;
         st.DQKM = QStringLiteral("语文");
-        st.project.ksmc = QStringLiteral("中考");
-        st.project.kdmc = QStringLiteral("一中");
+        st.project.examName = QStringLiteral("中考");
+        st.project.siteName = QStringLiteral("一中");
         st.LoginSucceeded = true;
     }
     void addRooms(int p, int rooms) {
@@ -218,7 +218,7 @@ void TestDrawWindow::opening() {
     QCOMPARE(w.examLabel->text(), QStringLiteral("中考"));
     QCOMPARE(w.siteLabel->text(), QStringLiteral("一中监考员安排表"));
     QCOMPARE(w.subjectLabel->text(), QStringLiteral("语文"));
-    QCOMPARE(e.st.project.ksmc, QStringLiteral("新名称"));
+    QCOMPARE(e.st.project.examName, QStringLiteral("新名称"));
     QCOMPARE(e.st.KSS, 3);
     QCOMPARE(w->windowTitle(), QStringLiteral("抽签  加载初始数据"));
     for (QLabel* l : {w.examLabel, w.siteLabel, w.subjectLabel})
@@ -250,8 +250,8 @@ void TestDrawWindow::unreadableDatabaseRefusesToOpen() {
 }
 
 void TestDrawWindow::checkBoxesFromTheProject_data() {
-    QTest::addColumn<int>("cwjk");
-    QTest::addColumn<int>("xgcs");
+    QTest::addColumn<int>("dutyDraw");
+    QTest::addColumn<int>("rulesEditable");
     QTest::addColumn<QString>("states"); // Check1..Check6: 0, 1 or 2 (grey)
     QTest::newRow("不抽签") << 0 << 1 << QStringLiteral("211000");
     QTest::newRow("同步抽签") << 1 << 1 << QStringLiteral("211011");
@@ -260,12 +260,12 @@ void TestDrawWindow::checkBoxesFromTheProject_data() {
 }
 
 void TestDrawWindow::checkBoxesFromTheProject() {
-    QFETCH(int, cwjk);
-    QFETCH(int, xgcs);
+    QFETCH(int, dutyDraw);
+    QFETCH(int, rulesEditable);
     QFETCH(QString, states);
     Env e;
-    e.set(QStringLiteral("场外与验卷抽签"), cwjk);
-    e.set(QStringLiteral("允许抽签时修改参数"), xgcs);
+    e.set(QStringLiteral("场外与验卷抽签"), dutyDraw);
+    e.set(QStringLiteral("允许抽签时修改参数"), rulesEditable);
     e.set(QStringLiteral("允许重回原考室"), 2);
     e.set(QStringLiteral("最大性别组合"), 1);
     e.set(QStringLiteral("最大异校搭档"), 0);
@@ -277,7 +277,7 @@ void TestDrawWindow::checkBoxesFromTheProject() {
         seen += QString::number(c->checkState() == Qt::Checked            ? 1
                                 : c->checkState() == Qt::PartiallyChecked ? 2
                                                                           : 0);
-        QCOMPARE(c->isEnabled(), xgcs != 0);
+        QCOMPARE(c->isEnabled(), rulesEditable != 0);
     }
     QCOMPARE(seen, states);
 }
@@ -559,7 +559,7 @@ void TestDrawWindow::saveDialogResults() {
 void TestDrawWindow::parameterCode_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("returns");
-    QTest::addColumn<int>("cwjk");
+    QTest::addColumn<int>("dutyDraw");
     QTest::addColumn<QString>("code");
     QTest::newRow("only B, outside supervisors") << 1 << 0 << 2 << QStringLiteral("1000010");
     QTest::newRow("both, returns allowed, both duties") << 0 << 1 << 1 << QStringLiteral("0100011");
@@ -569,13 +569,13 @@ void TestDrawWindow::parameterCode_data() {
 void TestDrawWindow::parameterCode() {
     QFETCH(int, mode);
     QFETCH(int, returns);
-    QFETCH(int, cwjk);
+    QFETCH(int, dutyDraw);
     QFETCH(QString, code);
     Env e;
     e.set(QStringLiteral("抽签模式"), mode);
     e.set(QStringLiteral("允许重回原考室"), returns);
     e.set(QStringLiteral("允许甲乙再搭档"), 0);
-    e.set(QStringLiteral("场外与验卷抽签"), cwjk);
+    e.set(QStringLiteral("场外与验卷抽签"), dutyDraw);
     auto w = e.open();
     drawOnce(w);
     // The code is the one in force at the start, whatever the boxes say at saving.

@@ -35,9 +35,9 @@ template <class Editor> struct EditorFixture {
     QByteArray before; // the file when it was made read-only
 
     EditorFixture() {
-        state.project.kchw = 3;
-        state.project.ksmc = u"2026年中考"_qs;
-        state.project.kdmc = u"城关一中考点"_qs;
+        state.project.roomDigits = 3;
+        state.project.examName = u"2026年中考"_qs;
+        state.project.siteName = u"城关一中考点"_qs;
         s.clock.t = QDateTime(QDate(2031, 5, 4), QTime(8, 5, 6));
     }
     Editor& open() {

@@ -51,9 +51,9 @@ struct ImportFixture {
 
     ImportFixture() {
         t.setCurrentProject(project);
-        state.project.kchw = 3;
-        state.project.ksmc = u"2026年<b>高考</b>"_s;
-        state.project.kdmc = u"第一考点"_s;
+        state.project.roomDigits = 3;
+        state.project.examName = u"2026年<b>高考</b>"_s;
+        state.project.siteName = u"第一考点"_s;
         t.addRoom(project, u"009"_s, u"旧甲"_s, u"旧乙"_s);
         t.addStaff(project, u"场外监考"_s, u"001"_s, u"场外监考"_s, u"旧场外"_s);
         t.addStaff(project, u"验卷"_s, u"001"_s, u"验卷"_s, u"旧验卷"_s);

@@ -1,4 +1,4 @@
-#include "manager/project_settings.h"
+#include "manager/project_form.h"
 
 #include "common/roster_rules.h"
 #include "db/date_text.h"
@@ -6,9 +6,6 @@
 namespace manager {
 
 namespace {
-
-const QString kDefaultText = QStringLiteral("0,0,0");
-const QString kDefaultBackground = QStringLiteral("255,255,0");
 
 QStringList numbered(int from, int to, const QString& unit) {
     QStringList items;
@@ -31,6 +28,11 @@ ComboRule choiceRule(const char16_t* control, const char16_t* label, const char1
     if (r.designText.isEmpty())
         r.designText = r.items.front();
     return r;
+}
+
+// A choice stored as the value of one of the settings' enums.
+template <typename Enum> Choice choice(Enum value, const QString& text) {
+    return {static_cast<int>(value), text};
 }
 
 Colour split(const QString& text, ColourKind kind) {
@@ -59,33 +61,37 @@ const QVector<TextRule>& projectTexts() {
 }
 
 const QVector<ComboRule>& projectCombos() {
+    using common::DrawMode, common::DutyDraw, common::RuleState;
     static const QVector<ComboRule> rules = [] {
         const QString allow = QStringLiteral("允许"), deny = QStringLiteral("不允许"),
                       open = QStringLiteral("不限制");
+        const QString independent = QStringLiteral("甲乙独立抽签"), onlyB = QStringLiteral("仅抽乙不动甲"),
+                      onlyA = QStringLiteral("仅抽甲不动乙");
+        const QString fewerGender = QStringLiteral("减少同性别搭档"),
+                      fewerUnit = QStringLiteral("减少同单位搭档");
+        const QString fixedRules = QStringLiteral("不允许抽签时修改");
+        const QString noDuty = QStringLiteral("不抽签"), bothDuties = QStringLiteral("同步抽签"),
+                      outsideOnly = QStringLiteral("只抽场外监考"), checkersOnly = QStringLiteral("只抽验卷");
         QVector<ComboRule> r;
-        r << choiceRule(
-            u"Cmb抽签模式", u"抽签规则:", u"抽签模式",
-            {{0, QStringLiteral("甲乙独立抽签")}, {1, QStringLiteral("仅抽乙不动甲")}},
-            {2, QStringLiteral("仅抽甲不动乙")},
-            {QStringLiteral("甲乙独立抽签"), QStringLiteral("仅抽乙不动甲"), QStringLiteral("仅抽甲不动乙")});
-        r << choiceRule(u"Cmb重回考室", u"重回考室:", u"允许重回原考室", {{0, deny}}, {1, allow},
-                        {deny, allow});
-        r << choiceRule(u"Cmb再搭档", u"甲乙再搭档:", u"允许甲乙再搭档", {{0, deny}}, {1, allow},
-                        {deny, allow});
-        r << choiceRule(u"Cmb性别搭档", u"性别搭档:", u"最大性别组合", {{0, open}},
-                        {1, QStringLiteral("减少同性别搭档")}, {QStringLiteral("减少同性别搭档"), open});
-        r << choiceRule(u"Cmb异校搭档", u"同校搭档:", u"最大异校搭档", {{0, open}},
-                        {1, QStringLiteral("减少同单位搭档")}, {QStringLiteral("减少同单位搭档"), open});
-        r << choiceRule(u"Cmb修改参数", u"允许改参数:", u"允许抽签时修改参数", {{1, allow}},
-                        {0, QStringLiteral("不允许抽签时修改")}, {allow, QStringLiteral("不允许抽签时修改")});
+        r << choiceRule(u"Cmb抽签模式", u"抽签规则:", u"抽签模式",
+                        {choice(DrawMode::Independent, independent), choice(DrawMode::OnlyB, onlyB)},
+                        choice(DrawMode::OnlyA, onlyA), {independent, onlyB, onlyA});
+        r << choiceRule(u"Cmb重回考室", u"重回考室:", u"允许重回原考室", {choice(RuleState::Off, deny)},
+                        choice(RuleState::On, allow), {deny, allow});
+        r << choiceRule(u"Cmb再搭档", u"甲乙再搭档:", u"允许甲乙再搭档", {choice(RuleState::Off, deny)},
+                        choice(RuleState::On, allow), {deny, allow});
+        r << choiceRule(u"Cmb性别搭档", u"性别搭档:", u"最大性别组合", {choice(RuleState::Off, open)},
+                        choice(RuleState::On, fewerGender), {fewerGender, open});
+        r << choiceRule(u"Cmb异校搭档", u"同校搭档:", u"最大异校搭档", {choice(RuleState::Off, open)},
+                        choice(RuleState::On, fewerUnit), {fewerUnit, open});
+        // A yes/no column: no enum, and any stored value but 0 reads as yes.
+        r << choiceRule(u"Cmb修改参数", u"允许改参数:", u"允许抽签时修改参数", {{1, allow}}, {0, fixedRules},
+                        {allow, fixedRules});
         r << choiceRule(u"Cmb抽场外", u"场外与验卷:", u"场外与验卷抽签",
-                        {{0, QStringLiteral("不抽签")},
-                         {1, QStringLiteral("同步抽签")},
-                         {2, QStringLiteral("只抽场外监考")}},
-                        {3, QStringLiteral("只抽验卷")},
-                        {QStringLiteral("不抽签"), QStringLiteral("同步抽签"), QStringLiteral("只抽场外监考"),
-                         QStringLiteral("只抽验卷")},
-                        QStringLiteral("同步抽签"));
+                        {choice(DutyDraw::None, noDuty), choice(DutyDraw::Both, bothDuties),
+                         choice(DutyDraw::OutsideOnly, outsideOnly)},
+                        choice(DutyDraw::CheckersOnly, checkersOnly),
+                        {noDuty, bothDuties, outsideOnly, checkersOnly}, bothDuties);
         r << ComboRule{QStringLiteral("Cmb考场号位"),
                        QStringLiteral("考场号位数:"),
                        QStringLiteral("考场号位数"),
@@ -142,14 +148,14 @@ ProjectForm shownProject(const db::Row& row, common::RunState& state) {
         form.values[c.control] = shownValue(c, row.value(c.column));
     // A project without colours is drawn in the defaults, so it shows them here too, never
     // the colours of the project shown before it (which 修改 would then store into it).
-    state.project.KjZs = db::text(row, QStringLiteral("文字色"));
-    state.project.KjDs = db::text(row, QStringLiteral("底色"));
-    if (state.project.KjZs.isEmpty())
-        state.project.KjZs = kDefaultText;
-    if (state.project.KjDs.isEmpty())
-        state.project.KjDs = kDefaultBackground;
-    form.text = split(state.project.KjZs, ColourKind::Text);
-    form.background = split(state.project.KjDs, ColourKind::Background);
+    state.project.textColour = db::text(row, QStringLiteral("文字色"));
+    state.project.backColour = db::text(row, QStringLiteral("底色"));
+    if (state.project.textColour.isEmpty())
+        state.project.textColour = common::ProjectSettings::kDefaultTextColour;
+    if (state.project.backColour.isEmpty())
+        state.project.backColour = common::ProjectSettings::kDefaultBackColour;
+    form.text = split(state.project.textColour, ColourKind::Text);
+    form.background = split(state.project.backColour, ColourKind::Background);
     return form;
 }
 

@@ -1,4 +1,4 @@
-#include "manager/project_settings.h"
+#include "manager/project_form.h"
 #include "test_db.h"
 
 #include <QTest>
@@ -20,7 +20,7 @@ db::Row added(TestDb& t, const ProjectForm& form, int settingsId = 1, const QDat
 
 } // namespace
 
-class TestProjectSettings : public QObject {
+class TestProjectForm : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void comboStoredAndShownBack_data();
@@ -35,7 +35,7 @@ private Q_SLOTS:
     void setCurrentWithoutSettingsRowSaysSo();
 };
 
-void TestProjectSettings::comboStoredAndShownBack_data() {
+void TestProjectForm::comboStoredAndShownBack_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QVariant>("stored");
@@ -54,8 +54,12 @@ void TestProjectSettings::comboStoredAndShownBack_data() {
                                           << "减少同性别搭档" << QVariant(1) << "减少同性别搭档";
     QTest::newRow("units unlimited") << "Cmb异校搭档"
                                      << "不限制" << QVariant(0) << "不限制";
+    QTest::newRow("fewer same-unit pairs") << "Cmb异校搭档"
+                                           << "减少同单位搭档" << QVariant(1) << "减少同单位搭档";
     QTest::newRow("no changes while drawing") << "Cmb修改参数"
                                               << "不允许抽签时修改" << QVariant(0) << "不允许抽签时修改";
+    QTest::newRow("both duties") << "Cmb抽场外"
+                                 << "同步抽签" << QVariant(1) << "同步抽签";
     QTest::newRow("outside only") << "Cmb抽场外"
                                   << "只抽场外监考" << QVariant(2) << "只抽场外监考";
     QTest::newRow("paper check only") << "Cmb抽场外"
@@ -68,7 +72,7 @@ void TestProjectSettings::comboStoredAndShownBack_data() {
                                  << "32行" << QVariant(32) << "32行";
 }
 
-void TestProjectSettings::comboStoredAndShownBack() {
+void TestProjectForm::comboStoredAndShownBack() {
     QFETCH(QString, control);
     QFETCH(QString, chosen);
     QFETCH(QVariant, stored);
@@ -86,7 +90,7 @@ void TestProjectSettings::comboStoredAndShownBack() {
     QCOMPARE(shownProject(row, state).values.value(control), shown);
 }
 
-void TestProjectSettings::valuesTheEditorNeverWrites() {
+void TestProjectForm::valuesTheEditorNeverWrites() {
     TestDb t;
     const int p = t.addProject();
     t.db->exec(
@@ -100,7 +104,7 @@ void TestProjectSettings::valuesTheEditorNeverWrites() {
     QCOMPARE(form.values.value(u"Cmb抽场外"_qs), u"只抽验卷"_qs);
 }
 
-void TestProjectSettings::colourBoxes_data() {
+void TestProjectForm::colourBoxes_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("typed");
@@ -117,7 +121,7 @@ void TestProjectSettings::colourBoxes_data() {
     QTest::newRow("fraction") << back << 0 << "12.5" << false << "255";
 }
 
-void TestProjectSettings::colourBoxes() {
+void TestProjectForm::colourBoxes() {
     QFETCH(int, kind);
     QFETCH(int, index);
     QFETCH(QString, typed);
@@ -125,7 +129,7 @@ void TestProjectSettings::colourBoxes() {
     QTEST(defaultColourComponent(ColourKind(kind), index), "resetTo");
 }
 
-void TestProjectSettings::nullColoursShowTheDefaults() {
+void TestProjectForm::nullColoursShowTheDefaults() {
     TestDb t;
     const int a = t.addProject(), b = t.addProject(), c = t.addProject(), d = t.addProject();
     t.db->exec(u"update 考点设置 set 文字色='1,2,3', 底色='4,5,6' where 编号=?"_qs, {a});
@@ -145,7 +149,7 @@ void TestProjectSettings::nullColoursShowTheDefaults() {
     QCOMPARE(twoParts.background, (Colour{u"255"_qs, u"255"_qs, u"0"_qs}));
 }
 
-void TestProjectSettings::newProjectColumnsAndQuotes() {
+void TestProjectForm::newProjectColumnsAndQuotes() {
     TestDb t;
     common::RunState state;
     ProjectForm form = formOf(t, t.addProject(), state);
@@ -168,7 +172,7 @@ void TestProjectSettings::newProjectColumnsAndQuotes() {
     QCOMPARE(t.db->scalar(u"select 单位代码 from 考点设置 where 编号=?"_qs, {id}).toInt(), 7);
 }
 
-void TestProjectSettings::requiredNamesInOrder() {
+void TestProjectForm::requiredNamesInOrder() {
     ProjectForm form;
     QCOMPARE(checkProject(form), (FieldError{u"考试名称为必填项目！"_qs, u"Txt考试名称"_qs}));
     form.values[u"Txt考试名称"_qs] = QString(101, u'考');
@@ -183,7 +187,7 @@ void TestProjectSettings::requiredNamesInOrder() {
 }
 
 // The row every program reads is the active one, whatever rows stand before it.
-void TestProjectSettings::setCurrentWritesTheActiveSettingsRow() {
+void TestProjectForm::setCurrentWritesTheActiveSettingsRow() {
     TestDb t;
     db::insertSystemSettings(*t.db, u"第二单位"_qs);
     t.db->exec(u"update 系统设置 set 状态='停用' where 编号=1"_qs);
@@ -201,7 +205,7 @@ void TestProjectSettings::setCurrentWritesTheActiveSettingsRow() {
     QCOMPARE(t.db->scalar(u"select 当前项目 from 系统设置 where 编号=1"_qs).toInt(), 1);
 }
 
-void TestProjectSettings::setCurrentWithoutSettingsRowSaysSo() {
+void TestProjectForm::setCurrentWithoutSettingsRowSaysSo() {
     TestDb t;
     t.db->exec(u"delete from 系统设置"_qs);
     common::RunState state;
@@ -210,5 +214,5 @@ void TestProjectSettings::setCurrentWithoutSettingsRowSaysSo() {
     QCOMPARE(state.DQXM, 3);
 }
 
-QTEST_GUILESS_MAIN(TestProjectSettings)
-#include "test_project_settings.moc"
+QTEST_GUILESS_MAIN(TestProjectForm)
+#include "test_project_form.moc"

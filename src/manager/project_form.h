@@ -12,7 +12,7 @@
 
 namespace manager {
 
-// The settings editor's edit fields and combo boxes: which column each shows and how.
+// The project editor's form: its edit fields and combo boxes, which column each shows and how.
 struct TextRule {
     QString control; // objectName
     QString label;
@@ -55,8 +55,8 @@ struct ProjectForm {
     Colour text, background;
 };
 
-// The record's fields as the editor shows them. Its colours pass through the run's KjZs and
-// KjDs; a NULL or empty colour shows the default, as the draw uses it.
+// The record's fields as the editor shows them. Its colours pass through the run's textColour
+// and backColour; a NULL or empty colour shows the default, as the draw uses it.
 ProjectForm shownProject(const db::Row& row, common::RunState& state);
 
 // Whether a unit box holds one of its items, with or without the unit ("4位" or "4").
