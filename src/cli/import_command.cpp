@@ -110,11 +110,11 @@ int runImport(const QCommandLineParser& p, const Context& c) {
         for (const QString& line : staged.problemLines())
             out << line << '\n';
         if (staged.status == StagedRoster::Status::Refused) {
-            err << staged.message << '\n' << staged.detail << '\n';
+            err << staged.refusal.text() << '\n';
             return kRefused;
         }
         if (staged.status == StagedRoster::Status::Empty) {
-            out << staged.message << '\n';
+            out << kNothingUsableText << '\n';
             return kRefused;
         }
         out << consoleText(confirmationText(file, staged.counts));
