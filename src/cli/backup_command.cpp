@@ -5,7 +5,6 @@
 #include "db/database.h"
 #include "db/db_file.h"
 #include "db/schema.h"
-#include "db/server.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,66 +105,47 @@ void shareLikeTheDatabase(const QString& part, const QString& target, const QStr
     QFile::setPermissions(part, QFile::permissions(source) & kReadWrite);
 }
 
-int runBackup(const QCommandLineParser& p, const Context& c) {
-    QTextStream& err = c.io.err;
+Outcome runBackup(const QCommandLineParser& p, const Context& c) {
+    QTextStream& out = c.io.out;
     const QFileInfo target(p.positionalArguments().at(0));
-    if (target.exists() || target.isSymLink()) {
-        err << QStringLiteral("%1 已存在，未作改动。请给备份另取一个文件名。")
-                   .arg(QDir::toNativeSeparators(target.filePath()))
-            << '\n';
-        return kRefused;
-    }
+    if (target.exists() || target.isSymLink())
+        return stop(kRefused, QStringLiteral("%1 已存在，未作改动。请给备份另取一个文件名。")
+                                  .arg(QDir::toNativeSeparators(target.filePath())));
     const QString source = databaseArgument(p, 1, c);
-    const bool onServer = db::server::isServerPath(source);
-    if (const db::FileKind kind = onServer ? db::FileKind::Sqlite : db::probeFile(source);
-        kind != db::FileKind::Sqlite) {
+    if (const db::FileKind kind = db::probeDataFile(source); kind != db::FileKind::Sqlite)
         // An unreadable file's message names the file or folder that refuses it.
-        err << db::refusalText(kind, source)
-            << (kind == db::FileKind::Unreadable ? QString() : u' ' + QDir::toNativeSeparators(source))
-            << '\n';
-        return kCouldNotRun;
-    }
-    try {
-        db::Database from(source, db::Database::Mode::ReadOnly);
-        PartFile part(target.absoluteFilePath());
-        if (part.path().isEmpty()) {
-            err << QStringLiteral("无法在 %1 中写入备份文件，未作改动。")
-                       .arg(QDir::toNativeSeparators(target.absolutePath()))
-                << '\n';
-            return kCouldNotRun;
-        }
-        QStringList left;
-        const CopyCheck check =
-            onServer ? backupServer(from, part.path(), left) : backupFile(from, part.path());
-        if (!check.difference.isEmpty()) {
-            err << QStringLiteral("备份后核对不符，未写入备份：") << check.difference << '\n';
-            return kRefused;
-        }
-        // What the programs would refuse is no backup.
-        db::requireExamFile(part.path());
-        shareLikeTheDatabase(part.path(), target.absoluteFilePath(), source);
-        if (!part.complete()) {
-            err << QStringLiteral("无法把备份写成 %1，未作改动。")
-                       .arg(QDir::toNativeSeparators(target.filePath()))
-                << '\n';
-            return kCouldNotRun;
-        }
-        c.io.out << QStringLiteral("已备份到 %1：%2。")
-                        .arg(QDir::toNativeSeparators(target.filePath()), copySummary(check))
-                 << '\n';
-        if (onServer)
-            c.io.out << QStringLiteral("数据取自数据库服务器 %1 的同一时刻。").arg(from.server()) << '\n';
-        if (!left.isEmpty())
-            c.io.out << QStringLiteral("未备份本系统以外的数据表或字段：") << left.join(QStringLiteral("、"))
-                     << '\n';
-        c.io.out << QStringLiteral(
-                        "要使用这个备份，把它改名为 Exam.mdb 放进程序的 Db 文件夹（并移走 Exam.server）。")
-                 << '\n';
-        return kDone;
-    } catch (const db::DbError& e) {
-        err << QStringLiteral("备份未完成，未写入任何文件：") << e.text() << '\n';
-        return kCouldNotRun;
-    }
+        return stop(kCouldNotRun,
+                    db::refusalText(kind, source) + (kind == db::FileKind::Unreadable
+                                                         ? QString()
+                                                         : u' ' + QDir::toNativeSeparators(source)));
+    db::Database from(source, db::Database::Mode::ReadOnly);
+    PartFile part(target.absoluteFilePath());
+    if (part.path().isEmpty())
+        return stop(kCouldNotRun, QStringLiteral("无法在 %1 中写入备份文件，未作改动。")
+                                      .arg(QDir::toNativeSeparators(target.absolutePath())));
+    // The database says where its rows live: a server's are copied row by row, a file by the engine.
+    const bool onServer = !from.server().isEmpty();
+    QStringList left;
+    const CopyCheck check = onServer ? backupServer(from, part.path(), left) : backupFile(from, part.path());
+    if (!check.difference.isEmpty())
+        return stop(kRefused, QStringLiteral("备份后核对不符，未写入备份：") + check.difference);
+    // What the programs would refuse is no backup.
+    db::requireExamFile(part.path());
+    shareLikeTheDatabase(part.path(), target.absoluteFilePath(), source);
+    if (!part.complete())
+        return stop(
+            kCouldNotRun,
+            QStringLiteral("无法把备份写成 %1，未作改动。").arg(QDir::toNativeSeparators(target.filePath())));
+    out << QStringLiteral("已备份到 %1：%2。")
+               .arg(QDir::toNativeSeparators(target.filePath()), copySummary(check))
+        << '\n';
+    if (onServer)
+        out << QStringLiteral("数据取自数据库服务器 %1 的同一时刻。").arg(from.server()) << '\n';
+    if (!left.isEmpty())
+        out << QStringLiteral("未备份本系统以外的数据表或字段：") << left.join(QStringLiteral("、")) << '\n';
+    out << QStringLiteral("要使用这个备份，把它改名为 Exam.mdb 放进程序的 Db 文件夹（并移走 Exam.server）。")
+        << '\n';
+    return kDone;
 }
 
 } // namespace
@@ -182,7 +162,8 @@ Command backupCommand() {
         {},
         1,
         2,
-        runBackup};
+        runBackup,
+        QStringLiteral("备份未完成，未写入任何文件：")};
 }
 
 } // namespace cli

@@ -6,6 +6,7 @@
 #include "cli/server_command.h"
 #include "cli/verify_command.h"
 #include "common/data_folder.h"
+#include "db/db_error.h"
 #include "db/db_file.h"
 #include "db/server.h"
 
@@ -95,6 +96,15 @@ QString dataFolderGivenText(const QString& folder) {
 
 } // namespace
 
+Outcome attempt(const std::function<Outcome()>& work,
+                const std::function<Outcome(const db::DbError& e)>& stopped) {
+    try {
+        return work();
+    } catch (const db::DbError& e) {
+        return stopped(e);
+    }
+}
+
 QString databaseArgument(const QCommandLineParser& parser, int index, const Context& context) {
     const QStringList given = parser.positionalArguments();
     return index < given.size() ? db::databasePath(given.at(index))
@@ -167,7 +177,14 @@ int run(const QStringList& arguments, const Context& context) {
             return kCouldNotRun;
         }
     }
-    return command->run(parser, context);
+    const Outcome outcome = attempt([&] { return command->run(parser, context); },
+                                    [command](const db::DbError& e) -> Outcome {
+                                        return stop(kCouldNotRun, command->databaseFailure + e.text());
+                                    });
+    if (outcome)
+        return *outcome;
+    err << outcome.error().failure.text() << '\n';
+    return outcome.error().status;
 }
 
 } // namespace cli

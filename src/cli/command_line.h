@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -8,7 +10,12 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <expected>
 #include <functional>
+
+namespace db {
+class DbError;
+}
 
 // examdb's front end: one parser for every command, the help texts and the exit codes.
 namespace cli {
@@ -19,6 +26,29 @@ enum ExitCode : int {
     kRefused = 1,     // refused, cancelled, or an inconsistency found
     kCouldNotRun = 2, // a usage error, or the command could not run (no usable database, ...)
 };
+
+// Why a command stopped short: what it says on the error stream, and the exit status.
+struct Stop {
+    base::Failure failure;
+    ExitCode status = kCouldNotRun;
+};
+
+// What a command's function gives back: the exit status of a run it took to its end (kRefused
+// too: an inconsistency found, a question answered No), or why it stopped. The front end alone
+// prints a Stop.
+using Outcome = std::expected<ExitCode, Stop>;
+
+inline std::unexpected<Stop> stop(ExitCode status, base::Failure failure) {
+    return std::unexpected(Stop{std::move(failure), status});
+}
+inline std::unexpected<Stop> stop(ExitCode status, QString message, QString detail = {}) {
+    return stop(status, base::Failure{std::move(message), std::move(detail)});
+}
+
+// Runs `work`; a db::DbError it lets escape ends it as `stopped` says. The one place a
+// database failure becomes a command's outcome: the front end runs every command through it.
+Outcome attempt(const std::function<Outcome()>& work,
+                const std::function<Outcome(const db::DbError& e)>& stopped);
 
 struct Console {
     QTextStream& in;
@@ -40,7 +70,10 @@ struct Command {
     QList<QCommandLineOption> options;
     int minArguments = 0;
     int maxArguments = 0;
-    std::function<int(const QCommandLineParser&, const Context&)> run;
+    std::function<Outcome(const QCommandLineParser&, const Context&)> run;
+    // What it says before the database's own words when a database call fails (a db::DbError);
+    // it then exits kCouldNotRun.
+    QString databaseFailure{};
     // Its last argument, when given beyond minArguments, is the program folder (Db/ inside);
     // false where it is a folder to write into.
     bool endsWithProgramFolder = true;

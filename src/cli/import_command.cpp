@@ -69,82 +69,67 @@ bool confirmed(QTextStream& in, QTextStream& out) {
     return answer == QLatin1String("y") || answer == QLatin1String("yes") || answer == QStringLiteral("是");
 }
 
-int runImport(const QCommandLineParser& p, const Context& c) {
+// The refusal of a database the import may not write, refused before the question, not after it.
+std::unexpected<Stop> readOnlyStop(QString reason, bool account) {
+    common::RunState state;
+    state.readOnlyReason = std::move(reason);
+    state.readOnlyAccount = account;
+    return stop(kCouldNotRun, common::readOnlyWriteText(state));
+}
+
+Outcome runImport(const QCommandLineParser& p, const Context& c) {
     QTextStream& out = c.io.out;
-    QTextStream& err = c.io.err;
     Categories only;
     if (p.isSet(kOnly)) {
         const std::optional<Categories> named = parseCategories(p.value(kOnly));
         if (!named) {
-            err << usageText(importCommand());
+            c.io.err << usageText(importCommand());
             return kCouldNotRun;
         }
         only = *named;
     }
     const QString file = p.positionalArguments().at(0);
     const QString dbPath = databaseArgument(p, 1, c);
-    if (db::isReadOnlyLocation(dbPath) && db::probeFile(dbPath) == db::FileKind::Sqlite) {
-        common::RunState state;
-        state.readOnlyReason = db::permissionText(dbPath);
-        err << common::readOnlyWriteText(state) << '\n';
-        return kCouldNotRun;
+    if (db::isReadOnlyLocation(dbPath) && db::probeFile(dbPath) == db::FileKind::Sqlite)
+        return readOnlyStop(db::permissionText(dbPath), false);
+    db::Database db(dbPath);
+    // A server account that may only read.
+    if (db.readOnly())
+        return readOnlyStop(db.accountNote(), true);
+    const std::optional<CurrentProject> project = currentProject(db);
+    if (!project)
+        return stop(kCouldNotRun, kNoCurrentProjectText);
+    StagedRoster staged = prepareRosterImport(file, only, project->width);
+    if (staged.status == StagedRoster::Status::Ready)
+        staged.scopesCleared = clearedScopes(db, project->project, staged);
+    for (const QString& line : staged.problemLines())
+        out << line << '\n';
+    if (staged.status == StagedRoster::Status::Refused)
+        return stop(kRefused, staged.refusal);
+    if (staged.status == StagedRoster::Status::Empty) {
+        out << kNothingUsableText << '\n';
+        return kRefused;
     }
-    try {
-        db::Database db(dbPath);
-        // A server account that may only read: refused before the question, not after it.
-        if (db.readOnly()) {
-            common::RunState state;
-            state.readOnlyReason = db.accountNote();
-            state.readOnlyAccount = true;
-            err << common::readOnlyWriteText(state) << '\n';
-            return kCouldNotRun;
-        }
-        const std::optional<CurrentProject> project = currentProject(db);
-        if (!project) {
-            err << kNoCurrentProjectText << '\n';
-            return kCouldNotRun;
-        }
-        StagedRoster staged = prepareRosterImport(file, only, project->width);
-        if (staged.status == StagedRoster::Status::Ready)
-            staged.scopesCleared = clearedScopes(db, project->project, staged);
-        for (const QString& line : staged.problemLines())
-            out << line << '\n';
-        if (staged.status == StagedRoster::Status::Refused) {
-            err << staged.message << '\n' << staged.detail << '\n';
-            return kRefused;
-        }
-        if (staged.status == StagedRoster::Status::Empty) {
-            out << staged.message << '\n';
-            return kRefused;
-        }
-        out << consoleText(confirmationText(file, staged.counts));
-        if (p.isSet(kYes)) {
-            out << '\n';
-        } else if (!confirmed(c.io.in, out)) {
-            out << kCancelledText << '\n';
-            return kRefused;
-        }
-        const base::Result<QString> replaced = replaceRoster(db, project->project, staged);
-        if (!replaced) {
-            err << replaced.error().text() << '\n';
-            return kRefused;
-        }
-        out << *replaced << '\n';
-        return kDone;
-    } catch (const db::DbError& e) {
-        err << kDatabaseErrorText << e.text() << '\n';
-        return kCouldNotRun;
+    out << consoleText(confirmationText(file, staged.counts));
+    if (p.isSet(kYes)) {
+        out << '\n';
+    } else if (!confirmed(c.io.in, out)) {
+        out << kCancelledText << '\n';
+        return kRefused;
     }
+    const base::Result<QString> replaced = replaceRoster(db, project->project, staged);
+    if (!replaced)
+        return stop(kRefused, replaced.error());
+    out << *replaced << '\n';
+    return kDone;
 }
 
-int runTemplate(const QCommandLineParser& p, const Context& c) {
+Outcome runTemplate(const QCommandLineParser& p, const Context& c) {
     const QStringList given = p.positionalArguments();
     const base::Result<QString> written = writeImportTemplate(
         given.isEmpty() ? common::userFilesFolder(c.programFolder) : given.front(), c.now);
-    if (!written) {
-        c.io.err << written.error().text() << '\n';
-        return kCouldNotRun;
-    }
+    if (!written)
+        return stop(kCouldNotRun, written.error());
     c.io.out << templateCreatedText(*written, c.programFolder) << '\n' << *written << '\n';
     return kDone;
 }
@@ -161,7 +146,8 @@ Command importCommand() {
             {kOnly, kYes},
             1,
             2,
-            runImport};
+            runImport,
+            kDatabaseErrorText};
 }
 
 Command templateCommand() {
@@ -174,6 +160,7 @@ Command templateCommand() {
         0,
         1,
         runTemplate,
+        {},
         false};
 }
 

@@ -53,30 +53,23 @@ QString dataFolderArgument(const QCommandLineParser& p, int index, const Context
 
 // Refuses what can be seen before connecting: a connection string that cannot be used, a
 // folder that already names a server, a folder where Exam.server cannot be written.
-int refuseTarget(const QString& connection, const QString& folder, QTextStream& err) {
-    if (const QString problem = db::server::connectionProblem(connection); !problem.isEmpty()) {
-        err << problem << QStringLiteral("未作任何改动。") << '\n';
-        return kRefused;
-    }
+std::expected<void, Stop> refuseTarget(const QString& connection, const QString& folder) {
+    if (const QString problem = db::server::connectionProblem(connection); !problem.isEmpty())
+        return stop(kRefused, problem + QStringLiteral("未作任何改动。"));
     const QString serverFile = QDir(folder).filePath(QLatin1String(db::server::kFileName));
-    if (QFileInfo::exists(serverFile)) {
-        err << QStringLiteral("%1 已存在：这个文件夹的程序已在使用数据库服务器，未作任何改动。\n"
-                              "要改用另一个服务器，请先删除该文件。")
-                   .arg(QDir::toNativeSeparators(serverFile))
-            << '\n';
-        return kRefused;
-    }
+    if (QFileInfo::exists(serverFile))
+        return stop(kRefused,
+                    QStringLiteral("%1 已存在：这个文件夹的程序已在使用数据库服务器，未作任何改动。\n"
+                                   "要改用另一个服务器，请先删除该文件。")
+                        .arg(QDir::toNativeSeparators(serverFile)));
     // The folder is made once the database is; whatever part of it stands must take the file.
     QFileInfo standing(folder);
     while (!standing.exists() && !standing.isRoot())
         standing = QFileInfo(standing.absolutePath());
-    if (!standing.isDir() || !standing.isWritable()) {
-        err << QStringLiteral("无法在 %1 中写入 Exam.server，未作任何改动。")
-                   .arg(QDir::toNativeSeparators(folder))
-            << '\n';
-        return kCouldNotRun;
-    }
-    return kDone;
+    if (!standing.isDir() || !standing.isWritable())
+        return stop(kCouldNotRun, QStringLiteral("无法在 %1 中写入 Exam.server，未作任何改动。")
+                                      .arg(QDir::toNativeSeparators(folder)));
+    return {};
 }
 
 // Why the server's database cannot take a new exam database; empty when it is empty.
@@ -98,15 +91,14 @@ QString notEmpty(const db::Database& server) {
         .arg(server.server(), shown);
 }
 
-// Writes Exam.server once the server's database is complete; exit status.
-int switchFolder(const QString& folder, const QString& connection, QTextStream& err) {
+// Writes Exam.server once the server's database is complete; why not when it cannot.
+std::expected<void, Stop> switchFolder(const QString& folder, const QString& connection) {
     const QString serverFile = QDir(folder).filePath(QLatin1String(db::server::kFileName));
     if (QDir().mkpath(folder) && db::server::writeConnection(serverFile, connection))
-        return kDone;
-    err << QStringLiteral("服务器上的数据库已建好，但无法写入 %1。请在这个文件中写入下面一行：\n%2")
-               .arg(QDir::toNativeSeparators(serverFile), connection)
-        << '\n';
-    return kCouldNotRun;
+        return {};
+    return stop(kCouldNotRun,
+                QStringLiteral("服务器上的数据库已建好，但无法写入 %1。请在这个文件中写入下面一行：\n%2")
+                    .arg(QDir::toNativeSeparators(serverFile), connection));
 }
 
 QString switchedText(const QString& folder) {
@@ -114,15 +106,14 @@ QString switchedText(const QString& folder) {
         .arg(QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(db::server::kFileName))));
 }
 
-// Refuses an account name that cannot stand in a connection string and a grant as it is.
-std::optional<QString> accountOrRefuse(const QCommandLineParser& p, QTextStream& err) {
-    const std::optional<QString> account = programsAccount(p);
-    if (!account)
-        err << QStringLiteral(
-                   "账户名“%1”不能使用：只能由字母、数字和下划线组成，且不以数字开头。未作任何改动。")
-                   .arg(p.value(kPrograms))
-            << '\n';
-    return account;
+// The account the programs log in as; an account name that cannot stand in a connection string
+// and a grant as it is refused.
+std::expected<QString, Stop> accountOrRefuse(const QCommandLineParser& p) {
+    if (const std::optional<QString> account = programsAccount(p))
+        return *account;
+    return stop(kRefused, QStringLiteral("账户名“%1”不能使用：只能由字母、数字和下划线组成，且不以数字开头。"
+                                         "未作任何改动。")
+                              .arg(p.value(kPrograms)));
 }
 
 // What the folder's programs may do on the server, said once it is set up.
@@ -133,96 +124,83 @@ QString rightsText(const QString& account) {
                : QStringLiteral("程序使用账户 %1：可读写各数据表，对抽签记录链只能读取和追加。").arg(account);
 }
 
-int runServerInit(const QCommandLineParser& p, const Context& c) {
+Outcome runServerInit(const QCommandLineParser& p, const Context& c) {
     const QString connection = p.positionalArguments().at(0);
     const QString folder = dataFolderArgument(p, 1, c);
-    if (const int refused = refuseTarget(connection, folder, c.io.err); refused != kDone)
-        return refused;
-    const std::optional<QString> account = accountOrRefuse(p, c.io.err);
+    if (const std::expected<void, Stop> refused = refuseTarget(connection, folder); !refused)
+        return std::unexpected(refused.error());
+    const std::expected<QString, Stop> account = accountOrRefuse(p);
     if (!account)
-        return kRefused;
-    try {
-        db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
-        // Looked at under the writers' lock: another init or copy may have just finished.
-        db::Transaction tx(server);
-        if (const QString why = notEmpty(server); !why.isEmpty()) {
-            c.io.err << why << '\n';
-            return kRefused;
-        }
-        const int project = db::initialiseDatabase(server, p.isSet(QStringLiteral("demo")), c.now);
-        db::setLedgerRights(server, *account);
-        tx.commit();
-        if (const int written = switchFolder(folder, connectionAs(connection, *account), c.io.err);
-            written != kDone)
-            return written;
-        c.io.out << QStringLiteral("已在数据库服务器 %1 上创建考务数据库%2。登录用户名 admin，密码 admin。")
-                        .arg(server.server(),
-                             project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString())
-                 << '\n'
-                 << rightsText(*account) << '\n'
-                 << switchedText(folder) << '\n';
-        if (QFileInfo::exists(QDir(folder).filePath(QLatin1String(db::kDatabaseFileName))))
-            c.io.out << QStringLiteral(
-                            "这里的 Exam.mdb 从此不再使用，未作改动。要改用其中的数据：删除 Exam.server，"
-                            "在服务器上新建一个空数据库，再用 examdb server copy。")
-                     << '\n';
-        return kDone;
-    } catch (const db::DbError& e) {
-        c.io.err << e.text() << '\n';
-        return kCouldNotRun;
-    }
+        return std::unexpected(account.error());
+    db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
+    // Looked at under the writers' lock: another init or copy may have just finished.
+    db::Transaction tx(server);
+    if (const QString why = notEmpty(server); !why.isEmpty())
+        return stop(kRefused, why);
+    const int project = db::initialiseDatabase(server, p.isSet(QStringLiteral("demo")), c.now);
+    db::setLedgerRights(server, *account);
+    tx.commit();
+    if (const std::expected<void, Stop> written = switchFolder(folder, connectionAs(connection, *account));
+        !written)
+        return std::unexpected(written.error());
+    c.io.out << QStringLiteral("已在数据库服务器 %1 上创建考务数据库%2。登录用户名 admin，密码 admin。")
+                    .arg(server.server(),
+                         project ? QStringLiteral("，含演示项目 %1（30个考场）").arg(project) : QString())
+             << '\n'
+             << rightsText(*account) << '\n'
+             << switchedText(folder) << '\n';
+    if (QFileInfo::exists(QDir(folder).filePath(QLatin1String(db::kDatabaseFileName))))
+        c.io.out << QStringLiteral(
+                        "这里的 Exam.mdb 从此不再使用，未作改动。要改用其中的数据：删除 Exam.server，"
+                        "在服务器上新建一个空数据库，再用 examdb server copy。")
+                 << '\n';
+    return kDone;
 }
 
-int runServerCopy(const QCommandLineParser& p, const Context& c) {
-    QTextStream& err = c.io.err;
+Outcome runServerCopy(const QCommandLineParser& p, const Context& c) {
     const QString connection = p.positionalArguments().at(0);
     const QString folder = dataFolderArgument(p, 1, c);
     const QString path = QDir(folder).filePath(QLatin1String(db::kDatabaseFileName));
-    if (const int refused = refuseTarget(connection, folder, err); refused != kDone)
-        return refused;
-    const std::optional<QString> account = accountOrRefuse(p, err);
+    if (const std::expected<void, Stop> refused = refuseTarget(connection, folder); !refused)
+        return std::unexpected(refused.error());
+    const std::expected<QString, Stop> account = accountOrRefuse(p);
     if (!account)
-        return kRefused;
-    if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite) {
-        err << db::refusalText(kind) << QLatin1Char(' ') << QDir::toNativeSeparators(path) << '\n';
-        return kCouldNotRun;
-    }
+        return std::unexpected(account.error());
+    if (const db::FileKind kind = db::probeFile(path); kind != db::FileKind::Sqlite)
+        return stop(kCouldNotRun, db::refusalText(kind) + QLatin1Char(' ') + QDir::toNativeSeparators(path));
+    // Once the copy began, a failure says that all of it was undone; a value the server does not
+    // take is the file's data refused rather than a command that could not run.
     bool copying = false;
-    try {
+    const auto copy = [&]() -> Outcome {
         db::Database file(path, db::Database::Mode::ReadOnly);
-        if (const QStringList damage = file.damage(); !damage.isEmpty()) {
-            err << QStringLiteral("数据库文件已损坏，无法复制：") << db::damageDetail(damage) << '\n';
-            return kCouldNotRun;
-        }
+        if (const QStringList damage = file.damage(); !damage.isEmpty())
+            return stop(kCouldNotRun,
+                        QStringLiteral("数据库文件已损坏，无法复制：") + db::damageDetail(damage));
         db::Database server(db::Database::Server{connection}, db::Database::Mode::Create);
         db::Transaction tx(server);
-        if (const QString why = notEmpty(server); !why.isEmpty()) {
-            err << why << '\n';
-            return kRefused;
-        }
+        if (const QString why = notEmpty(server); !why.isEmpty())
+            return stop(kRefused, why);
         copying = true;
         file.beginSnapshot();
         db::createSchema(server);
-        if (const QStringList left = db::notCopied(file, server); !left.isEmpty()) {
-            err << QStringLiteral("Exam.mdb 中有本系统以外的数据表或字段（%1），服务器上的数据库没有它们，"
-                                  "复制会丢掉其中的数据。")
-                       .arg(left.join(QStringLiteral("、")))
-                << '\n'
-                << kUndone << '\n';
-            return kRefused;
-        }
+        if (const QStringList left = db::notCopied(file, server); !left.isEmpty())
+            return stop(
+                kRefused,
+                QStringLiteral("Exam.mdb 中有本系统以外的数据表或字段（%1），服务器上的数据库没有它们，"
+                               "复制会丢掉其中的数据。")
+                    .arg(left.join(QStringLiteral("、"))),
+                kUndone);
         const QVector<db::CopiedTable> copied = db::copyRows(file, server);
         const CopyCheck check = checkCopy(server, &file);
-        if (!check.difference.isEmpty()) {
-            err << QStringLiteral("复制后核对不符：") << check.difference << '\n' << kUndone << '\n';
-            return kRefused;
-        }
+        if (!check.difference.isEmpty())
+            return stop(kRefused, QStringLiteral("复制后核对不符：") + check.difference, kUndone);
         db::setLedgerRights(server, *account);
         tx.commit();
         file.rollback();
-        if (const int written = switchFolder(folder, connectionAs(connection, *account), err);
-            written != kDone)
-            return written;
+        if (const std::expected<void, Stop> written =
+                switchFolder(folder, connectionAs(connection, *account));
+            !written)
+            return std::unexpected(written.error());
         QStringList tables;
         for (const db::CopiedTable& t : copied)
             tables << QStringLiteral("%1 %2").arg(t.table).arg(t.rows);
@@ -233,12 +211,11 @@ int runServerCopy(const QCommandLineParser& p, const Context& c) {
                  << rightsText(*account) << '\n'
                  << switchedText(folder) << QStringLiteral("Exam.mdb 保持原样。") << '\n';
         return kDone;
-    } catch (const db::DbError& e) {
-        if (copying)
-            err << kUndone << '\n';
-        err << e.text() << '\n';
-        return e.kind() == db::ErrorKind::BadValue ? kRefused : kCouldNotRun;
-    }
+    };
+    return attempt(copy, [&copying](const db::DbError& e) -> Outcome {
+        const ExitCode status = e.kind() == db::ErrorKind::BadValue ? kRefused : kCouldNotRun;
+        return copying ? stop(status, kUndone, e.text()) : stop(status, e.text());
+    });
 }
 
 const QString kConnection =

@@ -3,7 +3,6 @@
 #include "audit/verify.h"
 #include "db/database.h"
 #include "db/db_file.h"
-#include "db/server.h"
 
 #include <optional>
 
@@ -25,58 +24,48 @@ std::optional<int> positiveNumber(const QCommandLineParser& p, const QCommandLin
     return ok && v > 0 ? std::optional<int>(v) : std::nullopt;
 }
 
-int runVerify(const QCommandLineParser& p, const Context& c) {
+Outcome runVerify(const QCommandLineParser& p, const Context& c) {
     QTextStream& out = c.io.out;
-    QTextStream& err = c.io.err;
     const std::optional<int> project = positiveNumber(p, kProject), batch = positiveNumber(p, kBatch);
     if (!project || !batch) {
-        err << usageText(verifyCommand());
+        c.io.err << usageText(verifyCommand());
         return kCouldNotRun;
     }
     const QString path = databaseArgument(p, 0, c);
-    if (const db::FileKind kind = db::server::isServerPath(path) ? db::FileKind::Sqlite : db::probeFile(path);
-        kind != db::FileKind::Sqlite) {
-        err << db::refusalText(kind, path) << '\n';
-        return kCouldNotRun;
+    if (const db::FileKind kind = db::probeDataFile(path); kind != db::FileKind::Sqlite)
+        return stop(kCouldNotRun, db::refusalText(kind, path));
+    db::Database db(path, db::Database::Mode::ReadOnly);
+    // A damaged page that none of the checks reads would otherwise pass unnoticed.
+    if (const QStringList damage = db.damage(); !damage.isEmpty())
+        return stop(kCouldNotRun, QStringLiteral("数据库文件已损坏，无法核验：") + db::damageDetail(damage));
+    const engine::Verification verification = engine::verifyFile(db, *project, *batch, p.value(kHead));
+    const QVector<engine::BatchVerdict>& verdicts = verification.batches;
+    if (verdicts.isEmpty()) {
+        const QString none = QStringLiteral("没有找到已保存的抽签批次。");
+        if (*project || *batch)
+            return stop(kRefused, none);
+        c.io.err << none << '\n';
     }
-    try {
-        db::Database db(path, db::Database::Mode::ReadOnly);
-        // A damaged page that none of the checks reads would otherwise pass unnoticed.
-        if (const QStringList damage = db.damage(); !damage.isEmpty()) {
-            err << QStringLiteral("数据库文件已损坏，无法核验：") << db::damageDetail(damage) << '\n';
-            return kCouldNotRun;
-        }
-        const engine::Verification verification = engine::verifyFile(db, *project, *batch, p.value(kHead));
-        const QVector<engine::BatchVerdict>& verdicts = verification.batches;
-        if (verdicts.isEmpty()) {
-            err << QStringLiteral("没有找到已保存的抽签批次。") << '\n';
-            if (*project || *batch)
-                return kRefused;
-        }
-        int counts[5] = {0, 0, 0, 0, 0};
-        bool failed = verification.ledger.fails();
-        for (const engine::BatchVerdict& v : verdicts) {
-            out << v.line() << '\n';
-            ++counts[static_cast<int>(v.status)];
-            failed = failed || v.fails();
-        }
-        for (const QString& line : verification.ledger.lines())
-            out << line << '\n';
-        using S = engine::BatchVerdict::Status;
-        const auto count = [&counts](S s) { return counts[static_cast<int>(s)]; };
-        out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，引擎版本未知 %4，无校验数据 %5；删除记录 %6 条")
-                   .arg(verdicts.size() - count(S::Deleted))
-                   .arg(count(S::Consistent))
-                   .arg(count(S::Inconsistent))
-                   .arg(count(S::UnknownEngine))
-                   .arg(count(S::NoCertificate))
-                   .arg(count(S::Deleted))
-            << '\n';
-        return failed ? kRefused : kDone;
-    } catch (const db::DbError& e) {
-        err << QStringLiteral("读取数据库时出错，无法核验：") << e.text() << '\n';
-        return kCouldNotRun;
+    int counts[5] = {0, 0, 0, 0, 0};
+    bool failed = verification.ledger.fails();
+    for (const engine::BatchVerdict& v : verdicts) {
+        out << v.line() << '\n';
+        ++counts[static_cast<int>(v.status)];
+        failed = failed || v.fails();
     }
+    for (const QString& line : verification.ledger.lines())
+        out << line << '\n';
+    using S = engine::BatchVerdict::Status;
+    const auto count = [&counts](S s) { return counts[static_cast<int>(s)]; };
+    out << QStringLiteral("共 %1 批：一致 %2，不一致 %3，引擎版本未知 %4，无校验数据 %5；删除记录 %6 条")
+               .arg(verdicts.size() - count(S::Deleted))
+               .arg(count(S::Consistent))
+               .arg(count(S::Inconsistent))
+               .arg(count(S::UnknownEngine))
+               .arg(count(S::NoCertificate))
+               .arg(count(S::Deleted))
+        << '\n';
+    return failed ? kRefused : kDone;
 }
 
 } // namespace
@@ -97,7 +86,8 @@ Command verifyCommand() {
         {kProject, kBatch, kHead},
         0,
         1,
-        runVerify};
+        runVerify,
+        QStringLiteral("读取数据库时出错，无法核验：")};
 }
 
 } // namespace cli

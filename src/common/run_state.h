@@ -30,7 +30,7 @@ struct RunState {
     db::Database* db = nullptr;
     QString Yhm;     // 用户名: the user name of the active settings row
     QString YhMm;    // 用户密码: the password of the active settings row, as its derivation
-    bool ZD = false; // 只读: the database is read-only, every write is refused
+    bool ZD = false; // 只读: the connection is read-only (set by openStartupDatabase alone); writes refused
     QString DWMC;    // 单位名称: the organisation running the exam centre
     int DQXM = 0;    // 当前项目: the current project's 编号
     int XTID = 0;    // 系统ID: 编号 of the active settings row (data management)

@@ -8,32 +8,38 @@
 
 namespace common {
 
-StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder, bool detectReadOnly) {
-    StartupDatabase out;
+base::Result<StartupDatabase> openStartupDatabase(RunState& state, const QString& programFolder,
+                                                  bool detectReadOnly) {
     state.MyPath = QDir(programFolder).absolutePath() + QLatin1Char('/');
     state.MyDb = databaseFile(programFolder);
     QDir::setCurrent(state.MyPath);
 
+    StartupDatabase out;
+    base::Failure fatal;
     try {
         // Either mode looks at the file first: a file that is not ours gets the same words.
-        state.ZD = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
-        state.readOnlyReason = state.ZD ? db::permissionText(state.MyDb) : QString();
-        out.readOnlyWarning = state.ZD;
-        out.db = std::make_unique<db::Database>(state.MyDb, state.ZD || !detectReadOnly
+        const bool readOnlyFile = detectReadOnly && db::isReadOnlyLocation(state.MyDb);
+        state.readOnlyReason = readOnlyFile ? db::permissionText(state.MyDb) : QString();
+        out.db = std::make_unique<db::Database>(state.MyDb, readOnlyFile || !detectReadOnly
                                                                 ? db::Database::Mode::ReadOnly
                                                                 : db::Database::Mode::ReadWrite);
         // A server account that may only read: the same warning and guard as a read-only file.
-        if (detectReadOnly && !state.ZD && out.db->readOnly()) {
-            state.ZD = out.readOnlyWarning = true;
+        if (detectReadOnly && !readOnlyFile && out.db->readOnly()) {
             state.readOnlyReason = out.db->accountNote();
             state.readOnlyAccount = true;
         }
     } catch (const db::DbError& e) {
         out.db.reset();
-        out.fatalText = e.kind() == db::ErrorKind::Refused
-                            ? e.text()
-                            : QStringLiteral("数据库无法打开，程序无法正常运行！\n") + e.text();
+        fatal = e.kind() == db::ErrorKind::Refused
+                    ? base::Failure{e.text(), {}}
+                    : base::Failure{QStringLiteral("数据库无法打开，程序无法正常运行！"), e.text()};
     }
+    // Whatever made it so (the file's place, the server account's rights, a program that only
+    // reads), the connection's own mode is the run's answer, and every write guard asks ZD.
+    state.ZD = out.db && out.db->readOnly();
+    if (!out.db)
+        return std::unexpected(fatal);
+    out.readOnlyWarning = detectReadOnly && state.ZD;
     return out;
 }
 

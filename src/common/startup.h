@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "common/run_state.h"
 #include "db/database.h"
 
@@ -7,19 +8,20 @@
 
 namespace common {
 
-// What the start-up of a window program found when it looked for Db/Exam.mdb.
+// The database a window program opened at start-up.
 struct StartupDatabase {
-    std::unique_ptr<db::Database> db; // null: the program must stop after `fatalText`
-    QString fatalText;                // shown with the title "致命错误"
-    bool readOnlyWarning = false;     // show the read-only warning and go on (state.ZD is set)
+    std::unique_ptr<db::Database> db;
+    bool readOnlyWarning = false; // show the read-only warning and go on (state.ZD is set)
 };
 
 // Sets MyPath and MyDb from the program folder, checks the file (missing, unreadable, not an
 // SQLite file, not this system's database, read-only) and opens it; read-only locations are
-// opened read-only, with the permission that is missing in state.readOnlyReason. A file that is
-// refused is left exactly as it was.
-StartupDatabase openStartupDatabase(RunState& state, const QString& programFolder,
-                                    bool detectReadOnly = true);
+// opened read-only, with the permission that is missing in state.readOnlyReason. state.ZD is
+// the opened database's answer (db::Database::readOnly), set here and nowhere else. A file that
+// is refused is left exactly as it was; the failure is fatal: shown with the title kFatalTitle,
+// after which the program stops.
+base::Result<StartupDatabase> openStartupDatabase(RunState& state, const QString& programFolder,
+                                                  bool detectReadOnly = true);
 
 // Reads the active settings row (状态 "正常", lowest 编号) into DWMC, DQXM, XTID, Yhm, YhMm.
 // False when there is none. A password stored as plain text is kept only as its derivation.

@@ -247,4 +247,8 @@ QString describeDataFile(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+FileKind probeDataFile(const QString& path) {
+    return server::isServerPath(path) ? FileKind::Sqlite : probeFile(path);
+}
+
 } // namespace db

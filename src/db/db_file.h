@@ -78,5 +78,8 @@ QString databasePath(const QString& programFolder);
 // Where the data file leads, for the status line: the file, or "服务器 …" as its
 // Exam.server names it.
 QString describeDataFile(const QString& path);
+// What the data file `path` is before anything opens it: probeFile for a file; Sqlite for an
+// Exam.server, whose database is looked at once connected.
+FileKind probeDataFile(const QString& path);
 
 } // namespace db

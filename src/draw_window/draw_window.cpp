@@ -319,7 +319,7 @@ QString Frm抽签::recordStop() {
 
 // A read-only database takes no ledger row, as it takes no save: the save says so.
 bool Frm抽签::mayRecord() const {
-    return !state_.ZD && !database().readOnly();
+    return !state_.ZD;
 }
 
 void Frm抽签::abortRun(const QString& reason) {

@@ -134,18 +134,17 @@ void Frm参数::buildControls() {
 }
 
 Frm参数::Start Frm参数::startUp(const QString& programFolder) {
-    state.ZD = false;
     setWindowTitle(kDrawCaption);
-    common::StartupDatabase opened = common::openStartupDatabase(state, programFolder);
+    base::Result<common::StartupDatabase> opened = common::openStartupDatabase(state, programFolder);
     databaseLabel_->setText(common::databaseStatusText(state));
-    if (!opened.db) {
-        services_.prompter.message(this, opened.fatalText, common::Prompter::Icon::Warning,
+    if (!opened) {
+        services_.prompter.message(this, opened.error().text(), common::Prompter::Icon::Warning,
                                    common::kFatalTitle);
         return Start::Quit;
     }
-    if (opened.readOnlyWarning)
+    if (opened->readOnlyWarning)
         services_.prompter.message(this, common::readOnlyWarningText(state), common::Prompter::Icon::Warning);
-    db_ = std::move(opened.db);
+    db_ = std::move(opened->db);
     state.db = db_.get();
     bool project = false;
     if (!common::ui::attemptAction(

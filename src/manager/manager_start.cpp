@@ -19,24 +19,22 @@ ManagerStart startManager(common::RunState& state, common::SingleInstance& insta
     using Outcome = ManagerStart::Outcome;
     ManagerStart out;
     state.SoftBB = kSoftBB;
-    state.ZD = false;
     if (!instance.acquire()) {
         out.outcome = Outcome::AlreadyRunning;
-        out.message = common::kAlreadyRunningText;
         return out;
     }
-    common::StartupDatabase opened = common::openStartupDatabase(state, programFolder);
-    if (!opened.db) {
-        out.message = opened.fatalText;
+    base::Result<common::StartupDatabase> opened = common::openStartupDatabase(state, programFolder);
+    if (!opened) {
+        out.fatal = opened.error();
         return out;
     }
-    out.readOnlyWarning = opened.readOnlyWarning;
-    out.db = std::move(opened.db);
+    out.readOnlyWarning = opened->readOnlyWarning;
+    out.db = std::move(opened->db);
     try {
         out.outcome = common::readActiveSettings(*out.db, state) ? Outcome::Ready : Outcome::NoProject;
     } catch (const db::DbError& e) {
         out.db.reset();
-        out.message = QStringLiteral("读取数据库失败，程序无法正常运行！\n") + e.text();
+        out.fatal = {QStringLiteral("读取数据库失败，程序无法正常运行！"), e.text()};
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "common/run_state.h"
 #include "common/single_instance.h"
 #include "db/database.h"
@@ -15,17 +16,17 @@ inline const QString kDrawProgram = QStringLiteral("Vardel");
 // Said when the draw program cannot be started from `path`.
 QString drawProgramMissingText(const QString& path);
 
-// The start-up up to the login: version and read-only flag reset, one instance, the
-// database found, checked and opened, the active settings row read.
+// The start-up up to the login: the version, one instance, the database found, checked and
+// opened (which sets the read-only flag), the active settings row read.
 struct ManagerStart {
     enum class Outcome {
-        AlreadyRunning, // kAlreadyRunningText, then end
-        Fatal,          // `message` with the title common::kFatalTitle, then end
+        AlreadyRunning, // common::kAlreadyRunningText, then end
+        Fatal,          // `fatal` with the title common::kFatalTitle, then end
         NoProject,      // common::kNoProjectText in the overview box; no login, no overview
         Ready,          // the login, then the overview
     };
     Outcome outcome = Outcome::Fatal;
-    QString message;
+    base::Failure fatal;
     bool readOnlyWarning = false; // say common::readOnlyWarningText(state) before going on
     std::unique_ptr<db::Database> db;
 };

@@ -48,8 +48,10 @@ int clearedScopes(const db::Database& db, int project, const StagedRoster& stage
 }
 
 base::Result<QString> replaceRoster(db::Database& db, int project, const StagedRoster& staged) {
-    if (staged.status != StagedRoster::Status::Ready)
-        return base::failure(staged.message, staged.detail);
+    if (staged.status == StagedRoster::Status::Refused)
+        return std::unexpected(staged.refusal);
+    if (staged.status == StagedRoster::Status::Empty)
+        return base::failure(kNothingUsableText);
     try {
         db::Transaction tx(db);
         // A ticked category is emptied even when its sheet had no usable rows.

@@ -11,8 +11,8 @@ class Database;
 
 // The roster import, step by step, for the import window and for `examdb import`:
 //   1. staged = prepareRosterImport(path, ticked, project.roomDigits)
-//   2. Refused: show staged.message (critical) with staged.detail; Empty: staged.message
-//      (information); both change nothing.
+//   2. Refused: show staged.refusal (critical); Empty: kNothingUsableText (information); both
+//      change nothing.
 //   3. staged.scopesCleared = clearedScopes(db, DQXM, staged); show the preview (staged.people
 //      and staged.leftOut with their problems).
 //   4. Ask confirmationText(path, staged.counts) (Yes/No, No the default); on No show

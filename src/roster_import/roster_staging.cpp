@@ -349,24 +349,22 @@ StagedRoster stageRoster(const workbook::WorkbookContent& content, workbook::For
         Stager(*content, ticked, width).run(out);
     } catch (const Refusal& r) {
         out.status = StagedRoster::Status::Refused;
-        out.message = notAcceptedText(workbook::formatName(format));
-        out.detail = r.detail;
+        out.refusal = {notAcceptedText(workbook::formatName(format)), r.detail};
         return out;
     }
     const auto firstError = std::find_if(out.people.cbegin(), out.people.cend(),
                                          [](const StagedPerson& p) { return p.hasError(); });
     if (firstError != out.people.cend()) {
         out.status = StagedRoster::Status::Refused;
-        out.message = notAcceptedText(workbook::formatName(format));
         const Problem& e = *std::find_if(firstError->problems.cbegin(), firstError->problems.cend(),
                                          [](const Problem& p) { return p.isError(); });
-        out.detail = QStringLiteral("工作表“%1”第%2行：%3")
-                         .arg(categoryName(firstError->category))
-                         .arg(firstError->sheetRow)
-                         .arg(e.text);
+        out.refusal = {notAcceptedText(workbook::formatName(format)),
+                       QStringLiteral("工作表“%1”第%2行：%3")
+                           .arg(categoryName(firstError->category))
+                           .arg(firstError->sheetRow)
+                           .arg(e.text)};
     } else if (out.people.isEmpty()) {
         out.status = StagedRoster::Status::Empty;
-        out.message = kNothingUsableText;
     } else {
         out.status = StagedRoster::Status::Ready;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "workbook/sheet.h"
 
 #include <QString>
@@ -93,14 +94,15 @@ inline constexpr int kMaxImportPeople = 1000;
 struct StagedRoster {
     enum class Status {
         Ready,   // people to import; ask the operator
-        Refused, // the file is not as the import expects: `message` (critical) and `detail`
-        Empty,   // nothing usable: `message` (information); nothing is changed
+        Refused, // the file is not as the import expects: `refusal`, shown critical
+        Empty,   // nothing usable: kNothingUsableText (information); nothing is changed
     };
     Status status = Status::Refused;
     workbook::Format format = workbook::Format::Xls;
     Categories ticked;
-    QString message;
-    QString detail;               // the first error; empty unless refused
+    // Why the file is refused: notAcceptedText with the first error as its detail; empty unless
+    // refused. The rows staged before it stay, so that the preview can show them.
+    base::Failure refusal;
     QVector<StagedPerson> people; // in staging order: pairs of 监考员, then 场外监考, then 验卷
     // The people of rows without a group number, which the import leaves out, each with a
     // LeftOut problem; in sheet order per category.

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void init() { qunsetenv("EXAM_DATA_DIR"); }
     void commandLines_data();
     void commandLines();
+    void databaseFailuresAreSaid_data();
+    void databaseFailuresAreSaid();
     void initRefusesReplacesAndShares();
     void backupIsSharedOnlyBesideTheDatabase();
     void killedBackupLeavesNoFile();
@@ -89,6 +91,31 @@ void TestCli::commandLines() {
     QCOMPARE(r.status, status);
     const QString printed = r.out + r.err;
     QVERIFY2(printed.contains(said), qPrintable(printed));
+}
+
+// Another program's SQLite file passes the look at its first bytes and is refused only as the
+// command opens it: each command says so after its own words, on the error stream, and exits 2.
+void TestCli::databaseFailuresAreSaid_data() {
+    QTest::addColumn<QStringList>("args"); // "{}" stands for the program folder
+    QTest::addColumn<QString>("words");
+    QTest::newRow("verify") << QStringList{"verify", "{}"} << QStringLiteral("读取数据库时出错，无法核验：");
+    QTest::newRow("backup") << QStringList{"backup", "{}/备份.mdb", "{}"}
+                            << QStringLiteral("备份未完成，未写入任何文件：");
+    QTest::newRow("import") << QStringList{"import", TEST_DATA_DIR "/import/roster.xls", "--yes", "{}"}
+                            << QStringLiteral("读写数据库时出错：");
+}
+
+void TestCli::databaseFailuresAreSaid() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, words);
+    QTemporaryDir programs;
+    QVERIFY(QDir(programs.path()).mkpath(QStringLiteral("Db")));
+    db::Database(db::databasePath(programs.path()), db::Database::Mode::Create)
+        .exec(QStringLiteral("create table 成绩 (分数 integer)"));
+    const ExamdbRun r = examdb(args.replaceInStrings(QStringLiteral("{}"), programs.path()), programs.path());
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.out.isEmpty() && r.err.startsWith(words + db::refusalText(db::FileKind::OtherSqlite)),
+             qPrintable(r.printed()));
 }
 
 void TestCli::initRefusesReplacesAndShares() {

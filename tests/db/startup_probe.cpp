@@ -12,16 +12,17 @@ int main(int argc, char* argv[]) {
     if (app.arguments().size() != 2)
         return 2;
     common::RunState state;
-    const common::StartupDatabase start = common::openStartupDatabase(state, app.arguments().at(1));
+    const base::Result<common::StartupDatabase> start =
+        common::openStartupDatabase(state, app.arguments().at(1));
     QTextStream out(stdout);
-    if (!start.db) {
-        out << "fatal\n" << start.fatalText << '\n';
+    if (!start) {
+        out << "fatal\n" << start.error().text() << '\n';
         return 0;
     }
     try {
-        const int subjects = start.db->scalar(QStringLiteral("select count(*) from 时间安排")).toInt();
+        const int subjects = start->db->scalar(QStringLiteral("select count(*) from 时间安排")).toInt();
         out << "open zd=" << int(state.ZD) << " subjects=" << subjects << '\n';
-        if (start.readOnlyWarning)
+        if (start->readOnlyWarning)
             out << common::readOnlyWarningText(state) << '\n';
     } catch (const db::DbError& e) {
         out << "fatal\n" << e.text() << '\n';

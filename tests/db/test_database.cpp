@@ -316,25 +316,26 @@ void TestDatabase::serverAccountThatMayOnlyRead() {
     // The programs start as on a read-only file: the same warning, and every write refused,
     // also after the server ended the connection and the program made a new one.
     common::RunState state;
-    const common::StartupDatabase start = common::openStartupDatabase(state, other.path(), true);
+    const base::Result<common::StartupDatabase> start =
+        common::openStartupDatabase(state, other.path(), true);
     // Named as an account, with what to ask the administrator for; no file, no attribute.
     const QString told =
-        start.db ? common::readOnlyWarningText(state) + common::readOnlyWriteText(state) : start.fatalText;
+        start ? common::readOnlyWarningText(state) + common::readOnlyWriteText(state) : start.error().text();
     QVERIFY2(told.contains(said) && told.contains(QStringLiteral("请让服务器管理员授予")) &&
                  !told.contains(QStringLiteral("文件")) && !told.contains(QStringLiteral("属性")),
              qPrintable(told));
     if (rights.isEmpty())
         return;
-    QVERIFY2(start.db, qPrintable(start.fatalText));
-    QVERIFY(start.readOnlyWarning && state.ZD && start.db->readOnly());
-    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
+    QVERIFY2(start, start ? "" : qPrintable(start.error().text()));
+    QVERIFY(start->readOnlyWarning && state.ZD && start->db->readOnly());
+    QCOMPARE(sessionOf(*start->db), QStringLiteral("5s on"));
     endConnections(*t.server);
-    QVERIFY_THROWS_EXCEPTION(db::DbError, start.db->scalar(QStringLiteral("select 1")));
-    QCOMPARE(sessionOf(*start.db), QStringLiteral("5s on"));
-    QCOMPARE(start.db->scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
+    QVERIFY_THROWS_EXCEPTION(db::DbError, start->db->scalar(QStringLiteral("select 1")));
+    QCOMPARE(sessionOf(*start->db), QStringLiteral("5s on"));
+    QCOMPARE(start->db->scalar(QStringLiteral("select 单位名称 from 系统设置")).toString(),
              QStringLiteral("测试单位"));
     try {
-        start.db->exec(QStringLiteral("update 系统设置 set 单位名称=?"), {QStringLiteral("改")});
+        start->db->exec(QStringLiteral("update 系统设置 set 单位名称=?"), {QStringLiteral("改")});
         QFAIL("written by an account that may only read");
     } catch (const db::DbError& e) {
         QCOMPARE(e.kind(), db::ErrorKind::ReadOnly);
@@ -475,11 +476,12 @@ void TestDatabase::serverProblemsAtStartUp() {
     db::server::writeConnection(dir.filePath(QStringLiteral("Db/Exam.server")), connection.arg(socketFolder));
     for (const bool writes : {true, false}) {
         common::RunState state;
-        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
-        QVERIFY(!start.db);
+        const base::Result<common::StartupDatabase> start =
+            common::openStartupDatabase(state, dir.path(), writes);
+        QVERIFY(!start);
         // A PC on the server has no Exam.mdb to speak of.
-        QVERIFY2(start.fatalText.contains(said) && !start.fatalText.contains(QStringLiteral("Exam.mdb")),
-                 qPrintable(start.fatalText));
+        const QString fatal = start.error().text();
+        QVERIFY2(fatal.contains(said) && !fatal.contains(QStringLiteral("Exam.mdb")), qPrintable(fatal));
     }
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Db/Exam.mdb"))));
 }

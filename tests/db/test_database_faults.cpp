@@ -440,9 +440,10 @@ void TestDatabaseFaults::refusedFilesStayUntouched() {
     // Vardel and Morvek open for writing, Quillet only reads.
     for (const bool writes : {true, false}) {
         common::RunState state;
-        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
-        QVERIFY(!start.db);
-        QVERIFY2(start.fatalText.contains(said), qPrintable(start.fatalText));
+        const base::Result<common::StartupDatabase> start =
+            common::openStartupDatabase(state, dir.path(), writes);
+        QVERIFY(!start);
+        QVERIFY2(start.error().text().contains(said), qPrintable(start.error().text()));
     }
     // The examdb commands that open the file: none can run on it, and init does not replace it.
     QString out, err;
@@ -745,13 +746,13 @@ void TestDatabaseFaults::journalFollowsTheFileSystem() {
     for (const bool remote : {!network, network}) {
         ForcedLocation at(remote);
         common::RunState state;
-        const common::StartupDatabase start = common::openStartupDatabase(state, t.folder());
-        QVERIFY2(start.db, qPrintable(start.fatalText));
+        const base::Result<common::StartupDatabase> start = common::openStartupDatabase(state, t.folder());
+        QVERIFY2(start, start ? "" : qPrintable(start.error().text()));
         if (remote != network)
             continue;
-        QCOMPARE(start.db->scalar(QStringLiteral("pragma journal_mode")).toString(), journal);
-        QCOMPARE(start.db->scalar(QStringLiteral("pragma synchronous")).toInt(), 2); // FULL
-        QCOMPARE(start.db->scalar(QStringLiteral("pragma busy_timeout")).toInt(), 5000);
+        QCOMPARE(start->db->scalar(QStringLiteral("pragma journal_mode")).toString(), journal);
+        QCOMPARE(start->db->scalar(QStringLiteral("pragma synchronous")).toInt(), 2); // FULL
+        QCOMPARE(start->db->scalar(QStringLiteral("pragma busy_timeout")).toInt(), 5000);
     }
     // The file's header says which journal the next opener finds: 2 for WAL, 1 for rollback.
     QFile f(t.path());
@@ -964,10 +965,11 @@ void TestDatabaseFaults::cutOffCheckpointIsNoDamage() {
 
     for (const bool writes : {false, true}) {
         common::RunState state;
-        const common::StartupDatabase start = common::openStartupDatabase(state, dir.path(), writes);
-        QVERIFY2(start.db, qPrintable(start.fatalText));
-        QCOMPARE(start.db->scalar(QStringLiteral("select count(*) from 人员安排")).toInt(), 280);
-        QCOMPARE(start.db->damage(), QStringList());
+        const base::Result<common::StartupDatabase> start =
+            common::openStartupDatabase(state, dir.path(), writes);
+        QVERIFY2(start, start ? "" : qPrintable(start.error().text()));
+        QCOMPARE(start->db->scalar(QStringLiteral("select count(*) from 人员安排")).toInt(), 280);
+        QCOMPARE(start->db->damage(), QStringList());
     }
     QVERIFY(!QFile::exists(path + QStringLiteral("-wal")));
 }
@@ -1033,9 +1035,10 @@ void TestDatabaseFaults::readersLeaveNothingBeside() {
     const QDir folder(t.dir.filePath(QStringLiteral("Db")));
     {
         common::RunState state;
-        const common::StartupDatabase countdown = common::openStartupDatabase(state, t.folder(), false);
-        QVERIFY2(countdown.db, qPrintable(countdown.fatalText));
-        countdown.db->scalar(QStringLiteral("select count(*) from 时间安排"));
+        const base::Result<common::StartupDatabase> countdown =
+            common::openStartupDatabase(state, t.folder(), false);
+        QVERIFY2(countdown, countdown ? "" : qPrintable(countdown.error().text()));
+        countdown->db->scalar(QStringLiteral("select count(*) from 时间安排"));
     }
     QCOMPARE(folder.entryList(QDir::Files), alone);
     QString out, err;

@@ -223,11 +223,9 @@ private Q_SLOTS:
         const StagedRoster staged = prepareRosterImport(workbookFile(sheets), ticked, 3);
         QCOMPARE(summary(staged), people);
         QCOMPARE(staged.status, status);
-        QCOMPARE(staged.detail, detail);
-        QCOMPARE(staged.message, status == StagedRoster::Status::Refused
-                                     ? u"准备导入的XLS数据表不符合要求！"_qs
-                                 : status == StagedRoster::Status::Empty ? kNothingUsableText
-                                                                         : QString());
+        QCOMPARE(staged.refusal.detail, detail);
+        QCOMPARE(staged.refusal.message,
+                 status == StagedRoster::Status::Refused ? u"准备导入的XLS数据表不符合要求！"_qs : QString());
     }
 
     void atMostAThousandPeople_data() {
@@ -253,7 +251,7 @@ private Q_SLOTS:
         if (accepted)
             QCOMPARE(staged.counts.groups, 500);
         else
-            QCOMPARE(staged.detail, kTooManyPeopleDetail.arg(1000));
+            QCOMPARE(staged.refusal.detail, kTooManyPeopleDetail.arg(1000));
     }
 
     void confirmationTextIsExact() {
@@ -295,7 +293,7 @@ private Q_SLOTS:
                                        "分组号,姓名,性别,身份证号,来源单位,联系电话\n4,新人,女,,五中,\n");
         const StagedRoster unticked = prepareRosterImport(path, Categories{true, false, true}, 3);
         QCOMPARE(unticked.status, StagedRoster::Status::Refused);
-        QCOMPARE(unticked.detail, u"这是“场外监考”的CSV文件，但没有勾选“场外监考”。"_qs);
+        QCOMPARE(unticked.refusal.detail, u"这是“场外监考”的CSV文件，但没有勾选“场外监考”。"_qs);
         QVERIFY(replaceRoster(*t.db, project, prepareRosterImport(path, kAll, 3)));
         QCOMPARE(namesOf(u"场外监考"_qs), QStringList{u"新\u3000人"_qs});
         QCOMPARE(namesOf(u"监考员"_qs), (QStringList{u"旧甲"_qs, u"旧乙"_qs}));
@@ -382,11 +380,11 @@ private Q_SLOTS:
     void pathsThatNameNoFile() {
         const QString folder = t.dir.filePath(u"名单.xls"_qs);
         QVERIFY(QDir().mkpath(folder));
-        QCOMPARE(prepareRosterImport(folder, kAll, 3).detail,
+        QCOMPARE(prepareRosterImport(folder, kAll, 3).refusal.detail,
                  kNotRegularFileDetail.arg(folder, u"文件夹"_qs));
         const QString fifo = t.dir.filePath(u"名单.csv"_qs);
         if (QProcess::execute(u"mkfifo"_qs, {fifo}) == 0)
-            QCOMPARE(prepareRosterImport(fifo, kAll, 3).detail,
+            QCOMPARE(prepareRosterImport(fifo, kAll, 3).refusal.detail,
                      kNotRegularFileDetail.arg(fifo, u"命名管道（FIFO）"_qs));
         // "名单" in GBK after a UTF-8 "ä".
         QCOMPARE(cli::undecodableArgument("\xC3\xA4\xC3\xFB\xB5\xA5.xls"),

@@ -31,12 +31,12 @@ int main(int argc, char* argv[]) {
                           : -1;
     QTextStream out(stdout), err(stderr);
     common::RunState state;
-    const common::StartupDatabase start = common::openStartupDatabase(state, args.at(1));
-    if (!start.db) {
-        err << start.fatalText << '\n';
+    const base::Result<common::StartupDatabase> start = common::openStartupDatabase(state, args.at(1));
+    if (!start) {
+        err << start.error().text() << '\n';
         return 1;
     }
-    state.db = start.db.get();
+    state.db = start->db.get();
     try {
         db::Database& d = common::runDatabase(state);
         const int project =

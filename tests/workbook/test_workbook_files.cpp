@@ -498,13 +498,13 @@ private Q_SLOTS:
         const QString path = writeFile(t.dir.filePath(fileName), bytes);
         const StagedRoster staged = prepareRosterImport(path, Categories{}, 3);
         QCOMPARE(staged.status, StagedRoster::Status::Refused);
-        QCOMPARE(staged.detail, detail);
-        QCOMPARE(staged.message, notAcceptedText(workbook::formatName(staged.format)));
+        QCOMPARE(staged.refusal.detail, detail);
+        QCOMPARE(staged.refusal.message, notAcceptedText(workbook::formatName(staged.format)));
 
         const QStringList before = rosterDump(*t.db);
         QString output, errors;
         QCOMPARE(examdb({u"import"_qs, path, u"--yes"_qs, t.folder()}, {}, output, errors), 1);
-        QCOMPARE(errors, staged.message + u'\n' + detail + u'\n');
+        QCOMPARE(errors, staged.refusal.message + u'\n' + detail + u'\n');
         QCOMPARE(rosterDump(*t.db), before);
     }
 
@@ -512,7 +512,8 @@ private Q_SLOTS:
         QFile f(t.dir.filePath(u"big.xlsx"_qs));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(qint64(200) << 20));
         f.close();
-        QCOMPARE(prepareRosterImport(f.fileName(), Categories{}, 3).detail, kFileTooLargeDetail.arg(32));
+        QCOMPARE(prepareRosterImport(f.fileName(), Categories{}, 3).refusal.detail,
+                 kFileTooLargeDetail.arg(32));
     }
 
     // Bounded mutation loops over valid workbooks: the container, the workbook stream inside it

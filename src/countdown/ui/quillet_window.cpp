@@ -138,15 +138,15 @@ bool FrmQuillet::load(const QString& programFolder, common::SingleInstance& inst
     // Staying on top is the window flag given at construction; it takes effect when shown.
 
     // The program only reads, so the file is opened read-only and never checked for writing.
-    common::StartupDatabase start =
+    base::Result<common::StartupDatabase> start =
         common::openStartupDatabase(state_, programFolder, /*detectReadOnly=*/false);
     databaseLabel_->setText(common::databaseStatusText(state_));
-    if (!start.db) {
-        services_.prompter.message(nullptr, start.fatalText, common::Prompter::Icon::Warning,
+    if (!start) {
+        services_.prompter.message(nullptr, start.error().text(), common::Prompter::Icon::Warning,
                                    common::kFatalTitle);
         return false;
     }
-    db_ = std::move(start.db);
+    db_ = std::move(start->db);
     state_.db = db_.get();
     bool project = false;
     const auto read = [&] {

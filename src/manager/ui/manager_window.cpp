@@ -89,13 +89,14 @@ Frm管理::Start Frm管理::startUp(const QString& programFolder, common::Single
     ManagerStart start = startManager(state, instance, programFolder);
     using Outcome = ManagerStart::Outcome;
     if (start.outcome == Outcome::AlreadyRunning) {
-        services_.prompter.message(this, start.message, common::Prompter::Icon::Information);
+        services_.prompter.message(this, common::kAlreadyRunningText, common::Prompter::Icon::Information);
         return Start::Quit;
     }
     setWindowTitle(mainCaption(state));
     databaseLabel_->setText(common::databaseStatusText(state));
     if (start.outcome == Outcome::Fatal) {
-        services_.prompter.message(this, start.message, common::Prompter::Icon::Warning, common::kFatalTitle);
+        services_.prompter.message(this, start.fatal.text(), common::Prompter::Icon::Warning,
+                                   common::kFatalTitle);
         return Start::Quit;
     }
     if (start.readOnlyWarning)

@@ -199,13 +199,13 @@ void Frm数据导入::导入数据() {
         if (std::any_of(staged.people.cbegin(), staged.people.cend(),
                         [](const StagedPerson& p) { return p.hasError(); }))
             预览(staged);
-        say(base::Failure{staged.message, staged.detail}.text(), common::Prompter::Icon::Critical);
+        say(staged.refusal.text(), common::Prompter::Icon::Critical);
         return;
     case StagedRoster::Status::Empty:
         // The rows left out are why nothing is usable; they are named first.
         if (!staged.leftOut.isEmpty())
             预览(staged);
-        say(staged.message, common::Prompter::Icon::Information);
+        say(kNothingUsableText, common::Prompter::Icon::Information);
         return;
     case StagedRoster::Status::Ready:
         break;

@@ -603,6 +603,8 @@ void TestDrawWindow::saveNeedsWritableDatabaseAndLogin() {
         e.st.ZD = true;
         auto w = e.open();
         drawOnce(w);
+        // A read-only run keeps no ledger, as it keeps no save.
+        QCOMPARE(e.t.db->scalar(QStringLiteral("select count(*) from 抽签记录链")).toInt(), 0);
         saveWith(e, w, 2);
         QCOMPARE(e.prompter.last(), readOnlyWriteText());
         QCOMPARE(e.prompter.said.back().icon, Prompter::Icon::Critical);
